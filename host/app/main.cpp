@@ -1,0 +1,2 @@
+// The wingleaf-host program.
+int main() { return 0; }

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build and test the project.
+# Usage: scripts/bootstrap.sh [--windows]   (run as root, or with sudo available)
+set -euo pipefail
+
+want_windows=0
+for arg in "$@"; do
+  case "$arg" in
+    --windows) want_windows=1 ;;
+    *) echo "bootstrap: unknown option '$arg'" >&2; exit 2 ;;
+  esac
+done
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+need=()
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+for p in build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+         libcairo2-dev libreadline-dev fonts-dejavu-core clang libclang-rt-14-dev binutils file; do
+  have_pkg "$p" || need+=("$p")
+done
+
+if [ "$want_windows" -eq 1 ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "bootstrap: adding the i386 architecture for wine32" >&2
+    $SUDO dpkg --add-architecture i386
+    need+=(__update__)
+  fi
+  for p in g++-mingw-w64-i686 wine wine32:i386; do
+    have_pkg "$p" || need+=("$p")
+  done
+fi
+
+if [ "${#need[@]}" -eq 0 ]; then
+  exit 0
+fi
+pkgs=()
+for p in "${need[@]}"; do [ "$p" = "__update__" ] || pkgs+=("$p"); done
+echo "bootstrap: installing ${pkgs[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${pkgs[@]}" >&2

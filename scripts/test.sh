@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the dev preset (ASan + UBSan) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/bootstrap.sh
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake --preset dev >/dev/null
+cmake --build --preset dev -j "$jobs"
+ctest --preset dev -j "$jobs"
