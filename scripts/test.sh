@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the dev preset (ASan + UBSan) and runs every test.
+# Installs what is missing, builds the dev preset (ASan + UBSan), runs every test,
+# then runs each fuzz target for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/bootstrap.sh
@@ -7,3 +8,4 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs"
+./scripts/run-fuzzers.sh
