@@ -1,0 +1,77 @@
+// Registration of the wl_ console variables from the settings table.
+#include "core/Settings.h"
+
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "core/Messages.h"
+
+namespace {
+
+// Wraps a member handler so that a failure becomes a console line instead of reaching the host.
+std::function<void(std::string, CVarWrapper)> guardedHandler(wingleaf& plugin,
+                                                             const SettingRow& row) {
+    return [self = &plugin, handler = row.onChange, name = std::string(row.name)](
+               std::string oldValue, CVarWrapper cvar) {
+        std::string failure;
+        try {
+            (self->*handler)(std::move(oldValue), cvar);
+            return;
+        } catch (const std::exception& e) {
+            failure = e.what();
+        } catch (...) {
+            failure = "unknown error";
+        }
+        try {
+            if (self->cvarManager)
+                self->cvarManager->log(name + std::string(kHandlerFailedText) + failure);
+        } catch (...) {
+        }
+    };
+}
+
+void bindCell(wingleaf& plugin, const SettingRow& row, CVarWrapper& cvar) {
+    switch (row.cellKind()) {
+        case CellKind::Float:
+            cvar.bindTo(plugin.*row.floatCell);
+            break;
+        case CellKind::Bool:
+            cvar.bindTo(plugin.*row.boolCell);
+            break;
+        case CellKind::String:
+            cvar.bindTo(plugin.*row.stringCell);
+            break;
+        case CellKind::None:
+            break;
+    }
+}
+
+}  // namespace
+
+void registerSettings(wingleaf& plugin) {
+    CVarManagerWrapper& console = *plugin.cvarManager;
+    for (const SettingRow& row : kSettings) {
+        const std::string name(row.name);
+        CVarWrapper cvar =
+            console.registerCvar(name, std::string(row.defaultValue), std::string(row.description),
+                                 true, row.hasMin, row.min, row.hasMax, row.max, row.saved);
+        if (row.onChange == nullptr) {
+            bindCell(plugin, row, cvar);
+            continue;
+        }
+        cvar.addOnValueChanged(guardedHandler(plugin, row));
+        // A variable with a handler is bound through a fresh lookup once the handler is in place.
+        if (row.cellKind() != CellKind::None) {
+            CVarWrapper registered = console.getCvar(name);
+            bindCell(plugin, row, registered);
+        }
+    }
+}
+
+const SettingRow* findSetting(std::string_view name) {
+    for (const SettingRow& row : kSettings) {
+        if (row.name == name) return &row;
+    }
+    return nullptr;
+}
