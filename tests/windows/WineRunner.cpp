@@ -1,0 +1,94 @@
+// Runs the cross-built wingleaf-host.exe under Wine, next to the Linux build, for the Windows tests.
+#include "WineRunner.h"
+
+#include <cstdlib>
+#include <sstream>
+
+namespace wltest {
+
+namespace {
+
+std::string findOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path ? path : "");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        if (dir.empty()) continue;
+        const auto candidate = std::filesystem::path(dir) / name;
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(candidate, ec)) return candidate.string();
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string windowsToolchainMissing() {
+    std::string missing;
+    for (const char* tool : {"i686-w64-mingw32-g++", "i686-w64-mingw32-objdump", "wine"}) {
+        if (findOnPath(tool).empty()) missing += std::string(missing.empty() ? "" : ", ") + tool;
+    }
+    if (missing.empty()) return "";
+    return missing + " not installed; 'scripts/bootstrap.sh --windows' installs them";
+}
+
+const WindowsBuild& windowsBuild() {
+    static const WindowsBuild build = [] {
+        WindowsBuild b;
+        b.binDir = std::filesystem::path(WL_WINDOWS_BUILD_DIR) / "bin";
+        b.prefix = std::filesystem::path(WL_WINDOWS_BUILD_DIR) / "wineprefix";
+        b.wine = findOnPath("wine");
+        b.objdump = findOnPath("i686-w64-mingw32-objdump");
+        // Every Wine process of the test run shares this prefix and its server.
+        ::setenv("WINEPREFIX", b.prefix.c_str(), 1);
+        ::setenv("WINEDEBUG", "-all", 1);
+        ::setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+        return b;
+    }();
+    return build;
+}
+
+std::string winePath(const std::filesystem::path& path) {
+    std::string p = std::filesystem::absolute(path).lexically_normal().string();
+    for (char& c : p) {
+        if (c == '/') c = '\\';
+    }
+    return "Z:" + p;
+}
+
+HostResult runWindowsHost(const std::filesystem::path& root, const std::vector<std::string>& lines,
+                          const std::vector<std::string>& extraArgs) {
+    const WindowsBuild& b = windowsBuild();
+    std::vector<std::string> argv{b.wine, b.hostExe().string(), "--root", winePath(root),
+                                  "--plugin", winePath(b.pluginDll())};
+    argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
+    for (const auto& line : lines) {
+        argv.push_back("-c");
+        argv.push_back(line);
+    }
+    return runProgram(argv);
+}
+
+std::vector<std::string> consoleLines(const std::string& out) {
+    std::vector<std::string> result;
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        result.push_back(line);
+    }
+    return result;
+}
+
+std::map<std::string, std::string> treeContents(const std::filesystem::path& root) {
+    std::map<std::string, std::string> tree;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        const std::string rel = it->path().lexically_relative(root).generic_string();
+        tree[rel] = it->is_directory() ? "<dir>" : readFile(it->path());
+    }
+    return tree;
+}
+
+}  // namespace wltest

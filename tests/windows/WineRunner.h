@@ -1,0 +1,43 @@
+// Runs the cross-built wingleaf-host.exe under Wine, next to the Linux build, for the Windows tests.
+#pragma once
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/HostRunner.h"
+
+namespace wltest {
+
+// Where the windows-i686 build and its Wine prefix are, and the tools that read and run it.
+struct WindowsBuild {
+    std::filesystem::path binDir;  // wingleaf-host.exe, bakkesmod.dll, wingleaf.dll, runtime DLLs
+    std::filesystem::path prefix;  // WINEPREFIX made by scripts/windows-prepare.sh
+    std::string wine;
+    std::string objdump;
+
+    std::filesystem::path hostExe() const { return binDir / "wingleaf-host.exe"; }
+    std::filesystem::path pluginDll() const { return binDir / "wingleaf.dll"; }
+    std::filesystem::path hostDll() const { return binDir / "bakkesmod.dll"; }
+};
+
+// Empty when the mingw-w64 toolchain or Wine is installed; otherwise why the tests skip.
+std::string windowsToolchainMissing();
+
+const WindowsBuild& windowsBuild();
+
+// The Windows spelling of a Linux path through Wine's Z: drive.
+std::string winePath(const std::filesystem::path& path);
+
+// wingleaf-host.exe --root ROOT --plugin <wingleaf.dll> ARGS... -c LINE..., under Wine.
+HostResult runWindowsHost(const std::filesystem::path& root, const std::vector<std::string>& lines,
+                          const std::vector<std::string>& extraArgs = {});
+
+// Output lines of a Windows console program with the CR of its CR LF line ends taken off.
+std::vector<std::string> consoleLines(const std::string& out);
+
+// Every file and directory under root: relative path (with "/") to content ("<dir>" for a
+// directory), so two trees compare byte for byte with one ==.
+std::map<std::string, std::string> treeContents(const std::filesystem::path& root);
+
+}  // namespace wltest
