@@ -14,6 +14,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# SSE2 arithmetic, as MSVC's x86 default, instead of x87 excess precision: float results then
+# match the x86-64 build bit for bit. The host calling in may keep the stack only 4-byte
+# aligned, so functions realign it before spilling SSE registers.
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse -mstackrealign")
+
 # Programs built for the target run under Wine when the build needs to run one.
 find_program(WINGLEAF_WINE NAMES wine)
 if(WINGLEAF_WINE)
