@@ -68,10 +68,3 @@ void registerSettings(wingleaf& plugin) {
         }
     }
 }
-
-const SettingRow* findSetting(std::string_view name) {
-    for (const SettingRow& row : kSettings) {
-        if (row.name == name) return &row;
-    }
-    return nullptr;
-}

@@ -90,4 +90,9 @@ inline constexpr std::array<SettingRow, 19> kSettings{{
 void registerSettings(wingleaf& plugin);
 
 // The row of a variable, or null when the table has no such name.
-const SettingRow* findSetting(std::string_view name);
+constexpr const SettingRow* findSetting(std::string_view name) {
+    for (const SettingRow& row : kSettings) {
+        if (row.name == name) return &row;
+    }
+    return nullptr;
+}
