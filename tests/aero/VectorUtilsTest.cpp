@@ -1,6 +1,4 @@
 // Vector rotation and fixed-point text: known cases and agreement with stream formatting.
-#include "aero/VectorUtils.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +10,8 @@
 #include <random>
 #include <sstream>
 #include <vector>
+
+#include "aero/VectorUtils.h"
 
 namespace {
 
@@ -56,19 +56,19 @@ TEST(ToFixedString, KnownCases) {
 }
 
 TEST(ToFixedString, NonFiniteValuesAsTheStreamWritesThem) {
-    const float values[] = {std::numeric_limits<float>::infinity(),
-                            -std::numeric_limits<float>::infinity(),
-                            std::numeric_limits<float>::quiet_NaN(),
-                            -std::numeric_limits<float>::quiet_NaN()};
+    const float values[] = {
+        std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+        std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN()};
     for (float v : values) {
-        for (int decimals : {0, 2, 5}) EXPECT_EQ(toFixedString(v, decimals), streamFixed(v, decimals));
+        for (int decimals : {0, 2, 5})
+            EXPECT_EQ(toFixedString(v, decimals), streamFixed(v, decimals));
     }
 }
 
 TEST(ToFixedString, AgreesWithStreamFormatting) {
-    std::vector<float> values = {0.0f,    -0.0f,  0.5f,     -0.5f,    0.05f,  0.005f,
+    std::vector<float> values = {0.0f,    -0.0f,  0.5f,     -0.5f,     0.05f,    0.005f,
                                  1.005f,  2.675f, 1.0e-45f, -1.0e-45f, 1.0e-38f, 123456.789f,
-                                 9.9995f, 9.995f, 0.045f,   1.0e10f,  -1.0e20f, 3.0e38f};
+                                 9.9995f, 9.995f, 0.045f,   1.0e10f,   -1.0e20f, 3.0e38f};
     // Every multiple of 1/1024 up to 8 has an exact binary value, so many land on halfway
     // points at 2 or 3 decimals.
     for (int i = -8192; i <= 8192; ++i) values.push_back(static_cast<float>(i) / 1024.0f);

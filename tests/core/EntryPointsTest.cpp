@@ -72,7 +72,8 @@ void expectPristine(wingleaf& plugin) {
 }
 
 TEST(EntryPoints, ExportedUnderPlainNames) {
-    const auto result = wltest::runProgram({findOnPath("nm"), "-D", "--defined-only", WL_PLUGIN_PATH});
+    const auto result =
+        wltest::runProgram({findOnPath("nm"), "-D", "--defined-only", WL_PLUGIN_PATH});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     std::map<std::string, std::string> kinds;
     for (const std::string& line : result.lines()) {
