@@ -61,8 +61,8 @@ TEST(PluginSession, ConfigurationHoldsExactlyTheSavedVariables) {
     EXPECT_EQ(values.at("wl_air_density"), "\"0.25\"");
 
     // The next session starts from the saved values; the unsaved ones are back to default.
-    const auto second = runHost(root, {"wl_speed", "wl_air_density", "wl_throttle", "wl_enabled",
-                                       "wl_name_preset"});
+    const auto second = runHost(
+        root, {"wl_speed", "wl_air_density", "wl_throttle", "wl_enabled", "wl_name_preset"});
     EXPECT_EQ(second.exitCode, 0) << second.err;
     EXPECT_EQ(second.out,
               "wl_speed = 2.5\n"
