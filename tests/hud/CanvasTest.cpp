@@ -1,0 +1,169 @@
+// The host's recording canvas: what each CanvasWrapper call records and how a frame rasterizes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bakkesmod/wrappers/canvaswrapper.h"
+#include "canvas/PngRasterizer.h"
+#include "canvas/RecordingCanvas.h"
+#include "support/HostRunner.h"
+
+#ifdef WL_HUD_HAVE_CAIRO
+#include "PngProbe.h"
+#endif
+
+namespace {
+
+CanvasWrapper wrap(host::RecordingCanvas& canvas) {
+    return CanvasWrapper(reinterpret_cast<std::uintptr_t>(&canvas));
+}
+
+std::vector<std::string> lines(const host::RecordingCanvas& canvas) {
+    std::vector<std::string> out;
+    for (const auto& op : canvas.ops()) out.push_back(host::formatOp(op));
+    return out;
+}
+
+TEST(RecordingCanvas, EachCallPrintsAsOneLine) {
+    struct Case {
+        std::function<void(CanvasWrapper&)> call;
+        std::string line;
+    };
+    const float nan = std::nanf("");
+    const std::vector<Case> cases = {
+        {[](CanvasWrapper& c) { c.SetPosition(Vector2{20, 610}); }, "SetPosition 20, 610"},
+        {[](CanvasWrapper& c) { c.SetPosition(Vector2{-5, 0}); }, "SetPosition -5, 0"},
+        {[](CanvasWrapper& c) { c.SetPosition(Vector2F{12.5f, 3.0f}); }, "SetPosition 12.5, 3"},
+        // Components above 127 arrive as negative chars and still print as 0-255.
+        {[](CanvasWrapper& c) { c.SetColor(char(255), char(255), char(255), char(128)); },
+         "SetColor 255, 255, 255, 128"},
+        {[](CanvasWrapper& c) { c.SetColor(char(64), char(64), char(64), char(192)); },
+         "SetColor 64, 64, 64, 192"},
+        {[nan](CanvasWrapper& c) { c.SetColor(LinearColor(300, -5, nan, 127.6f)); },
+         "SetColor 255, 0, 0, 128"},
+        {[](CanvasWrapper& c) { c.FillBox(Vector2{360, 350}); }, "FillBox 360, 350"},
+        {[](CanvasWrapper& c) { c.DrawLine(Vector2{120, 500}, Vector2{120, 410}); },
+         "DrawLine 120, 500, 120, 410"},
+        {[](CanvasWrapper& c) { c.DrawLine(Vector2{1, 2}, Vector2{3, 4}, 2.5f); },
+         "DrawLine 1, 2, 3, 4, width 2.5"},
+        {[](CanvasWrapper& c) { c.DrawString("Max Speed: "); }, "DrawString Max Speed: "},
+        {[](CanvasWrapper& c) { c.DrawString("x", 2, 2, true); }, "DrawString x"},
+        {[](CanvasWrapper& c) { c.GetSize(); }, "GetSize"},
+        {[](CanvasWrapper& c) { c.DrawBox(Vector2{3, 4}); }, "DrawBox 3, 4"},
+        {[](CanvasWrapper& c) { c.DrawRect(Vector2{1, 2}, Vector2{3, 4}); }, "DrawRect 1, 2, 3, 4"},
+        {[](CanvasWrapper& c) { c.FillTriangle(Vector2{0, 0}, Vector2{4, 0}, Vector2{0, 4}); },
+         "FillTriangle 0, 0, 4, 0, 0, 4"},
+    };
+    for (const auto& tc : cases) {
+        host::RecordingCanvas canvas(1920, 1080);
+        CanvasWrapper w = wrap(canvas);
+        tc.call(w);
+        EXPECT_EQ(lines(canvas), std::vector<std::string>{tc.line}) << tc.line;
+    }
+}
+
+TEST(RecordingCanvas, GettersAnswerFromTheCanvasState) {
+    host::RecordingCanvas canvas(640, 360);
+    CanvasWrapper w = wrap(canvas);
+    const Vector2 size = w.GetSize();
+    EXPECT_EQ(size.X, 640);
+    EXPECT_EQ(size.Y, 360);
+    w.SetPosition(Vector2{7, 9});
+    const Vector2 pos = w.GetPosition();
+    EXPECT_EQ(pos.X, 7);
+    EXPECT_EQ(pos.Y, 9);
+    w.SetColor(char(10), char(20), char(30), char(200));
+    EXPECT_EQ(canvas.colorA, 200);
+    EXPECT_EQ(lines(canvas),
+              (std::vector<std::string>{"GetSize", "SetPosition 7, 9", "GetPosition",
+                                        "SetColor 10, 20, 30, 200"}));
+    canvas.clear();
+    EXPECT_TRUE(canvas.ops().empty());
+    EXPECT_EQ(canvas.positionX, 0);
+}
+
+TEST(RecordingCanvas, NullHandleDrawsNothing) {
+    CanvasWrapper w(0);
+    w.SetPosition(Vector2{1, 1});
+    w.DrawString("lost");
+    const Vector2 size = w.GetSize();
+    EXPECT_EQ(size.X, 0);
+    EXPECT_EQ(size.Y, 0);
+}
+
+#ifndef WL_HUD_HAVE_CAIRO
+
+TEST(PngRasterizer, WithoutCairoSaysSo) {
+    host::RecordingCanvas canvas(10, 10);
+    EXPECT_FALSE(host::canWritePng());
+    EXPECT_EQ(host::writeFramePng(canvas, "frame.png"),
+              "this host was built without Cairo (WINGLEAF_WITH_CAIRO=OFF); PNG output is unavailable");
+}
+
+#else
+
+class PngRasterizer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(host::canWritePng());
+        root = wltest::freshRoot("canvas-png");
+    }
+    std::filesystem::path root;
+};
+
+TEST_F(PngRasterizer, DrawsBlendedShapesAndTextOverTheBackground) {
+    host::RecordingCanvas canvas(120, 80);
+    CanvasWrapper w = wrap(canvas);
+    w.SetPosition(Vector2{0, 0});
+    w.SetColor(char(64), char(64), char(64), char(192));
+    w.FillBox(Vector2{60, 80});
+    w.SetColor(char(0), char(255), char(0), char(255));
+    w.DrawLine(Vector2{70, 10}, Vector2{110, 10});
+    w.SetPosition(Vector2{5, 40});
+    w.SetColor(char(255), char(255), char(255), char(255));
+    w.DrawString("Wingleaf");
+
+    const auto file = root / "frame.png";
+    EXPECT_EQ(host::writeFramePng(canvas, file.string()), "");
+    const auto size = wltest::readPngSize(file);
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->width, 120u);
+    EXPECT_EQ(size->height, 80u);
+    const auto px = wltest::decodePng(file);
+    ASSERT_TRUE(px);
+    // Background grey 150; grey 64 at alpha 192 over it gives 150 + (64 - 150) * 192 / 255 = 85.
+    EXPECT_EQ(px->at(110, 70), 0xff969696u);
+    const std::uint32_t box = px->at(2, 75);
+    EXPECT_NEAR(static_cast<int>(box & 0xff), 85, 1);
+    EXPECT_EQ(px->at(90, 10), 0xff00ff00u);
+    // The white text leaves bright pixels inside the box.
+    bool bright = false;
+    for (int y = 40; y < 60; ++y)
+        for (int x = 5; x < 60; ++x) bright = bright || (px->at(x, y) & 0xff) > 200;
+    EXPECT_TRUE(bright);
+}
+
+TEST_F(PngRasterizer, ReportsFailuresAndLeavesNoFile) {
+    host::RecordingCanvas canvas(10, 10);
+    const auto missingDir = root / "no-such-dir" / "frame.png";
+    const std::string error = host::writeFramePng(canvas, missingDir.string());
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(missingDir));
+
+    host::RecordingCanvas empty(0, 10);
+    EXPECT_EQ(host::writeFramePng(empty, (root / "empty.png").string()),
+              "canvas size 0x10 cannot be rasterized (each side 1 to 32767)");
+    EXPECT_FALSE(std::filesystem::exists(root / "empty.png"));
+
+    // A failed write keeps the earlier picture.
+    wltest::writeFile(root / "keep.png", "old");
+    EXPECT_NE(host::writeFramePng(empty, (root / "keep.png").string()), "");
+    EXPECT_EQ(wltest::readFile(root / "keep.png"), "old");
+}
+
+#endif
+
+}  // namespace
