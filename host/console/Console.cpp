@@ -64,7 +64,7 @@ bool Console::executeWords(const Words& words) {
         else ok = setVariable(*var, words[1]);
     } else if (auto n = notifiers_.find(name); n != notifiers_.end()) {
         const Notifier fn = n->second.fn;  // the command may remove itself
-        guarded("command " + name, [&] { fn(words); });
+        ok = guarded("command " + name, [&] { fn(words); });
     } else {
         err("unknown command or variable: " + name);
         ok = false;
@@ -87,6 +87,7 @@ bool Console::guarded(const std::string& what, const std::function<void()>& fn) 
     } catch (...) {
         err(what + " threw an unknown exception");
     }
+    failed_ = true;
     return false;
 }
 
@@ -117,7 +118,7 @@ void Console::dropOwner(const PluginContext* owner) {
     for (auto& [name, var] : variables_) dropFrom(*var);
     for (auto& var : removed_) dropFrom(*var);
     std::erase_if(notifiers_, [owner](const auto& n) { return n.second.owner == owner; });
-    std::erase_if(refs_, [owner](const auto& r) { return r.first.second == owner; });
+    // Handles (refs_) stay valid: a stale handle must never point at freed memory.
 }
 
 std::uintptr_t Console::handleFor(Variable& var, const PluginContext* owner) {

@@ -62,7 +62,8 @@ public:
     void requestQuit() { quit_ = true; }
 
     // Runs a plug-in callback; anything it throws is reported on standard error as
-    // "WHAT threw: MESSAGE" and swallowed. Returns false when it threw.
+    // "WHAT threw: MESSAGE" and swallowed, and the session's exit status becomes 1.
+    // Returns false when it threw.
     bool guarded(const std::string& what, const std::function<void()>& fn);
     // Depth of plug-in callbacks currently running (a plug-in must not be unloaded from
     // inside its own callback).

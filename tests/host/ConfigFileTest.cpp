@@ -1,0 +1,55 @@
+// The saved variables file: what is written, atomically, and what restoring does.
+#include <filesystem>
+
+#include "ConsoleFixture.h"
+#include "console/ConfigFile.h"
+#include "support/HostRunner.h"
+
+namespace {
+
+class ConfigFileTest : public ConsoleFixture {};
+
+TEST_F(ConfigFileTest, WritesSavedValuesAndRestoresWithoutHandlers) {
+    const auto dir = wltest::freshRoot("config-file");
+    const auto file = dir / "cfg" / "config.cfg";
+    cvars.registerCvar("b_saved", "1", "", true, true, 0, true, 10, true);
+    cvars.registerCvar("a_saved", "x", "", true, false, 0, false, 0, true);
+    cvars.registerCvar("unsaved", "1", "", true, false, 0, false, 0, false);
+    console.execute("b_saved 2.5; a_saved \"two words\"; unsaved 9");
+    console.restoreSaved("later", "7");  // not registered: kept and written back
+    std::string error;
+    ASSERT_TRUE(host::writeConfig(console, file, error)) << error;
+    EXPECT_EQ(wltest::readFile(file), "a_saved \"two words\"\nb_saved \"2.5\"\nlater \"7\"\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "cfg" / "config.cfg.tmp"));
+
+    std::ostringstream out2, err2;
+    host::Console fresh(out2, err2);
+    host::PluginContext ctx2{&fresh, nullptr, "p", "", "", "", 1};
+    CVarManagerWrapper cvars2(reinterpret_cast<std::uintptr_t>(&ctx2), typeid(int));
+    CVarWrapper b = cvars2.registerCvar("b_saved", "1", "", true, true, 0, true, 10, true);
+    int handled = 0;
+    b.addOnValueChanged([&handled](std::string, CVarWrapper) { ++handled; });
+    auto cell = std::make_shared<float>(0.0f);
+    b.bindTo(cell);
+    ASSERT_TRUE(host::restoreConfig(fresh, file, error)) << error;
+    EXPECT_EQ(b.getStringValue(), "2.5");
+    EXPECT_EQ(*cell, 2.5f);
+    EXPECT_EQ(handled, 0);
+    // Registered after restoring: the saved value applies at registration.
+    EXPECT_EQ(cvars2.registerCvar("later", "0", "", true, true, 0, true, 5).getStringValue(), "5");
+    EXPECT_EQ(cvars2.registerCvar("a_saved", "").getStringValue(), "two words");
+}
+
+TEST_F(ConfigFileTest, AnUnwritableTargetLeavesTheOldFile) {
+    const auto dir = wltest::freshRoot("config-unwritable");
+    const auto file = dir / "config.cfg";
+    wltest::writeFile(file, "old \"1\"\n");
+    std::filesystem::create_directories(dir / "config.cfg.tmp");  // the temporary cannot be created
+    cvars.registerCvar("v", "1");
+    std::string error;
+    EXPECT_FALSE(host::writeConfig(console, file, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(wltest::readFile(file), "old \"1\"\n");
+}
+
+}  // namespace
