@@ -1,0 +1,106 @@
+// Fuzzes the preset-file reader and the settings-file edits: the input's first line is a preset
+// name, the rest a file. Creation and deletion may change only the entry they add or remove.
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "presets/PresetStorage.h"
+#include "presets/SettingsFile.h"
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) std::abort();
+}
+
+// The text each line gives back: the lines joined, each followed by CR LF.
+std::string joined(const std::vector<std::string_view>& lines) {
+    std::string text;
+    for (std::string_view line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+void checkEdits(std::string_view content, std::string_view name) {
+    const std::vector<std::string_view> in = splitSettingsLines(content);
+    const std::string entry = presetEntry(name);
+
+    const CreateEdit created = editForCreate(content, name);
+    std::vector<std::string> expected;
+    bool appendedAny = false;
+    for (std::string_view line : in) {
+        if (line.find("wl_preset") != std::string_view::npos &&
+            line.find(entry) == std::string_view::npos) {
+            if (line.find(std::string(name) + '@') != std::string_view::npos) break;
+            expected.push_back(std::string(line) + entry);
+            appendedAny = true;
+        } else {
+            expected.emplace_back(line);
+        }
+    }
+    std::string expectedText;
+    for (const std::string& line : expected) expectedText += line + "\r\n";
+    check(created.output == expectedText);
+    check(created.accepted == (expected.size() == in.size()));
+    if (!created.accepted) return;
+
+    const std::vector<std::string_view> out = splitSettingsLines(created.output);
+    check(out.size() == in.size());
+
+    const DeleteEdit deleted = editForDelete(created.output, name);
+    const std::vector<std::string_view> back = splitSettingsLines(deleted.output);
+    check(back.size() == in.size());
+    check(deleted.found == (created.output.find(entry) != std::string::npos));
+    check(!appendedAny || deleted.found);
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const std::size_t at = out[i].find(entry);
+        if (at == std::string_view::npos) {
+            check(back[i] == out[i]);
+        } else {
+            std::string removed(out[i].substr(0, at));
+            removed += out[i].substr(at + entry.size());
+            check(back[i] == removed);
+        }
+        // A line that gained the entry gets exactly its old content back.
+        if (out[i] != in[i]) check(back[i] == in[i]);
+    }
+    check(deleted.output == joined(back));
+}
+
+void checkPresetFile(std::string_view content) {
+    SliderValues values{};
+    const std::size_t count = parsePresetFile(content, values);
+    check(count <= kSliderCount);
+    for (float value : values) check(std::isfinite(value));
+
+    SliderValues again = values;
+    check(parsePresetFile(formatPresetFile(values), again) == kSliderCount);
+    for (std::size_t i = 0; i < kSliderCount; ++i)
+        check(std::fabs(static_cast<double>(again[i]) - static_cast<double>(values[i])) <=
+              0.0005 + std::fabs(static_cast<double>(values[i])) * 1e-6);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t end = input.find('\n');
+    std::string_view name = input.substr(0, end == std::string_view::npos ? 0 : end);
+    const std::string_view content =
+        end == std::string_view::npos ? input : input.substr(end + 1);
+
+    checkPresetFile(content);
+    if (isSafePresetName(name)) {
+        checkEdits(content, name);
+    } else {
+        // Unsafe names never reach the edits in the plug-in; they must still not break them.
+        editForCreate(content, name);
+        editForDelete(content, name);
+        checkEdits(content, "Mine");
+    }
+    return 0;
+}

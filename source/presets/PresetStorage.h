@@ -1,0 +1,31 @@
+// Where presets live on disk, which names are safe in a path and an option list, and the preset-file text.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "presets/Preset.h"
+
+// Paths relative to the game's working directory.
+inline constexpr const char* kPresetDirectory = "./bakkesmod/wingleaf";
+inline constexpr const char* kSettingsPath = "./bakkesmod/plugins/settings/wingleaf.set";
+inline constexpr const char* kTempSettingsPath = "./bakkesmod/plugins/settings/tmp.set";
+
+// "<directory>/" + name + ".txt"
+std::string presetFilePath(std::string_view directory, std::string_view name);
+
+// A name is safe when it is not empty, holds no control character, no "..", none of
+// / \ : & @ | (path separators, drive prefixes and streams, option-list separators) and is not
+// a Windows device name such as CON or COM1 (which would open a device instead of a file).
+bool isSafePresetName(std::string_view name);
+
+// The preset file: each value with three decimals followed by one blank, no line end.
+std::string formatPresetFile(const SliderValues& values);
+
+// Reads numbers as stream extraction of floats does, skipping any white space, and stops at the
+// end, at the first text that is not a finite float, or after the fourteenth number. The numbers
+// read go into values[0...]; the rest of `values` is left as it was. Returns how many were read.
+std::size_t parsePresetFile(std::string_view content, SliderValues& values);
+
+// True when a selection value is a base-preset index: an optional sign and decimal digits only.
+bool isPresetIndex(std::string_view value);

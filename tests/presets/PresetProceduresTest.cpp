@@ -1,0 +1,279 @@
+// Creation, deletion and reading of presets on real files: console lines, file bytes and faults.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "presets/PresetProcedures.h"
+#include "support/HostRunner.h"
+
+namespace fs = std::filesystem;
+using wltest::readFile;
+using wltest::writeFile;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::string kSettings =
+    "Wingleaf\r\n1|Enable|wl_enabled\r\n6|Preset|wl_preset|Stock@0&Glide@1&Hover@2\r\n8\r\n";
+const std::string kExistsDir = "Directory wingleaf already exists. Attemtping to create preset...";
+const std::string kRefresh = "cl_settings_refreshplugins";
+const std::string kUnsafe =
+    "Invalid preset name. A name must not be empty or a device name such as CON, and must not "
+    "contain control characters, \"..\" or any of / \\ : & @ |";
+
+SliderValues values(float first) {
+    SliderValues v = kBasePresets[0];
+    v[0] = first;
+    return v;
+}
+
+// One installation in a fresh directory, with the console lines and commands it received.
+class PresetDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        root = wltest::freshRoot(std::string("procedures-") + info->name());
+        fs::create_directories(root / "bakkesmod/plugins/settings");
+        io.paths.directory = (root / "bakkesmod/wingleaf").string();
+        io.paths.settings = (root / "bakkesmod/plugins/settings/wingleaf.set").string();
+        io.paths.temp = (root / "bakkesmod/plugins/settings/tmp.set").string();
+        io.log = [this](const std::string& line) { log.push_back(line); };
+        io.execute = [this](const std::string& command) { commands.push_back(command); };
+        writeFile(io.paths.settings, kSettings);
+    }
+    std::string settings() const { return readFile(io.paths.settings); }
+    std::string presetFile(const std::string& name) const {
+        return readFile(presetFilePath(io.paths.directory, name));
+    }
+    bool tempExists() const { return fs::exists(fs::symlink_status(io.paths.temp)); }
+    void clear() {
+        log.clear();
+        commands.clear();
+    }
+
+    fs::path root;
+    PresetIo io;
+    Lines log, commands;
+};
+
+TEST_F(PresetDisk, CreateOnAFreshInstallation) {
+    createPreset(io, "My Glide", kBasePresets[1]);
+    EXPECT_EQ(log, (Lines{"Created wingleaf directory.", "Wrote to tmp.set",
+                          "Updated wingleaf.set permissions.", "wingleaf.set successfully deleted",
+                          "Preset My Glide added to wingleaf.set!", "Wrote to My Glide.txt"}));
+    EXPECT_EQ(commands, Lines{kRefresh});
+    EXPECT_EQ(settings(), "Wingleaf\r\n1|Enable|wl_enabled\r\n"
+                          "6|Preset|wl_preset|Stock@0&Glide@1&Hover@2&My Glide@My Glide\r\n8\r\n");
+    EXPECT_EQ(presetFile("My Glide"),
+              "2.067 0.577 0.035 0.978 1.218 0.481 0.065 0.065 0.321 0.321 0.304 0.240 0.171 "
+              "6.724 ");
+    EXPECT_FALSE(tempExists());
+    struct stat st {};
+    ASSERT_EQ(::stat(io.paths.settings.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+TEST_F(PresetDisk, CreateTwiceOverwritesValuesAndListsTheNameOnce) {
+    fs::create_directories(io.paths.directory);
+    createPreset(io, "Mine", values(2));
+    const std::string once = settings();
+    clear();
+    createPreset(io, "Mine", values(0.12345f));
+    EXPECT_EQ(log, (Lines{kExistsDir, "Preset name already exists! Overwriting slider values!",
+                          "Wrote to tmp.set", "Updated wingleaf.set permissions.",
+                          "wingleaf.set successfully deleted", "Preset Mine added to wingleaf.set!",
+                          "Wrote to Mine.txt"}));
+    EXPECT_EQ(commands, Lines{kRefresh});
+    EXPECT_EQ(settings(), once);
+    EXPECT_EQ(presetFile("Mine").substr(0, 12), "0.123 1.000 ");
+}
+
+TEST_F(PresetDisk, CreateRefusesBaseLabelsAndUnsafeNamesWithoutTouchingAnything) {
+    fs::create_directories(io.paths.directory);
+    for (const std::string name : {"Glide", "ide"}) {
+        clear();
+        createPreset(io, name, values(3));
+        EXPECT_EQ(log, (Lines{kExistsDir, "Cannot overwrite base preset. Choose a different name."}))
+            << name;
+        EXPECT_TRUE(commands.empty());
+        EXPECT_EQ(settings(), kSettings);
+        EXPECT_FALSE(fs::exists(presetFilePath(io.paths.directory, name)));
+        EXPECT_FALSE(tempExists());
+    }
+    fs::remove(io.paths.directory);
+    for (const std::string name :
+         {"", "../escape", "..", "a/b", "a\\b", "C:evil", "a&b", "a@b", "a|b", "a\nb", "NUL"}) {
+        clear();
+        createPreset(io, name, values(3));
+        deletePreset(io, name);
+        EXPECT_EQ(log, (Lines{kUnsafe, kUnsafe})) << name;
+        EXPECT_TRUE(commands.empty());
+        EXPECT_EQ(settings(), kSettings);
+        EXPECT_FALSE(fs::exists(io.paths.directory)) << name;
+        EXPECT_FALSE(tempExists());
+    }
+    EXPECT_FALSE(fs::exists(root / "bakkesmod/escape.txt"));
+}
+
+TEST_F(PresetDisk, CreateWhenFilesDoNotOpen) {
+    // No settings file: the list is left alone, the preset file is still written.
+    fs::remove(io.paths.settings);
+    createPreset(io, "Mine", values(2));
+    EXPECT_EQ(log, (Lines{"Created wingleaf directory.",
+                          "Error opening wingleaf.set files. Close wingleaf.set if open in an editor.",
+                          "Wrote to Mine.txt"}));
+    EXPECT_EQ(commands, Lines{kRefresh});
+    EXPECT_FALSE(fs::exists(io.paths.settings));
+    EXPECT_FALSE(tempExists());
+
+    // A directory where the preset file belongs: the list changes, no refresh is sent.
+    writeFile(io.paths.settings, kSettings);
+    fs::create_directories(io.paths.directory + "/Other.txt");
+    clear();
+    createPreset(io, "Other", values(2));
+    EXPECT_EQ(log, (Lines{kExistsDir, "Wrote to tmp.set", "Updated wingleaf.set permissions.",
+                          "wingleaf.set successfully deleted", "Preset Other added to wingleaf.set!",
+                          "Error opening preset file. Close preset.txt if open in an editor."}));
+    EXPECT_TRUE(commands.empty());
+}
+
+TEST_F(PresetDisk, DeleteAListedPresetThenAgain) {
+    createPreset(io, "Mine", values(2));
+    clear();
+    deletePreset(io, "Mine");
+    EXPECT_EQ(log, (Lines{"Removing Mine from wingleaf.set!", "Wrote to tmp.set...",
+                          "wingleaf.set successfully deleted",
+                          "Moved tmp.set into wingleaf.set! Preset Mine removed!"}));
+    EXPECT_EQ(commands, Lines{kRefresh});
+    EXPECT_EQ(settings(), kSettings);
+    EXPECT_FALSE(fs::exists(presetFilePath(io.paths.directory, "Mine")));
+    EXPECT_FALSE(tempExists());
+
+    clear();
+    deletePreset(io, "Mine");
+    EXPECT_EQ(log, (Lines{"Removed tmp.set", "Preset not found. Check your preset name!"}));
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(settings(), kSettings);
+    EXPECT_FALSE(tempExists());
+}
+
+TEST_F(PresetDisk, DeleteABaseLabelOrAPresetWithoutItsFile) {
+    deletePreset(io, "Glide");
+    EXPECT_EQ(log, (Lines{"Cannot remove base preset!", "Removed tmp.set"}));
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(settings(), kSettings);
+
+    createPreset(io, "Mine", values(2));
+    fs::remove(presetFilePath(io.paths.directory, "Mine"));
+    clear();
+    deletePreset(io, "Mine");
+    EXPECT_EQ(log, (Lines{"Removing Mine from wingleaf.set!", "Wrote to tmp.set...",
+                          "wingleaf.set successfully deleted",
+                          "Moved tmp.set into wingleaf.set! Preset Mine removed!",
+                          "Failed to remove file: wingleaf/Mine.txt"}));
+    EXPECT_EQ(commands, Lines{kRefresh});
+    EXPECT_EQ(settings(), kSettings);
+}
+
+TEST_F(PresetDisk, DeleteWithoutSettingsFileStillRemovesThePresetFile) {
+    createPreset(io, "Mine", values(2));
+    fs::remove(io.paths.settings);
+    clear();
+    deletePreset(io, "Mine");
+    EXPECT_EQ(log, (Lines{"Error opening wingleaf.set files. Close wingleaf.set if open in an editor."}));
+    EXPECT_EQ(commands, Lines{kRefresh});
+    EXPECT_FALSE(fs::exists(presetFilePath(io.paths.directory, "Mine")));
+}
+
+// A temporary file that cannot take the data: nothing replaces the settings file.
+TEST_F(PresetDisk, FailedWriteOfTheTemporaryFileKeepsTheSettingsFile) {
+    createPreset(io, "Mine", values(2));
+    const std::string before = settings();
+    fs::create_symlink("/dev/full", io.paths.temp);
+    clear();
+    createPreset(io, "Other", values(3));
+    const std::string failed =
+        "Error writing tmp.set: No space left on device. wingleaf.set was not changed.";
+    EXPECT_EQ(log, (Lines{kExistsDir, failed, "Wrote to Other.txt"}));
+    EXPECT_EQ(settings(), before);
+    EXPECT_FALSE(tempExists());
+
+    fs::create_symlink("/dev/full", io.paths.temp);
+    clear();
+    deletePreset(io, "Mine");
+    EXPECT_EQ(log, (Lines{"Removing Mine from wingleaf.set!", failed}));
+    EXPECT_EQ(settings(), before);
+    EXPECT_FALSE(tempExists());
+}
+
+TEST_F(PresetDisk, FailedWriteOfThePresetFileIsReportedAndLeavesNoBrokenFile) {
+    fs::create_directories(io.paths.directory);
+    fs::create_symlink("/dev/full", presetFilePath(io.paths.directory, "Mine"));
+    createPreset(io, "Mine", values(2));
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(log.back(), "Error writing preset file Mine.txt: No space left on device");
+    EXPECT_TRUE(commands.empty());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(presetFilePath(io.paths.directory, "Mine"))));
+}
+
+// The temporary file on another file system: the rename fails and the old file stays.
+TEST_F(PresetDisk, FailedRenameKeepsTheSettingsFile) {
+    struct stat shm {}, here {};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(root.c_str(), &here) != 0 ||
+        shm.st_dev == here.st_dev || ::access("/dev/shm", W_OK) != 0)
+        GTEST_SKIP() << "needs /dev/shm on another file system";
+    io.paths.temp = "/dev/shm/wingleaf-tmp-" + std::to_string(::getpid()) + ".set";
+    createPreset(io, "Other", values(3));
+    EXPECT_EQ(log, (Lines{"Created wingleaf directory.", "Wrote to tmp.set",
+                          "Updated wingleaf.set permissions.",
+                          "Failed to rename tmp.set to wingleaf.set: Invalid cross-device link",
+                          "Wrote to Other.txt"}));
+    EXPECT_EQ(settings(), kSettings);
+    EXPECT_FALSE(tempExists());
+
+    writeFile(io.paths.settings, kSettings + "x|&Other@Other\r\n");
+    clear();
+    deletePreset(io, "Other");
+    EXPECT_EQ(log, (Lines{"Removing Other from wingleaf.set!", "Wrote to tmp.set...",
+                          "Failed to rename tmp.set to wingleaf.set: Invalid cross-device link"}));
+    EXPECT_EQ(settings(), kSettings + "x|&Other@Other\r\n");
+    EXPECT_FALSE(tempExists());
+}
+
+// A directory in place of the settings file: it cannot be read, so nothing is put there.
+TEST_F(PresetDisk, DirectoryInPlaceOfTheSettingsFileIsLeftAlone) {
+    fs::remove(io.paths.settings);
+    fs::create_directories(io.paths.settings);
+    writeFile(io.paths.settings + "/keep", "k");
+    createPreset(io, "Mine", values(2));
+    EXPECT_EQ(log, (Lines{"Created wingleaf directory.",
+                          "Error reading wingleaf.set: Is a directory. wingleaf.set was not changed.",
+                          "Wrote to Mine.txt"}));
+    EXPECT_EQ(readFile(io.paths.settings + "/keep"), "k");
+    EXPECT_FALSE(tempExists());
+}
+
+TEST_F(PresetDisk, ReadingAPresetFile) {
+    fs::create_directories(io.paths.directory);
+    writeFile(presetFilePath(io.paths.directory, "sixteen"),
+              "1.000\n2.000\n3.000\n4.000\n5.000\n6.000\n7.000\n8.000\n9.000\n10.000\n11.000\n"
+              "12.000\n13.000\n14.000\n15.000\n16.000\n");
+    writeFile(presetFilePath(io.paths.directory, "short"), "4 5 x 6");
+    writeFile(presetFilePath(io.paths.directory, "a b"), "9");
+    SliderValues v{};
+    EXPECT_EQ(readPresetFile(io.paths, "sixteen", v), std::optional<std::size_t>(14));
+    EXPECT_EQ(v, (SliderValues{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
+    v.fill(0.5f);
+    EXPECT_EQ(readPresetFile(io.paths, "short", v), std::optional<std::size_t>(2));
+    EXPECT_EQ(v[1], 5.0f);
+    EXPECT_EQ(v[2], 0.5f);
+    EXPECT_EQ(readPresetFile(io.paths, "a b", v), std::optional<std::size_t>(1));
+    EXPECT_EQ(readPresetFile(io.paths, "missing", v), std::nullopt);
+    writeFile(root / "bakkesmod/outside.txt", "1 2 3");
+    EXPECT_EQ(readPresetFile(io.paths, "../outside", v), std::nullopt);
+}
+
+}  // namespace
