@@ -1,8 +1,7 @@
 // The preset record: base presets and applying a value set through the console.
 #include "presets/Preset.h"
 
-#include <locale>
-#include <sstream>
+#include "aero/VectorUtils.h"
 
 void Preset::loadBase(int index) {
     const bool known = index >= 1 && index < static_cast<int>(kBasePresetCount);
@@ -27,10 +26,5 @@ void Preset::setValues(const SliderValues& values) {
 }
 
 std::string sliderCommand(const char* variable, float value) {
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out.setf(std::ios::fixed, std::ios::floatfield);
-    out.precision(5);
-    out << variable << ' ' << static_cast<double>(value);
-    return out.str();
+    return std::string(variable) + ' ' + toFixedString(value, 5);
 }

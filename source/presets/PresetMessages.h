@@ -60,6 +60,4 @@ inline std::string renameFailed(std::string_view error) {
     return "Failed to rename tmp.set to wingleaf.set: " + std::string(error);
 }
 
-inline constexpr const char* kRefreshCommand = "cl_settings_refreshplugins";
-
 }  // namespace presetmsg

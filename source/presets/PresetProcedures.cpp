@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "core/Messages.h"
 #include "presets/FileSystem.h"
 #include "presets/PresetMessages.h"
 #include "presets/SettingsFile.h"
@@ -111,7 +112,7 @@ void createPreset(const PresetIo& io, std::string_view name, const SliderValues&
         return;
     }
     io.log(presetmsg::wrotePresetFile(name));
-    io.execute(presetmsg::kRefreshCommand);
+    io.execute(std::string(kRefreshSettingsCommand));
 }
 
 void deletePreset(const PresetIo& io, std::string_view name) {
@@ -137,7 +138,7 @@ void deletePreset(const PresetIo& io, std::string_view name) {
 
     if (!wlfs::removeFile(presetFilePath(io.paths.directory, name)).ok)
         io.log(presetmsg::presetFileRemoveFailed(name));
-    io.execute(presetmsg::kRefreshCommand);
+    io.execute(std::string(kRefreshSettingsCommand));
 }
 
 std::optional<std::size_t> readPresetFile(const PresetPaths& paths, std::string_view name,

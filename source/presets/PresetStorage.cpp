@@ -7,6 +7,8 @@
 #include <locale>
 #include <sstream>
 
+#include "aero/VectorUtils.h"
+
 std::string presetFilePath(std::string_view directory, std::string_view name) {
     std::string path(directory);
     path += '/';
@@ -44,12 +46,12 @@ bool isSafePresetName(std::string_view name) {
 }
 
 std::string formatPresetFile(const SliderValues& values) {
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out.setf(std::ios::fixed, std::ios::floatfield);
-    out.precision(3);
-    for (float value : values) out << static_cast<double>(value) << ' ';
-    return out.str();
+    std::string text;
+    for (float value : values) {
+        text += toFixedString(value, 3);
+        text += ' ';
+    }
+    return text;
 }
 
 std::size_t parsePresetFile(std::string_view content, SliderValues& values) {
