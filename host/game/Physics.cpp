@@ -1,0 +1,232 @@
+// Car and ball motion per tick: forces, air control, simple driving, the floor and the clamps.
+#include "Physics.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace host::phys {
+
+namespace {
+
+float dot(Vector a, Vector b) { return a.X * b.X + a.Y * b.Y + a.Z * b.Z; }
+
+float clampUnit(float v) { return std::clamp(v, -1.0f, 1.0f); }
+
+// Moves v toward zero by at most `amount` without crossing it.
+float towardZero(float v, float amount) {
+    if (amount <= 0.0f) return v;
+    if (std::fabs(v) <= amount) return 0.0f;
+    return v > 0.0f ? v - amount : v + amount;
+}
+
+// Scales v down to the length `limit` when longer; the norm is taken in double so large
+// finite components do not overflow.
+Vector clampLength(Vector v, float limit) {
+    const double lim = std::max(0.0f, limit);
+    const double n = std::sqrt(double(v.X) * v.X + double(v.Y) * v.Y + double(v.Z) * v.Z);
+    if (n <= lim || n == 0.0) return v;
+    const double k = lim / n;
+    return Vector(float(v.X * k), float(v.Y * k), float(v.Z * k));
+}
+
+float throttleAccel(float forwardSpeed) {
+    const float s = std::fabs(forwardSpeed);
+    if (s >= kThrottleTopSpeedUuS) return 0.0f;
+    if (s >= kThrottleCurveKneeUuS)
+        return kThrottleAccelAt1400UuS2 * (kThrottleTopSpeedUuS - s) /
+               (kThrottleTopSpeedUuS - kThrottleCurveKneeUuS);
+    return kThrottleAccelAtRestUuS2 +
+           (kThrottleAccelAt1400UuS2 - kThrottleAccelAtRestUuS2) * s / kThrottleCurveKneeUuS;
+}
+
+float steerAngle(float forwardSpeed) {
+    const float s = std::fabs(forwardSpeed);
+    for (int i = 1; i < kSteerCurvePoints; ++i) {
+        if (s <= kSteerCurveSpeedUuS[i]) {
+            const float t = (s - kSteerCurveSpeedUuS[i - 1]) /
+                            (kSteerCurveSpeedUuS[i] - kSteerCurveSpeedUuS[i - 1]);
+            return kSteerCurveAngleRad[i - 1] +
+                   t * (kSteerCurveAngleRad[i] - kSteerCurveAngleRad[i - 1]);
+        }
+    }
+    return kSteerCurveAngleRad[kSteerCurvePoints - 1];
+}
+
+// Driving on the floor: throttle, brakes, tyre grip and steering act on the velocity directly;
+// the car turns about its up axis only.
+void driveOnGround(Car& car, const Axes& ax, float throttle, float dt, Vector& v, Vector& w) {
+    const ControllerInput& in = car.input;
+    const VehicleSim& sim = car.sim;
+    float vf = dot(v, ax.forward);
+    float vr = dot(v, ax.right);
+    const float vu = dot(v, ax.up);
+    const float brake = std::max(0.0f, kBrakeDecelUuS2 * sim.brakeTorque / kBrakeTorque);
+
+    if (throttle != 0.0f && vf * throttle >= 0.0f) {
+        vf += throttle * throttleAccel(vf) * (sim.driveTorque / kDriveTorque) * dt;
+    } else if (throttle != 0.0f) {
+        vf = towardZero(vf, brake * sim.oppositeBrakeFactor * dt);
+    } else if (std::fabs(vf) < sim.stopThreshold) {
+        vf = 0.0f;
+    } else {
+        vf = towardZero(vf, brake * sim.idleBrakeFactor * dt);
+    }
+    const float grip = kLateralGripUuS2 * (in.handbrake ? kHandbrakeGripFactor : 1.0f);
+    vr = towardZero(vr, grip * dt);
+    v = ax.forward * vf + ax.right * vr + ax.up * vu;
+
+    const float angle = clampUnit(in.steer) * steerAngle(vf);
+    w = ax.up * (vf * std::tan(angle) / kWheelBaseUu);
+
+    for (int i = 0; i < sim.wheelCount; ++i) {
+        Wheel& wheel = car.sim.wheels[i];
+        wheel.steer = i % 4 < 2 ? angle : 0.0f;
+        wheel.spinSpeed = wheel.radius > 0.0f ? vf / wheel.radius : 0.0f;
+    }
+}
+
+// Air control: stick torque about the car's axes and damping of the turn rate about them.
+void airControl(const AirControlComponent& ac, const ControllerInput& in, const Axes& ax,
+                float dt, Vector& w) {
+    const float pitch = clampUnit(in.pitch), yaw = clampUnit(in.yaw), roll = clampUnit(in.roll);
+    const Vector pitchAxis = ax.right * -1.0f;  // nose up for positive pitch
+    const Vector yawAxis = ax.up;               // nose right for positive yaw
+    const Vector rollAxis = ax.forward * -1.0f; // right side down for positive roll
+    const Vector torque = pitchAxis * (pitch * ac.airTorque.Pitch * kAirTorqueScale) +
+                          yawAxis * (yaw * ac.airTorque.Yaw * kAirTorqueScale) +
+                          rollAxis * (roll * ac.airTorque.Roll * kAirTorqueScale);
+    const Vector damping =
+        pitchAxis * (dot(w, pitchAxis) * ac.airDamping.Pitch * kAirTorqueScale *
+                     (1.0f - std::fabs(pitch))) +
+        yawAxis * (dot(w, yawAxis) * ac.airDamping.Yaw * kAirTorqueScale * (1.0f - std::fabs(yaw))) +
+        rollAxis * (dot(w, rollAxis) * ac.airDamping.Roll * kAirTorqueScale);
+    w = w + (torque - damping) * dt;
+}
+
+void spinDown(Car& car, float dt) {
+    for (int i = 0; i < car.sim.wheelCount; ++i) {
+        Wheel& wheel = car.sim.wheels[i];
+        wheel.spinSpeed *= std::max(0.0f, 1.0f - wheel.spinSpeedDecayRate * dt);
+    }
+}
+
+// The orientation with the same heading, standing level on the floor.
+Quat levelled(Quat q) {
+    const Vector f = rotate(q, Vector(1.0f, 0.0f, 0.0f));
+    if (std::fabs(f.X) + std::fabs(f.Y) < 1e-6f) return q;
+    const float half = 0.5f * std::atan2(f.Y, f.X);
+    return Quat(std::cos(half), 0.0f, 0.0f, std::sin(half));
+}
+
+}  // namespace
+
+Quat normalized(Quat q) {
+    const double n = std::sqrt(double(q.X) * q.X + double(q.Y) * q.Y + double(q.Z) * q.Z +
+                               double(q.W) * q.W);
+    if (!(n > 1e-12) || !std::isfinite(n)) return Quat();
+    return Quat(float(q.W / n), float(q.X / n), float(q.Y / n), float(q.Z / n));
+}
+
+Vector rotate(Quat q, Vector v) { return RotateVectorWithQuat(v, q); }
+
+Axes axesOf(Quat q) {
+    return Axes{rotate(q, Vector(1.0f, 0.0f, 0.0f)), rotate(q, Vector(0.0f, 1.0f, 0.0f)),
+                rotate(q, Vector(0.0f, 0.0f, 1.0f))};
+}
+
+Quat integrate(Quat q, Vector w, float dt) {
+    const double wn = std::sqrt(double(w.X) * w.X + double(w.Y) * w.Y + double(w.Z) * w.Z);
+    const double angle = wn * dt;
+    if (angle < 1e-12) return normalized(q);
+    const double s = std::sin(0.5 * angle) / wn;
+    const Quat turn(float(std::cos(0.5 * angle)), float(w.X * s), float(w.Y * s), float(w.Z * s));
+    // The angular velocity is in the world frame, so the turn multiplies from the left.
+    return normalized(turn * q);
+}
+
+bool isFinite(float f) { return std::isfinite(f); }
+bool isFinite(Vector v) { return std::isfinite(v.X) && std::isfinite(v.Y) && std::isfinite(v.Z); }
+bool isFinite(Quat q) {
+    return std::isfinite(q.X) && std::isfinite(q.Y) && std::isfinite(q.Z) && std::isfinite(q.W);
+}
+bool isFinite(const RBState& s) {
+    return isFinite(s.Quaternion) && isFinite(s.Location) && isFinite(s.LinearVelocity) &&
+           isFinite(s.AngularVelocity) && std::isfinite(s.Time);
+}
+
+bool stepCar(Car& car, float dt) {
+    RBState s = car.rb;
+    Quat q = normalized(s.Quaternion);
+    const Axes ax = axesOf(q);
+    const ControllerInput& in = car.input;
+    const bool boosting = in.boost && car.boost.alive;
+    // Boost drives the car as full throttle does, on the floor and in the air.
+    const float throttle = boosting ? 1.0f : clampUnit(in.throttle);
+    const float invMass = car.mass > 0.0f ? 1.0f / car.mass : 0.0f;
+
+    const Vector v0 = s.LinearVelocity;
+    Vector v = v0;
+    Vector w = s.AngularVelocity;
+    Vector a(0.0f, 0.0f, kGravityZUuS2);
+    if (boosting) a = a + ax.forward * (car.boost.boostForce * invMass);
+
+    if (car.onGround != 0) {
+        a = a - ax.up * (car.sticky.Ground * kGravityMagnitudeUuS2);
+        driveOnGround(car, ax, throttle, dt, v, w);
+        if (in.jump && !car.jumpHeld) v = v + ax.up * kJumpImpulseUuS;
+    } else {
+        if (car.airControl.alive) {
+            a = a + ax.forward * (car.airControl.throttleForce * invMass * throttle);
+            airControl(car.airControl, in, ax, dt, w);
+        }
+        spinDown(car, dt);
+    }
+
+    v = clampLength(v + a * dt, car.maxLinearSpeed);
+    w = clampLength(w, car.maxAngularSpeed);
+    Vector x = s.Location + (v0 + v) * (0.5f * dt);
+    q = integrate(q, w, dt);
+
+    bool onWheels = false;
+    if (x.Z <= kCarRestHeightUu + kGroundContactToleranceUu) {
+        x.Z = std::max(x.Z, kCarRestHeightUu);
+        v.Z = std::max(v.Z, 0.0f);
+        if (rotate(q, Vector(0.0f, 0.0f, 1.0f)).Z >= kWheelsDownMinUpZ) {
+            onWheels = true;
+            // The suspension sets a car that lands on its wheels level at once.
+            q = levelled(q);
+        }
+    }
+
+    s.Quaternion = q;
+    s.Location = x;
+    s.LinearVelocity = v;
+    s.AngularVelocity = w;
+    if (!isFinite(s)) return false;
+    car.rb = s;
+    car.onGround = onWheels ? 1 : 0;
+    car.jumpHeld = in.jump;
+    return true;
+}
+
+bool stepBall(Ball& ball, float dt) {
+    RBState s = ball.rb;
+    const Vector v0 = s.LinearVelocity;
+    Vector v = clampLength(v0 + Vector(0.0f, 0.0f, kGravityZUuS2 * dt), ball.maxLinearSpeed);
+    const Vector w = clampLength(s.AngularVelocity, ball.maxAngularSpeed);
+    Vector x = s.Location + (v0 + v) * (0.5f * dt);
+    if (x.Z < kBallRestHeightUu) {
+        x.Z = kBallRestHeightUu;
+        if (v.Z < 0.0f) v.Z = -v.Z * kBallRestitution;
+        if (v.Z < kBallSettleSpeedUuS) v.Z = 0.0f;
+    }
+    s.Quaternion = integrate(s.Quaternion, w, dt);
+    s.Location = x;
+    s.LinearVelocity = v;
+    s.AngularVelocity = w;
+    if (!isFinite(s)) return false;
+    ball.rb = s;
+    return true;
+}
+
+}  // namespace host::phys
