@@ -1,0 +1,244 @@
+// Field tables of cars, wheels and balls: printing as "%.9g" and checked setting from words.
+#include "SimFields.h"
+
+#include <cerrno>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace host {
+
+namespace {
+
+void putVec(double* o, Vector v) {
+    o[0] = v.X;
+    o[1] = v.Y;
+    o[2] = v.Z;
+}
+Vector vecOf(const double* i) {
+    return Vector(static_cast<float>(i[0]), static_cast<float>(i[1]), static_cast<float>(i[2]));
+}
+// Quaternions are shown and typed W first.
+void putQuat(double* o, Quat q) {
+    o[0] = q.W;
+    o[1] = q.X;
+    o[2] = q.Y;
+    o[3] = q.Z;
+}
+Quat quatOf(const double* i) {
+    return Quat(static_cast<float>(i[0]), static_cast<float>(i[1]), static_cast<float>(i[2]),
+                static_cast<float>(i[3]));
+}
+void putRot(double* o, Rotator r) {
+    o[0] = r.Pitch;
+    o[1] = r.Yaw;
+    o[2] = r.Roll;
+}
+Rotator rotOf(const double* i) {
+    return Rotator(static_cast<int>(i[0]), static_cast<int>(i[1]), static_cast<int>(i[2]));
+}
+float f(double v) { return static_cast<float>(v); }
+
+// The rigid-body fields every car and ball has.
+#define WL_RB_FIELDS(Obj)                                                                          \
+    {"location", FieldKind::Float, 3, [](const Obj& o, double* v) { putVec(v, o.rb.Location); },   \
+     [](Obj& o, const double* v) { o.rb.Location = vecOf(v); }},                                   \
+        {"velocity", FieldKind::Float, 3,                                                          \
+         [](const Obj& o, double* v) { putVec(v, o.rb.LinearVelocity); },                          \
+         [](Obj& o, const double* v) { o.rb.LinearVelocity = vecOf(v); }},                         \
+        {"angular_velocity", FieldKind::Float, 3,                                                  \
+         [](const Obj& o, double* v) { putVec(v, o.rb.AngularVelocity); },                         \
+         [](Obj& o, const double* v) { o.rb.AngularVelocity = vecOf(v); }},                        \
+        {"quaternion", FieldKind::Float, 4,                                                        \
+         [](const Obj& o, double* v) { putQuat(v, o.rb.Quaternion); },                             \
+         [](Obj& o, const double* v) { o.rb.Quaternion = quatOf(v); }}
+
+#define WL_SCALAR(Obj, name, kind, expr, type)                                                     \
+    {name, kind, 1, [](const Obj& o, double* v) { v[0] = static_cast<double>(o.expr); },           \
+     [](Obj& o, const double* v) { o.expr = static_cast<type>(v[0]); }}
+
+const Field<Car> kCarFields[] = {
+    WL_RB_FIELDS(Car),
+    {"extent", FieldKind::Float, 3, [](const Car& c, double* v) { putVec(v, c.extent); },
+     [](Car& c, const double* v) { c.extent = vecOf(v); }},
+    WL_SCALAR(Car, "mass", FieldKind::Float, mass, float),
+    WL_SCALAR(Car, "on_ground", FieldKind::Flag, onGround, unsigned long),
+    WL_SCALAR(Car, "max_linear_speed", FieldKind::Float, maxLinearSpeed, float),
+    WL_SCALAR(Car, "max_linear_speed2", FieldKind::Float, maxLinearSpeed2, float),
+    WL_SCALAR(Car, "max_angular_speed", FieldKind::Float, maxAngularSpeed, float),
+    {"sticky_force", FieldKind::Float, 2,
+     [](const Car& c, double* v) {
+         v[0] = c.sticky.Ground;
+         v[1] = c.sticky.Wall;
+     },
+     [](Car& c, const double* v) { c.sticky = StickyForceData{f(v[0]), f(v[1])}; }},
+    WL_SCALAR(Car, "has_boost", FieldKind::Flag, boost.alive, bool),
+    WL_SCALAR(Car, "boost_force", FieldKind::Float, boost.boostForce, float),
+    WL_SCALAR(Car, "has_air_control", FieldKind::Flag, airControl.alive, bool),
+    WL_SCALAR(Car, "throttle_force", FieldKind::Float, airControl.throttleForce, float),
+    {"air_torque", FieldKind::Int, 3, [](const Car& c, double* v) { putRot(v, c.airControl.airTorque); },
+     [](Car& c, const double* v) { c.airControl.airTorque = rotOf(v); }},
+    {"air_damping", FieldKind::Int, 3,
+     [](const Car& c, double* v) { putRot(v, c.airControl.airDamping); },
+     [](Car& c, const double* v) { c.airControl.airDamping = rotOf(v); }},
+    WL_SCALAR(Car, "drive_torque", FieldKind::Float, sim.driveTorque, float),
+    WL_SCALAR(Car, "brake_torque", FieldKind::Float, sim.brakeTorque, float),
+    WL_SCALAR(Car, "stop_threshold", FieldKind::Float, sim.stopThreshold, float),
+    WL_SCALAR(Car, "idle_brake_factor", FieldKind::Float, sim.idleBrakeFactor, float),
+    WL_SCALAR(Car, "opposite_brake_factor", FieldKind::Float, sim.oppositeBrakeFactor, float),
+    WL_SCALAR(Car, "ackermann", FieldKind::Flag, sim.useAckermannSteering, unsigned long),
+    {"wheels", FieldKind::WheelCount, 1,
+     [](const Car& c, double* v) { v[0] = c.sim.wheelCount; },
+     [](Car& c, const double* v) { c.setWheelCount(static_cast<int>(v[0])); }},
+};
+
+const Field<Wheel> kWheelFields[] = {
+    WL_SCALAR(Wheel, "suspension_stiffness", FieldKind::Float, suspensionStiffness, float),
+    WL_SCALAR(Wheel, "suspension_damping_compression", FieldKind::Float,
+              suspensionDampingCompression, float),
+    WL_SCALAR(Wheel, "suspension_damping_relaxation", FieldKind::Float,
+              suspensionDampingRelaxation, float),
+    WL_SCALAR(Wheel, "suspension_travel", FieldKind::Float, suspensionTravel, float),
+    WL_SCALAR(Wheel, "suspension_max_raise", FieldKind::Float, suspensionMaxRaise, float),
+    WL_SCALAR(Wheel, "spin_speed_decay_rate", FieldKind::Float, spinSpeedDecayRate, float),
+    WL_SCALAR(Wheel, "spin_speed", FieldKind::Float, spinSpeed, float),
+    WL_SCALAR(Wheel, "steer", FieldKind::Float, steer, float),
+    WL_SCALAR(Wheel, "suspension_distance", FieldKind::Float, suspensionDistance, float),
+    {"ref_location", FieldKind::Float, 3, [](const Wheel& w, double* v) { putVec(v, w.refLocation); },
+     [](Wheel& w, const double* v) { w.refLocation = vecOf(v); }},
+};
+
+const Field<Ball> kBallFields[] = {WL_RB_FIELDS(Ball)};
+
+#undef WL_RB_FIELDS
+#undef WL_SCALAR
+
+std::string formatNumber(FieldKind kind, double v) {
+    char buf[40];
+    if (kind == FieldKind::Float)
+        std::snprintf(buf, sizeof buf, "%.9g", v);
+    else
+        std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(v));
+    return buf;
+}
+
+template <typename Obj>
+void printFields(const Obj& o, std::span<const Field<Obj>> fields, const std::string& prefix,
+                 std::vector<std::string>& lines) {
+    double v[4];
+    for (const Field<Obj>& fd : fields) {
+        fd.get(o, v);
+        std::string line = prefix + "." + std::string(fd.name) + " = ";
+        for (int i = 0; i < fd.arity; ++i) {
+            if (i > 0) line += ", ";
+            line += formatNumber(fd.kind, v[i]);
+        }
+        lines.push_back(std::move(line));
+    }
+}
+
+bool parseIntWord(const std::string& word, long long lo, long long hi, double& out) {
+    double d = 0;
+    if (!parseFloatWord(word, d) || d != std::floor(d) || d < double(lo) || d > double(hi))
+        return false;
+    out = d;
+    return true;
+}
+
+template <typename Obj>
+bool setField(Obj& o, std::span<const Field<Obj>> fields, std::string_view name,
+              std::span<const std::string> words, std::string& error) {
+    for (const Field<Obj>& fd : fields) {
+        if (fd.name != name) continue;
+        if (static_cast<int>(words.size()) != fd.arity) {
+            error = std::string(name) + " takes " + std::to_string(fd.arity) + " value" +
+                    (fd.arity == 1 ? "" : "s") + ", got " + std::to_string(words.size());
+            return false;
+        }
+        double v[4];
+        for (int i = 0; i < fd.arity; ++i) {
+            const std::string& w = words[static_cast<std::size_t>(i)];
+            bool ok = false;
+            switch (fd.kind) {
+                case FieldKind::Float: ok = parseFloatWord(w, v[i]); break;
+                case FieldKind::Int: ok = parseIntWord(w, INT_MIN, INT_MAX, v[i]); break;
+                case FieldKind::Flag: ok = parseIntWord(w, 0, 1, v[i]); break;
+                case FieldKind::WheelCount: ok = parseIntWord(w, 0, phys::kMaxWheels, v[i]); break;
+            }
+            if (!ok) {
+                const std::string expected =
+                    fd.kind == FieldKind::Float  ? "a finite number"
+                    : fd.kind == FieldKind::Int  ? "a whole number"
+                    : fd.kind == FieldKind::Flag ? "0 or 1"
+                                                 : "a wheel count from 0 to " +
+                                                       std::to_string(phys::kMaxWheels);
+                error = std::string(name) + " needs " + expected + ", got '" + w + "'";
+                return false;
+            }
+        }
+        fd.set(o, v);
+        return true;
+    }
+    error = "unknown field '" + std::string(name) + "'";
+    return false;
+}
+
+}  // namespace
+
+bool parseFloatWord(const std::string& word, double& out) {
+    if (word.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    const double d = std::strtod(word.c_str(), &end);
+    if (end != word.c_str() + word.size() || errno == ERANGE || !std::isfinite(d) ||
+        std::fabs(d) > FLT_MAX)
+        return false;
+    out = d;
+    return true;
+}
+
+std::span<const Field<Car>> carFields() { return kCarFields; }
+std::span<const Field<Wheel>> wheelFields() { return kWheelFields; }
+std::span<const Field<Ball>> ballFields() { return kBallFields; }
+
+void printCar(const Car& car, const std::string& prefix, std::vector<std::string>& lines) {
+    printFields(car, carFields(), prefix, lines);
+    for (int i = 0; i < car.sim.wheelCount; ++i)
+        printFields(car.sim.wheels[static_cast<std::size_t>(i)], wheelFields(),
+                    prefix + ".wheel" + std::to_string(i), lines);
+}
+
+void printBall(const Ball& ball, const std::string& prefix, std::vector<std::string>& lines) {
+    printFields(ball, ballFields(), prefix, lines);
+}
+
+bool setCarField(Car& car, std::string_view name, std::span<const std::string> words,
+                 std::string& error) {
+    // "wheelK.FIELD" addresses one wheel of the car.
+    if (name.starts_with("wheel") && name.find('.') != std::string_view::npos) {
+        const std::string_view number = name.substr(5, name.find('.') - 5);
+        int k = 0;
+        bool digits = !number.empty() && number.size() <= 2;
+        for (char ch : number) {
+            digits = digits && ch >= '0' && ch <= '9';
+            k = k * 10 + (ch - '0');
+        }
+        if (!digits || k >= car.sim.wheelCount) {
+            error = "no wheel '" + std::string(number) + "' (the car has " +
+                    std::to_string(car.sim.wheelCount) + " wheels)";
+            return false;
+        }
+        return setField(car.sim.wheels[static_cast<std::size_t>(k)], wheelFields(),
+                        name.substr(name.find('.') + 1), words, error);
+    }
+    return setField(car, carFields(), name, words, error);
+}
+
+bool setBallField(Ball& ball, std::string_view name, std::span<const std::string> words,
+                  std::string& error) {
+    return setField(ball, ballFields(), name, words, error);
+}
+
+}  // namespace host
