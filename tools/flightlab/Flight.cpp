@@ -1,0 +1,128 @@
+// One simulated flight: the launch, the console script that flies it, and its trajectory.
+#include "Flight.h"
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace flightlab {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// The car counts as landed when its centre comes this close to its resting height.
+constexpr double kLandedHeightUu = 18.0;
+
+std::string num(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.9g", v);
+    return buf;
+}
+
+int ticksFor(double seconds) { return static_cast<int>(std::lround(seconds / kTickS)); }
+
+bool parseTriple(const std::string& text, double& a, double& b, double& c) {
+    return std::sscanf(text.c_str(), "%lf, %lf, %lf", &a, &b, &c) == 3;
+}
+
+}  // namespace
+
+std::vector<std::string> setupLines(const Launch& launch, const Setup& setup) {
+    const double pitch = launch.pitchDeg * kPi / 180.0;
+    // Nose-up pitch is a turn about the car's right (+Y) axis by minus the angle.
+    const double qw = std::cos(pitch / 2), qy = -std::sin(pitch / 2);
+    std::vector<std::string> lines{"sim_mode freeplay"};
+    if (setup.modelOn) {
+        if (!setup.preset.empty()) lines.push_back("wl_preset \"" + setup.preset + "\"");
+        if (!setup.overrideVar.empty())
+            lines.push_back(setup.overrideVar + " " + setup.overrideValue);
+        lines.push_back("wl_enabled 1");
+    } else {
+        lines.push_back("wl_enabled 0");
+    }
+    lines.push_back("sim_set car 0 on_ground 0");
+    lines.push_back("sim_set car 0 location 0 0 " + num(launch.heightUu));
+    lines.push_back("sim_set car 0 velocity " + num(launch.speedUu * std::cos(pitch)) + " 0 " +
+                    num(launch.speedUu * std::sin(pitch)));
+    lines.push_back("sim_set car 0 angular_velocity 0 0 0");
+    lines.push_back("sim_set car 0 quaternion " + num(qw) + " 0 " + num(qy) + " 0");
+    lines.push_back(std::string("sim_input boost ") + (launch.boostSeconds > 0 ? "1" : "0"));
+    return lines;
+}
+
+std::string flightScript(const Launch& launch, const Setup& setup, int drawAtTick,
+                         const std::string& drawFile) {
+    std::ostringstream s;
+    for (const auto& line : setupLines(launch, setup)) s << line << '\n';
+    const int boostTicks = ticksFor(launch.boostSeconds);
+    const int lastTick = ticksFor(launch.timeLimitS);
+    s << "sim_state car 0\n";
+    for (int tick = 1; tick <= lastTick; ++tick) {
+        if (tick - 1 == boostTicks && boostTicks > 0) s << "sim_input boost 0\n";
+        s << "sim_tick 1\n";
+        if (tick == drawAtTick) {
+            s << "sim_draw \"" << drawFile << "\"\n";
+            break;
+        }
+        s << "sim_state car 0\n";
+    }
+    return s.str();
+}
+
+std::vector<Sample> parseSamples(const std::string& hostOutput) {
+    std::vector<Sample> samples;
+    std::istringstream in(hostOutput);
+    std::string line;
+    Sample current;
+    bool open = false;
+    while (std::getline(in, line)) {
+        if (line.rfind("car0.", 0) != 0) continue;
+        const auto eq = line.find(" = ");
+        if (eq == std::string::npos) continue;
+        const std::string field = line.substr(5, eq - 5);
+        const std::string value = line.substr(eq + 3);
+        // Each state read starts with the location.
+        if (field == "location") {
+            if (open) samples.push_back(current);
+            current = Sample{};
+            current.tick = static_cast<int>(samples.size());
+            open = parseTriple(value, current.x, current.y, current.z);
+        } else if (field == "velocity" && open) {
+            parseTriple(value, current.vx, current.vy, current.vz);
+        } else if (field == "on_ground" && open) {
+            current.onGround = value == "1";
+        }
+    }
+    if (open) samples.push_back(current);
+    return samples;
+}
+
+void summarise(Flight& flight, const Launch& launch) {
+    auto& s = flight.samples;
+    flight.landed = false;
+    std::size_t end = s.size();
+    for (std::size_t i = 1; i < s.size(); ++i) {
+        if (s[i].onGround || s[i].z <= kLandedHeightUu) {
+            end = i + 1;
+            flight.landed = true;
+            break;
+        }
+    }
+    s.resize(end);
+    if (s.empty()) return;
+    const Sample& first = s.front();
+    const Sample& last = s.back();
+    flight.airtimeS = flight.landed ? (last.tick - first.tick) * kTickS : launch.timeLimitS;
+    flight.distanceUu = std::hypot(last.x - first.x, last.y - first.y);
+    flight.landingSpeedUu = std::sqrt(last.vx * last.vx + last.vy * last.vy + last.vz * last.vz);
+    flight.topHeightUu = first.z;
+    flight.apexTick = first.tick;
+    for (const auto& sample : s) {
+        if (sample.z > flight.topHeightUu) {
+            flight.topHeightUu = sample.z;
+            flight.apexTick = sample.tick;
+        }
+    }
+}
+
+}  // namespace flightlab
