@@ -1,0 +1,108 @@
+// The flight lab's command line and its reading of the host's state lines.
+#include <gtest/gtest.h>
+
+#include "Flight.h"
+#include "Lab.h"
+
+using namespace flightlab;
+
+namespace {
+
+std::optional<LabOptions> parse(std::vector<std::string> args, std::string* errorOut = nullptr) {
+    std::string error;
+    bool help = false;
+    auto o = parseOptions(args, error, help);
+    if (errorOut) *errorOut = error;
+    return o;
+}
+
+}  // namespace
+
+TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--speed", "fast"}, "option --speed takes a number from 0 to 100000, not 'fast'"},
+        {{"--speed", "nan"}, "option --speed takes a number from 0 to 100000, not 'nan'"},
+        {{"--pitch", "91"}, "option --pitch takes a number from -90 to 90, not '91'"},
+        {{"--height", "5"}, "option --height takes a number from 18 to 100000, not '5'"},
+        {{"--time-limit", "0"}, "option --time-limit takes a number from 0.01 to 600, not '0'"},
+        {{"--speed"}, "option --speed needs a value"},
+        {{"--wings", "2"}, "unknown option --wings"},
+        {{"--presets", ","}, "option --presets needs at least one preset"},
+        {{"--presets", "stock,Glide"},
+         "user preset 'Glide' needs --preset-dir (a game folder's bakkesmod/wingleaf)"},
+    };
+    for (const auto& [args, expected] : cases) {
+        std::string error;
+        EXPECT_FALSE(parse(args, &error)) << expected;
+        EXPECT_EQ(error, expected);
+    }
+    for (const std::string bad : {"lift=0:10:11", "wl_lift=0:10", "wl_lift=0:10:1", "wl_lift=a:1:3",
+                                  "wl_lift=0:1:2.5"}) {
+        std::string error;
+        EXPECT_FALSE(parse({"--sweep", bad}, &error)) << bad;
+        EXPECT_NE(error.find("--sweep takes VAR=FROM:TO:STEPS"), std::string::npos) << bad;
+    }
+}
+
+TEST(FlightLabOptions, EveryPartOfTheLaunchIsAnOption) {
+    const auto o = parse({"--speed", "1500", "--pitch", "-10", "--height", "400", "--boost-time",
+                          "0.5", "--time-limit", "3", "--presets", "stock,2", "--sweep",
+                          "wl_lift=0:10:6", "--sweep-preset", "4", "--hud-preset", "none"});
+    ASSERT_TRUE(o);
+    EXPECT_EQ(o->launch.speedUu, 1500);
+    EXPECT_EQ(o->launch.pitchDeg, -10);
+    EXPECT_EQ(o->launch.heightUu, 400);
+    EXPECT_EQ(o->launch.boostSeconds, 0.5);
+    EXPECT_EQ(o->launch.timeLimitS, 3);
+    EXPECT_EQ(o->presets, (std::vector<std::string>{"stock", "2"}));
+    ASSERT_TRUE(o->sweep);
+    EXPECT_EQ(o->sweep->variable, "wl_lift");
+    EXPECT_EQ(o->sweep->steps, 6);
+    EXPECT_EQ(o->sweep->preset, "4");
+    EXPECT_EQ(o->hudPreset, "");
+}
+
+TEST(FlightLabFlight, ScriptSetsUpTheLaunchAndReleasesBoostOnTime) {
+    Launch launch;
+    launch.boostSeconds = 0.025;  // three ticks
+    launch.timeLimitS = 0.05;     // six ticks
+    const auto stock = setupFor("stock");
+    const std::string script = flightScript(launch, stock);
+    EXPECT_NE(script.find("wl_enabled 0\n"), std::string::npos);
+    EXPECT_NE(script.find("sim_set car 0 location 0 0 300\n"), std::string::npos);
+    EXPECT_NE(script.find("sim_input boost 1\n"), std::string::npos);
+    // Boost is let go after the third tick, before the fourth.
+    std::size_t pos = 0;
+    int ticksBeforeRelease = 0;
+    const std::size_t release = script.find("sim_input boost 0\n");
+    ASSERT_NE(release, std::string::npos);
+    while ((pos = script.find("sim_tick 1\n", pos)) != std::string::npos && pos < release) {
+        ++ticksBeforeRelease;
+        ++pos;
+    }
+    EXPECT_EQ(ticksBeforeRelease, 3);
+    const auto glide = setupFor("My Glide");
+    EXPECT_NE(flightScript(launch, glide).find("wl_preset \"My Glide\"\nwl_enabled 1\n"),
+              std::string::npos);
+}
+
+TEST(FlightLabFlight, LandingCutsTheTrajectoryAndGivesTheFigures) {
+    const std::string out =
+        "Some plug-in line\n"
+        "car0.location = 0, 0, 100\ncar0.velocity = 120, 0, 0\ncar0.on_ground = 0\n"
+        "car0.location = 1, 0, 150\ncar0.velocity = 120, 0, 10\ncar0.on_ground = 0\n"
+        "car0.location = 2, 0, 60\ncar0.velocity = 120, 0, -50\ncar0.on_ground = 0\n"
+        "car0.location = 3, 4, 17\ncar0.velocity = 30, 40, 0\ncar0.on_ground = 1\n"
+        "car0.location = 4, 4, 17\ncar0.velocity = 30, 40, 0\ncar0.on_ground = 1\n";
+    Flight f;
+    f.samples = parseSamples(out);
+    ASSERT_EQ(f.samples.size(), 5u);
+    summarise(f, Launch{});
+    EXPECT_TRUE(f.landed);
+    ASSERT_EQ(f.samples.size(), 4u);
+    EXPECT_DOUBLE_EQ(f.airtimeS, 3 * kTickS);
+    EXPECT_DOUBLE_EQ(f.distanceUu, 5);
+    EXPECT_DOUBLE_EQ(f.topHeightUu, 150);
+    EXPECT_EQ(f.apexTick, 1);
+    EXPECT_DOUBLE_EQ(f.landingSpeedUu, 50);
+}
