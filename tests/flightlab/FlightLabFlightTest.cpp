@@ -1,0 +1,69 @@
+// Flights through wingleaf-host: stock flight against the closed form, and repeatability.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "Lab.h"
+#include "game/PhysicsConstants.h"
+#include "support/HostRunner.h"
+
+using namespace flightlab;
+namespace phys = host::phys;
+
+namespace {
+
+LabOptions labOptions(const std::string& name) {
+    std::string error;
+    bool help = false;
+    auto o = parseOptions({"--hud-preset", "none"}, error, help);
+    o->outDir = wltest::freshRoot(name);
+    return *o;
+}
+
+}  // namespace
+
+// A stock car boosting in the air along a fixed nose, then falling, is a two-piece parabola.
+TEST(FlightLabFlight, StockFlightMatchesTheClosedForm) {
+    LabOptions o = labOptions("closed-form");
+    o.launch.speedUu = 1000;  // stays under the speed limit, so no clamp bends the path
+    o.launch.pitchDeg = 25;
+    o.launch.heightUu = 300;
+    o.launch.boostSeconds = 1;
+    const Flight f = fly(o, setupFor("stock"), o.outDir / "run");
+    ASSERT_TRUE(f.landed);
+
+    const double pi = std::acos(-1.0), pitch = 25 * pi / 180;
+    const double nx = std::cos(pitch), nz = std::sin(pitch);
+    const double accel = (phys::kBoostForce + phys::kAirThrottleForce) / phys::kCarMass;
+    const double g = phys::kGravityZUuS2;
+    const double tb = 1.0;
+    // End of the boost.
+    const double vxb = 1000 * nx + accel * nx * tb;
+    const double vzb = 1000 * nz + (accel * nz + g) * tb;
+    const double xb = 1000 * nx * tb + accel * nx * tb * tb / 2;
+    const double zb = 300 + 1000 * nz * tb + (accel * nz + g) * tb * tb / 2;
+    // Free fall down to the height at which the lab calls the car landed.
+    const double landZ = f.samples.back().z;
+    const double fall = (-vzb - std::sqrt(vzb * vzb - 2 * g * (zb - landZ))) / g;
+    const double airtime = tb + fall;
+    const double distance = xb + vxb * fall;
+
+    EXPECT_NEAR(f.airtimeS, airtime, kTickS) << "airtime";
+    EXPECT_NEAR(f.distanceUu, distance, vxb * kTickS) << "distance";
+    EXPECT_LT(f.landingSpeedUu, phys::kCarMaxSpeedUuS);
+}
+
+TEST(FlightLabFlight, SameInputsGiveTheSameTableTwice) {
+    std::string tables[2];
+    for (int run = 0; run < 2; ++run) {
+        LabOptions o = labOptions("repeat" + std::to_string(run));
+        o.presets = {"stock", "2", "3"};
+        o.launch.timeLimitS = 2;
+        std::ostringstream out, err;
+        ASSERT_EQ(runLab(o, out, err), 0) << err.str();
+        tables[run] = out.str();
+    }
+    EXPECT_EQ(tables[0], tables[1]);
+    EXPECT_NE(tables[0].find("stock"), std::string::npos);
+}
