@@ -1,0 +1,243 @@
+// Tests of the simulated game: mode events and queries, hooks, ticks, drawables and timeouts.
+#include "GameFixture.h"
+
+#include <stdexcept>
+
+namespace {
+
+using host::Mode;
+namespace ev = host::events;
+
+TEST_F(GameFixture, ModeChangesFireEndThenStartEventsInTheGamesOrder) {
+    const std::string_view all[] = {ev::kInitGameEvent,  ev::kFreeplayInit,     ev::kSoccarDestroyed,
+                                    ev::kMainEventDestroyed, ev::kTrainingStart, ev::kTrainingDestroyed};
+    for (std::string_view name : all) gwA.HookEvent(std::string(name), [this](std::string n) {
+        // Each event also records whether the game exists while it runs.
+        seen.push_back(n + (gwA.GetLocalCar().IsNull() ? " (no car)" : ""));
+    });
+    struct Step {
+        Mode to;
+        std::vector<std::string> expected;
+    };
+    const std::string init(ev::kInitGameEvent), fpInit(ev::kFreeplayInit),
+        destroyed(ev::kSoccarDestroyed), mainDestroyed(ev::kMainEventDestroyed),
+        trStart(ev::kTrainingStart), trDestroyed(ev::kTrainingDestroyed);
+    const Step steps[] = {
+        {Mode::Freeplay, {init, fpInit}},
+        {Mode::Freeplay, {destroyed, mainDestroyed, init, fpInit}},
+        {Mode::Training, {destroyed, mainDestroyed, trStart}},
+        {Mode::Exhibition, {trDestroyed, init}},
+        {Mode::Online, {destroyed, mainDestroyed}},
+        {Mode::Menu, {destroyed}},
+        {Mode::Menu, {}},
+    };
+    for (const Step& s : steps) {
+        seen.clear();
+        game.setMode(s.to);
+        EXPECT_EQ(seen, s.expected) << "entering " << host::modeName(s.to);
+    }
+}
+
+TEST_F(GameFixture, ModeQueriesAndObjectsPerMode) {
+    struct Row {
+        Mode mode;
+        bool inGame, online, freeplay, training, localCar, server, current;
+    };
+    const Row rows[] = {
+        {Mode::Menu, false, false, false, false, false, false, false},
+        {Mode::Freeplay, true, false, true, false, true, true, true},
+        {Mode::Training, true, false, false, true, true, true, true},
+        {Mode::Exhibition, true, false, false, false, true, true, true},
+        {Mode::Online, false, true, false, false, true, false, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(host::modeName(r.mode)));
+        game.setMode(r.mode);
+        EXPECT_EQ(gwA.IsInGame(), r.inGame);
+        EXPECT_EQ(gwA.IsInOnlineGame(), r.online);
+        EXPECT_EQ(gwA.IsInFreeplay(), r.freeplay);
+        EXPECT_EQ(gwA.IsInCustomTraining(), r.training);
+        EXPECT_EQ(!gwA.GetLocalCar().IsNull(), r.localCar);
+        EXPECT_EQ(!gwA.GetGameEventAsServer().IsNull(), r.server);
+        EXPECT_EQ(!gwA.GetCurrentGameState().IsNull(), r.current);
+        if (r.localCar) {
+            // The local car is the game car, resting at the origin with the identity orientation.
+            const RBState s = gwA.GetLocalCar().GetRBState();
+            EXPECT_EQ(gwA.GetCurrentGameState().GetGameCar().memory_address,
+                      gwA.GetLocalCar().memory_address);
+            EXPECT_EQ(s.Location.Z, 17.0f);
+            EXPECT_EQ(s.Location.X, 0.0f);
+            EXPECT_EQ(s.Quaternion.W, 1.0f);
+            EXPECT_FALSE(gwA.GetCurrentGameState().GetBall().IsNull());
+        }
+    }
+}
+
+TEST_F(GameFixture, HookingANameTwiceAddsACallbackAndUnhookRemovesOnlyTheCallersOwn) {
+    gwA.HookEvent("E", recorder("a1"));
+    gwA.HookEvent("E", recorder("a2"));
+    gwB.HookEvent("E", recorder("b1"));
+    EXPECT_EQ(game.hookCount("E"), 3);
+    game.fireEvent("E");
+    EXPECT_EQ(seen, (std::vector<std::string>{"a1", "a2", "b1"}));
+
+    seen.clear();
+    gwA.UnhookEvent("E");
+    game.fireEvent("E");
+    EXPECT_EQ(seen, (std::vector<std::string>{"b1"}));
+    EXPECT_EQ(game.hookSummary(), (std::vector<std::pair<std::string, int>>{{"E", 1}}));
+
+    // Post hooks run after the others and are removed separately.
+    gwA.HookEventPost("E", recorder("a-post"));
+    gwA.HookEvent("E", recorder("a3"));
+    seen.clear();
+    game.fireEvent("E");
+    EXPECT_EQ(seen, (std::vector<std::string>{"b1", "a3", "a-post"}));
+    gwA.UnhookEventPost("E");
+    EXPECT_EQ(game.hookCount("E"), 2);
+}
+
+TEST_F(GameFixture, DropOwnerRemovesThePluginsHooksDrawablesAndTimeouts) {
+    game.setMode(Mode::Freeplay);
+    gwA.HookEvent("E", recorder("a"));
+    gwA.HookEventWithCaller<CarWrapper>("T", [this](CarWrapper, void*, std::string) {
+        seen.push_back("a-car");
+    });
+    gwB.HookEvent("E", recorder("b"));
+    gwA.RegisterDrawable([](CanvasWrapper) {});
+    gwB.RegisterDrawable([](CanvasWrapper) {});
+    gwA.SetTimeout([this](GameWrapper*) { seen.push_back("a-timeout"); }, 0.0f);
+
+    game.dropOwner(&ctxA);
+    game.fireEvent("E");
+    game.fireEvent("T");
+    game.tick(2);
+    EXPECT_EQ(seen, (std::vector<std::string>{"b"}));
+    EXPECT_EQ(game.hookCount("T"), 0);
+    EXPECT_EQ(game.drawableCount(), 1);
+}
+
+TEST_F(GameFixture, CallbacksMayChangeHooksWhileTheEventRuns) {
+    // A hook removing itself, and one placing a new hook on the same name: the running
+    // dispatch is unaffected and the new hook runs from the next firing on.
+    gwA.HookEvent("E", [this](std::string) {
+        seen.push_back("self-removing");
+        gwA.UnhookEvent("E");
+    });
+    gwB.HookEvent("E", [this](std::string) {
+        seen.push_back("adder");
+        if (game.hookCount("E") < 3) gwB.HookEvent("E", recorder("added"));
+    });
+    game.fireEvent("E");
+    EXPECT_EQ(seen, (std::vector<std::string>{"self-removing", "adder"}));
+    seen.clear();
+    game.fireEvent("E");
+    EXPECT_EQ(seen, (std::vector<std::string>{"adder", "added"}));
+}
+
+TEST_F(GameFixture, AThrowingCallbackIsReportedAndTheNextStillRuns) {
+    gwA.HookEvent("E", [](std::string) { throw std::runtime_error("boom"); });
+    gwB.HookEvent("E", recorder("b"));
+    game.fireEvent("E");
+    EXPECT_EQ(seen, (std::vector<std::string>{"b"}));
+    EXPECT_EQ(errors, (std::vector<std::string>{"hook on E threw: boom"}));
+}
+
+TEST_F(GameFixture, EachTickFiresSetVehicleInputPerCarBeforeThatCarMoves) {
+    game.setMode(Mode::Freeplay);
+    ASSERT_TRUE(game.setCarCount(3));
+    std::vector<std::uintptr_t> callers;
+    gwA.HookEventWithCaller<CarWrapper>(
+        std::string(ev::kSetVehicleInput), [&](CarWrapper car, void* params, std::string name) {
+            callers.push_back(car.memory_address);
+            EXPECT_EQ(name, ev::kSetVehicleInput);
+            EXPECT_NE(params, nullptr);
+            // The car has not moved yet this tick: push it up, the step then carries it.
+            if (car.memory_address == gwA.GetLocalCar().memory_address) {
+                EXPECT_EQ(car.GetLocation().Z, 17.0f);
+                car.SetbOnGround(0);
+                car.SetVelocity(Vector(0, 0, 600));
+            }
+        });
+    game.tick(1);
+    ArrayWrapper<CarWrapper> cars = gwA.GetGameEventAsServer().GetCars();
+    ASSERT_EQ(cars.Count(), 3);
+    EXPECT_EQ(callers, (std::vector<std::uintptr_t>{cars.Get(0).memory_address,
+                                                    cars.Get(1).memory_address,
+                                                    cars.Get(2).memory_address}));
+    EXPECT_GT(gwA.GetLocalCar().GetLocation().Z, 17.0f);
+    EXPECT_EQ(cars.Get(1).GetLocation().Z, 17.0f);
+}
+
+TEST_F(GameFixture, FiredEventsGiveCallerHooksTheObjectsOfTheirType) {
+    game.setMode(Mode::Freeplay);
+    game.setCarCount(2);
+    std::vector<std::string> got;
+    gwA.HookEventWithCaller<CarWrapper>("E", [&](CarWrapper c, void*, std::string) {
+        got.push_back("car" + std::to_string(c.GetLocation().Y > 0 ? 1 : 0));
+    });
+    gwA.HookEventWithCaller<BallWrapper>("E", [&](BallWrapper b, void*, std::string) {
+        got.push_back(b.IsNull() ? "null ball" : "ball");
+    });
+    gwA.HookEventWithCaller<ServerWrapper>("E", [&](ServerWrapper s, void*, std::string) {
+        got.push_back(s.IsNull() ? "null server" : "server");
+    });
+    gwA.HookEvent("E", [&](std::string) { got.push_back("plain"); });
+    game.fireEvent("E");
+    EXPECT_EQ(got, (std::vector<std::string>{"car0", "car1", "ball", "server", "plain"}));
+
+    // Online there is no server event; at the menu nothing of the game exists.
+    got.clear();
+    game.setMode(Mode::Online);
+    game.fireEvent("E");
+    EXPECT_EQ(got, (std::vector<std::string>{"car0", "ball", "plain"}));
+    got.clear();
+    game.setMode(Mode::Menu);
+    game.fireEvent("E");
+    EXPECT_EQ(got, (std::vector<std::string>{"plain"}));
+}
+
+TEST_F(GameFixture, CarCountKeepsCarZeroAndStaleHandlesReadZeros) {
+    game.setMode(Mode::Freeplay);
+    CarWrapper car0 = gwA.GetLocalCar();
+    ASSERT_TRUE(game.setCarCount(4));
+    CarWrapper car3 = gwA.GetGameEventAsServer().GetCars().Get(3);
+    EXPECT_EQ(car3.GetLocation().Y, 750.0f);
+    ASSERT_TRUE(game.setCarCount(1));
+    EXPECT_EQ(gwA.GetLocalCar().memory_address, car0.memory_address);
+    EXPECT_TRUE(car3.IsNull() == false);  // a handle stays an address...
+    EXPECT_EQ(car3.GetLocation().Y, 0.0f);  // ...but the removed car reads as nothing
+    EXPECT_FALSE(game.setCarCount(0));
+    EXPECT_FALSE(game.setCarCount(host::Game::kMaxCars + 1));
+
+    game.setMode(Mode::Menu);
+    EXPECT_EQ(car0.GetMass(), 0.0f);
+    car0.SetVelocity(Vector(1, 2, 3));  // no effect, no crash
+    EXPECT_FALSE(game.setCarCount(2));
+}
+
+TEST_F(GameFixture, DrawablesRunInOrderAndMayUnregisterWhileDrawing) {
+    gwA.RegisterDrawable([this](CanvasWrapper) {
+        seen.push_back("a");
+        gwA.UnregisterDrawables();
+    });
+    gwB.RegisterDrawable([this](CanvasWrapper) { seen.push_back("b"); });
+    const auto run = [](const host::Game::DrawableFn& fn) { fn(CanvasWrapper(0)); };
+    game.runDrawables(run);
+    game.runDrawables(run);
+    EXPECT_EQ(seen, (std::vector<std::string>{"a", "b", "b"}));
+    EXPECT_EQ(game.drawableCount(), 1);
+}
+
+TEST_F(GameFixture, TimeoutsRunAfterTheirDelayInGameTime) {
+    gwA.SetTimeout([this](GameWrapper* gw) { seen.push_back(gw->IsInFreeplay() ? "fp" : "menu"); },
+                   0.05f);
+    game.tick(5);
+    EXPECT_TRUE(seen.empty());
+    game.tick(1);
+    EXPECT_EQ(seen, (std::vector<std::string>{"menu"}));
+    game.tick(10);
+    EXPECT_EQ(seen.size(), 1u);
+}
+
+}  // namespace
