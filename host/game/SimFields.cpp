@@ -116,11 +116,9 @@ const Field<Ball> kBallFields[] = {WL_RB_FIELDS(Ball)};
 #undef WL_SCALAR
 
 std::string formatNumber(FieldKind kind, double v) {
+    if (kind != FieldKind::Float) return std::to_string(static_cast<long long>(v));
     char buf[40];
-    if (kind == FieldKind::Float)
-        std::snprintf(buf, sizeof buf, "%.9g", v);
-    else
-        std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(v));
+    std::snprintf(buf, sizeof buf, "%.9g", v);
     return buf;
 }
 
