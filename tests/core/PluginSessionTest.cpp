@@ -1,6 +1,7 @@
 // The plug-in loaded by wingleaf-host, driven from the console as a person would.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <set>
 #include <sstream>
@@ -94,6 +95,49 @@ TEST(PluginSession, SettingsWindowBuiltFromTheInstalledFile) {
     EXPECT_NE(out.find("  button \"Delete preset\" wl_delete 1\n"), std::string::npos);
     EXPECT_NE(out.find("  float_slider \"Terminal Velocity Multiplier\" wl_speed 0.000499 10\n"),
               std::string::npos);
+}
+
+// The command of a button (code 0) of the installed settings file, by its label.
+std::string buttonCommand(const std::string& label) {
+    std::istringstream in(readFile(std::string(WL_SOURCE_DIR) + "/install/settings/wingleaf.set"));
+    const std::string prefix = "0|" + label + "|";
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size());
+    return "";
+}
+
+std::size_t countLines(const std::string& out, const std::string& line) {
+    std::size_t count = 0;
+    std::istringstream in(out);
+    std::string current;
+    while (std::getline(in, current)) count += current == line ? 1 : 0;
+    return count;
+}
+
+TEST(PluginSession, EachButtonPressCreatesOrDeletesOnce) {
+    const std::string create = buttonCommand("Create preset");
+    const std::string remove = buttonCommand("Delete preset");
+    ASSERT_FALSE(create.empty());
+    ASSERT_FALSE(remove.empty());
+    const auto root = freshRoot("core-buttons");
+    const std::string installed =
+        readFile(std::string(WL_SOURCE_DIR) + "/install/settings/wingleaf.set");
+
+    const auto result =
+        runHost(root, {"wl_name_preset Mine", create, create, remove, create, remove, remove});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(countLines(result.out, "Preset Mine added to wingleaf.set!"), 3u) << result.out;
+    EXPECT_EQ(countLines(result.out, "Wrote to Mine.txt"), 3u);
+    EXPECT_EQ(countLines(result.out, "Moved tmp.set into wingleaf.set! Preset Mine removed!"), 2u);
+    // The third delete press finds nothing: one run, one not-found line.
+    EXPECT_EQ(countLines(result.out, "Preset not found. Check your preset name!"), 1u);
+
+    // Back to the installed content, apart from the line ends a rewrite uses.
+    std::string settings = readFile(root / "bakkesmod/plugins/settings/wingleaf.set");
+    std::erase(settings, '\r');
+    EXPECT_EQ(settings, installed);
+    EXPECT_FALSE(std::filesystem::exists(root / "bakkesmod/wingleaf/Mine.txt"));
 }
 
 }  // namespace

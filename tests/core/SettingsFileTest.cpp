@@ -94,21 +94,4 @@ TEST(SettingsFile, OnePresetLineWithTheSixBasePresets) {
     EXPECT_EQ(split(options[0], '@')[0], "Stock (no aero)");
 }
 
-TEST(SettingsFile, ButtonsRunCreateAndDelete) {
-    std::map<std::string, std::string> buttons;
-    for (const auto& line : settingsLines()) {
-        const auto fields = split(line, '|');
-        if (fields[0] == "0") {
-            ASSERT_EQ(fields.size(), 3u) << line;
-            buttons[fields[1]] = fields[2];
-        }
-    }
-    // The create handler acts only on a value reading true; setting 0 afterwards runs it
-    // once more as a no-op and leaves the variable ready for the next press.
-    EXPECT_EQ(buttons["Create preset"], "wl_create 1; wl_create 0");
-    // The delete handler runs on every set whatever the value, so one set per press.
-    EXPECT_EQ(buttons["Delete preset"], "wl_delete 1");
-    EXPECT_EQ(buttons.size(), 2u);
-}
-
 }  // namespace
