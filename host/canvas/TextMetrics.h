@@ -6,7 +6,7 @@ namespace host {
 
 inline constexpr const char* kFontFamily = "DejaVu Sans";
 // Height of one line of text at scale 1, in pixels.
-inline constexpr float kFontPixelSize = 14.0f;
+inline constexpr float kFontPixelSize = 13.0f;
 
 // Width of a text at scale 1 without asking a font engine: the mean advance of DejaVu Sans
 // (about 0.6 em) per character, which keeps the answer identical with and without Cairo.

@@ -39,6 +39,9 @@ void wingleaf::onLoad() {
     hud.game = gameWrapper;
     hud.owner = this;
 
+    Hud* overlay = &hud;
+    hud.game->RegisterDrawable([overlay](CanvasWrapper canvas) { overlay->drawFrame(canvas); });
+
     registerSettings(*this);
 
     cvarManager->executeCommand(std::string(kRefreshSettingsCommand), false);

@@ -1,16 +1,55 @@
 // The canvas overlay: car panel, heading gauge and slider panel.
 #pragma once
 #include <memory>
+#include <string>
 
 #include "bakkesmod/wrappers/GameWrapper.h"
+#include "bakkesmod/wrappers/canvaswrapper.h"
 #include "bakkesmod/wrappers/cvarmanagerwrapper.h"
 
 class wingleaf;
 
+// A canvas colour: red, green, blue, alpha, each 0-255.
+struct HudColor {
+    unsigned char r, g, b, a;
+};
+
+inline constexpr HudColor kHudPanelGrey{64, 64, 64, 192};
+inline constexpr HudColor kHudWhite{255, 255, 255, 255};
+inline constexpr HudColor kHudHalfWhite{255, 255, 255, 128};
+inline constexpr HudColor kHudGreen{0, 255, 0, 255};
+
 class Hud {
 public:
+    // The drawable's body, run on every frame: draws only in a game and while "showHUD" is on.
+    // Never throws.
+    void drawFrame(CanvasWrapper canvas);
+
+    // Draws the panels whose switches are on, about the first car of the server game event.
+    void drawHud(CanvasWrapper& canvas);
+
+    // Rigid-body state, derived speeds and axes of the car; (x, y) is the panel's top-left corner.
+    void drawCarPanel(CanvasWrapper& canvas, CarWrapper& car, int x, int y);
+
+    // Top-down view of the car's heading and horizontal velocity; (x, y) is the top-left corner
+    // of a square of 200 * scale pixels.
+    void drawYawGauge(CanvasWrapper& canvas, CarWrapper& car, int x, int y, float scale);
+
+    // The current slider values, in a panel placed `right` pixels from the canvas's right edge
+    // and `bottom` pixels from its bottom edge. Does not read the car.
+    void drawSliderPanel(CanvasWrapper& canvas, CarWrapper& car, int right, int bottom);
+
+    // Draws one text with its top-left corner at (x, y).
+    static void drawText(CanvasWrapper& canvas, const std::string& text, int x, int y,
+                         HudColor color);
+    static void setColor(CanvasWrapper& canvas, HudColor color);
+
     std::shared_ptr<GameWrapper> game;
     std::shared_ptr<CVarManagerWrapper> console;
     // The plug-in object whose setting cells the slider panel reads; not owned.
     wingleaf* owner = nullptr;
+
+private:
+    // Looks the switch up by name on every call; an unknown name reads as off.
+    bool switchOn(const char* name);
 };

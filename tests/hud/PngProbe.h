@@ -21,7 +21,7 @@ struct PngPixels {
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> argb;
-    std::uint32_t at(int x, int y) const { return argb[static_cast<std::size_t>(y * width + x)]; }
+    std::uint32_t at(int x, int y) const { return argb.at(static_cast<std::size_t>(y * width + x)); }
     std::size_t distinctColours() const { return std::set<std::uint32_t>(argb.begin(), argb.end()).size(); }
 };
 

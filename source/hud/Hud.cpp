@@ -1,0 +1,139 @@
+// The overlay's frame entry, dispatcher, text helper, car panel and slider panel.
+#include "hud/Hud.h"
+
+#include <array>
+#include <cmath>
+
+#include "aero/VectorUtils.h"
+#include "core/wingleaf.h"
+
+namespace {
+
+constexpr int kCarPanelX = 20, kCarPanelY = 610;
+constexpr int kGaugeX = 20, kGaugeY = 400;
+constexpr float kGaugeScale = 1.0f;
+constexpr int kSliderRight = 360, kSliderBottom = 550;
+
+// Both panels list rows 30 pixels apart, labels and values in two columns.
+constexpr int kRowTop = 40, kRowStep = 30, kLabelX = 10, kValueX = 140;
+
+constexpr std::array<const char*, 10> kCarRowLabels{
+    "Car Location", "True Speed", "Ground Speed", "World Vel", "Car Fwd/Rt/Up Vel",
+    "Quat (WXYZ)",  "Up",         "Right",        "Fwd",       "Angular Vel"};
+
+constexpr std::array<const char*, 8> kSliderRowLabels{
+    "Max Speed: ", "Boost Power: ",     "Air Density: ", "Car LWH: ",
+    "Drag: ",      "Stabilization: ", "Lift: ",        "Throttle: "};
+
+constexpr int kSliderDecimals = 3;
+
+// An unset cell (before the plug-in has loaded) reads as 0 rather than crashing the frame.
+float cellValue(const std::shared_ptr<float>& cell) { return cell ? *cell : 0.0f; }
+
+Vector unitAxis(Vector axis, const Quat& q) {
+    Vector v = rotateByQuat(axis, q);
+    v.normalize();
+    return v;
+}
+
+}  // namespace
+
+void Hud::drawFrame(CanvasWrapper canvas) {
+    try {
+        if (!game || !console || !game->IsInGame()) return;
+        if (!switchOn("showHUD")) return;
+        drawHud(canvas);
+    } catch (...) {
+        // A frame that cannot be drawn (out of memory) is skipped; the next one tries again.
+    }
+}
+
+bool Hud::switchOn(const char* name) {
+    CVarWrapper cvar = console->getCvar(name);
+    return !cvar.IsNull() && cvar.getBoolValue();
+}
+
+void Hud::drawHud(CanvasWrapper& canvas) {
+    ServerWrapper server = game->GetGameEventAsServer();
+    if (server.IsNull()) return;
+    ArrayWrapper<CarWrapper> cars = server.GetCars();
+    if (cars.Count() < 1) return;
+    CarWrapper car = cars.Get(0);
+    if (car.IsNull()) return;
+    if (switchOn("showCarDerivedInfo")) drawCarPanel(canvas, car, kCarPanelX, kCarPanelY);
+    if (switchOn("showYaw")) drawYawGauge(canvas, car, kGaugeX, kGaugeY, kGaugeScale);
+    if (switchOn("showSlider")) drawSliderPanel(canvas, car, kSliderRight, kSliderBottom);
+}
+
+void Hud::drawText(CanvasWrapper& canvas, const std::string& text, int x, int y, HudColor color) {
+    canvas.SetPosition(Vector2{x, y});
+    setColor(canvas, color);
+    canvas.DrawString(text);
+}
+
+void Hud::setColor(CanvasWrapper& canvas, HudColor color) {
+    canvas.SetColor(static_cast<char>(color.r), static_cast<char>(color.g),
+                    static_cast<char>(color.b), static_cast<char>(color.a));
+}
+
+void Hud::drawCarPanel(CanvasWrapper& canvas, CarWrapper& car, int x, int y) {
+    const RBState state = car.GetRBState();
+    const Vector v = state.LinearVelocity;
+    const Quat& q = state.Quaternion;
+    const Vector f = unitAxis(Vector(1, 0, 0), q);
+    const Vector r = unitAxis(Vector(0, 1, 0), q);
+    const Vector u = unitAxis(Vector(0, 0, 1), q);
+
+    canvas.SetPosition(Vector2{x, y});
+    setColor(canvas, kHudPanelGrey);
+    canvas.FillBox(Vector2{360, 350});
+    drawText(canvas, "Wingleaf", x + 120, y + 20, kHudWhite);
+
+    const float trueSpeed = std::sqrt(v.X * v.X + v.Y * v.Y + v.Z * v.Z);
+    // The ground speed ignores the vertical part of the nose direction.
+    const float groundSpeed = std::fabs(f.X * v.X + f.Y * v.Y + f.Z * 0.0f);
+    const std::array<std::string, 10> values{
+        vectorToString(state.Location, 2),
+        toFixedString(trueSpeed, 4),
+        toFixedString(groundSpeed, 4),
+        vectorToString(v, 4),
+        vectorToString(Vector(Vector::dot(v, f), Vector::dot(v, r), Vector::dot(v, u)), 3),
+        quatToString(q, 3),
+        vectorToString(u, 5),
+        vectorToString(r, 5),
+        vectorToString(f, 5),
+        vectorToString(state.AngularVelocity, 5)};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const int rowY = y + kRowTop + kRowStep * static_cast<int>(i);
+        drawText(canvas, kCarRowLabels[i], x + kLabelX, rowY, kHudWhite);
+        drawText(canvas, values[i], x + kValueX, rowY, kHudWhite);
+    }
+}
+
+void Hud::drawSliderPanel(CanvasWrapper& canvas, CarWrapper& /*car*/, int right, int bottom) {
+    const wingleaf& p = *owner;
+    const std::array<std::string, 8> values{
+        toFixedString(cellValue(p.speed), kSliderDecimals),
+        toFixedString(cellValue(p.boost), kSliderDecimals),
+        toFixedString(cellValue(p.airDensity), kSliderDecimals),
+        vectorToString(Vector(cellValue(p.length), cellValue(p.width), cellValue(p.height)),
+                       kSliderDecimals),
+        vectorToString(Vector(cellValue(p.dragX), cellValue(p.dragY), cellValue(p.dragZ)),
+                       kSliderDecimals),
+        vectorToString(Vector(cellValue(p.pitch), cellValue(p.roll), cellValue(p.yaw)),
+                       kSliderDecimals),
+        toFixedString(cellValue(p.lift), kSliderDecimals),
+        toFixedString(cellValue(p.throttle), kSliderDecimals)};
+
+    const Vector2 size = canvas.GetSize();
+    const int x = size.X - right, y = size.Y - bottom;
+    canvas.SetPosition(Vector2{x, y});
+    setColor(canvas, kHudPanelGrey);
+    canvas.FillBox(Vector2{300, 280});
+    drawText(canvas, "Slider Values", x + 90, y + 20, kHudWhite);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const int rowY = y + kRowTop + kRowStep * static_cast<int>(i);
+        drawText(canvas, kSliderRowLabels[i], x + kLabelX, rowY, kHudWhite);
+        drawText(canvas, values[i], x + kValueX, rowY, kHudWhite);
+    }
+}

@@ -1,0 +1,141 @@
+// The heading gauge: a top-down view of the car's outline, nose and horizontal velocity.
+#include "hud/YawGauge.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "aero/VectorUtils.h"
+#include "hud/Hud.h"
+
+namespace hud {
+
+namespace {
+
+// The velocity line is this many pixels long at this speed.
+constexpr float kFullScaleSpeedUu = 2300.0f;
+constexpr float kFullScaleLengthPx = 100.0f;
+
+}  // namespace
+
+std::optional<int> truncToInt(double value) {
+    // Written so that NaN fails the test too.
+    if (!(value > -2147483649.0 && value < 2147483648.0)) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+GaugeHeading gaugeHeading(const Quat& q) {
+    Vector f = rotateByQuat(Vector(1, 0, 0), q);
+    f.normalize();
+    const float planar = std::sqrt(f.X * f.X + f.Y * f.Y + 0.0f);
+    const float fx = f.X / planar, fy = f.Y / planar;
+    GaugeHeading h;
+    if (!std::isfinite(fx) || !std::isfinite(fy)) return h;
+    // Rounding may push fx a hair past 1, where acos has no value.
+    float theta = static_cast<float>(std::acos(static_cast<double>(std::clamp(fx, -1.0f, 1.0f))));
+    if (fy > 0) theta = -theta;
+    h.defined = true;
+    h.theta = theta;
+    h.c = static_cast<float>(std::cos(static_cast<double>(theta)));
+    h.sn = static_cast<float>(std::sin(static_cast<double>(theta)));
+    return h;
+}
+
+std::optional<GaugeVelocity> gaugeVelocity(const Vector& velocity) {
+    const float v = std::sqrt(velocity.X * velocity.X + velocity.Y * velocity.Y + 0.0f);
+    float gx = velocity.X, gy = velocity.Y;
+    // A car at rest keeps its zero components and never divides by its zero speed.
+    if (v > 0) {
+        const float t = v / kFullScaleSpeedUu * kFullScaleLengthPx;
+        gx = velocity.X / v * t;
+        gy = velocity.Y / v * t;
+    }
+    const std::optional<int> ix = truncToInt(-gx), iy = truncToInt(gy);
+    if (!ix || !iy) return std::nullopt;
+    // World +X points up the canvas and world +Y to the right.
+    return GaugeVelocity{*iy, *ix};
+}
+
+}  // namespace hud
+
+namespace {
+
+using hud::truncToInt;
+
+// origin + trunc(offset), or nothing when either step leaves the int range.
+std::optional<int> coord(int origin, float offset) {
+    const std::optional<int> t = truncToInt(offset);
+    if (!t) return std::nullopt;
+    return truncToInt(static_cast<double>(origin) + *t);
+}
+
+std::optional<Vector2> point(int x0, int y0, float dx, float dy) {
+    const std::optional<int> x = coord(x0, dx), y = coord(y0, dy);
+    if (!x || !y) return std::nullopt;
+    return Vector2{*x, *y};
+}
+
+// Draws the line only when both ends are on the int grid.
+void line(CanvasWrapper& canvas, const std::optional<Vector2>& a, const std::optional<Vector2>& b) {
+    if (a && b) canvas.DrawLine(*a, *b);
+}
+
+void text(CanvasWrapper& canvas, const std::string& s, const std::optional<Vector2>& at) {
+    if (at) Hud::drawText(canvas, s, at->X, at->Y, kHudWhite);
+}
+
+}  // namespace
+
+void Hud::drawYawGauge(CanvasWrapper& canvas, CarWrapper& car, int x0, int y0, float scale) {
+    const RBState state = car.GetRBState();
+    const hud::GaugeHeading heading = hud::gaugeHeading(state.Quaternion);
+    const std::optional<hud::GaugeVelocity> velocity = hud::gaugeVelocity(state.LinearVelocity);
+
+    const std::optional<int> side = truncToInt(200.0f * scale);
+    const std::optional<Vector2> centre = point(x0, y0, 100.0f * scale, 100.0f * scale);
+    // A scale that puts the gauge off the int grid draws nothing at all.
+    if (!side || !centre) return;
+
+    canvas.SetPosition(Vector2{x0, y0});
+    setColor(canvas, kHudPanelGrey);
+    canvas.FillBox(Vector2{*side, *side});
+    setColor(canvas, kHudWhite);
+    line(canvas, centre, point(x0, y0, 100.0f * scale, 20.0f * scale));
+    line(canvas, centre, point(x0, y0, 180.0f * scale, 100.0f * scale));
+
+    // Gauge units: px to the car's right, py along its nose, rotated by the heading.
+    const auto transform = [&](float px, float py) -> std::optional<Vector2> {
+        const std::optional<int> rx = truncToInt(px * heading.c - py * heading.sn);
+        const std::optional<int> ry = truncToInt(-(px * heading.sn + py * heading.c));
+        if (!rx || !ry) return std::nullopt;
+        return point(x0, y0, scale * static_cast<float>(100LL + *rx),
+                     scale * static_cast<float>(100LL + *ry));
+    };
+
+    // A nose pointing straight up or down has no heading: no outline, nose line or angle then.
+    if (heading.defined) {
+        const std::optional<Vector2> frontLeft = transform(-42, 73), frontRight = transform(42, 73);
+        const std::optional<Vector2> rearLeft = transform(-42, -45), rearRight = transform(42, -45);
+        line(canvas, frontLeft, frontRight);
+        line(canvas, rearLeft, rearRight);
+        line(canvas, frontLeft, rearLeft);
+        line(canvas, frontRight, rearRight);
+        setColor(canvas, kHudHalfWhite);
+        line(canvas, centre, transform(0, 90));
+    }
+
+    // The velocity line is in world axes, so it needs no heading.
+    if (velocity) {
+        const std::optional<Vector2> end =
+            point(x0, y0, scale * static_cast<float>(100LL + velocity->dx),
+                  scale * static_cast<float>(100LL + velocity->dy));
+        if (end) {
+            setColor(canvas, kHudGreen);
+            canvas.DrawLine(*centre, *end);
+        }
+    }
+
+    if (heading.defined)
+        text(canvas, toFixedString(heading.theta, 2), point(x0, y0, 10.0f * scale, 10.0f * scale));
+    text(canvas, "x", point(x0, y0, 85.0f * scale, 15.0f * scale));
+    text(canvas, "y", point(x0, y0, 175.0f * scale, 105.0f * scale));
+}
