@@ -90,8 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const std::size_t end = input.find('\n');
     std::string_view name = input.substr(0, end == std::string_view::npos ? 0 : end);
-    const std::string_view content =
-        end == std::string_view::npos ? input : input.substr(end + 1);
+    const std::string_view content = end == std::string_view::npos ? input : input.substr(end + 1);
 
     checkPresetFile(content);
     if (isSafePresetName(name)) {

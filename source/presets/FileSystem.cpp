@@ -17,7 +17,9 @@ namespace wlfs {
 
 namespace {
 
-Status errnoStatus(int error) { return Status{false, std::strerror(error)}; }
+Status errnoStatus(int error) {
+    return Status{false, std::strerror(error)};
+}
 
 #ifdef _WIN32
 // The system's message for a Win32 error code, without its trailing line end.
@@ -59,7 +61,9 @@ Status replaceFile(const std::string& from, const std::string& to) {
 }
 
 namespace {
-int syncFile(std::FILE* file) { return _commit(_fileno(file)); }
+int syncFile(std::FILE* file) {
+    return _commit(_fileno(file));
+}
 }  // namespace
 
 #else
@@ -126,7 +130,8 @@ bool OutputFile::open(const std::string& path) {
 
 void OutputFile::write(std::string_view data) {
     if (!file_ || !status_.ok || data.empty()) return;
-    if (std::fwrite(data.data(), 1, data.size(), file_) != data.size()) status_ = errnoStatus(errno);
+    if (std::fwrite(data.data(), 1, data.size(), file_) != data.size())
+        status_ = errnoStatus(errno);
 }
 
 Status OutputFile::finish() {

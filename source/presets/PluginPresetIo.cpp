@@ -4,6 +4,8 @@
 #include <array>
 #include <memory>
 
+#include "core/Settings.h"
+
 PresetIo pluginPresetIo(wingleaf& plugin) {
     std::shared_ptr<CVarManagerWrapper> console = plugin.cvarManager;
     PresetIo io;
@@ -16,15 +18,23 @@ PresetIo pluginPresetIo(wingleaf& plugin) {
     return io;
 }
 
+namespace {
+
+// The plug-in's cell of each slider, in slider order, found by variable name in the settings table.
+constexpr std::array<FloatCell, kSliderCount> sliderCells() {
+    std::array<FloatCell, kSliderCount> cells{};
+    for (std::size_t i = 0; i < kSliderCount; ++i)
+        cells[i] = findSetting(kSliderFields[i].variable)->floatCell;
+    return cells;
+}
+
+constexpr std::array<FloatCell, kSliderCount> kSliderCells = sliderCells();
+
+}  // namespace
+
 SliderValues currentSliders(const wingleaf& plugin) {
-    // The plug-in's cells in slider order (speed first, throttle last).
-    static constexpr std::array<std::shared_ptr<float> wingleaf::*, kSliderCount> kCells{
-        &wingleaf::speed, &wingleaf::boost, &wingleaf::airDensity, &wingleaf::length,
-        &wingleaf::width, &wingleaf::height, &wingleaf::dragX,      &wingleaf::dragY,
-        &wingleaf::dragZ, &wingleaf::pitch, &wingleaf::roll,        &wingleaf::yaw,
-        &wingleaf::lift,  &wingleaf::throttle};
     SliderValues values = kBasePresets[0];
     for (std::size_t i = 0; i < kSliderCount; ++i)
-        if (const auto& cell = plugin.*kCells[i]) values[i] = *cell;
+        if (const auto& cell = plugin.*kSliderCells[i]) values[i] = *cell;
     return values;
 }

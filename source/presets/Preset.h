@@ -1,4 +1,5 @@
-// One full set of the fourteen slider values, the built-in base presets, and the console handle that applies them.
+// One full set of the fourteen slider values, the built-in base presets, and the console handle
+// that applies them.
 #pragma once
 #include <array>
 #include <cstddef>
@@ -69,8 +70,8 @@ inline constexpr std::array<SliderField, kSliderCount> kSliderFields{{
 inline constexpr std::size_t kBasePresetCount = 6;
 inline constexpr std::array<SliderValues, kBasePresetCount> kBasePresets{{
     {1.0f, 1.0f, 0.0f, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f},
-    {2.067f, 0.577f, 0.035f, 0.978f, 1.218f, 0.481f, 0.065f, 0.065f, 0.321f, 0.321f, 0.304f,
-     0.24f, 0.171f, 6.724f},
+    {2.067f, 0.577f, 0.035f, 0.978f, 1.218f, 0.481f, 0.065f, 0.065f, 0.321f, 0.321f, 0.304f, 0.24f,
+     0.171f, 6.724f},
     {10.0f, 2.003f, 0.02f, 4.177f, 1.04f, 0.202f, 2.609f, 2.64f, 0.481f, 3.944f, 4.348f, 4.425f,
      0.233f, 10.0f},
     {2.081f, 0.0f, 0.206f, 0.978f, 1.218f, 0.481f, 1.056f, 1.071f, 0.062f, 0.0f, 0.0f, 0.326f,

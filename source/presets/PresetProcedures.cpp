@@ -12,9 +12,13 @@ namespace {
 
 // Permission mode of the settings file: owner reads and writes, everyone else reads. Clearing a
 // read-only bit keeps the file replaceable on Windows.
-int settingsFileMode() { return static_cast<int>(std::strtol("0644", nullptr, 8)); }
+int settingsFileMode() {
+    return static_cast<int>(std::strtol("0644", nullptr, 8));
+}
 
-void removeQuietly(const std::string& path) { wlfs::removeFile(path); }
+void removeQuietly(const std::string& path) {
+    wlfs::removeFile(path);
+}
 
 // The settings file and a freshly truncated temporary copy, both open; false after logging why not.
 bool openSettings(const PresetIo& io, std::string& content, wlfs::OutputFile& temp) {
@@ -75,9 +79,14 @@ void createPreset(const PresetIo& io, std::string_view name, const SliderValues&
         return;
     }
     switch (wlfs::makeDirectory(io.paths.directory)) {
-        case wlfs::DirectoryResult::Created: io.log(presetmsg::kCreatedDirectory); break;
-        case wlfs::DirectoryResult::AlreadyExists: io.log(presetmsg::kDirectoryExists); break;
-        case wlfs::DirectoryResult::Failed: break;  // the file steps below report what fails
+        case wlfs::DirectoryResult::Created:
+            io.log(presetmsg::kCreatedDirectory);
+            break;
+        case wlfs::DirectoryResult::AlreadyExists:
+            io.log(presetmsg::kDirectoryExists);
+            break;
+        case wlfs::DirectoryResult::Failed:
+            break;  // the file steps below report what fails
     }
 
     std::string content;
@@ -145,7 +154,8 @@ std::optional<std::size_t> readPresetFile(const PresetPaths& paths, std::string_
                                           SliderValues& values) {
     if (!isSafePresetName(name)) return std::nullopt;
     std::string content, error;
-    if (wlfs::readFile(presetFilePath(paths.directory, name), content, error) != wlfs::ReadResult::Ok)
+    if (wlfs::readFile(presetFilePath(paths.directory, name), content, error) !=
+        wlfs::ReadResult::Ok)
         return std::nullopt;
     return parsePresetFile(content, values);
 }

@@ -25,8 +25,8 @@ bool isDeviceName(std::string_view name) {
     while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
     std::string upper;
     for (char c : stem) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    static constexpr std::array<std::string_view, 6> kPlain{"CON", "PRN", "AUX", "NUL",
-                                                           "CONIN$", "CONOUT$"};
+    static constexpr std::array<std::string_view, 6> kPlain{"CON", "PRN",    "AUX",
+                                                            "NUL", "CONIN$", "CONOUT$"};
     for (std::string_view device : kPlain)
         if (upper == device) return true;
     return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) &&

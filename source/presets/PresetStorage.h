@@ -1,4 +1,5 @@
-// Where presets live on disk, which names are safe in a path and an option list, and the preset-file text.
+// Where presets live on disk, which names are safe in a path and an option list, and the
+// preset-file text.
 #pragma once
 #include <cstddef>
 #include <string>

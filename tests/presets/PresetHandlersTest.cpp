@@ -60,10 +60,9 @@ protected:
         return logged;
     }
     SliderValues sliders() const {
-        return {*plugin.speed, *plugin.boost, *plugin.airDensity, *plugin.length,
-                *plugin.width, *plugin.height, *plugin.dragX,     *plugin.dragY,
-                *plugin.dragZ, *plugin.pitch, *plugin.roll,       *plugin.yaw,
-                *plugin.lift,  *plugin.throttle};
+        return {*plugin.speed,  *plugin.boost, *plugin.airDensity, *plugin.length,  *plugin.width,
+                *plugin.height, *plugin.dragX, *plugin.dragY,      *plugin.dragZ,   *plugin.pitch,
+                *plugin.roll,   *plugin.yaw,   *plugin.lift,       *plugin.throttle};
     }
     // Every slider set to a value no preset uses.
     void scramble() {
@@ -191,12 +190,11 @@ TEST_F(PresetHandlers, DeleteRunsOnEveryChangeAndADeletedPresetNoLongerLoads) {
                      "wingleaf.set successfully deleted",
                      "Moved tmp.set into wingleaf.set! Preset Mine removed!"}));
     EXPECT_EQ(refreshes, 1);
-    EXPECT_EQ(readFile("bakkesmod/plugins/settings/wingleaf.set"),
-              [this] {
-                  std::string crlf;
-                  for (char c : installed) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-                  return crlf;
-              }());
+    EXPECT_EQ(readFile("bakkesmod/plugins/settings/wingleaf.set"), [this] {
+        std::string crlf;
+        for (char c : installed) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        return crlf;
+    }());
     EXPECT_EQ(run({"wl_delete 0"}),
               (Lines{"Removed tmp.set", "Preset not found. Check your preset name!"}));
     EXPECT_EQ(refreshes, 1);

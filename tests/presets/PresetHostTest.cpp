@@ -13,9 +13,9 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const std::string kSettingsFile = "bakkesmod/plugins/settings/wingleaf.set";
-const Lines kBaseOptions{"Stock (no aero)@0",      "Light glide@1",
+const Lines kBaseOptions{"Stock (no aero)@0",       "Light glide@1",
                          "Fast heavy-drag flier@2", "High-lift glider, no boost@3",
-                         "Flat wide wing@4",       "Dense air, all drag, no boost@5"};
+                         "Flat wide wing@4",        "Dense air, all drag, no boost@5"};
 
 // The options of every preset drop-down that sim_settings printed, one list per call.
 std::vector<Lines> dropDowns(const Lines& out) {
@@ -44,10 +44,10 @@ Lines without(const Lines& all, const std::string& prefix) {
 TEST(PresetHost, CreateSeeTuneSelectDeleteAndSeeItGone) {
     const fs::path root = wltest::freshRoot("preset-host-round");
     const auto r = wltest::runHost(
-        root, {"wl_name_preset \"My Glide\"", "wl_preset 1", "wl_create 1; wl_create 0",
-               "sim_settings", "wl_speed 7; wl_lift 3", "wl_preset \"My Glide\"", "wl_speed",
-               "wl_lift", "wl_throttle", "wl_delete 1", "sim_settings", "wl_speed 7",
-               "wl_preset \"My Glide\"", "wl_speed"});
+        root,
+        {"wl_name_preset \"My Glide\"", "wl_preset 1", "wl_create 1; wl_create 0", "sim_settings",
+         "wl_speed 7; wl_lift 3", "wl_preset \"My Glide\"", "wl_speed", "wl_lift", "wl_throttle",
+         "wl_delete 1", "sim_settings", "wl_speed 7", "wl_preset \"My Glide\"", "wl_speed"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
 
     const auto lists = dropDowns(r.lines());

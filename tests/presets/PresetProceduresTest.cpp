@@ -65,8 +65,9 @@ TEST_F(PresetDisk, CreateOnAFreshInstallation) {
                           "Updated wingleaf.set permissions.", "wingleaf.set successfully deleted",
                           "Preset My Glide added to wingleaf.set!", "Wrote to My Glide.txt"}));
     EXPECT_EQ(commands, Lines{kRefresh});
-    EXPECT_EQ(settings(), "Wingleaf\r\n1|Enable|wl_enabled\r\n"
-                          "6|Preset|wl_preset|Stock@0&Glide@1&Hover@2&My Glide@My Glide\r\n8\r\n");
+    EXPECT_EQ(settings(),
+              "Wingleaf\r\n1|Enable|wl_enabled\r\n"
+              "6|Preset|wl_preset|Stock@0&Glide@1&Hover@2&My Glide@My Glide\r\n8\r\n");
     EXPECT_EQ(presetFile("My Glide"),
               "2.067 0.577 0.035 0.978 1.218 0.481 0.065 0.065 0.321 0.321 0.304 0.240 0.171 "
               "6.724 ");
@@ -96,7 +97,8 @@ TEST_F(PresetDisk, CreateRefusesBaseLabelsAndUnsafeNamesWithoutTouchingAnything)
     for (const std::string name : {"Glide", "ide"}) {
         clear();
         createPreset(io, name, values(3));
-        EXPECT_EQ(log, (Lines{kExistsDir, "Cannot overwrite base preset. Choose a different name."}))
+        EXPECT_EQ(log,
+                  (Lines{kExistsDir, "Cannot overwrite base preset. Choose a different name."}))
             << name;
         EXPECT_TRUE(commands.empty());
         EXPECT_EQ(settings(), kSettings);
@@ -122,9 +124,10 @@ TEST_F(PresetDisk, CreateWhenFilesDoNotOpen) {
     // No settings file: the list is left alone, the preset file is still written.
     fs::remove(io.paths.settings);
     createPreset(io, "Mine", values(2));
-    EXPECT_EQ(log, (Lines{"Created wingleaf directory.",
-                          "Error opening wingleaf.set files. Close wingleaf.set if open in an editor.",
-                          "Wrote to Mine.txt"}));
+    EXPECT_EQ(log,
+              (Lines{"Created wingleaf directory.",
+                     "Error opening wingleaf.set files. Close wingleaf.set if open in an editor.",
+                     "Wrote to Mine.txt"}));
     EXPECT_EQ(commands, Lines{kRefresh});
     EXPECT_FALSE(fs::exists(io.paths.settings));
     EXPECT_FALSE(tempExists());
@@ -134,9 +137,10 @@ TEST_F(PresetDisk, CreateWhenFilesDoNotOpen) {
     fs::create_directories(io.paths.directory + "/Other.txt");
     clear();
     createPreset(io, "Other", values(2));
-    EXPECT_EQ(log, (Lines{kExistsDir, "Wrote to tmp.set", "Updated wingleaf.set permissions.",
-                          "wingleaf.set successfully deleted", "Preset Other added to wingleaf.set!",
-                          "Error opening preset file. Close preset.txt if open in an editor."}));
+    EXPECT_EQ(log,
+              (Lines{kExistsDir, "Wrote to tmp.set", "Updated wingleaf.set permissions.",
+                     "wingleaf.set successfully deleted", "Preset Other added to wingleaf.set!",
+                     "Error opening preset file. Close preset.txt if open in an editor."}));
     EXPECT_TRUE(commands.empty());
 }
 
@@ -183,7 +187,8 @@ TEST_F(PresetDisk, DeleteWithoutSettingsFileStillRemovesThePresetFile) {
     fs::remove(io.paths.settings);
     clear();
     deletePreset(io, "Mine");
-    EXPECT_EQ(log, (Lines{"Error opening wingleaf.set files. Close wingleaf.set if open in an editor."}));
+    EXPECT_EQ(
+        log, (Lines{"Error opening wingleaf.set files. Close wingleaf.set if open in an editor."}));
     EXPECT_EQ(commands, Lines{kRefresh});
     EXPECT_FALSE(fs::exists(presetFilePath(io.paths.directory, "Mine")));
 }
@@ -221,7 +226,8 @@ TEST_F(PresetDisk, FailedWriteOfThePresetFileIsReportedAndLeavesNoBrokenFile) {
 
 // The temporary file on another file system: the rename fails and the old file stays.
 TEST_F(PresetDisk, FailedRenameKeepsTheSettingsFile) {
-    struct stat shm {}, here {};
+    struct stat shm {
+    }, here{};
     if (::stat("/dev/shm", &shm) != 0 || ::stat(root.c_str(), &here) != 0 ||
         shm.st_dev == here.st_dev || ::access("/dev/shm", W_OK) != 0)
         GTEST_SKIP() << "needs /dev/shm on another file system";
@@ -249,9 +255,10 @@ TEST_F(PresetDisk, DirectoryInPlaceOfTheSettingsFileIsLeftAlone) {
     fs::create_directories(io.paths.settings);
     writeFile(io.paths.settings + "/keep", "k");
     createPreset(io, "Mine", values(2));
-    EXPECT_EQ(log, (Lines{"Created wingleaf directory.",
-                          "Error reading wingleaf.set: Is a directory. wingleaf.set was not changed.",
-                          "Wrote to Mine.txt"}));
+    EXPECT_EQ(log,
+              (Lines{"Created wingleaf directory.",
+                     "Error reading wingleaf.set: Is a directory. wingleaf.set was not changed.",
+                     "Wrote to Mine.txt"}));
     EXPECT_EQ(readFile(io.paths.settings + "/keep"), "k");
     EXPECT_FALSE(tempExists());
 }

@@ -39,9 +39,10 @@ TEST(Preset, SliderCommandsHaveFiveDecimals) {
         float value;
         const char* line;
     } cases[] = {
-        {2.067f, "wl_speed 2.06700"}, {10.0f, "wl_speed 10.00000"}, {0.0f, "wl_speed 0.00000"},
-        {0.000001f, "wl_speed 0.00000"}, {-0.5f, "wl_speed -0.50000"},
-        {0.000006f, "wl_speed 0.00001"}, {0.125f, "wl_speed 0.12500"},
+        {2.067f, "wl_speed 2.06700"}, {10.0f, "wl_speed 10.00000"},
+        {0.0f, "wl_speed 0.00000"},   {0.000001f, "wl_speed 0.00000"},
+        {-0.5f, "wl_speed -0.50000"}, {0.000006f, "wl_speed 0.00001"},
+        {0.125f, "wl_speed 0.12500"},
     };
     for (const auto& c : cases) EXPECT_EQ(sliderCommand("wl_speed", c.value), c.line);
 }
@@ -67,9 +68,10 @@ TEST(PresetFile, ReadsLikeStreamExtraction) {
         std::size_t count;
         SliderValues values;
     } cases[] = {
-        {"2.067 0.577 0.035 0.978 1.218 0.481 0.065 0.065 0.321 0.321 0.304 0.240 0.171 6.724 ",
-         14, kBasePresets[1]},
-        {"1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n", 14,
+        {"2.067 0.577 0.035 0.978 1.218 0.481 0.065 0.065 0.321 0.321 0.304 0.240 0.171 6.724 ", 14,
+         kBasePresets[1]},
+        {"1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n",
+         14,
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}},
         {"\t1.5e1\r\n -2 +3 .5", 4, {15, -2, 3, 0.5f, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}},
         {"1 2 x 4", 2, {1, 2, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}},
@@ -96,17 +98,38 @@ TEST(PresetName, RefusesWhatLeavesTheDirectoryOrBreaksTheOptionList) {
         std::string name;
         bool safe;
     } cases[] = {
-        {"Glide", true},          {"My Glide", true},     {"12abc", true},
-        {"3", true},              {"v1.2 (fast!)", true}, {"a-b_c,d;e'f#g", true},
-        {".hidden", true},        {"Grüße", true},        {"[Name of Preset]", true},
-        {"", false},              {"a/b", false},         {"../x", false},
-        {"a\\b", false},          {"..", false},          {"x..y", false},
-        {"C:evil", false},        {"a:b", false},         {"a&b", false},
-        {"a@b", false},           {"a|b", false},         {std::string("a\nb"), false},
-        {std::string("a\tb"), false}, {std::string("a\x7f"), false},
-        {std::string("a\0b", 3), false}, {"CON", false},  {"nul", false},
-        {"com1", false},          {"LPT9.x", false},      {"AUX ", false},
-        {"CONSOLE", true},        {"COM", true},          {"COM10", true},
+        {"Glide", true},
+        {"My Glide", true},
+        {"12abc", true},
+        {"3", true},
+        {"v1.2 (fast!)", true},
+        {"a-b_c,d;e'f#g", true},
+        {".hidden", true},
+        {"Grüße", true},
+        {"[Name of Preset]", true},
+        {"", false},
+        {"a/b", false},
+        {"../x", false},
+        {"a\\b", false},
+        {"..", false},
+        {"x..y", false},
+        {"C:evil", false},
+        {"a:b", false},
+        {"a&b", false},
+        {"a@b", false},
+        {"a|b", false},
+        {std::string("a\nb"), false},
+        {std::string("a\tb"), false},
+        {std::string("a\x7f"), false},
+        {std::string("a\0b", 3), false},
+        {"CON", false},
+        {"nul", false},
+        {"com1", false},
+        {"LPT9.x", false},
+        {"AUX ", false},
+        {"CONSOLE", true},
+        {"COM", true},
+        {"COM10", true},
     };
     for (const auto& c : cases) EXPECT_EQ(isSafePresetName(c.name), c.safe) << c.name;
 }
@@ -116,9 +139,9 @@ TEST(PresetIndex, SignAndDigitsOnly) {
         const char* value;
         bool index;
     } cases[] = {
-        {"0", true},      {"2", true},      {"-1", true},    {"+7", true},  {"0007", true},
-        {"99999999999", true}, {"", false}, {"+", false},    {"-", false},  {"12abc", false},
-        {"2.5", false},   {" 3", false},    {"3 ", false},   {"+-3", false}, {"abc", false},
+        {"0", true},           {"2", true},   {"-1", true},  {"+7", true},   {"0007", true},
+        {"99999999999", true}, {"", false},   {"+", false},  {"-", false},   {"12abc", false},
+        {"2.5", false},        {" 3", false}, {"3 ", false}, {"+-3", false}, {"abc", false},
     };
     for (const auto& c : cases) EXPECT_EQ(isPresetIndex(c.value), c.index) << c.value;
 }
@@ -144,13 +167,11 @@ TEST(Preset, ApplySendsFourteenCommandsInSliderOrder) {
     Preset preset;
     preset.cvarManager = std::make_shared<CVarManagerWrapper>(1, typeid(Preset));
     EXPECT_EQ(applied(preset),
-              (std::vector<std::string>{"wl_speed 1.00000", "wl_boost 1.00000",
-                                        "wl_air_density 0.00000", "wl_length 1.00000",
-                                        "wl_width 1.00000", "wl_height 1.00000",
-                                        "wl_drag_x 0.00000", "wl_drag_y 0.00000",
-                                        "wl_drag_z 0.00000", "wl_pitch 0.00000", "wl_roll 0.00000",
-                                        "wl_yaw 0.00000", "wl_lift 0.00000",
-                                        "wl_throttle 1.00000"}));
+              (std::vector<std::string>{
+                  "wl_speed 1.00000", "wl_boost 1.00000", "wl_air_density 0.00000",
+                  "wl_length 1.00000", "wl_width 1.00000", "wl_height 1.00000", "wl_drag_x 0.00000",
+                  "wl_drag_y 0.00000", "wl_drag_z 0.00000", "wl_pitch 0.00000", "wl_roll 0.00000",
+                  "wl_yaw 0.00000", "wl_lift 0.00000", "wl_throttle 1.00000"}));
     const auto console = preset.cvarManager;
     preset.loadBase(1);
     EXPECT_EQ(preset.cvarManager, console);
