@@ -79,7 +79,7 @@ inline constexpr std::array<SettingRow, 19> kSettings{{
               &wingleaf::throttle),
     // A maximum of 0.5 still reads as true once set, since any non-zero value switches it on.
     {"wl_enabled", "0", "Enables/disable wingleaf lift functionality", true, 0.0f, true, 0.5f,
-     false, nullptr, &wingleaf::enabled, nullptr, nullptr},
+     false, nullptr, &wingleaf::enabled, nullptr, &wingleaf::onEnabledChange},
     triggerRow("wl_preset", "0", "Presets for slider values", 2000.0f, true,
                &wingleaf::onPresetSelect),
     triggerRow("wl_create", "0", "Create your custom wingleaf preset", 1.0f, false,

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "core/Activation.h"
 #include "core/Messages.h"
 #include "core/Settings.h"
 
@@ -43,10 +44,12 @@ void wingleaf::onLoad() {
     hud.game->RegisterDrawable([overlay](CanvasWrapper canvas) { overlay->drawFrame(canvas); });
 
     registerSettings(*this);
+    hookGameEvents(*this);
 
     cvarManager->executeCommand(std::string(kRefreshSettingsCommand), false);
 }
 
 void wingleaf::onUnload() {
     if (cvarManager) cvarManager->log(std::string(kUnloadLogLine));
+    if (gameWrapper && gameWrapper->IsInGame()) restoreStockValues(gameWrapper->GetLocalCar());
 }

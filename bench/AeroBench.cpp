@@ -1,0 +1,129 @@
+// Cost of one model tick through the host wrappers against the same arithmetic on plain values,
+// with the heap allocations per call counted.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "aero/AeroModel.h"
+#include "aero/PluginHarness.h"
+#include "aero/StockValues.h"
+
+namespace {
+
+std::atomic<long long> gAllocations{0};
+
+}  // namespace
+
+// Every allocation of the process, the host library's included, passes through here.
+void* operator new(std::size_t size) {
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+// The worked case: identity orientation, V = (1000, 0, 100), in the air, every scale 1.
+const RBState kStart{Quat(), Vector(0, 0, 500), Vector(1000, 0, 100), Vector(0, 0, 0), 0, 0, 0};
+
+void setUp(wltest::PluginHarness& h) {
+    h.game.setMode(host::Mode::Freeplay);
+    for (const char* line : {"wl_air_density 0.1", "wl_drag_x 1", "wl_drag_y 1", "wl_drag_z 1",
+                             "wl_pitch 1", "wl_roll 1", "wl_yaw 1", "wl_lift 1", "wl_enabled 1"})
+        h.run(line);
+    host::Car& car = *h.game.localCar();
+    car.extent = Vector(60, 40, 20);
+    car.onGround = 0;
+}
+
+void reportAllocations(benchmark::State& state, long long before) {
+    state.counters["allocs_per_call"] = benchmark::Counter(
+        static_cast<double>(gAllocations.load() - before) / static_cast<double>(state.iterations()));
+}
+
+// One call of the hook's target as the host makes it, every wrapper call crossing into the
+// host library. The event name is not read, so an empty one is passed.
+void BM_ApplyAerodynamics(benchmark::State& state) {
+    wltest::PluginHarness h;
+    setUp(h);
+    host::Car& car = *h.game.localCar();
+    const CarWrapper handle = h.localCar();
+    const long long before = gAllocations.load();
+    for (auto _ : state) {
+        car.rb = kStart;
+        h.plugin->applyAerodynamics(handle, nullptr, std::string());
+        benchmark::DoNotOptimize(car.rb.LinearVelocity);
+    }
+    reportAllocations(state, before);
+}
+BENCHMARK(BM_ApplyAerodynamics);
+
+// The same tick fired through the host's hook dispatch, as sim_tick does it.
+void BM_HookDispatch(benchmark::State& state) {
+    wltest::PluginHarness h;
+    setUp(h);
+    host::Car& car = *h.game.localCar();
+    const host::Caller caller{host::CallerKind::Car, host::actorAddress(&car)};
+    const long long before = gAllocations.load();
+    for (auto _ : state) {
+        car.rb = kStart;
+        h.game.fireEvent("Function TAGame.Car_TA.SetVehicleInput", caller, nullptr);
+        benchmark::DoNotOptimize(car.rb.LinearVelocity);
+    }
+    reportAllocations(state, before);
+}
+BENCHMARK(BM_HookDispatch);
+
+// The car's values the tick reads and writes, held in plain memory.
+struct PlainCar {
+    RBState rb;
+    Vector extent;
+    bool onGround;
+    float maxLinearSpeed, maxLinearSpeed2, boostForce, throttleForce;
+    Rotator airTorque;
+    StickyForceData sticky;
+};
+
+// The tick's arithmetic and writes without the host: the baseline the wrappers are measured by.
+void BM_ArithmeticOnly(benchmark::State& state) {
+    wltest::PluginHarness h;
+    setUp(h);
+    wingleaf& p = *h.plugin;
+    PlainCar car{kStart, Vector(60, 40, 20), false, 0, 0, 0, 0, Rotator(), StickyForceData{0, 0}};
+    const long long before = gAllocations.load();
+    for (auto _ : state) {
+        car.rb = kStart;
+        benchmark::DoNotOptimize(car.rb);
+        const aero::AeroSettings settings{*p.airDensity, *p.length, *p.width, *p.height,
+                                          *p.dragX,      *p.dragY,  *p.dragZ, *p.pitch,
+                                          *p.roll,       *p.yaw,    *p.lift,  *p.speed,
+                                          *p.boost,      *p.throttle};
+        const aero::AeroStep step =
+            aero::computeAeroStep(car.rb.Quaternion, car.rb.LinearVelocity, car.extent, settings);
+        car.rb.LinearVelocity += step.drag;
+        car.rb.AngularVelocity += step.spin;
+        car.rb.LinearVelocity += step.lift;
+        car.maxLinearSpeed = car.maxLinearSpeed2 = step.maxLinearSpeed;
+        car.boostForce = step.boostForce;
+        car.throttleForce = step.throttleForce;
+        car.airTorque = step.scaledAirTorque;
+        if (car.onGround && step.speedUu >= aero::kGroundReleaseSpeedUu) {
+            car.sticky = StickyForceData{0, 0};
+        } else {
+            car.sticky = stock::stickyForce();
+            car.airTorque = stock::airTorque();
+        }
+        benchmark::DoNotOptimize(car);
+    }
+    reportAllocations(state, before);
+}
+BENCHMARK(BM_ArithmeticOnly);
+
+}  // namespace
+
+BENCHMARK_MAIN();

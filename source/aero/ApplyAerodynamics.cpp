@@ -1,0 +1,38 @@
+// The per-tick hook: reads the reported car, applies the model's increments and stock multipliers.
+#include "aero/AeroModel.h"
+#include "aero/StockValues.h"
+#include "core/wingleaf.h"
+
+// Runs on every input update of a car while the tick hook is installed. Reads only the bound
+// setting cells and the car; allocates nothing and writes no log line.
+void wingleaf::applyAerodynamics(CarWrapper car, void* /*params*/, std::string /*eventName*/) {
+    if (!gameWrapper->IsInFreeplay()) return;
+    if (!enabled || !*enabled) return;
+    if (car.IsNull()) return;
+    if (car.GetBoostComponent().IsNull()) return;
+
+    const RBState state = car.GetRBState();
+    const Vector extent = car.GetLocalCollisionExtent();
+    const aero::AeroSettings settings{*airDensity, *length, *width, *height, *dragX,
+                                      *dragY,      *dragZ,  *pitch, *roll,   *yaw,
+                                      *lift,       *speed,  *boost, *throttle};
+    const aero::AeroStep step =
+        aero::computeAeroStep(state.Quaternion, state.LinearVelocity, extent, settings);
+
+    car.AddVelocity(step.drag);
+    car.SetAngularVelocity(step.spin, true);
+    car.AddVelocity(step.lift);
+    car.SetMaxLinearSpeed(step.maxLinearSpeed);
+    car.SetMaxLinearSpeed2(step.maxLinearSpeed);
+    car.GetBoostComponent().SetBoostForce(step.boostForce);
+    AirControlComponentWrapper airControl = car.GetAirControlComponent();
+    airControl.SetThrottleForce(step.throttleForce);
+    airControl.SetAirTorque(step.scaledAirTorque);
+
+    if (car.IsOnGround() && step.speedUu >= aero::kGroundReleaseSpeedUu) {
+        car.SetStickyForce(StickyForceData{0.0f, 0.0f});
+    } else {
+        car.SetStickyForce(stock::stickyForce());
+        airControl.SetAirTorque(stock::airTorque());
+    }
+}

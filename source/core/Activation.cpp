@@ -1,0 +1,128 @@
+// Activation: the wl_enabled handler, the mode and restart hooks, and the stock-value restore.
+#include "core/Activation.h"
+
+#include <exception>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "aero/StockValues.h"
+#include "core/GameEvents.h"
+#include "core/Settings.h"
+#include "core/wingleaf.h"
+
+namespace {
+
+// The name of the variable bound to the enabled cell, taken from the settings table.
+constexpr std::string_view enabledSettingName() {
+    for (const SettingRow& row : kSettings) {
+        if (row.boolCell == &wingleaf::enabled) return row.name;
+    }
+    return {};
+}
+static_assert(!enabledSettingName().empty(), "the enabled cell must be bound to a variable");
+
+// Nothing may throw into the host; a failure becomes one console line and the callback ends.
+template <typename Body>
+void atHookEdge(wingleaf& plugin, std::string_view eventName, Body&& body) noexcept {
+    std::string failure;
+    try {
+        body();
+        return;
+    } catch (const std::exception& e) {
+        failure = e.what();
+    } catch (...) {
+        failure = "unknown error";
+    }
+    try {
+        if (plugin.cvarManager)
+            plugin.cvarManager->log(std::string(eventName) + ": hook failed: " + failure);
+    } catch (...) {
+    }
+}
+
+// The host adds one callback per hook request, so the name is cleared first: however often
+// this runs, the model runs once per tick. It runs only from the wl_enabled handler and the
+// mode-event hooks, never from a tick callback, so the host is never walking the tick name's
+// callbacks while they are replaced.
+void installTickHook(wingleaf& plugin) {
+    plugin.gameWrapper->UnhookEvent(events::kTick);
+    plugin.gameWrapper->HookEventWithCaller<CarWrapper>(
+        events::kTick, [&plugin](CarWrapper car, void* params, std::string eventName) {
+            atHookEdge(plugin, events::kTick, [&] {
+                plugin.applyAerodynamics(std::move(car), params, std::move(eventName));
+            });
+        });
+}
+
+void removeTickHook(wingleaf& plugin) { plugin.gameWrapper->UnhookEvent(events::kTick); }
+
+}  // namespace
+
+void restoreStockValues(CarWrapper car) {
+    if (car.IsNull()) return;
+    car.SetMaxLinearSpeed(stock::kMaxLinearSpeedUu);
+    car.SetMaxLinearSpeed2(stock::kMaxLinearSpeedUu);
+    car.GetBoostComponent().SetBoostForce(stock::kBoostForce);
+    AirControlComponentWrapper airControl = car.GetAirControlComponent();
+    airControl.SetThrottleForce(stock::kAirThrottleForce);
+    airControl.SetAirTorque(stock::airTorque());
+}
+
+void hookGameEvents(wingleaf& plugin) {
+    for (const events::GameEvent& event : events::kHooked) {
+        void (wingleaf::*handler)(std::string) = nullptr;
+        switch (event.role) {
+            case events::Role::ModeStart: handler = &wingleaf::onModeStart; break;
+            case events::Role::ModeEnd: handler = &wingleaf::onModeEnd; break;
+            case events::Role::Suspend: handler = &wingleaf::onSuspend; break;
+            case events::Role::Resume: handler = &wingleaf::onResume; break;
+        }
+        plugin.gameWrapper->HookEvent(event.name, [&plugin, handler](std::string eventName) {
+            atHookEdge(plugin, eventName, [&] { (plugin.*handler)(eventName); });
+        });
+    }
+}
+
+// Failures are caught by the handler wrapper that settings registration installs.
+void wingleaf::onEnabledChange(std::string /*oldValue*/, CVarWrapper cvar) {
+    // All three queries run, in this order, whatever the first answers.
+    const bool inTraining = gameWrapper->IsInCustomTraining();
+    const bool inFreeplay = gameWrapper->IsInFreeplay();
+    const bool inGame = gameWrapper->IsInGame();
+    const bool inMode = inTraining || inFreeplay || inGame;
+    const bool on = cvar.getBoolValue();
+    if (on && inMode) {
+        installTickHook(*this);
+    } else if (inMode) {
+        removeTickHook(*this);
+        restoreStockValues(gameWrapper->GetLocalCar());
+    } else {
+        removeTickHook(*this);
+    }
+}
+
+void wingleaf::onModeStart(std::string /*eventName*/) {
+    if (enabled && *enabled) {
+        installTickHook(*this);
+    } else {
+        removeTickHook(*this);
+    }
+}
+
+void wingleaf::onModeEnd(std::string /*eventName*/) { removeTickHook(*this); }
+
+void wingleaf::onSuspend(std::string /*eventName*/) {
+    if (enabled && *enabled) {
+        suspended = true;
+        *enabled = false;
+    }
+}
+
+void wingleaf::onResume(std::string /*eventName*/) {
+    if (!suspended) return;
+    suspended = false;
+    // The user may have switched the model off during the pause; that choice stands.
+    CVarWrapper enabledCvar = cvarManager->getCvar(std::string(enabledSettingName()));
+    if (enabled && !enabledCvar.IsNull() && enabledCvar.getBoolValue()) *enabled = true;
+}

@@ -1,0 +1,247 @@
+// The model's arithmetic: the worked case, the named edge cases, degenerate inputs, closed form.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "aero/AeroModel.h"
+
+namespace {
+
+using aero::AeroSettings;
+using aero::AeroStep;
+using aero::computeAeroStep;
+
+const Quat kIdentity(1.0f, 0.0f, 0.0f, 0.0f);
+const Vector kExtent(60.0f, 40.0f, 20.0f);
+
+// rho 0.1, dimensions 1, drag 1, stabilisation 1, lift 1, multipliers 1.
+AeroSettings workedSettings() {
+    return AeroSettings{0.1f, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+}
+
+void expectVec(const Vector& got, double x, double y, double z) {
+    const auto tol = [](double e) { return 2e-6 * std::fabs(e) + 1e-6; };
+    EXPECT_NEAR(got.X, x, tol(x));
+    EXPECT_NEAR(got.Y, y, tol(y));
+    EXPECT_NEAR(got.Z, z, tol(z));
+}
+
+void expectRotator(const Rotator& got, int pitch, int yaw, int roll) {
+    EXPECT_EQ(got.Pitch, pitch);
+    EXPECT_EQ(got.Yaw, yaw);
+    EXPECT_EQ(got.Roll, roll);
+}
+
+bool allFinite(const AeroStep& s) {
+    // The speed itself stays inside the model; everything else reaches the host.
+    const float values[] = {s.drag.X, s.drag.Y, s.drag.Z, s.lift.X,         s.lift.Y,
+                            s.lift.Z, s.spin.X, s.spin.Y, s.spin.Z,         s.maxLinearSpeed,
+                            s.boostForce,       s.throttleForce};
+    for (float v : values) {
+        if (!std::isfinite(v)) return false;
+    }
+    return true;
+}
+
+// V = (1000, 0, 100): s = sqrt(1010000); S = 4400.
+const double kS = std::sqrt(1010000.0);
+const double kF = 1000.0 / kS * (800.0 / 4400.0) * 0.1;
+const double kU = 100.0 / kS * (2400.0 / 4400.0) * 0.1;
+
+TEST(AeroModel, WorkedCase) {
+    const AeroStep step =
+        computeAeroStep(kIdentity, Vector(1000, 0, 100), kExtent, workedSettings());
+    EXPECT_NEAR(step.speedUu, 1004.98756, 1e-3);
+    EXPECT_NEAR(kF, 0.0180916, 1e-7);
+    EXPECT_NEAR(kU, 0.0054275, 1e-7);
+    expectVec(step.drag, -1000.0 * kF, 0, -100.0 * kU);
+    expectVec(step.spin, 0, -0.1, 0);
+    expectVec(step.lift, -5, 0, 17.5);
+    EXPECT_EQ(step.maxLinearSpeed, 2300.0f);
+    EXPECT_EQ(step.boostForce, 178500.0f);
+    EXPECT_EQ(step.throttleForce, 12000.0f);
+    expectRotator(step.scaledAirTorque, 130, 95, 400);
+}
+
+// Cases that differ from the worked one in one input; expected increments in world axes.
+struct VariantCase {
+    const char* name;
+    Quat q;
+    Vector v;
+    Vector extent;
+    void (*tune)(AeroSettings&);
+    double drag[3];
+    double spin[3];
+    double lift[3];
+};
+
+TEST(AeroModel, VariantsOfTheWorkedCase) {
+    const float h = std::sqrt(0.5f);
+    const VariantCase cases[] = {
+        {"air density 0 zeroes every increment", kIdentity, Vector(1000, 0, 100), kExtent,
+         [](AeroSettings& s) { s.airDensity = 0; }, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}},
+        {"drag settings 0 keep stabilisation and lift", kIdentity, Vector(1000, 0, 100), kExtent,
+         [](AeroSettings& s) { s.dragX = s.dragY = s.dragZ = 0; }, {0, 0, 0}, {0, -0.1, 0},
+         {-5, 0, 17.5}},
+        {"moving backwards reverses lift and forward drag", kIdentity, Vector(-1000, 0, 100),
+         kExtent, [](AeroSettings&) {}, {1000.0 * kF, 0, -100.0 * kU}, {0, -0.1, 0},
+         {5, 0, -22.5}},
+        {"length 0 leaves only the forward face", kIdentity, Vector(1000, 0, 100), kExtent,
+         [](AeroSettings& s) { s.length = 0; }, {-1000.0 * (1000.0 / kS) * 0.1, 0, 0},
+         {0, -0.1, 0}, {-5, 0, 17.5}},
+        {"drag settings scale world components", kIdentity, Vector(1000, 0, 100), kExtent,
+         [](AeroSettings& s) { s.dragX = 2; s.dragZ = 0; }, {-2000.0 * kF, 0, 0},
+         {0, -0.1, 0}, {-5, 0, 17.5}},
+        {"stabilisation settings scale world components", kIdentity, Vector(1000, 0, 100),
+         kExtent, [](AeroSettings& s) { s.roll = 3; s.pitch = 0; }, {-1000.0 * kF, 0, -100.0 * kU},
+         {0, -0.3, 0}, {-5, 0, 17.5}},
+        {"lift 2 doubles the lift only", kIdentity, Vector(1000, 0, 100), kExtent,
+         [](AeroSettings& s) { s.lift = 2; }, {-1000.0 * kF, 0, -100.0 * kU}, {0, -0.1, 0},
+         {-10, 0, 35}},
+        // Yawed 90 degrees right: nose along world +Y, right along world -X.
+        {"yawed car: world X setting does not touch drag along Y", Quat(h, 0, 0, h),
+         Vector(0, 1000, 100), kExtent, [](AeroSettings& s) { s.dragX = 0; s.pitch = 2; },
+         {0, -1000.0 * kF, -100.0 * kU}, {0.2, 0, 0}, {0, -5, 17.5}},
+        {"sideways travel is damped along the right axis", kIdentity, Vector(0, 500, 0),
+         kExtent, [](AeroSettings&) {}, {0, -500.0 * 0.1 * (1200.0 / 4400.0), 0}, {0, 0, 0.1},
+         {0, -12.5, 0}},
+    };
+    for (const VariantCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        AeroSettings settings = workedSettings();
+        c.tune(settings);
+        const AeroStep step = computeAeroStep(c.q, c.v, c.extent, settings);
+        expectVec(step.drag, c.drag[0], c.drag[1], c.drag[2]);
+        expectVec(step.spin, c.spin[0], c.spin[1], c.spin[2]);
+        expectVec(step.lift, c.lift[0], c.lift[1], c.lift[2]);
+    }
+}
+
+TEST(AeroModel, MultipliersScaleTheStockValues) {
+    AeroSettings settings = workedSettings();
+    settings.speed = 1.5f;
+    settings.boost = 2.0f;
+    settings.throttle = 0.0f;
+    const AeroStep step = computeAeroStep(kIdentity, Vector(1000, 0, 100), kExtent, settings);
+    EXPECT_EQ(step.maxLinearSpeed, 3450.0f);
+    EXPECT_EQ(step.boostForce, 357000.0f);
+    EXPECT_EQ(step.throttleForce, 0.0f);
+}
+
+TEST(AeroModel, AirTorqueScaleIsTheTruncatedQuotient) {
+    struct Case {
+        float speed;
+        int pitch, yaw, roll;
+    };
+    const Case cases[] = {
+        {1300.0f, 130, 95, 400}, {1300.5f, 0, 0, 0},    {1299.0f, 130, 95, 400},
+        {650.0f, 260, 190, 800}, {5000.0f, 0, 0, 0},    {100.0f, 1690, 1235, 5200},
+        // Tiny speeds saturate instead of overflowing the integer products.
+        {1e-3f, 130 * 41943, 95 * 41943, 400 * 41943},
+        {1e-18f, 130 * 41943, 95 * 41943, 400 * 41943},
+        {0.0f, 130 * 41943, 95 * 41943, 400 * 41943},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.speed);
+        const AeroStep step =
+            computeAeroStep(kIdentity, Vector(0, 0, c.speed), kExtent, workedSettings());
+        EXPECT_EQ(step.speedUu, c.speed);
+        expectRotator(step.scaledAirTorque, c.pitch, c.yaw, c.roll);
+    }
+}
+
+TEST(AeroModel, DegenerateInputsGiveZeroIncrementsNotNaN) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case {
+        const char* name;
+        Quat q;
+        Vector v;
+        Vector extent;
+        bool dragZero, spinZero, liftZero;
+    };
+    const Case cases[] = {
+        {"at rest", kIdentity, Vector(0, 0, 0), kExtent, true, true, true},
+        {"velocity along the nose", kIdentity, Vector(1000, 0, 0), kExtent, false, true, false},
+        {"velocity against the nose", kIdentity, Vector(-700, 0, 0), kExtent, false, true, false},
+        {"no face area", kIdentity, Vector(1000, 0, 100), Vector(0, 0, 20), true, false, false},
+        {"zero quaternion", Quat(0, 0, 0, 0), Vector(1000, 0, 100), kExtent, true, true, true},
+        {"speed overflows float", kIdentity, Vector(3e19f, 3e19f, 0), kExtent, true, true, false},
+        {"infinite velocity", kIdentity, Vector(inf, 0, 0), kExtent, true, true, true},
+        {"NaN velocity", kIdentity, Vector(nan, 0, 0), kExtent, true, true, true},
+        {"NaN quaternion", Quat(nan, 0, 0, 0), Vector(10, 20, 30), kExtent, true, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const AeroStep step = computeAeroStep(c.q, c.v, c.extent, workedSettings());
+        EXPECT_TRUE(allFinite(step));
+        const auto isZero = [](const Vector& a) { return a.X == 0 && a.Y == 0 && a.Z == 0; };
+        EXPECT_EQ(isZero(step.drag), c.dragZero);
+        EXPECT_EQ(isZero(step.spin), c.spinZero);
+        EXPECT_EQ(isZero(step.lift), c.liftZero);
+    }
+}
+
+TEST(AeroModel, NonFiniteMultipliersFallBackToStock) {
+    AeroSettings settings = workedSettings();
+    settings.speed = std::numeric_limits<float>::infinity();
+    settings.boost = std::numeric_limits<float>::quiet_NaN();
+    settings.throttle = 1e38f;  // overflows when multiplied
+    const AeroStep step = computeAeroStep(kIdentity, Vector(1000, 0, 100), kExtent, settings);
+    EXPECT_EQ(step.maxLinearSpeed, 2300.0f);
+    EXPECT_EQ(step.boostForce, 178500.0f);
+    EXPECT_EQ(step.throttleForce, 12000.0f);
+}
+
+// Random orientations and velocities against the closed forms, computed in double:
+// drag -rho (A_a/S) |V.a| (V.a)/s a per car axis, stabilisation along F x V, lift as written.
+TEST(AeroModel, MatchesClosedFormForRandomStates) {
+    std::mt19937 rng(20261207);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    std::uniform_real_distribution<float> vel(-2300.0f, 2300.0f);
+    for (int i = 0; i < 2000; ++i) {
+        double qd[4] = {unit(rng), unit(rng), unit(rng), unit(rng)};
+        const double qn = std::sqrt(qd[0] * qd[0] + qd[1] * qd[1] + qd[2] * qd[2] + qd[3] * qd[3]);
+        const Quat q(float(qd[3] / qn), float(qd[0] / qn), float(qd[1] / qn), float(qd[2] / qn));
+        const Vector v(vel(rng), vel(rng), vel(rng));
+        const AeroSettings st{0.37f, 1.2f, 0.8f, 1.5f, 1, 1, 1, 1, 1, 1, 1.3f, 1, 1, 1};
+        const AeroStep step = computeAeroStep(q, v, kExtent, st);
+
+        // Car axes from the rotation matrix of the normalised quaternion.
+        const double x = q.X, y = q.Y, z = q.Z, w = q.W;
+        const double F[3] = {1 - 2 * (y * y + z * z), 2 * (x * y + w * z), 2 * (x * z - w * y)};
+        const double R[3] = {2 * (x * y - w * z), 1 - 2 * (x * x + z * z), 2 * (y * z + w * x)};
+        const double U[3] = {2 * (x * z + w * y), 2 * (y * z - w * x), 1 - 2 * (x * x + y * y)};
+        const double V[3] = {v.X, v.Y, v.Z};
+        const double s = std::sqrt(V[0] * V[0] + V[1] * V[1] + V[2] * V[2]);
+        const auto d = [&](const double* a) { return a[0] * V[0] + a[1] * V[1] + a[2] * V[2]; };
+        const double L = 1.2 * 60, W = 0.8 * 40, H = 1.5 * 20;
+        const double aR = L * H, aU = L * W, aF = H * W, S = aR + aU + aF;
+        double drag[3], lift[3], spin[3];
+        const double N[3] = {F[1] * V[2] - F[2] * V[1], F[2] * V[0] - F[0] * V[2],
+                             F[0] * V[1] - F[1] * V[0]};
+        const double nLen = std::sqrt(N[0] * N[0] + N[1] * N[1] + N[2] * N[2]);
+        for (int k = 0; k < 3; ++k) {
+            drag[k] = -0.37 / s *
+                      (aR / S * std::fabs(d(R)) * d(R) * R[k] + aU / S * std::fabs(d(U)) * d(U) * U[k] +
+                       aF / S * std::fabs(d(F)) * d(F) * F[k]);
+            lift[k] = 0.37 * 1.3 *
+                      (0.2 * d(F) * U[k] - 0.05 * d(F) * F[k] - 0.25 * d(R) * R[k] - 0.25 * d(U) * U[k]);
+            spin[k] = N[k] / nLen * 0.37;
+        }
+        const double tol = 2e-3;
+        ASSERT_NEAR(step.drag.X, drag[0], tol) << i;
+        ASSERT_NEAR(step.drag.Y, drag[1], tol) << i;
+        ASSERT_NEAR(step.drag.Z, drag[2], tol) << i;
+        ASSERT_NEAR(step.lift.X, lift[0], tol) << i;
+        ASSERT_NEAR(step.lift.Y, lift[1], tol) << i;
+        ASSERT_NEAR(step.lift.Z, lift[2], tol) << i;
+        ASSERT_NEAR(step.spin.X, spin[0], 1e-4) << i;
+        ASSERT_NEAR(step.spin.Y, spin[1], 1e-4) << i;
+        ASSERT_NEAR(step.spin.Z, spin[2], 1e-4) << i;
+    }
+}
+
+}  // namespace

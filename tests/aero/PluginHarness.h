@@ -1,0 +1,49 @@
+// The plug-in loaded in-process on a simulated console and game, for tests and benchmarks that
+// call its members directly instead of typing lines at wingleaf-host.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <typeindex>
+
+#include "console/Console.h"
+#include "core/wingleaf.h"
+#include "game/Game.h"
+#include "sdk/PluginContext.h"
+
+namespace wltest {
+
+class PluginHarness {
+public:
+    PluginHarness() : console(out, err) {
+        context.console = &console;
+        context.game = &game;
+        context.className = "wingleaf";
+        const auto address = reinterpret_cast<std::uintptr_t>(&context);
+        const std::type_index type(typeid(wingleaf));
+        plugin = std::make_shared<wingleaf>();
+        plugin->cvarManager = std::make_shared<CVarManagerWrapper>(address, type);
+        plugin->gameWrapper = std::make_shared<GameWrapper>(address, 1, type);
+        plugin->onLoad();
+    }
+    ~PluginHarness() {
+        game.dropOwner(&context);
+        console.dropOwner(&context);
+    }
+    PluginHarness(const PluginHarness&) = delete;
+    PluginHarness& operator=(const PluginHarness&) = delete;
+
+    // Runs console lines as typed; false when one failed.
+    bool run(const std::string& line) { return console.execute(line); }
+    CarWrapper localCar() { return CarWrapper(host::actorAddress(game.localCar())); }
+
+    std::ostringstream out;
+    std::ostringstream err;
+    host::Console console;
+    host::Game game;
+    host::PluginContext context;
+    std::shared_ptr<wingleaf> plugin;
+};
+
+}  // namespace wltest
