@@ -50,20 +50,29 @@ const double kDragX = -1000.0 * (1000.0 / kS) * (800.0 / 4400.0) * 0.1;  // abou
 const double kDragZ = -100.0 * (100.0 / kS) * (2400.0 / 4400.0) * 0.1;   // about -0.5427
 
 TEST(AeroHost, WorkedCaseAfterOneInputUpdate) {
-    auto lines = concat(workedSetup(), carState("1000 0 100", false));
-    lines.push_back(wltest::kTickEventLine);
-    lines.push_back("sim_state car 0");
-    const auto r = runCase("aero-worked", lines);
-    // Drag (-18.092, 0, -0.5427) and lift (-5, 0, 17.5) added to (1000, 0, 100).
-    expectNear(stateField(r, "car0", "velocity"), {1000.0 + kDragX - 5.0, 0.0, 100.0 + kDragZ + 17.5},
-               1e-3);
-    expectNear(stateField(r, "car0", "angular_velocity"), {0.0, -0.1, 0.0}, 1e-6);
-    expectNear(stateField(r, "car0", "air_torque"), {130, 95, 400}, 0);
-    expectNear(stateField(r, "car0", "sticky_force"), {0.5, 1.5}, 0);
-    expectNear(stateField(r, "car0", "max_linear_speed"), {2300}, 0);
-    expectNear(stateField(r, "car0", "max_linear_speed2"), {2300}, 0);
-    expectNear(stateField(r, "car0", "boost_force"), {178500}, 0);
-    expectNear(stateField(r, "car0", "throttle_force"), {12000}, 0);
+    // Repeated install requests must still leave the model running once per input update.
+    const std::vector<std::vector<std::string>> extras = {
+        {},
+        {"wl_enabled 1", "sim_event \"Function TAGame.Mutator_Freeplay_TA.Init\"",
+         "sim_event \"Function TAGame.GameInfo_Soccar_TA.InitGameEvent\""},
+    };
+    for (const auto& extra : extras) {
+        SCOPED_TRACE(extra.empty() ? "switched on once" : "install requested four times");
+        auto lines = concat(concat(workedSetup(), extra), carState("1000 0 100", false));
+        lines.push_back(wltest::kTickEventLine);
+        lines.push_back("sim_state car 0");
+        const auto r = runCase("aero-worked", lines);
+        // Drag (-18.092, 0, -0.5427) and lift (-5, 0, 17.5) added to (1000, 0, 100).
+        expectNear(stateField(r, "car0", "velocity"),
+                   {1000.0 + kDragX - 5.0, 0.0, 100.0 + kDragZ + 17.5}, 1e-3);
+        expectNear(stateField(r, "car0", "angular_velocity"), {0.0, -0.1, 0.0}, 1e-6);
+        expectNear(stateField(r, "car0", "air_torque"), {130, 95, 400}, 0);
+        expectNear(stateField(r, "car0", "sticky_force"), {0.5, 1.5}, 0);
+        expectNear(stateField(r, "car0", "max_linear_speed"), {2300}, 0);
+        expectNear(stateField(r, "car0", "max_linear_speed2"), {2300}, 0);
+        expectNear(stateField(r, "car0", "boost_force"), {178500}, 0);
+        expectNear(stateField(r, "car0", "throttle_force"), {12000}, 0);
+    }
 }
 
 // One input update from a given car state; the expected velocity, spin, torque and sticky force.

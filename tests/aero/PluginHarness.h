@@ -20,6 +20,10 @@ public:
         context.console = &console;
         context.game = &game;
         context.className = "wingleaf";
+        // The program rebuilds its settings windows here; in-process there are none.
+        console.addHostCommand("cl_settings_refreshplugins", "", [](const host::Words&) {
+            return true;
+        });
         const auto address = reinterpret_cast<std::uintptr_t>(&context);
         const std::type_index type(typeid(wingleaf));
         plugin = std::make_shared<wingleaf>();
