@@ -40,6 +40,8 @@ void wingleaf::onLoad() {
     hud.game = gameWrapper;
     hud.owner = this;
 
+    devCommands.registerCommands();
+
     Hud* overlay = &hud;
     hud.game->RegisterDrawable([overlay](CanvasWrapper canvas) { overlay->drawFrame(canvas); });
 

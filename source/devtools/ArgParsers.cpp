@@ -42,7 +42,9 @@ bool readInt(const std::string& piece, int& out) {
 
 }  // namespace
 
-int nextRandom() { return std::rand() % (kRandomMax + 1); }
+int nextRandom() {
+    return std::rand() % (kRandomMax + 1);
+}
 
 bool isRangeArg(std::string text) {
     return text.size() >= 2 && text.front() == '(' && text.back() == ')' &&
@@ -129,4 +131,6 @@ int parseIntArg(std::string text) {
     return static_cast<int>(lo + nextRandom() % span);
 }
 
-bool parseBoolArg(std::string text) { return parseFloatArg(std::move(text)) >= 0.5f; }
+bool parseBoolArg(std::string text) {
+    return parseFloatArg(std::move(text)) >= 0.5f;
+}

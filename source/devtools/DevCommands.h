@@ -1,14 +1,90 @@
 // The developer toolbox: debug console variables and commands on ball, car and wheels.
 #pragma once
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "bakkesmod/wrappers/GameWrapper.h"
+#include "bakkesmod/wrappers/arraywrapper.h"
 #include "bakkesmod/wrappers/cvarmanagerwrapper.h"
 
+// Every command takes the typed words, its own name at index 0; a list shorter than the
+// command's minimum does nothing. Commands that need the game do nothing (and write nothing)
+// unless a game runs locally as server with the ball or game car they address.
+// The host keeps callbacks bound to this object's address: it must not move after
+// registerCommands.
 class DevCommands {
 public:
     std::shared_ptr<CVarManagerWrapper> cvarManager;
     std::shared_ptr<GameWrapper> gameWrapper;
     // Every line a command writes goes through this handle.
     std::shared_ptr<CVarManagerWrapper> logger;
+
+    // Registers the developer variables, then the commands; writes nothing.
+    void registerCommands();
+
+    // Rigid-body state of ball and car.
+    void resetInputs(std::vector<std::string> args);
+    void setBallRBLocation(std::vector<std::string> args);
+    void setBallRBLinearVelocity(std::vector<std::string> args);
+    void setBallRBAngularVelocity(std::vector<std::string> args);
+    void setBallRBQuaternion(std::vector<std::string> args);
+    void setCarRBLocation(std::vector<std::string> args);
+    void setCarRBLinearVelocity(std::vector<std::string> args);
+    void setCarRBAngularVelocity(std::vector<std::string> args);
+    void setCarRBQuaternion(std::vector<std::string> args);
+    void resetCar(std::vector<std::string> args);
+    void slideRight(std::vector<std::string> args);
+    void setMass(std::vector<std::string> args);
+    void setOnGround(std::vector<std::string> args);
+
+    // Vehicle simulation and wheels of the game car.
+    void setUseAckermannSteering(std::vector<std::string> args);
+    void getUseAckermannSteering(std::vector<std::string> args);
+    void setDriveTorque(std::vector<std::string> args);
+    void getDriveTorque(std::vector<std::string> args);
+    void setBrakeTorque(std::vector<std::string> args);
+    void getBrakeTorque(std::vector<std::string> args);
+    void setStopThreshold(std::vector<std::string> args);
+    void getStopThreshold(std::vector<std::string> args);
+    void setIdleBrakeFactor(std::vector<std::string> args);
+    void getIdleBrakeFactor(std::vector<std::string> args);
+    void setOppositeBrakeFactor(std::vector<std::string> args);
+    void getOppositeBrakeFactor(std::vector<std::string> args);
+    void getSuspensionStiffness(std::vector<std::string> args);
+    void getSuspensionDampingCompression(std::vector<std::string> args);
+    void getSuspensionDampingRelaxation(std::vector<std::string> args);
+    void getSuspensionTravel(std::vector<std::string> args);
+    void getSuspensionMaxRaise(std::vector<std::string> args);
+    void setSpinSpeedDecayRate(std::vector<std::string> args);
+    void getSpinSpeedDecayRate(std::vector<std::string> args);
+    void setSpinSpeed(std::vector<std::string> args);
+    void getSpinSpeed(std::vector<std::string> args);
+    void getSteer(std::vector<std::string> args);
+    void getSuspensionDistance(std::vector<std::string> args);
+    void getRefWheelLocation(std::vector<std::string> args);
+
+private:
+    using Body = void (DevCommands::*)(std::vector<std::string>);
+    using SimSetter = void (VehicleSimWrapper::*)(float);
+    using SimGetter = float (VehicleSimWrapper::*)();
+    using WheelGetter = float (WheelWrapper::*)();
+
+    template <Body body>
+    void addCommand(const char* name);
+
+    // The server game's ball or game car; a null handle when there is none.
+    BallWrapper takeBall();
+    CarWrapper takeGameCar();
+    // The game car's vehicle simulation; null without a game car.
+    VehicleSimWrapper takeVehicleSim();
+    void writeLine(std::string line);
+
+    void setRBVector(const std::vector<std::string>& args, bool onBall, Vector RBState::*field,
+                     const char* prefix, int decimals);
+    void setRBQuaternion(const std::vector<std::string>& args, bool onBall, const char* prefix);
+    void setSimValue(const std::vector<std::string>& args, SimSetter set, SimGetter get,
+                     const char* prefix);
+    void showSimValue(SimGetter get, const char* prefix);
+    void showWheelValues(WheelGetter get, const char* prefix);
 };

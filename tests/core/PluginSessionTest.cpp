@@ -54,6 +54,12 @@ TEST(PluginSession, ConfigurationHoldsExactlyTheSavedVariables) {
     std::set<std::string> expected;
     for (const SettingRow& row : kSettings)
         if (row.saved) expected.insert(std::string(row.name));
+    // The developer toolbox's fifteen variables are saved as well.
+    for (const char* name :
+         {"recordCarInfo", "recordBallInfo", "recordEveryTick", "showHUD", "showCarRBState",
+          "showBallRBState", "showCarDerivedInfo", "showInput", "showYaw", "showSlider",
+          "overrideInput", "macroThrottle", "macroSteer", "macroHandbrake", "turnRightAt1000"})
+        expected.insert(name);
     const auto values = configValues(root);
     std::set<std::string> written;
     for (const auto& [name, value] : values) written.insert(name);

@@ -192,6 +192,12 @@ TEST_F(LoadedPlugin, ExactlyTheSavedVariablesReachTheConfiguration) {
     for (const SettingRow& row : kSettings)
         if (row.saved) expected.insert(std::string(row.name));
     EXPECT_EQ(expected.size(), 14u);
+    // The developer toolbox's fifteen variables are saved as well.
+    for (const char* name :
+         {"recordCarInfo", "recordBallInfo", "recordEveryTick", "showHUD", "showCarRBState",
+          "showBallRBState", "showCarDerivedInfo", "showInput", "showYaw", "showSlider",
+          "overrideInput", "macroThrottle", "macroSteer", "macroHandbrake", "turnRightAt1000"})
+        expected.insert(name);
     std::set<std::string> saved;
     for (const auto& [name, value] : console.savedValues()) saved.insert(name);
     EXPECT_EQ(saved, expected);

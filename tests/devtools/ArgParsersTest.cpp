@@ -19,20 +19,28 @@ enum class Op { IsRange, Float, Int, Bool };
 
 const char* opName(Op op) {
     switch (op) {
-        case Op::IsRange: return "isRangeArg";
-        case Op::Float: return "parseFloatArg";
-        case Op::Int: return "parseIntArg";
-        case Op::Bool: return "parseBoolArg";
+        case Op::IsRange:
+            return "isRangeArg";
+        case Op::Float:
+            return "parseFloatArg";
+        case Op::Int:
+            return "parseIntArg";
+        case Op::Bool:
+            return "parseBoolArg";
     }
     return "?";
 }
 
 double evaluate(Op op, const std::string& word) {
     switch (op) {
-        case Op::IsRange: return isRangeArg(word) ? 1.0 : 0.0;
-        case Op::Float: return parseFloatArg(word);
-        case Op::Int: return parseIntArg(word);
-        case Op::Bool: return parseBoolArg(word) ? 1.0 : 0.0;
+        case Op::IsRange:
+            return isRangeArg(word) ? 1.0 : 0.0;
+        case Op::Float:
+            return parseFloatArg(word);
+        case Op::Int:
+            return parseIntArg(word);
+        case Op::Bool:
+            return parseBoolArg(word) ? 1.0 : 0.0;
     }
     return NAN;
 }
@@ -45,7 +53,9 @@ struct ParserCase {
     std::vector<std::pair<double, double>> allowed;
 };
 
-std::vector<std::pair<double, double>> exactly(double v) { return {{v, v}}; }
+std::vector<std::pair<double, double>> exactly(double v) {
+    return {{v, v}};
+}
 
 }  // namespace
 
@@ -113,7 +123,8 @@ TEST(ArgParsers, TableOfWords) {
         for (int draw = 0; draw < 500; ++draw) {
             const double result = evaluate(c.op, c.word);
             bool inside = false;
-            for (const auto& [lo, hi] : c.allowed) inside = inside || (lo <= result && result <= hi);
+            for (const auto& [lo, hi] : c.allowed)
+                inside = inside || (lo <= result && result <= hi);
             ASSERT_TRUE(inside) << opName(c.op) << "(\"" << c.word << "\") gave " << result;
         }
     }
@@ -154,7 +165,8 @@ TEST(ArgParsers, RandomRangesStayInBoundsAndReachBothEnds) {
     }
 
     std::set<float> pairsHit;
-    for (int i = 0; i < 1000; ++i) pairsHit.insert(std::floor(parseFloatArg("(0,1,100,101)") / 100));
+    for (int i = 0; i < 1000; ++i)
+        pairsHit.insert(std::floor(parseFloatArg("(0,1,100,101)") / 100));
     EXPECT_EQ(pairsHit, (std::set<float>{0.0f, 1.0f}));
 
     for (const auto& [word, lo, hi] : std::vector<std::tuple<std::string, int, int>>{

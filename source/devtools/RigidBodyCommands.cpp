@@ -1,0 +1,159 @@
+// Developer commands on the rigid-body state of ball and car, and the input reset.
+#include <cmath>
+
+#include "aero/VectorUtils.h"
+#include "devtools/ArgParsers.h"
+#include "devtools/DevCommands.h"
+
+void DevCommands::resetInputs(std::vector<std::string> /*args*/) {
+    // A variable that is gone (removed by another plug-in or the user) is simply skipped.
+    if (cvarManager) {
+        CVarWrapper throttle = cvarManager->getCvar("macroThrottle");
+        if (!throttle.IsNull()) {
+            throttle.setValue(0.0f);
+        }
+        CVarWrapper steer = cvarManager->getCvar("macroSteer");
+        if (!steer.IsNull()) {
+            steer.setValue(0.0f);
+        }
+        CVarWrapper handbrake = cvarManager->getCvar("macroHandbrake");
+        if (!handbrake.IsNull()) {
+            handbrake.setValue(0);
+        }
+    }
+    writeLine("Inputs have been reset ");
+}
+
+void DevCommands::setRBVector(const std::vector<std::string>& args, bool onBall,
+                              Vector RBState::*field, const char* prefix, int decimals) {
+    if (args.size() < 4) {
+        return;
+    }
+    const float x = parseFloatArg(args[1]);
+    const float y = parseFloatArg(args[2]);
+    const float z = parseFloatArg(args[3]);
+    RBActorWrapper body = onBall ? RBActorWrapper(takeBall()) : RBActorWrapper(takeGameCar());
+    if (body.IsNull()) {
+        return;
+    }
+    RBState state = body.GetRBState();
+    state.*field = Vector(x, y, z);
+    body.SetPhysicsState(state);
+    writeLine(prefix + vectorToString(Vector(x, y, z), decimals));
+}
+
+void DevCommands::setRBQuaternion(const std::vector<std::string>& args, bool onBall,
+                                  const char* prefix) {
+    if (args.size() < 5) {
+        return;
+    }
+    // Typed scalar first; stored as given, without normalising.
+    const float w = parseFloatArg(args[1]);
+    const float x = parseFloatArg(args[2]);
+    const float y = parseFloatArg(args[3]);
+    const float z = parseFloatArg(args[4]);
+    RBActorWrapper body = onBall ? RBActorWrapper(takeBall()) : RBActorWrapper(takeGameCar());
+    if (body.IsNull()) {
+        return;
+    }
+    RBState state = body.GetRBState();
+    state.Quaternion = Quat(w, x, y, z);
+    body.SetPhysicsState(state);
+    writeLine(prefix + quatToString(state.Quaternion, 10));
+}
+
+void DevCommands::setBallRBLocation(std::vector<std::string> args) {
+    setRBVector(args, true, &RBState::Location, "ball RB location set to ", 2);
+}
+
+void DevCommands::setBallRBLinearVelocity(std::vector<std::string> args) {
+    setRBVector(args, true, &RBState::LinearVelocity, "ball RB linear velocity set to ", 2);
+}
+
+void DevCommands::setBallRBAngularVelocity(std::vector<std::string> args) {
+    setRBVector(args, true, &RBState::AngularVelocity, "ball RB angular velocity set to ", 4);
+}
+
+void DevCommands::setBallRBQuaternion(std::vector<std::string> args) {
+    setRBQuaternion(args, true, "ball RB quaternion set to ");
+}
+
+void DevCommands::setCarRBLocation(std::vector<std::string> args) {
+    setRBVector(args, false, &RBState::Location, "car RB location set to ", 2);
+}
+
+void DevCommands::setCarRBLinearVelocity(std::vector<std::string> args) {
+    setRBVector(args, false, &RBState::LinearVelocity, "car RB linear velocity set to ", 2);
+}
+
+void DevCommands::setCarRBAngularVelocity(std::vector<std::string> args) {
+    setRBVector(args, false, &RBState::AngularVelocity, "car RB angular velocity set to ", 4);
+}
+
+void DevCommands::setCarRBQuaternion(std::vector<std::string> args) {
+    setRBQuaternion(args, false, "car RB quaternion set to ");
+}
+
+void DevCommands::resetCar(std::vector<std::string> /*args*/) {
+    CarWrapper car = takeGameCar();
+    if (car.IsNull()) {
+        return;
+    }
+    RBState state = car.GetRBState();
+    state.Quaternion = Quat();
+    state.LinearVelocity = Vector(0.0f, 0.0f, 0.0f);
+    state.AngularVelocity = Vector(0.0f, 0.0f, 0.0f);
+    car.SetPhysicsState(state);
+    writeLine("Car has been reset");
+}
+
+void DevCommands::slideRight(std::vector<std::string> args) {
+    if (args.size() < 2) {
+        return;
+    }
+    const float amount = parseFloatArg(args[1]);
+    CarWrapper car = takeGameCar();
+    if (car.IsNull()) {
+        return;
+    }
+    const RBState state = car.GetRBState();
+    const Vector right = rotateByQuat(Vector(0.0f, 1.0f, 0.0f), state.Quaternion);
+    const float length = std::sqrt(right.X * right.X + right.Y * right.Y + right.Z * right.Z);
+    // A zero or overflowing orientation has no right-hand side: push nothing rather than NaN.
+    if (!(length > 0.0f) || !std::isfinite(length)) {
+        return;
+    }
+    const Vector push(right.X / length * amount, right.Y / length * amount,
+                      right.Z / length * amount);
+    if (!std::isfinite(push.X) || !std::isfinite(push.Y) || !std::isfinite(push.Z)) {
+        return;
+    }
+    car.AddVelocity(push);
+    writeLine("Velocity increased by " + vectorToString(push, 2));
+}
+
+void DevCommands::setMass(std::vector<std::string> args) {
+    if (args.size() < 2) {
+        return;
+    }
+    const float mass = parseFloatArg(args[1]);
+    CarWrapper car = takeGameCar();
+    if (car.IsNull()) {
+        return;
+    }
+    car.SetMass(mass);
+    writeLine("RB mass set to " + args[1]);
+}
+
+void DevCommands::setOnGround(std::vector<std::string> args) {
+    if (args.size() < 2) {
+        return;
+    }
+    const bool flag = parseBoolArg(args[1]);
+    CarWrapper car = takeGameCar();
+    if (car.IsNull()) {
+        return;
+    }
+    car.SetbOnGround(flag ? 1 : 0);
+    writeLine("bOnGround set to " + args[1]);
+}

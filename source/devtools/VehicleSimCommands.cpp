@@ -1,0 +1,238 @@
+// Developer commands on the game car's vehicle-simulation constants and its wheels.
+#include <cstdio>
+
+#include "aero/VectorUtils.h"
+#include "devtools/ArgParsers.h"
+#include "devtools/DevCommands.h"
+
+namespace {
+
+// Per-wheel commands expect a car with the game's four wheels.
+constexpr int kWheelCount = 4;
+
+// "%f": six decimals, the value widened to double.
+std::string printfFixed(float value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+    return text;
+}
+
+}  // namespace
+
+void DevCommands::setSimValue(const std::vector<std::string>& args, SimSetter set, SimGetter get,
+                              const char* prefix) {
+    if (args.size() < 2) {
+        return;
+    }
+    const float value = parseFloatArg(args[1]);
+    VehicleSimWrapper sim = takeVehicleSim();
+    if (sim.IsNull()) {
+        return;
+    }
+    (sim.*set)(value);
+    // The answer shows what the game kept, which may differ from what was asked.
+    writeLine(prefix + printfFixed((sim.*get)()));
+}
+
+void DevCommands::showSimValue(SimGetter get, const char* prefix) {
+    VehicleSimWrapper sim = takeVehicleSim();
+    if (sim.IsNull()) {
+        return;
+    }
+    writeLine(prefix + printfFixed((sim.*get)()));
+}
+
+void DevCommands::showWheelValues(WheelGetter get, const char* prefix) {
+    VehicleSimWrapper sim = takeVehicleSim();
+    if (sim.IsNull()) {
+        return;
+    }
+    ArrayWrapper<WheelWrapper> wheels = sim.GetWheels();
+    if (wheels.Count() < kWheelCount) {
+        return;
+    }
+    for (int i = 0; i < wheels.Count(); ++i) {
+        WheelWrapper wheel = wheels.Get(i);
+        if (wheel.IsNull()) {
+            continue;
+        }
+        writeLine(prefix + std::to_string(i) + ": " + printfFixed((wheel.*get)()));
+    }
+}
+
+void DevCommands::setUseAckermannSteering(std::vector<std::string> args) {
+    if (args.size() < 2) {
+        return;
+    }
+    const bool flag = parseBoolArg(args[1]);
+    VehicleSimWrapper sim = takeVehicleSim();
+    if (sim.IsNull()) {
+        return;
+    }
+    sim.SetbUseAckermannSteering(flag ? 1 : 0);
+    writeLine("bUseAckermannSteering set to " + args[1]);
+}
+
+void DevCommands::getUseAckermannSteering(std::vector<std::string> /*args*/) {
+    VehicleSimWrapper sim = takeVehicleSim();
+    if (sim.IsNull()) {
+        return;
+    }
+    writeLine("bUseAckermannSteering = " + std::to_string(sim.GetbUseAckermannSteering()));
+}
+
+void DevCommands::setDriveTorque(std::vector<std::string> args) {
+    setSimValue(args, &VehicleSimWrapper::SetDriveTorque, &VehicleSimWrapper::GetDriveTorque,
+                "drive torque set to: ");
+}
+
+void DevCommands::getDriveTorque(std::vector<std::string> /*args*/) {
+    showSimValue(&VehicleSimWrapper::GetDriveTorque, "drive torque: ");
+}
+
+void DevCommands::setBrakeTorque(std::vector<std::string> args) {
+    setSimValue(args, &VehicleSimWrapper::SetBrakeTorque, &VehicleSimWrapper::GetBrakeTorque,
+                "brake torque set to: ");
+}
+
+void DevCommands::getBrakeTorque(std::vector<std::string> /*args*/) {
+    showSimValue(&VehicleSimWrapper::GetBrakeTorque, "brake torque: ");
+}
+
+void DevCommands::setStopThreshold(std::vector<std::string> args) {
+    setSimValue(args, &VehicleSimWrapper::SetStopThreshold, &VehicleSimWrapper::GetStopThreshold,
+                "stop threshold set to: ");
+}
+
+void DevCommands::getStopThreshold(std::vector<std::string> /*args*/) {
+    showSimValue(&VehicleSimWrapper::GetStopThreshold, "stop threshold: ");
+}
+
+void DevCommands::setIdleBrakeFactor(std::vector<std::string> args) {
+    setSimValue(args, &VehicleSimWrapper::SetIdleBrakeFactor,
+                &VehicleSimWrapper::GetIdleBrakeFactor, "idle brake factor set to: ");
+}
+
+void DevCommands::getIdleBrakeFactor(std::vector<std::string> /*args*/) {
+    showSimValue(&VehicleSimWrapper::GetIdleBrakeFactor, "idle brake factor: ");
+}
+
+void DevCommands::setOppositeBrakeFactor(std::vector<std::string> args) {
+    setSimValue(args, &VehicleSimWrapper::SetOppositeBrakeFactor,
+                &VehicleSimWrapper::GetOppositeBrakeFactor, "opposite brake factor set to: ");
+}
+
+void DevCommands::getOppositeBrakeFactor(std::vector<std::string> /*args*/) {
+    showSimValue(&VehicleSimWrapper::GetOppositeBrakeFactor, "opposite brake factor: ");
+}
+
+void DevCommands::getSuspensionStiffness(std::vector<std::string> /*args*/) {
+    showWheelValues(&WheelWrapper::GetSuspensionStiffness, "suspension stiffness for wheel ");
+}
+
+void DevCommands::getSuspensionDampingCompression(std::vector<std::string> /*args*/) {
+    showWheelValues(&WheelWrapper::GetSuspensionDampingCompression,
+                    "suspension damping compression for wheel ");
+}
+
+void DevCommands::getSuspensionDampingRelaxation(std::vector<std::string> /*args*/) {
+    showWheelValues(&WheelWrapper::GetSuspensionDampingRelaxation,
+                    "suspension damping relaxation for wheel ");
+}
+
+void DevCommands::getSuspensionTravel(std::vector<std::string> /*args*/) {
+    showWheelValues(&WheelWrapper::GetSuspensionTravel, "suspension travel for wheel ");
+}
+
+void DevCommands::getSuspensionMaxRaise(std::vector<std::string> /*args*/) {
+    showWheelValues(&WheelWrapper::GetSuspensionMaxRaise, "suspension max raise for wheel ");
+}
+
+void DevCommands::setSpinSpeedDecayRate(std::vector<std::string> args) {
+    if (args.size() < 2) {
+        return;
+    }
+    const float rate = parseFloatArg(args[1]);
+    VehicleSimWrapper sim = takeVehicleSim();
+    if (sim.IsNull()) {
+        return;
+    }
+    ArrayWrapper<WheelWrapper> wheels = sim.GetWheels();
+    if (wheels.Count() < kWheelCount) {
+        return;
+    }
+    for (int i = 0; i < wheels.Count(); ++i) {
+        WheelWrapper wheel = wheels.Get(i);
+        if (!wheel.IsNull()) {
+            wheel.SetSpinSpeedDecayRate(rate);
+        }
+    }
+    WheelWrapper first = wheels.Get(0);
+    if (first.IsNull()) {
+        return;
+    }
+    writeLine("spinspeed decay rate for all wheels set to: " +
+              printfFixed(first.GetSpinSpeedDecayRate()));
+}
+
+void DevCommands::getSpinSpeedDecayRate(std::vector<std::string> /*args*/) {
+    showWheelValues(&WheelWrapper::GetSpinSpeedDecayRate, "spinspeed decay rate for wheel ");
+}
+
+void DevCommands::setSpinSpeed(std::vector<std::string> args) {
+    if (args.size() < 3) {
+        return;
+    }
+    const float speed = parseFloatArg(args[2]);
+    const int wheelIndex = parseIntArg(args[1]);
+    if (wheelIndex < 0 || wheelIndex >= kWheelCount) {
+        return;
+    }
+    VehicleSimWrapper sim = takeVehicleSim();
+    if (sim.IsNull()) {
+        return;
+    }
+    ArrayWrapper<WheelWrapper> wheels = sim.GetWheels();
+    // A car with fewer wheels has no such wheel: do nothing, as for a number above 3.
+    if (wheelIndex >= wheels.Count()) {
+        return;
+    }
+    WheelWrapper wheel = wheels.Get(wheelIndex);
+    if (wheel.IsNull()) {
+        return;
+    }
+    wheel.SetSpinSpeed(speed);
+    writeLine("spinspeed for wheel " + std::to_string(wheelIndex) +
+              " set to: " + printfFixed(wheels.Get(wheelIndex).GetSpinSpeed()));
+}
+
+void DevCommands::getSpinSpeed(std::vector<std::string> /*args*/) {
+    showWheelValues(&WheelWrapper::GetSpinSpeed, "spinspeed for wheel ");
+}
+
+void DevCommands::getSteer(std::vector<std::string> /*args*/) {
+    showWheelValues(&WheelWrapper::GetSteer2, "steer for wheel ");
+}
+
+void DevCommands::getSuspensionDistance(std::vector<std::string> /*args*/) {
+    showWheelValues(&WheelWrapper::GetSuspensionDistance, "suspension distance for wheel ");
+}
+
+void DevCommands::getRefWheelLocation(std::vector<std::string> /*args*/) {
+    VehicleSimWrapper sim = takeVehicleSim();
+    if (sim.IsNull()) {
+        return;
+    }
+    ArrayWrapper<WheelWrapper> wheels = sim.GetWheels();
+    if (wheels.Count() < kWheelCount) {
+        return;
+    }
+    for (int i = 0; i < wheels.Count(); ++i) {
+        WheelWrapper wheel = wheels.Get(i);
+        if (wheel.IsNull()) {
+            continue;
+        }
+        writeLine("ref wheel location wheel " + std::to_string(i) + ": " +
+                  vectorToString(wheel.GetRefWheelLocation(), 2));
+    }
+}
