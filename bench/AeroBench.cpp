@@ -2,29 +2,12 @@
 // with the heap allocations per call counted.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 
+#include "AllocationCounter.h"
 #include "aero/AeroModel.h"
 #include "aero/PluginHarness.h"
 #include "aero/StockValues.h"
-
-namespace {
-
-std::atomic<long long> gAllocations{0};
-
-}  // namespace
-
-// Every allocation of the process, the host library's included, passes through here.
-void* operator new(std::size_t size) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -43,7 +26,7 @@ void setUp(wltest::PluginHarness& h) {
 
 void reportAllocations(benchmark::State& state, long long before) {
     state.counters["allocs_per_call"] = benchmark::Counter(
-        static_cast<double>(gAllocations.load() - before) / static_cast<double>(state.iterations()));
+        static_cast<double>(wlbench::allocationCount() - before) / static_cast<double>(state.iterations()));
 }
 
 // One call of the hook's target as the host makes it, every wrapper call crossing into the
@@ -53,7 +36,7 @@ void BM_ApplyAerodynamics(benchmark::State& state) {
     setUp(h);
     host::Car& car = *h.game.localCar();
     const CarWrapper handle = h.localCar();
-    const long long before = gAllocations.load();
+    const long long before = wlbench::allocationCount();
     for (auto _ : state) {
         car.rb = kStart;
         h.plugin->applyAerodynamics(handle, nullptr, std::string());
@@ -69,7 +52,7 @@ void BM_HookDispatch(benchmark::State& state) {
     setUp(h);
     host::Car& car = *h.game.localCar();
     const host::Caller caller{host::CallerKind::Car, host::actorAddress(&car)};
-    const long long before = gAllocations.load();
+    const long long before = wlbench::allocationCount();
     for (auto _ : state) {
         car.rb = kStart;
         h.game.fireEvent("Function TAGame.Car_TA.SetVehicleInput", caller, nullptr);
@@ -95,7 +78,7 @@ void BM_ArithmeticOnly(benchmark::State& state) {
     setUp(h);
     wingleaf& p = *h.plugin;
     PlainCar car{kStart, Vector(60, 40, 20), false, 0, 0, 0, 0, Rotator(), StickyForceData{0, 0}};
-    const long long before = gAllocations.load();
+    const long long before = wlbench::allocationCount();
     for (auto _ : state) {
         car.rb = kStart;
         benchmark::DoNotOptimize(car.rb);
