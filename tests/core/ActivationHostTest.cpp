@@ -96,6 +96,17 @@ TEST(ActivationHost, SwitchingOffRestoresStockValues) {
     EXPECT_EQ(stateField(r, "car0", "air_torque"), (std::vector<double>{130, 95, 400}));
 }
 
+// Online is not a mode of the model: switching installs nothing and off restores nothing.
+TEST(ActivationHost, SwitchingOnlineTouchesNoCar) {
+    const std::vector<std::string> lines = {
+        "sim_mode online", "sim_set car 0 max_linear_speed 1234", "wl_enabled 1", "sim_hooks",
+        "wl_enabled 0", "sim_state car 0"};
+    const auto r = wltest::runHost(wltest::freshRoot("activation-online"), lines);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(hookCount(r.lines(), kTickEventName), 0);
+    EXPECT_EQ(stateField(r, "car0", "max_linear_speed"), std::vector<double>{1234});
+}
+
 TEST(ActivationHost, ModeEvents) {
     runSteps("activation-modes", kSliders,
              {
