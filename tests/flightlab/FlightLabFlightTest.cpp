@@ -67,3 +67,21 @@ TEST(FlightLabFlight, SameInputsGiveTheSameTableTwice) {
     EXPECT_EQ(tables[0], tables[1]);
     EXPECT_NE(tables[0].find("stock"), std::string::npos);
 }
+
+// The lift term pushes along the car's up axis in proportion to forward speed and damps the
+// speed along that axis, so more lift keeps the car up longer on the default launch.
+TEST(FlightLabFlight, MoreLiftMeansMoreAirtime) {
+    LabOptions o = labOptions("lift-sweep");
+    o.launch.timeLimitS = 20;
+    std::vector<double> airtimes;
+    for (const char* lift : {"0", "2", "4", "6", "8", "10"}) {
+        auto setup = setupFor("3");
+        setup.overrideVar = "wl_lift";
+        setup.overrideValue = lift;
+        const Flight f = fly(o, setup, o.outDir / (std::string("lift") + lift));
+        EXPECT_TRUE(f.landed) << "lift " << lift;
+        airtimes.push_back(f.airtimeS);
+    }
+    for (std::size_t i = 1; i < airtimes.size(); ++i)
+        EXPECT_GT(airtimes[i], airtimes[i - 1]) << "step " << i;
+}
