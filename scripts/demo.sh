@@ -1,18 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the release preset and runs a short session in wingleaf-host.
+# The main job: installs what is missing, builds the release preset and runs the flight lab,
+# which flies one launch stock and with every base preset through wingleaf-host and the
+# plug-in, prints the comparison table and writes the trajectories and pictures to out/flightlab.
+# Extra arguments go to the flight lab (./scripts/demo.sh --help lists them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/bootstrap.sh
 jobs=$(nproc 2>/dev/null || echo 2)
+echo "demo: building the release preset" >&2
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$jobs"
-root=out/demo
-mkdir -p "$root"
-build/release/host/wingleaf-host --root "$root" --plugin "$PWD/build/release/source/wingleaf.so" \
-  -c "plugin list" -c "wl_speed" -c "wl_speed 1.5" -c "wl_speed" -c "wl_enabled" -c "plugin unload wingleaf"
-
-# A freeplay moment with the model on: a second of full throttle and boost, then one HUD frame.
-build/release/host/wingleaf-host --root "$root" --plugin "$PWD/build/release/source/wingleaf.so" \
-  -c "sim_mode freeplay" -c "wl_enabled 1" -c "sim_input throttle 1" -c "sim_input boost 1" \
-  -c "sim_tick 120" -c "sim_draw hud.png"
-echo "HUD picture of a freeplay frame: $root/hud.png"
+cmake --build --preset release -j "$jobs" >/dev/null
+exec build/release/tools/flightlab/wingleaf-flightlab --out out/flightlab "$@"
