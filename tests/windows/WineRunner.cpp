@@ -80,13 +80,34 @@ std::vector<std::string> consoleLines(const std::string& out) {
     return result;
 }
 
+std::vector<std::string> programErrorLines(const std::string& err) {
+    std::vector<std::string> lines;
+    for (auto& line : consoleLines(err)) {
+        // "0044:err:winediag:...": Wine's own processes reporting on the display-less desktop.
+        const auto colon = line.find(':');
+        const bool wineChannel =
+            colon != std::string::npos && colon > 0 && colon <= 4 &&
+            line.find_first_not_of("0123456789abcdef") == colon &&
+            (line.compare(colon, 5, ":err:") == 0 || line.compare(colon, 7, ":fixme:") == 0 ||
+             line.compare(colon, 6, ":warn:") == 0);
+        if (!wineChannel) lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
 std::map<std::string, std::string> treeContents(const std::filesystem::path& root) {
     std::map<std::string, std::string> tree;
     std::error_code ec;
     for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
         const std::string rel = it->path().lexically_relative(root).generic_string();
-        tree[rel] = it->is_directory() ? "<dir>" : readFile(it->path());
+        // A link (to /dev/full, say) is compared by its target, never read through.
+        if (it->is_symlink())
+            tree[rel] = "<link " + std::filesystem::read_symlink(it->path(), ec).string() + ">";
+        else if (it->is_directory())
+            tree[rel] = "<dir>";
+        else
+            tree[rel] = readFile(it->path());
     }
     return tree;
 }

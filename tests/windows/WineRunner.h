@@ -36,8 +36,12 @@ HostResult runWindowsHost(const std::filesystem::path& root, const std::vector<s
 // Output lines of a Windows console program with the CR of its CR LF line ends taken off.
 std::vector<std::string> consoleLines(const std::string& out);
 
-// Every file and directory under root: relative path (with "/") to content ("<dir>" for a
-// directory), so two trees compare byte for byte with one ==.
+// Standard error of a program run under Wine as lines, without the diagnostics of Wine's
+// own processes (which appear when a fresh server starts its services).
+std::vector<std::string> programErrorLines(const std::string& err);
+
+// Every file, directory and link under root: relative path (with "/") to content ("<dir>",
+// "<link TARGET>"), so two trees compare byte for byte with one ==.
 std::map<std::string, std::string> treeContents(const std::filesystem::path& root);
 
 }  // namespace wltest
