@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #ifdef _WIN32
 #include <io.h>
@@ -66,6 +67,11 @@ int syncFile(std::FILE* file) {
 }
 }  // namespace
 
+Status removeFile(const std::string& path) {
+    if (std::remove(path.c_str()) != 0) return errnoStatus(errno);
+    return {};
+}
+
 #else
 
 DirectoryResult makeDirectory(const std::string& path) {
@@ -91,15 +97,22 @@ int syncFile(std::FILE* file) {
 }
 }  // namespace
 
-#endif
-
+// Files only: POSIX remove would also take an empty directory, which Windows' remove refuses.
 Status removeFile(const std::string& path) {
-    if (std::remove(path.c_str()) != 0) return errnoStatus(errno);
+    if (::unlink(path.c_str()) != 0) return errnoStatus(errno);
     return {};
 }
 
+#endif
+
 ReadResult readFile(const std::string& path, std::string& content, std::string& error) {
     content.clear();
+    // POSIX opens a directory and then fails to read it, Windows fails to open it: one outcome.
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = std::strerror(EISDIR);
+        return ReadResult::ReadFailed;
+    }
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         error = std::strerror(errno);
