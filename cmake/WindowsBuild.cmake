@@ -35,3 +35,9 @@ add_dependencies(wingleaf-host wingleaf)
 
 install(FILES ${WINGLEAF_RUNTIME_DLLS} DESTINATION bin)
 install(TARGETS bakkesmod wingleaf-host RUNTIME DESTINATION bin)
+
+# Test helper (not installed): holds a file open as an editor would, so the tests can watch
+# the plug-in fail to replace it.
+add_executable(hold-file ${PROJECT_SOURCE_DIR}/tests/windows/HoldFile.cpp)
+wl_warnings(hold-file)
+add_dependencies(hold-file wingleaf_runtime_dlls)

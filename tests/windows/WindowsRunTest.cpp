@@ -106,7 +106,7 @@ const std::vector<Session>& sessions() {
     static const std::vector<Session> all = {
         {"load_unload",
          {"plugin list", "wl_speed", "wl_enabled", "wl_name_preset", "plugin unload wingleaf",
-          "plugin list", "wl_speed"},
+          "plugin list", "wl_speed", "plugin load wingleaf", "plugin list", "wl_speed 2"},
          {"wingleaf Wingleaf 1.0.0", "wl_speed = 1", "Debug5 statement"},
          nullptr,
          "",
