@@ -224,3 +224,35 @@ INSTANTIATE_TEST_SUITE_P(Scripts, WindowsSession, testing::ValuesIn(sessions()),
                          [](const testing::TestParamInfo<Session>& info) { return info.param.name; });
 
 }  // namespace
+
+namespace {
+
+// Random range words draw from the C runtime's rand, whose sequence is the platform's own
+// (msvcrt's differs from glibc's): the values differ between the runs, the ranges hold on both.
+TEST(WindowsRandomWords, DrawFromTheRuntimeGeneratorWithinTheRanges) {
+    WL_REQUIRE_WINDOWS_TOOLCHAIN();
+    const Lines lines{"sim_mode freeplay", "setDriveTorque (100,200)", "setDriveTorque (100,200)",
+                      "setDriveTorque (100,200)", "setBrakeTorque (0,1,5,6)",
+                      "setBrakeTorque (0,1,5,6)", "setBrakeTorque (0,1,5,6)"};
+    const auto r = wltest::runWindowsHost(wltest::freshRoot("windows-random-words"), lines);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Lines out = wltest::consoleLines(r.out);
+    ASSERT_EQ(out.size(), 7u) << r.out;
+    std::vector<float> drive, brake;
+    for (const auto& line : out) {
+        const auto colon = line.find(": ");
+        if (colon == std::string::npos) continue;
+        const float v = std::stof(line.substr(colon + 2));
+        (line.starts_with("drive") ? drive : brake).push_back(v);
+    }
+    ASSERT_EQ(drive.size(), 3u);
+    ASSERT_EQ(brake.size(), 3u);
+    for (float v : drive) {
+        EXPECT_GE(v, 100.0f);
+        EXPECT_LE(v, 200.0f);
+    }
+    for (float v : brake) EXPECT_TRUE((v >= 0.0f && v <= 1.0f) || (v >= 5.0f && v <= 6.0f)) << v;
+    EXPECT_FALSE(drive[0] == drive[1] && drive[1] == drive[2]);
+}
+
+}  // namespace
