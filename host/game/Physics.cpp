@@ -144,16 +144,6 @@ Quat integrate(Quat q, Vector w, float dt) {
     return normalized(turn * q);
 }
 
-bool isFinite(float f) { return std::isfinite(f); }
-bool isFinite(Vector v) { return std::isfinite(v.X) && std::isfinite(v.Y) && std::isfinite(v.Z); }
-bool isFinite(Quat q) {
-    return std::isfinite(q.X) && std::isfinite(q.Y) && std::isfinite(q.Z) && std::isfinite(q.W);
-}
-bool isFinite(const RBState& s) {
-    return isFinite(s.Quaternion) && isFinite(s.Location) && isFinite(s.LinearVelocity) &&
-           isFinite(s.AngularVelocity) && std::isfinite(s.Time);
-}
-
 bool stepCar(Car& car, float dt) {
     RBState s = car.rb;
     Quat q = normalized(s.Quaternion);

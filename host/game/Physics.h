@@ -1,5 +1,7 @@
 // One physics tick of a car or a ball on a flat, endless floor, and the vector helpers it uses.
 #pragma once
+#include <cmath>
+
 #include "GameObjects.h"
 
 namespace host::phys {
@@ -17,10 +19,18 @@ Axes axesOf(Quat q);
 // q turned by the world-frame angular velocity w (rad/s) for dt seconds, renormalised.
 Quat integrate(Quat q, Vector w, float dt);
 
-bool isFinite(float f);
-bool isFinite(Vector v);
-bool isFinite(Quat q);
-bool isFinite(const RBState& s);
+// Inline: every wrapper setter checks its value on the plug-ins' per-tick path.
+inline bool isFinite(float f) { return std::isfinite(f); }
+inline bool isFinite(Vector v) {
+    return std::isfinite(v.X) && std::isfinite(v.Y) && std::isfinite(v.Z);
+}
+inline bool isFinite(Quat q) {
+    return std::isfinite(q.X) && std::isfinite(q.Y) && std::isfinite(q.Z) && std::isfinite(q.W);
+}
+inline bool isFinite(const RBState& s) {
+    return isFinite(s.Quaternion) && isFinite(s.Location) && isFinite(s.LinearVelocity) &&
+           isFinite(s.AngularVelocity) && std::isfinite(s.Time);
+}
 
 // Advances the car by dt with its own input. Returns false, leaving the car unchanged, when
 // the step would put a non-finite number into its state.
