@@ -94,6 +94,14 @@ TEST(WindowsExports, EverySdkImportOfThePluginIsExportedByTheHostDll) {
     const auto imports = importedNames(objdump("-p", windowsBuild().pluginDll()), "bakkesmod.dll");
     for (const auto& name : imports)
         EXPECT_EQ(hostExports.count(name), 1u) << name << " is imported but not exported";
+    // The explicit instantiations the plug-in relies on come from the host DLL as well.
+    for (const std::string prefix : {"_ZN11GameWrapper19HookEventWithCallerI10CarWrapper",
+                                     "_ZN12ArrayWrapperI10CarWrapperE5CountEv",
+                                     "_ZN12ArrayWrapperI12WheelWrapperE3GetEi"}) {
+        EXPECT_TRUE(std::any_of(imports.begin(), imports.end(),
+                                [&](const std::string& n) { return n.rfind(prefix, 0) == 0; }))
+            << prefix << " not imported from bakkesmod.dll";
+    }
 }
 
 }  // namespace
