@@ -1,12 +1,12 @@
 // Activation: the wl_enabled handler, the mode and restart hooks, and the stock-value restore.
 #include "core/Activation.h"
 
-#include <exception>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "aero/StockValues.h"
+#include "core/CallbackGuard.h"
 #include "core/GameEvents.h"
 #include "core/Settings.h"
 #include "core/wingleaf.h"
@@ -22,23 +22,13 @@ constexpr std::string_view enabledSettingName() {
 }
 static_assert(!enabledSettingName().empty(), "the enabled cell must be bound to a variable");
 
-// Nothing may throw into the host; a failure becomes one console line and the callback ends.
+// A failure becomes one console line and the callback ends.
 template <typename Body>
 void atHookEdge(wingleaf& plugin, std::string_view eventName, Body&& body) noexcept {
-    std::string failure;
-    try {
-        body();
-        return;
-    } catch (const std::exception& e) {
-        failure = e.what();
-    } catch (...) {
-        failure = "unknown error";
-    }
-    try {
+    guardCallback(body, [&](const char* what) {
         if (plugin.cvarManager)
-            plugin.cvarManager->log(std::string(eventName) + ": hook failed: " + failure);
-    } catch (...) {
-    }
+            plugin.cvarManager->log(std::string(eventName) + ": hook failed: " + failureText(what));
+    });
 }
 
 // The host adds one callback per hook request, so the name is cleared first: however often

@@ -1,10 +1,10 @@
 // Registration of the wl_ console variables from the settings table.
 #include "core/Settings.h"
 
-#include <exception>
 #include <string>
 #include <utility>
 
+#include "core/CallbackGuard.h"
 #include "core/Messages.h"
 
 namespace {
@@ -14,20 +14,12 @@ std::function<void(std::string, CVarWrapper)> guardedHandler(wingleaf& plugin,
                                                              const SettingRow& row) {
     return [self = &plugin, handler = row.onChange, name = std::string(row.name)](
                std::string oldValue, CVarWrapper cvar) {
-        std::string failure;
-        try {
-            (self->*handler)(std::move(oldValue), cvar);
-            return;
-        } catch (const std::exception& e) {
-            failure = e.what();
-        } catch (...) {
-            failure = "unknown error";
-        }
-        try {
-            if (self->cvarManager)
-                self->cvarManager->log(name + std::string(kHandlerFailedText) + failure);
-        } catch (...) {
-        }
+        guardCallback([&] { (self->*handler)(std::move(oldValue), cvar); },
+                      [&](const char* what) {
+                          if (self->cvarManager)
+                              self->cvarManager->log(name + std::string(kHandlerFailedText) +
+                                                     failureText(what));
+                      });
     };
 }
 

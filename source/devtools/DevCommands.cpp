@@ -1,8 +1,9 @@
 // Registration of the developer variables and commands, and the game access they share.
 #include "devtools/DevCommands.h"
 
-#include <exception>
 #include <utility>
+
+#include "core/CallbackGuard.h"
 
 namespace {
 
@@ -37,16 +38,12 @@ void DevCommands::addCommand(const char* name) {
     cvarManager->registerNotifier(
         name,
         [this](std::vector<std::string> args) {
-            // A failing host call must not unwind into the host's console loop.
-            try {
-                (this->*body)(std::move(args));
-            } catch (const std::exception& e) {
-                try {
-                    writeLine(std::string("Developer command failed: ") + e.what());
-                } catch (...) {
-                }
-            } catch (...) {
-            }
+            // A failing host call must not unwind into the host's console loop; only a
+            // std::exception has a text worth a line.
+            guardCallback([&] { (this->*body)(std::move(args)); },
+                          [this](const char* what) {
+                              if (what) writeLine(std::string("Developer command failed: ") + what);
+                          });
         },
         "", 0);
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "aero/VectorUtils.h"
+#include "core/CallbackGuard.h"
 #include "core/wingleaf.h"
 
 namespace {
@@ -39,13 +40,14 @@ Vector unitAxis(Vector axis, const Quat& q) {
 }  // namespace
 
 void Hud::drawFrame(CanvasWrapper canvas) {
-    try {
-        if (!game || !console || !game->IsInGame()) return;
-        if (!switchOn("showHUD")) return;
-        drawHud(canvas);
-    } catch (...) {
-        // A frame that cannot be drawn (out of memory) is skipped; the next one tries again.
-    }
+    // A frame that cannot be drawn (out of memory) is skipped; the next one tries again.
+    guardCallback(
+        [&] {
+            if (!game || !console || !game->IsInGame()) return;
+            if (!switchOn("showHUD")) return;
+            drawHud(canvas);
+        },
+        [](const char*) {});
 }
 
 bool Hud::switchOn(const char* name) {
