@@ -87,4 +87,7 @@ private:
                      const char* prefix);
     void showSimValue(SimGetter get, const char* prefix);
     void showWheelValues(WheelGetter get, const char* prefix);
+    // One line per wheel of a four-wheeled game car: prefix, the wheel's index, ": ", text(wheel).
+    template <typename Text>
+    void showWheelLines(const char* prefix, Text&& text);
 };

@@ -17,6 +17,26 @@ std::string printfFixed(float value) {
     return text;
 }
 
+// Calls visit(index, wheel) for each wheel that is there, in order, when the vehicle has at
+// least the game's four; false, visiting none, otherwise.
+template <typename Visit>
+bool visitWheels(VehicleSimWrapper& sim, Visit&& visit) {
+    if (sim.IsNull()) {
+        return false;
+    }
+    ArrayWrapper<WheelWrapper> wheels = sim.GetWheels();
+    if (wheels.Count() < kWheelCount) {
+        return false;
+    }
+    for (int i = 0; i < wheels.Count(); ++i) {
+        WheelWrapper wheel = wheels.Get(i);
+        if (!wheel.IsNull()) {
+            visit(i, wheel);
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 void DevCommands::setSimValue(const std::vector<std::string>& args, SimSetter set, SimGetter get,
@@ -43,21 +63,15 @@ void DevCommands::showSimValue(SimGetter get, const char* prefix) {
 }
 
 void DevCommands::showWheelValues(WheelGetter get, const char* prefix) {
+    showWheelLines(prefix, [get](WheelWrapper& wheel) { return printfFixed((wheel.*get)()); });
+}
+
+template <typename Text>
+void DevCommands::showWheelLines(const char* prefix, Text&& text) {
     VehicleSimWrapper sim = takeVehicleSim();
-    if (sim.IsNull()) {
-        return;
-    }
-    ArrayWrapper<WheelWrapper> wheels = sim.GetWheels();
-    if (wheels.Count() < kWheelCount) {
-        return;
-    }
-    for (int i = 0; i < wheels.Count(); ++i) {
-        WheelWrapper wheel = wheels.Get(i);
-        if (wheel.IsNull()) {
-            continue;
-        }
-        writeLine(prefix + std::to_string(i) + ": " + printfFixed((wheel.*get)()));
-    }
+    visitWheels(sim, [&](int index, WheelWrapper& wheel) {
+        writeLine(prefix + std::to_string(index) + ": " + text(wheel));
+    });
 }
 
 void DevCommands::setUseAckermannSteering(std::vector<std::string> args) {
@@ -154,21 +168,14 @@ void DevCommands::setSpinSpeedDecayRate(std::vector<std::string> args) {
     }
     const float rate = parseFloatArg(args[1]);
     VehicleSimWrapper sim = takeVehicleSim();
-    if (sim.IsNull()) {
-        return;
-    }
-    ArrayWrapper<WheelWrapper> wheels = sim.GetWheels();
-    if (wheels.Count() < kWheelCount) {
-        return;
-    }
-    for (int i = 0; i < wheels.Count(); ++i) {
-        WheelWrapper wheel = wheels.Get(i);
-        if (!wheel.IsNull()) {
-            wheel.SetSpinSpeedDecayRate(rate);
+    WheelWrapper first(0);
+    const bool hasWheels = visitWheels(sim, [&](int index, WheelWrapper& wheel) {
+        wheel.SetSpinSpeedDecayRate(rate);
+        if (index == 0) {
+            first = wheel;
         }
-    }
-    WheelWrapper first = wheels.Get(0);
-    if (first.IsNull()) {
+    });
+    if (!hasWheels || first.IsNull()) {
         return;
     }
     writeLine("spinspeed decay rate for all wheels set to: " +
@@ -219,20 +226,7 @@ void DevCommands::getSuspensionDistance(std::vector<std::string> /*args*/) {
 }
 
 void DevCommands::getRefWheelLocation(std::vector<std::string> /*args*/) {
-    VehicleSimWrapper sim = takeVehicleSim();
-    if (sim.IsNull()) {
-        return;
-    }
-    ArrayWrapper<WheelWrapper> wheels = sim.GetWheels();
-    if (wheels.Count() < kWheelCount) {
-        return;
-    }
-    for (int i = 0; i < wheels.Count(); ++i) {
-        WheelWrapper wheel = wheels.Get(i);
-        if (wheel.IsNull()) {
-            continue;
-        }
-        writeLine("ref wheel location wheel " + std::to_string(i) + ": " +
-                  vectorToString(wheel.GetRefWheelLocation(), 2));
-    }
+    showWheelLines("ref wheel location wheel ", [](WheelWrapper& wheel) {
+        return vectorToString(wheel.GetRefWheelLocation(), 2);
+    });
 }
