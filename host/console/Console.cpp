@@ -103,7 +103,7 @@ bool Console::hasNotifier(const std::string& name) const { return notifiers_.cou
 void Console::dropOwner(const PluginContext* owner) {
     for (auto it = variables_.begin(); it != variables_.end();) {
         if (it->second->owner == owner) {
-            if (it->second->spec.save) pendingSaved_[it->first] = it->second->value;
+            if (it->second->def.save) pendingSaved_[it->first] = it->second->value;
             it->second->removed = true;
             removed_.push_back(std::move(it->second));
             it = variables_.erase(it);

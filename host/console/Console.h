@@ -72,7 +72,7 @@ public:
     // ---- variables -------------------------------------------------------------------
     // Registers a variable, or returns the existing one of that name unchanged. A value
     // kept from the configuration file for this name is applied at once (no handler runs).
-    Variable& registerVariable(const VariableSpec& spec, const PluginContext* owner);
+    Variable& registerVariable(const VariableDef& def, const PluginContext* owner);
     // Null when no variable has the name.
     Variable* findVariable(const std::string& name);
     // Unregisters a variable (its handlers and cells are dropped). False when unknown.

@@ -6,16 +6,16 @@
 
 namespace host {
 
-Variable& Console::registerVariable(const VariableSpec& spec, const PluginContext* owner) {
-    if (Variable* existing = findVariable(spec.name)) return *existing;
+Variable& Console::registerVariable(const VariableDef& def, const PluginContext* owner) {
+    if (Variable* existing = findVariable(def.name)) return *existing;
     auto var = std::make_unique<Variable>();
-    var->spec = spec;
-    var->value = storedValue(spec, spec.defaultValue).value_or(spec.defaultValue);
+    var->def = def;
+    var->value = storedValue(def, def.defaultValue).value_or(def.defaultValue);
     var->owner = owner;
     var->console = this;
     Variable& ref = *var;
-    variables_[spec.name] = std::move(var);
-    if (auto saved = pendingSaved_.find(spec.name); saved != pendingSaved_.end()) {
+    variables_[def.name] = std::move(var);
+    if (auto saved = pendingSaved_.find(def.name); saved != pendingSaved_.end()) {
         const std::string value = saved->second;
         pendingSaved_.erase(saved);
         applyValue(ref, value, false);
@@ -32,7 +32,7 @@ bool Console::removeVariable(const std::string& name) {
     auto it = variables_.find(name);
     if (it == variables_.end()) return false;
     Variable& var = *it->second;
-    if (var.spec.save) pendingSaved_[name] = var.value;
+    if (var.def.save) pendingSaved_[name] = var.value;
     var.removed = true;
     var.bindings.clear();
     var.handlers.clear();
@@ -49,14 +49,14 @@ bool Console::restoreVariable(Variable& var, const std::string& value) {
 
 bool Console::applyValue(Variable& var, const std::string& value, bool runChangeHandlers) {
     if (var.removed) return false;
-    const auto stored = storedValue(var.spec, value);
+    const auto stored = storedValue(var.def, value);
     if (!stored) {
-        err(var.spec.name + ": not a usable number: " + value);
+        err(var.def.name + ": not a usable number: " + value);
         return false;
     }
     std::string previous = std::move(var.value);
     var.value = *stored;
-    for (const Binding& b : var.bindings) writeCell(b.cell, var.spec, var.value);
+    for (const Binding& b : var.bindings) writeCell(b.cell, var.def, var.value);
     if (runChangeHandlers) runHandlers(var, previous);
     return true;
 }
@@ -66,7 +66,7 @@ void Console::runHandlers(Variable& var, const std::string& previous) {
     const std::vector<ChangeHandler> handlers = var.handlers;
     for (const ChangeHandler& h : handlers) {
         CVarWrapper wrapper(handleFor(var, h.owner), typeid(PluginContext));
-        guarded("change handler of " + var.spec.name, [&] { h.fn(previous, wrapper); });
+        guarded("change handler of " + var.def.name, [&] { h.fn(previous, wrapper); });
     }
 }
 
@@ -83,7 +83,7 @@ std::vector<Variable*> Console::variables() {
 std::map<std::string, std::string> Console::savedValues() const {
     std::map<std::string, std::string> values = pendingSaved_;
     for (const auto& [name, var] : variables_)
-        if (var->spec.save) values[name] = var->value;
+        if (var->def.save) values[name] = var->value;
     return values;
 }
 

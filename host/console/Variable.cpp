@@ -15,11 +15,11 @@ bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Cells never receive NaN or infinity: NaN reads as 0 and the value stays inside the
 // variable's range (a text that is no number at all would otherwise give 0 below a minimum).
-float cellNumber(const VariableSpec& spec, const std::string& value) {
+float cellNumber(const VariableDef& def, const std::string& value) {
     float x = toFloat(value);
     if (std::isnan(x)) x = 0;
-    if (spec.hasMin && x < spec.min) x = spec.min;
-    else if (spec.hasMax && x > spec.max) x = spec.max;
+    if (def.hasMin && x < def.min) x = def.min;
+    else if (def.hasMax && x > def.max) x = def.max;
     if (std::isinf(x)) x = x > 0 ? std::numeric_limits<float>::max() : -std::numeric_limits<float>::max();
     return x;
 }
@@ -103,42 +103,42 @@ std::string formatColor(const LinearColor& color) {
     return s;
 }
 
-std::optional<std::string> storedValue(const VariableSpec& spec, const std::string& text) {
-    if (!spec.hasMin && !spec.hasMax) return text;
+std::optional<std::string> storedValue(const VariableDef& def, const std::string& text) {
+    if (!def.hasMin && !def.hasMax) return text;
     const auto x = parseWholeFloat(text);
     if (!x) return text;
     if (std::isnan(*x)) return std::nullopt;
-    if (spec.hasMin && *x < spec.min) return formatFloat(spec.min);
-    if (spec.hasMax && *x > spec.max) return formatFloat(spec.max);
+    if (def.hasMin && *x < def.min) return formatFloat(def.min);
+    if (def.hasMax && *x > def.max) return formatFloat(def.max);
     if (std::isinf(*x)) return std::nullopt;
     return text;
 }
 
-void writeCell(const Cell& cell, const VariableSpec& spec, const std::string& value) {
+void writeCell(const Cell& cell, const VariableDef& def, const std::string& value) {
     struct Writer {
-        const VariableSpec& spec;
+        const VariableDef& def;
         const std::string& value;
         void operator()(const std::shared_ptr<int>& p) const {
             if (!p) return;
-            const float x = cellNumber(spec, value);
+            const float x = cellNumber(def, value);
             *p = x >= 2147483647.0f ? std::numeric_limits<int>::max()
                  : x <= -2147483648.0f ? std::numeric_limits<int>::min()
                                        : static_cast<int>(x);
         }
         void operator()(const std::shared_ptr<float>& p) const {
-            if (p) *p = cellNumber(spec, value);
+            if (p) *p = cellNumber(def, value);
         }
         void operator()(const std::shared_ptr<std::string>& p) const {
             if (p) *p = value;
         }
         void operator()(const std::shared_ptr<bool>& p) const {
-            if (p) *p = cellNumber(spec, value) != 0;
+            if (p) *p = cellNumber(def, value) != 0;
         }
         void operator()(const std::shared_ptr<LinearColor>& p) const {
             if (p) *p = toColor(value);
         }
     };
-    std::visit(Writer{spec, value}, cell);
+    std::visit(Writer{def, value}, cell);
 }
 
 }  // namespace host

@@ -15,7 +15,7 @@ class Console;
 struct PluginContext;
 
 // The registration arguments of a variable.
-struct VariableSpec {
+struct VariableDef {
     std::string name;
     std::string defaultValue;
     std::string description;
@@ -45,7 +45,7 @@ struct ChangeHandler {
 };
 
 struct Variable {
-    VariableSpec spec;
+    VariableDef def;
     std::string value;
     const PluginContext* owner = nullptr;  // null for the host's own variables
     Console* console = nullptr;
@@ -83,8 +83,8 @@ std::string formatColor(const LinearColor& color);
 // The value stored for TEXT on this variable: a number outside the range is clamped and
 // then written shortest; anything else is kept exactly as typed. nullopt when rejected
 // (NaN, or infinity on a side without a bound, for a variable with a range).
-std::optional<std::string> storedValue(const VariableSpec& spec, const std::string& text);
+std::optional<std::string> storedValue(const VariableDef& def, const std::string& text);
 // Writes the value into the cell, converted to the cell's type.
-void writeCell(const Cell& cell, const VariableSpec& spec, const std::string& value);
+void writeCell(const Cell& cell, const VariableDef& def, const std::string& value);
 
 }  // namespace host

@@ -74,10 +74,10 @@ CVarWrapper CVarManagerWrapper::registerCvar(std::string cvar, std::string defau
                                              float min, bool hasMax, float max, bool saveToCfg) {
     host::Console* console = consoleOf(memory_address);
     if (!console || cvar.empty()) return CVarWrapper(0, pluginIdx_);
-    host::VariableSpec spec{std::move(cvar), std::move(defaultValue), std::move(desc), searchAble,
+    host::VariableDef def{std::move(cvar), std::move(defaultValue), std::move(desc), searchAble,
                             hasMin, min, hasMax, max, saveToCfg};
     const host::PluginContext* ctx = contextOf(memory_address);
-    host::Variable& var = console->registerVariable(spec, ctx);
+    host::Variable& var = console->registerVariable(def, ctx);
     return CVarWrapper(console->handleFor(var, ctx), pluginIdx_);
 }
 

@@ -34,37 +34,37 @@ CVarWrapper::~CVarWrapper() = default;
 
 std::string CVarWrapper::getCVarName() {
     host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var ? ref->var->spec.name : std::string();
+    return ref && ref->var ? ref->var->def.name : std::string();
 }
 
 std::string CVarWrapper::getDescription() {
     host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var ? ref->var->spec.description : std::string();
+    return ref && ref->var ? ref->var->def.description : std::string();
 }
 
 const std::string CVarWrapper::GetDefaultValue() {
     host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var ? ref->var->spec.defaultValue : std::string();
+    return ref && ref->var ? ref->var->def.defaultValue : std::string();
 }
 
 bool CVarWrapper::HasMinimum() {
     host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var && ref->var->spec.hasMin;
+    return ref && ref->var && ref->var->def.hasMin;
 }
 
 bool CVarWrapper::HasMaximum() {
     host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var && ref->var->spec.hasMax;
+    return ref && ref->var && ref->var->def.hasMax;
 }
 
 float CVarWrapper::GetMinimum() {
     host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var ? ref->var->spec.min : 0.0f;
+    return ref && ref->var ? ref->var->def.min : 0.0f;
 }
 
 float CVarWrapper::GetMaximum() {
     host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var ? ref->var->spec.max : 0.0f;
+    return ref && ref->var ? ref->var->def.max : 0.0f;
 }
 
 std::string CVarWrapper::getStringValue() {
@@ -91,7 +91,7 @@ void CVarWrapper::setValue(float value) { setValue(host::formatFloat(value)); }
 void CVarWrapper::setValue(LinearColor value) { setValue(host::formatColor(value)); }
 
 void CVarWrapper::ResetToDefault() {
-    if (host::Variable* var = liveVar(memory_address)) setValue(var->spec.defaultValue);
+    if (host::Variable* var = liveVar(memory_address)) setValue(var->def.defaultValue);
 }
 
 void CVarWrapper::notify() {
@@ -119,7 +119,7 @@ void bindCell(std::uintptr_t address, std::shared_ptr<T> cell) {
     if (!var || !cell) return;
     host::Binding binding{host::Cell(std::move(cell)), refOf(address)->owner};
     // The cell shows the current value from the moment it is bound.
-    host::writeCell(binding.cell, var->spec, var->value);
+    host::writeCell(binding.cell, var->def, var->value);
     var->bindings.push_back(std::move(binding));
 }
 

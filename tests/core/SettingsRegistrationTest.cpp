@@ -115,8 +115,8 @@ TEST_F(LoadedPlugin, HostRecordsEveryVariableAsRequired) {
         }
         const host::Variable* recorded = console.findVariable(e.name);
         ASSERT_NE(recorded, nullptr);
-        EXPECT_TRUE(recorded->spec.searchable);
-        EXPECT_EQ(recorded->spec.save, e.saved);
+        EXPECT_TRUE(recorded->def.searchable);
+        EXPECT_EQ(recorded->def.save, e.saved);
         EXPECT_EQ(recorded->bindings.size(), e.cell == CellKind::None ? 0u : 1u);
         EXPECT_EQ(kSettings[i].cellKind(), e.cell);
     }

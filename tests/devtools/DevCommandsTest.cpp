@@ -99,12 +99,12 @@ TEST(DevCommands, RegistersEveryVariableAndCommandSilently) {
         host::Variable* v = box.console.findVariable(name);
         ASSERT_NE(v, nullptr) << name;
         EXPECT_EQ(v->value, defaultValue) << name;
-        EXPECT_EQ(v->spec.defaultValue, defaultValue) << name;
-        EXPECT_EQ(v->spec.description, "") << name;
-        EXPECT_TRUE(v->spec.searchable) << name;
-        EXPECT_FALSE(v->spec.hasMin) << name;
-        EXPECT_FALSE(v->spec.hasMax) << name;
-        EXPECT_TRUE(v->spec.save) << name;
+        EXPECT_EQ(v->def.defaultValue, defaultValue) << name;
+        EXPECT_EQ(v->def.description, "") << name;
+        EXPECT_TRUE(v->def.searchable) << name;
+        EXPECT_FALSE(v->def.hasMin) << name;
+        EXPECT_FALSE(v->def.hasMax) << name;
+        EXPECT_TRUE(v->def.save) << name;
         EXPECT_TRUE(v->bindings.empty()) << name;
         EXPECT_TRUE(v->handlers.empty()) << name;
     }

@@ -7,11 +7,11 @@
 namespace {
 
 TEST(Variable, ClampsNumbersAndKeepsEverythingElseAsTyped) {
-    host::VariableSpec speed{"wl_speed", "1", "", true, true, 0.000499f, true, 10, true};
-    host::VariableSpec free{"wl_name_preset", "", "", true, false, 0, false, 0, false};
-    host::VariableSpec density{"wl_air_density", "0", "", true, true, 0, true, 0.5f, true};
+    host::VariableDef speed{"wl_speed", "1", "", true, true, 0.000499f, true, 10, true};
+    host::VariableDef free{"wl_name_preset", "", "", true, false, 0, false, 0, false};
+    host::VariableDef density{"wl_air_density", "0", "", true, true, 0, true, 0.5f, true};
     const struct {
-        const host::VariableSpec& spec;
+        const host::VariableDef& def;
         std::string typed;
         std::optional<std::string> stored;
     } cases[] = {
@@ -30,7 +30,7 @@ TEST(Variable, ClampsNumbersAndKeepsEverythingElseAsTyped) {
         {free, "99999", "99999"},
         {free, "nan", "nan"},
     };
-    for (const auto& c : cases) EXPECT_EQ(host::storedValue(c.spec, c.typed), c.stored) << c.typed;
+    for (const auto& c : cases) EXPECT_EQ(host::storedValue(c.def, c.typed), c.stored) << c.typed;
 }
 
 TEST(Variable, ReadsLikeStrtofAndTruncation) {
