@@ -93,25 +93,17 @@ void DevCommands::registerCommands() {
 }
 
 BallWrapper DevCommands::takeBall() {
-    if (!gameWrapper) {
-        return BallWrapper(0);
-    }
-    ServerWrapper server = gameWrapper->GetGameEventAsServer();
-    if (server.IsNull()) {
-        return BallWrapper(0);
-    }
-    return server.GetBall();
+    ServerWrapper server = takeServer();
+    return server.IsNull() ? BallWrapper(0) : server.GetBall();
 }
 
 CarWrapper DevCommands::takeGameCar() {
-    if (!gameWrapper) {
-        return CarWrapper(0);
-    }
-    ServerWrapper server = gameWrapper->GetGameEventAsServer();
-    if (server.IsNull()) {
-        return CarWrapper(0);
-    }
-    return server.GetGameCar();
+    ServerWrapper server = takeServer();
+    return server.IsNull() ? CarWrapper(0) : server.GetGameCar();
+}
+
+ServerWrapper DevCommands::takeServer() {
+    return gameWrapper ? gameWrapper->GetGameEventAsServer() : ServerWrapper(0);
 }
 
 VehicleSimWrapper DevCommands::takeVehicleSim() {

@@ -76,6 +76,8 @@ private:
     // The server game's ball or game car; a null handle when there is none.
     BallWrapper takeBall();
     CarWrapper takeGameCar();
+    // The game event when a game runs locally as server; null otherwise.
+    ServerWrapper takeServer();
     // The game car's vehicle simulation; null without a game car.
     VehicleSimWrapper takeVehicleSim();
     void writeLine(std::string line);
