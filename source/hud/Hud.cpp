@@ -37,6 +37,22 @@ Vector unitAxis(Vector axis, const Quat& q) {
     return v;
 }
 
+// A grey panel of the given size at (x, y), its title, then one row per label with the value
+// beside it.
+template <std::size_t N>
+void drawPanel(CanvasWrapper& canvas, int x, int y, Vector2 size, const char* title, int titleX,
+               const std::array<const char*, N>& labels, const std::array<std::string, N>& values) {
+    canvas.SetPosition(Vector2{x, y});
+    Hud::setColor(canvas, kHudPanelGrey);
+    canvas.FillBox(size);
+    Hud::drawText(canvas, title, x + titleX, y + 20, kHudWhite);
+    for (std::size_t i = 0; i < N; ++i) {
+        const int rowY = y + kRowTop + kRowStep * static_cast<int>(i);
+        Hud::drawText(canvas, labels[i], x + kLabelX, rowY, kHudWhite);
+        Hud::drawText(canvas, values[i], x + kValueX, rowY, kHudWhite);
+    }
+}
+
 }  // namespace
 
 void Hud::drawFrame(CanvasWrapper canvas) {
@@ -86,11 +102,6 @@ void Hud::drawCarPanel(CanvasWrapper& canvas, CarWrapper& car, int x, int y) {
     const Vector r = unitAxis(Vector(0, 1, 0), q);
     const Vector u = unitAxis(Vector(0, 0, 1), q);
 
-    canvas.SetPosition(Vector2{x, y});
-    setColor(canvas, kHudPanelGrey);
-    canvas.FillBox(Vector2{360, 350});
-    drawText(canvas, "Wingleaf", x + 120, y + 20, kHudWhite);
-
     const float trueSpeed = std::sqrt(v.X * v.X + v.Y * v.Y + v.Z * v.Z);
     // The ground speed ignores the vertical part of the nose direction.
     const float groundSpeed = std::fabs(f.X * v.X + f.Y * v.Y + f.Z * 0.0f);
@@ -105,11 +116,7 @@ void Hud::drawCarPanel(CanvasWrapper& canvas, CarWrapper& car, int x, int y) {
         vectorToString(r, 5),
         vectorToString(f, 5),
         vectorToString(state.AngularVelocity, 5)};
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const int rowY = y + kRowTop + kRowStep * static_cast<int>(i);
-        drawText(canvas, kCarRowLabels[i], x + kLabelX, rowY, kHudWhite);
-        drawText(canvas, values[i], x + kValueX, rowY, kHudWhite);
-    }
+    drawPanel(canvas, x, y, Vector2{360, 350}, "Wingleaf", 120, kCarRowLabels, values);
 }
 
 void Hud::drawSliderPanel(CanvasWrapper& canvas, CarWrapper& /*car*/, int right, int bottom) {
@@ -129,13 +136,5 @@ void Hud::drawSliderPanel(CanvasWrapper& canvas, CarWrapper& /*car*/, int right,
 
     const Vector2 size = canvas.GetSize();
     const int x = size.X - right, y = size.Y - bottom;
-    canvas.SetPosition(Vector2{x, y});
-    setColor(canvas, kHudPanelGrey);
-    canvas.FillBox(Vector2{300, 280});
-    drawText(canvas, "Slider Values", x + 90, y + 20, kHudWhite);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const int rowY = y + kRowTop + kRowStep * static_cast<int>(i);
-        drawText(canvas, kSliderRowLabels[i], x + kLabelX, rowY, kHudWhite);
-        drawText(canvas, values[i], x + kValueX, rowY, kHudWhite);
-    }
+    drawPanel(canvas, x, y, Vector2{300, 280}, "Slider Values", 90, kSliderRowLabels, values);
 }
