@@ -76,7 +76,7 @@ void driveOnGround(Car& car, const Axes& ax, float throttle, float dt, Vector& v
     v = ax.forward * vf + ax.right * vr + ax.up * vu;
 
     const float angle = clampUnit(in.steer) * steerAngle(vf);
-    w = ax.up * (vf * std::tan(angle) / kWheelBaseUu);
+    w = ax.up * (vf * float(std::tan(double(angle))) / kWheelBaseUu);
 
     for (int i = 0; i < sim.wheelCount; ++i) {
         Wheel& wheel = car.sim.wheels[i];
@@ -114,8 +114,10 @@ void spinDown(Car& car, float dt) {
 Quat levelled(Quat q) {
     const Vector f = rotate(q, Vector(1.0f, 0.0f, 0.0f));
     if (std::fabs(f.X) + std::fabs(f.Y) < 1e-6f) return q;
-    const float half = 0.5f * std::atan2(f.Y, f.X);
-    return Quat(std::cos(half), 0.0f, 0.0f, std::sin(half));
+    // In double and rounded once: the float functions of the C libraries differ in the last
+    // bit between platforms, the rounded double results do not.
+    const double half = 0.5 * std::atan2(double(f.Y), double(f.X));
+    return Quat(float(std::cos(half)), 0.0f, 0.0f, float(std::sin(half)));
 }
 
 }  // namespace
