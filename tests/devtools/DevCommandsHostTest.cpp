@@ -4,10 +4,12 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "GameCommandLines.h"
 #include "support/HostRunner.h"
 
 namespace {
@@ -314,43 +316,12 @@ TEST(DevCommandsHost, RangeWordsDrawTheValueTheGameGets) {
 
 namespace {
 
-// Every command that needs the game, typed with exactly its minimum of words.
-const std::vector<std::string> kGameCommands = {"setBallRBLocation 1 2 3",
-                                                "setBallRBLinearVelocity 1 2 3",
-                                                "setBallRBAngularVelocity 1 2 3",
-                                                "setBallRBQuaternion 0 1 0 0",
-                                                "setCarRBLocation 1 2 3",
-                                                "setCarRBLinearVelocity 1 2 3",
-                                                "setCarRBAngularVelocity 1 2 3",
-                                                "setCarRBQuaternion 0 1 0 0",
-                                                "resetCar",
-                                                "slideRight 100",
-                                                "setMass 50",
-                                                "setOnGround 0",
-                                                "setUseAckermannSteering 1",
-                                                "getUseAckermannSteering",
-                                                "setDriveTorque 1",
-                                                "getDriveTorque",
-                                                "setBrakeTorque 1",
-                                                "getBrakeTorque",
-                                                "setStopThreshold 1",
-                                                "getStopThreshold",
-                                                "setIdleBrakeFactor 1",
-                                                "getIdleBrakeFactor",
-                                                "setOppositeBrakeFactor 1",
-                                                "getOppositeBrakeFactor",
-                                                "getSuspensionStiffness",
-                                                "getSuspensionDampingCompression",
-                                                "getSuspensionDampingRelaxation",
-                                                "getSuspensionTravel",
-                                                "getSuspensionMaxRaise",
-                                                "setSpinSpeedDecayRate 1",
-                                                "getSpinSpeedDecayRate",
-                                                "setSpinSpeed 1 1",
-                                                "getSpinSpeed",
-                                                "getSteer",
-                                                "getSuspensionDistance",
-                                                "getRefWheelLocation"};
+// Ball commands first, then car commands.
+const std::vector<std::string> kGameCommands = [] {
+    std::vector<std::string> all(std::begin(kBallCommands), std::end(kBallCommands));
+    all.insert(all.end(), std::begin(kCarCommands), std::end(kCarCommands));
+    return all;
+}();
 
 std::string joinCommands(const std::vector<std::string>& commands) {
     std::string line;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/Console.h"
+#include "GameCommandLines.h"
 #include "devtools/DevCommands.h"
 #include "game/Game.h"
 #include "sdk/PluginContext.h"
@@ -139,43 +140,6 @@ TEST(DevCommands, ResetInputsSkipsAVariableThatIsGone) {
 }
 
 namespace {
-
-const char* const kBallCommands[] = {"setBallRBLocation 1 2 3", "setBallRBLinearVelocity 1 2 3",
-                                     "setBallRBAngularVelocity 1 2 3",
-                                     "setBallRBQuaternion 0 1 0 0"};
-
-const char* const kCarCommands[] = {"setCarRBLocation 1 2 3",
-                                    "setCarRBLinearVelocity 1 2 3",
-                                    "setCarRBAngularVelocity 1 2 3",
-                                    "setCarRBQuaternion 0 1 0 0",
-                                    "resetCar",
-                                    "slideRight 100",
-                                    "setMass 50",
-                                    "setOnGround 0",
-                                    "setUseAckermannSteering 1",
-                                    "getUseAckermannSteering",
-                                    "setDriveTorque 1",
-                                    "getDriveTorque",
-                                    "setBrakeTorque 1",
-                                    "getBrakeTorque",
-                                    "setStopThreshold 1",
-                                    "getStopThreshold",
-                                    "setIdleBrakeFactor 1",
-                                    "getIdleBrakeFactor",
-                                    "setOppositeBrakeFactor 1",
-                                    "getOppositeBrakeFactor",
-                                    "getSuspensionStiffness",
-                                    "getSuspensionDampingCompression",
-                                    "getSuspensionDampingRelaxation",
-                                    "getSuspensionTravel",
-                                    "getSuspensionMaxRaise",
-                                    "setSpinSpeedDecayRate 1",
-                                    "getSpinSpeedDecayRate",
-                                    "setSpinSpeed 1 1",
-                                    "getSpinSpeed",
-                                    "getSteer",
-                                    "getSuspensionDistance",
-                                    "getRefWheelLocation"};
 
 // Runs each command and reports how many of them wrote something.
 int commandsThatWrote(Toolbox& box, const char* const* begin, const char* const* end) {
