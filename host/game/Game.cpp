@@ -22,6 +22,12 @@ void Game::reportError(const std::string& message) {
     if (errorSink_) errorSink_(message);
 }
 
+bool Game::refusedNonFinite(bool finite, const char* call) {
+    if (finite) return false;
+    reportError(std::string(call) + ": ignored a non-finite value");
+    return true;
+}
+
 bool Game::isInGame() const {
     return mode_ == Mode::Freeplay || mode_ == Mode::Training || mode_ == Mode::Exhibition;
 }

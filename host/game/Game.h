@@ -28,6 +28,9 @@ public:
     // Where the game's diagnostics go (one line each, no line end); standard error by default.
     void setErrorSink(ErrorSink sink);
     void reportError(const std::string& message);
+    // For a wrapper call that writes game state: false when the value is finite, else true after
+    // reporting "CALL: ignored a non-finite value".
+    bool refusedNonFinite(bool finite, const char* call);
 
     // --- Modes ---
     Mode mode() const { return mode_; }

@@ -14,9 +14,7 @@ namespace {
 
 // True (after reporting it) when the value must not reach the game state.
 bool refused(host::Actor* a, bool finite, const char* what) {
-    if (finite) return false;
-    a->game->reportError(std::string(what) + ": ignored a non-finite value");
-    return true;
+    return a->game->refusedNonFinite(finite, what);
 }
 
 }  // namespace

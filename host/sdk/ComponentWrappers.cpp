@@ -12,9 +12,7 @@ using host::phys::isFinite;
 namespace {
 
 bool refused(host::Game* game, float value, const char* what) {
-    if (isFinite(value)) return false;
-    game->reportError(std::string(what) + ": ignored a non-finite value");
-    return true;
+    return game->refusedNonFinite(isFinite(value), what);
 }
 
 }  // namespace

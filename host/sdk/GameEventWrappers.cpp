@@ -37,11 +37,8 @@ float ServerWrapper::GetGameSpeed() {
 // Stored only: the simulated game always advances 1/120 s per tick.
 void ServerWrapper::SetGameSpeed(float newGameSpeed) {
     host::GameEvent* ev = host::gameEventAt(memory_address);
-    if (ev == nullptr) return;
-    if (!host::phys::isFinite(newGameSpeed)) {
-        ev->game->reportError("SetGameSpeed: ignored a non-finite value");
+    if (ev == nullptr || ev->game->refusedNonFinite(host::phys::isFinite(newGameSpeed), "SetGameSpeed"))
         return;
-    }
     ev->gameSpeed = newGameSpeed;
 }
 
