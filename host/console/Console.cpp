@@ -4,6 +4,7 @@
 #include <exception>
 #include <iostream>
 
+#include "common/CatchAll.h"
 #include "console/LineSplitter.h"
 
 namespace host {
@@ -79,14 +80,8 @@ bool Console::guarded(const std::string& what, const std::function<void()>& fn) 
         explicit Depth(int& depth) : d(depth) { ++d; }
         ~Depth() { --d; }
     } depth(callbackDepth_);
-    try {
-        fn();
+    if (catchAll(fn, [&] { return what; }, [this](const std::string& line) { err(line); }))
         return true;
-    } catch (const std::exception& e) {
-        err(what + " threw: " + e.what());
-    } catch (...) {
-        err(what + " threw an unknown exception");
-    }
     failed_ = true;
     return false;
 }

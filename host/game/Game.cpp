@@ -2,10 +2,10 @@
 #include "Game.h"
 
 #include <algorithm>
-#include <exception>
 #include <iostream>
 
 #include "Physics.h"
+#include "common/CatchAll.h"
 
 namespace host {
 
@@ -139,15 +139,8 @@ void Game::runTimeouts() {
                                        [this](const Timeout& t) { return t.due > time_ + 1e-9; });
     std::move(split, timeouts_.end(), std::back_inserter(due));
     timeouts_.erase(split, timeouts_.end());
-    for (Timeout& t : due) {
-        try {
-            t.fn();
-        } catch (const std::exception& e) {
-            reportError(std::string("timeout threw: ") + e.what());
-        } catch (...) {
-            reportError("timeout threw an unknown exception");
-        }
-    }
+    const auto report = [this](const std::string& line) { reportError(line); };
+    for (Timeout& t : due) catchAll(t.fn, [] { return "timeout"; }, report);
 }
 
 void Game::setTimeout(const PluginContext* owner, float seconds, std::function<void()> fn) {
@@ -244,13 +237,8 @@ void Game::runDrawables(const std::function<void(const DrawableFn&)>& draw) {
     for (std::size_t i = 0; i < n; ++i) {
         Drawable& d = *drawables_[i];
         if (d.removed) continue;
-        try {
-            draw(d.fn);
-        } catch (const std::exception& e) {
-            reportError(std::string("drawable threw: ") + e.what());
-        } catch (...) {
-            reportError("drawable threw an unknown exception");
-        }
+        catchAll([&] { draw(d.fn); }, [] { return "drawable"; },
+                 [this](const std::string& line) { reportError(line); });
     }
     --drawing_;
     compactDrawables();

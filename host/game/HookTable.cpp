@@ -2,7 +2,8 @@
 #include "HookTable.h"
 
 #include <algorithm>
-#include <exception>
+
+#include "common/CatchAll.h"
 
 namespace host {
 
@@ -66,16 +67,14 @@ void HookTable::removeOwner(const PluginContext* owner) {
 
 void HookTable::invoke(Hook& hook, const std::string& name, std::uintptr_t caller, void* params) {
     // A plug-in's exception must not unwind through the game loop.
-    try {
-        if (hook.callerType == CallerKind::None)
-            hook.plain(name);
-        else
-            hook.withCaller(caller, params, name);
-    } catch (const std::exception& e) {
-        onError_("hook on " + name + " threw: " + e.what());
-    } catch (...) {
-        onError_("hook on " + name + " threw an unknown exception");
-    }
+    catchAll(
+        [&] {
+            if (hook.callerType == CallerKind::None)
+                hook.plain(name);
+            else
+                hook.withCaller(caller, params, name);
+        },
+        [&] { return "hook on " + name; }, onError_);
 }
 
 template <typename Body>
