@@ -11,12 +11,6 @@ namespace {
 
 using wltest::windowsBuild;
 
-#define WL_REQUIRE_WINDOWS_TOOLCHAIN()                                                             \
-    do {                                                                                           \
-        const std::string missing = wltest::windowsToolchainMissing();                             \
-        if (!missing.empty()) GTEST_SKIP() << "Windows build not tested: " << missing;             \
-    } while (0)
-
 std::string objdump(const std::string& flag, const std::filesystem::path& file) {
     const auto r = wltest::runProgram({windowsBuild().objdump, flag, file.string()});
     EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -18,8 +18,7 @@ const std::string kDirectoryExists =
 const std::string kRenameFailed = "Failed to rename tmp.set to wingleaf.set: ";
 
 TEST(WindowsFaults, SettingsFileHeldOpenIsNotReplacedAndNothingIsLost) {
-    const std::string missing = wltest::windowsToolchainMissing();
-    if (!missing.empty()) GTEST_SKIP() << "Windows build not tested: " << missing;
+    WL_REQUIRE_WINDOWS_TOOLCHAIN();
     const auto& build = wltest::windowsBuild();
     ASSERT_TRUE(fs::exists(build.holdFileExe())) << "scripts/windows-prepare.sh builds it";
 

@@ -7,6 +7,15 @@
 
 #include "support/HostRunner.h"
 
+// Skips the test when the toolchain is absent; fails it when the Windows build is missing.
+#define WL_REQUIRE_WINDOWS_TOOLCHAIN()                                                             \
+    do {                                                                                           \
+        const std::string missing = wltest::windowsToolchainMissing();                             \
+        if (!missing.empty()) GTEST_SKIP() << "Windows build not tested: " << missing;             \
+        ASSERT_TRUE(std::filesystem::exists(wltest::windowsBuild().hostExe()))                     \
+            << "scripts/windows-prepare.sh builds the windows-i686 preset";                        \
+    } while (0)
+
 namespace wltest {
 
 // Where the windows-i686 build and its Wine prefix are, and the tools that read and run it.
