@@ -11,6 +11,11 @@ jobs=$(nproc 2>/dev/null || echo 2)
 echo "demo: building the release preset" >&2
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs" >/dev/null
+for arg in "$@"; do
+  case "$arg" in
+    -h|--help) exec build/release/tools/flightlab/wingleaf-flightlab --help ;;
+  esac
+done
 build/release/tools/flightlab/wingleaf-flightlab --out out/flightlab "$@"
 
 # A freeplay moment with a base preset and the model on: a second of full throttle, boost and
