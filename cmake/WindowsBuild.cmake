@@ -41,3 +41,9 @@ install(TARGETS bakkesmod wingleaf-host RUNTIME DESTINATION bin)
 add_executable(hold-file ${PROJECT_SOURCE_DIR}/tests/windows/HoldFile.cpp)
 wl_warnings(hold-file)
 add_dependencies(hold-file wingleaf_runtime_dlls)
+
+# Build-time check of the export record's layout on the 32-bit target.
+add_library(wingleaf_record_layout OBJECT ${PROJECT_SOURCE_DIR}/tests/windows/ExportRecordLayout.cpp)
+target_include_directories(wingleaf_record_layout PRIVATE ${PROJECT_SOURCE_DIR}/sdk/include)
+wl_warnings(wingleaf_record_layout)
+add_dependencies(wingleaf wingleaf_record_layout)
