@@ -26,4 +26,4 @@ build/release/host/wingleaf-host --root "$root" --plugin "$PWD/build/release/sou
   -c "sim_mode freeplay" -c "wl_preset 2" -c "wl_enabled 1" -c "sim_input throttle 1" \
   -c "sim_input boost 1" -c "sim_input steer 0.4" \
   -c "sim_tick 120" -c "sim_draw hud.png" >/dev/null
-echo "demo: HUD picture of a freeplay frame in $root/hud.png"
+echo "demo: HUD picture of a freeplay frame in $root/hud.png" >&2

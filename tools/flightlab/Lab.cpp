@@ -312,7 +312,7 @@ int runLab(const LabOptions& options, std::ostream& out, std::ostream& err) {
                 flightScript(options.launch, setup, std::max(1, flight->apexTick), hudPath.string()));
             if (result.exitCode != 0 || !fs::exists(hudPath))
                 throw std::runtime_error("wingleaf-host could not draw the HUD: " + result.err);
-            err << "flightlab: HUD at the top of " << flight->setup.label << "'s flight: "
+            err << "flightlab: HUD at the top of the flight of " << flight->setup.label << ": "
                 << (options.outDir / "hud-apex.png").string() << std::endl;
         }
     }
