@@ -150,3 +150,35 @@ TEST(FlightLabFlight, ProgramWritesItsFilesAndKeepsRunsOnlyWhenAsked) {
                   std::string::npos);
     }
 }
+
+// Tuning toward the flight of base preset 1 finds it within 1 %, the saved preset flies the
+// reported figures exactly, and the preset installed in a game folder shows in its settings
+// window.
+TEST(FlightLabFlight, TuningFindsATargetFlightAndSavesAFlyablePreset) {
+    LabOptions o = labOptions("tune");
+    const Flight target = pool(o, 1).fly(flightJob(o.launch, setupFor("1")));
+    const fs::path game = wltest::freshRoot("tune-game");
+    ASSERT_EQ(wltest::runHost(game, {"sim_mode freeplay"}).exitCode, 0);
+    o.tune = Tune{};
+    o.tune->targets.airtimeS = target.airtimeS;
+    o.tune->targets.distanceUu = target.distanceUu;
+    o.tune->name = "Found";
+    o.tune->game = game;
+    std::ostringstream tuned, err;
+    ASSERT_EQ(runLab(o, tuned, err), 0) << err.str();
+
+    const std::string row = tuned.str().substr(tuned.str().rfind("\ntuned ") + 1);
+    double airtime = 0, distance = 0;
+    ASSERT_EQ(std::sscanf(row.c_str(), "tuned %lf %lf", &airtime, &distance), 2) << tuned.str();
+    EXPECT_NEAR(airtime, target.airtimeS, target.airtimeS / 100) << tuned.str();
+    EXPECT_NEAR(distance, target.distanceUu, target.distanceUu / 100);
+
+    LabOptions again = labOptions("tune-again");
+    again.presets = {"tuned"};
+    again.presetDir = o.outDir;
+    std::ostringstream flown;
+    ASSERT_EQ(runLab(again, flown, err), 0) << err.str();
+    EXPECT_NE(flown.str().find(row), std::string::npos) << flown.str() << "\n" << row;
+    EXPECT_NE(wltest::readFile(game / "bakkesmod/plugins/settings/wingleaf.set").find("Found@Found"),
+              std::string::npos);
+}

@@ -187,6 +187,8 @@ Tune tuneFrom(const Raw& r) {
         throw OptionError{"option --game: " + t.game.string() +
                           " is not a game folder with the plug-in installed "
                           "(no bakkesmod/plugins/settings/wingleaf.set)"};
+    if (!t.name.empty() && fs::exists(t.game / "bakkesmod/wingleaf" / (t.name + ".txt")))
+        throw OptionError{"option --tune-name: the game folder already has a preset named '" + t.name + "'"};
     return t;
 }
 

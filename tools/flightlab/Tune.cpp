@@ -26,6 +26,11 @@ constexpr int kGridEvaluations = 1000;
 constexpr double kGoodEnoughError = 2e-4;
 // Preset files keep three decimals; the tuned values are rounded to them.
 constexpr double kPresetStep = 0.001;
+// Air density scales every aerodynamic force, and three decimals of it are coarse: near zero one
+// step changes the forces by a large fraction, and at zero the other sliders do nothing. The
+// search keeps it above this value, where a step is a small change that the others make up.
+constexpr double kLowestSearchedDensity = 0.02;
+const int kDensity = sliderIndex("wl_air_density");
 
 std::string valueText(double v, int decimals) {
     char buf[64];
@@ -58,7 +63,9 @@ struct Search {
     SliderValues valuesAt(const std::vector<double>& x) const {
         SliderValues v = fixedValues;
         for (std::size_t i = 0; i < free.size(); ++i) v[static_cast<std::size_t>(free[i])] = x[i];
-        return onGrid ? rounded(v, pool.sliderRanges()) : v;
+        if (onGrid) return rounded(v, pool.sliderRanges());
+        v[static_cast<std::size_t>(kDensity)] = std::round(v[static_cast<std::size_t>(kDensity)] / kPresetStep) * kPresetStep;
+        return v;
     }
     Flight fly(const SliderValues& values) {
         Job job;
@@ -92,7 +99,8 @@ void runStage(Search& s, nlopt::algorithm algorithm, int budget, std::vector<dou
     const auto& ranges = s.pool.sliderRanges();
     std::vector<double> lo, hi;
     for (int i : s.free) {
-        lo.push_back(ranges[static_cast<std::size_t>(i)].min);
+        const double min = ranges[static_cast<std::size_t>(i)].min;
+        lo.push_back(i == kDensity ? std::max(min, kLowestSearchedDensity) : min);
         hi.push_back(ranges[static_cast<std::size_t>(i)].max);
     }
     nlopt::opt opt(algorithm, static_cast<unsigned>(s.free.size()));

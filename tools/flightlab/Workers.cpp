@@ -224,8 +224,11 @@ Flight handle(FlightEngine& engine, const Job& job) {
             engine.drawAt(job.launch, job.setup, job.drawTick, job.file);
             return {};
         case Job::Kind::CreatePreset:
-            copyReplacing(engine.createPreset(job.values, job.setup.preset), job.file);
+        {
+            const fs::path created = engine.createPreset(job.values, job.setup.preset);
+            if (!job.file.empty()) copyReplacing(created, job.file);
             return {};
+        }
     }
     return {};
 }
