@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <ostream>
 
 #include "presets/PresetProcedures.h"
 #include "support/HostRunner.h"
@@ -161,6 +162,8 @@ struct Cell {
     rlim_t fileSizeLimit = RLIM_INFINITY;
     bool renameRefused = false;  // the cell's temporary file lives on another file system
 };
+
+void PrintTo(const Cell& cell, std::ostream* os) { *os << cell.name; }
 
 std::vector<Cell> cells() {
     const auto none = [](Disk&) {};
