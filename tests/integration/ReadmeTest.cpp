@@ -10,9 +10,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 
@@ -229,6 +232,111 @@ TEST(Readme, CommandsNameWhatExistsAndTheCheapOnesRun) {
             expectOutput(blocks[i + 1], out);
     }
     EXPECT_GE(checked, 4);
+}
+
+// Table rows of the README whose first cell starts with `prefix`, split into trimmed cells.
+std::vector<Lines> tableRows(const std::string& prefix) {
+    std::ifstream in(kSource / "README.md");
+    std::vector<Lines> rows;
+    for (std::string l; std::getline(in, l);) {
+        if (l.rfind("| " + prefix, 0) != 0) continue;
+        Lines cells;
+        std::istringstream cellsIn(l.substr(1));
+        for (std::string c; std::getline(cellsIn, c, '|');) {
+            c.erase(0, c.find_first_not_of(" `"));
+            c.erase(c.find_last_not_of(" `") + 1);
+            cells.push_back(c);
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+// Every "NAME = VALUE" answer of a session, per name, in order.
+std::map<std::string, Lines> answers(const std::string& out) {
+    std::map<std::string, Lines> result;
+    std::istringstream in(out);
+    for (std::string l; std::getline(in, l);) {
+        const auto eq = l.find(" = ");
+        if (l.rfind("wl_", 0) == 0 && eq != std::string::npos)
+            result[l.substr(0, eq)].push_back(l.substr(eq + 3));
+    }
+    return result;
+}
+
+bool sameValue(const std::string& shown, const std::string& actual) {
+    char* end = nullptr;
+    const double a = std::strtod(shown.c_str(), &end);
+    if (shown.empty() || *end != '\0') return shown == actual;
+    return std::fabs(a - std::strtod(actual.c_str(), nullptr)) <=
+           1e-6 * std::max(1.0, std::fabs(a));
+}
+
+TEST(Readme, SettingsTableMatchesThePlugin) {
+    const auto rows = tableRows("`wl_");  // name, range, default, saved, what it does
+    ASSERT_EQ(rows.size(), 19u);
+    Lines lines;
+    for (const auto& r : rows) lines.push_back(r[0]);
+    for (const auto& r : rows) {
+        if (r[1].find(" – ") == std::string::npos) continue;
+        for (const char* v : {" -1000000", "", " 1000000", ""}) lines.push_back(r[0] + v);
+    }
+    const auto root = wltest::freshRoot("readme-settings");
+    const auto r = wltest::runHost(root, lines);
+    const auto got = answers(r.out);
+    const std::string config = "\n" + wltest::readFile(root / "bakkesmod/cfg/config.cfg");
+    for (const auto& row : rows) {
+        const Lines& values = got.count(row[0]) ? got.at(row[0]) : Lines{};
+        ASSERT_FALSE(values.empty()) << row[0] << " is not a variable";
+        EXPECT_TRUE(sameValue(row[2], values[0])) << row[0] << " default " << values[0];
+        const auto dash = row[1].find(" – ");
+        if (dash != std::string::npos) {
+            ASSERT_EQ(values.size(), 3u) << row[0];
+            EXPECT_TRUE(sameValue(row[1].substr(0, dash), values[1]))
+                << row[0] << " min " << values[1];
+            EXPECT_TRUE(sameValue(row[1].substr(dash + 5), values[2]))
+                << row[0] << " max " << values[2];
+        }
+        EXPECT_EQ(row[3] == "yes", config.find("\n" + row[0] + " \"") != std::string::npos)
+            << row[0] << " saved: " << row[3];
+    }
+}
+
+TEST(Readme, BasePresetTableMatchesThePlugin) {
+    const auto header = tableRows("Preset |");
+    ASSERT_EQ(header.size(), 1u);
+    Lines lines{"sim_settings"};
+    std::vector<Lines> rows;
+    for (int n = 0; n <= 5; ++n) {
+        std::vector<Lines> found = tableRows(std::to_string(n) + " ");
+        found.erase(
+            std::remove_if(found.begin(), found.end(),
+                           [&](const Lines& row) { return row.size() != header[0].size(); }),
+            found.end());
+        ASSERT_EQ(found.size(), 1u) << "base preset " << n;
+        rows.push_back(found[0]);
+        lines.push_back("wl_preset " + std::to_string(n));
+        for (std::size_t c = 1; c < header[0].size(); ++c) lines.push_back("wl_" + header[0][c]);
+    }
+    const auto r = wltest::runHost(wltest::freshRoot("readme-presets"), lines);
+    const auto got = answers(r.out);
+    for (int n = 0; n <= 5; ++n) {
+        const Lines& row = rows[static_cast<std::size_t>(n)];
+        const std::string label = row[0].substr(row[0].find(' ') + 1);
+        EXPECT_NE(r.out.find("\n    " + label + "@" + std::to_string(n) + "\n"), std::string::npos)
+            << "no drop-down option " << label;
+        for (std::size_t c = 1; c < header[0].size(); ++c) {
+            const std::string name = "wl_" + header[0][c];
+            ASSERT_EQ(got.count(name) ? got.at(name).size() : 0u, 6u) << name;
+            // "A → B": the preset holds A, the console stores B (clamped to the range).
+            const auto arrow = row[c].find("→ ");
+            const std::string shown =
+                arrow == std::string::npos ? row[c] : row[c].substr(arrow + 4);
+            EXPECT_TRUE(sameValue(shown, got.at(name)[static_cast<std::size_t>(n)]))
+                << "preset " << n << " " << name << " "
+                << got.at(name)[static_cast<std::size_t>(n)];
+        }
+    }
 }
 
 TEST(Readme, ExampleWithAWrongBuildFolderSaysSo) {
