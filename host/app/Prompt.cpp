@@ -2,6 +2,7 @@
 // history kept across sessions.
 #include "app/Prompt.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -81,11 +82,26 @@ void abandonLine() {
     rl_redisplay();
 }
 
+// Waits for typed input. False when a signal came first, also one that came just before: the
+// signals stay blocked from the check until pselect waits.
 bool waitForInput() {
-    fd_set fds;
-    FD_ZERO(&fds);
-    FD_SET(0, &fds);
-    return ::select(1, &fds, nullptr, nullptr, nullptr) > 0;
+    sigset_t stops, old;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stops, &old);
+    bool ready = false;
+    int error = EINTR;
+    if (stopSignal() == 0) {
+        fd_set fds;
+        FD_ZERO(&fds);
+        FD_SET(0, &fds);
+        ready = ::pselect(1, &fds, nullptr, nullptr, nullptr, &old) > 0;
+        if (!ready) error = errno;
+    }
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    errno = error;
+    return ready;
 }
 #endif
 

@@ -49,10 +49,12 @@ public:
         return true;
     }
 
-    // Waits for the end of the program: its exit status.
+    // Waits for the end of the program: its exit status, -1 when it is still running after 20 s.
     int finish() {
-        while (readSome()) {
-        }
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        bool open = true;
+        while (open && std::chrono::steady_clock::now() < until) open = readSome();
+        if (open) return -1;  // the destructor kills it
         int status = 0;
         waitpid(pid_, &status, 0);
         pid_ = -1;
@@ -87,6 +89,7 @@ TEST(Prompt, TabCompletesNamesCtrlCAbandonsTheLineAndHistorySurvivesARestart) {
         t.type("0.25");
         ASSERT_TRUE(t.expect("0.25"));
         t.type("\x03");  // Ctrl-C: the typed line is dropped, the session goes on
+        ASSERT_TRUE(t.expect("^C"));
         ASSERT_TRUE(t.expect("wingleaf> "));
         t.type("wl_air\t\n");
         ASSERT_TRUE(t.expect("wl_air_density = 0\r\n"));
@@ -99,7 +102,8 @@ TEST(Prompt, TabCompletesNamesCtrlCAbandonsTheLineAndHistorySurvivesARestart) {
         ASSERT_TRUE(t.expect("wingleaf> "));
         t.type("\x10\x10\n");  // Ctrl-P twice: the line before the last session's quit
         ASSERT_TRUE(t.expect("wl_air_density = 0\r\n"));
-        t.type("\x04");  // Ctrl-D: end of input
+        ASSERT_TRUE(t.expect("wingleaf> "));  // Ctrl-D ends the input only at the prompt
+        t.type("\x04");
         EXPECT_EQ(t.finish(), 0);
     }
 }
