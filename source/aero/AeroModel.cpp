@@ -48,6 +48,15 @@ float areaShare(float area, float total) { return total != 0.0f ? area / total :
 
 Vector finiteOrZero(const Vector& a) { return isFinite(a) ? a : Vector(0.0f, 0.0f, 0.0f); }
 
+// Drag brakes a world velocity component at most to a stop: an increment that would carry it
+// past zero brings it to zero instead (strong drag settings on a light frontal area could
+// otherwise turn the motion around and leave the car jittering at the speed limit).
+float stopAtZero(float velocity, float increment) {
+    const float after = velocity + increment;
+    if ((velocity > 0.0f && after < 0.0f) || (velocity < 0.0f && after > 0.0f)) return -velocity;
+    return increment;
+}
+
 float finiteOr(float value, float fallback) { return std::isfinite(value) ? value : fallback; }
 
 // k = 1300 / s truncated; saturated where the quotient leaves the exact range (s near 0).
@@ -92,10 +101,11 @@ AeroStep computeAeroStep(const Quat& q, const Vector& v, const Vector& extent,
     const float kR = std::fabs(onR.cosine * areaShare(areaR, total) * rho);
     const float kU = std::fabs(onU.cosine * areaShare(areaU, total) * rho);
     const float kF = std::fabs(onF.cosine * areaShare(areaF, total) * rho);
-    out.drag = finiteOrZero(
+    const Vector drag = finiteOrZero(
         Vector(st.dragX * (kF * onF.along.X + kU * onU.along.X + kR * onR.along.X),
                st.dragY * (kF * onF.along.Y + kU * onU.along.Y + kR * onR.along.Y),
                st.dragZ * (kF * onF.along.Z + kU * onU.along.Z + kR * onR.along.Z)));
+    out.drag = Vector(stopAtZero(v.X, drag.X), stopAtZero(v.Y, drag.Y), stopAtZero(v.Z, drag.Z));
 
     // The turn axis is perpendicular to nose and travel; with the two parallel (or at rest)
     // there is none and the car is left to turn as it does.
