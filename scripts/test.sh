@@ -2,6 +2,14 @@
 # Installs what is missing, builds the dev preset (ASan + UBSan), runs every test,
 # the Windows cross build under Wine among them, then runs each fuzz target for a bounded time.
 set -euo pipefail
+case "${1:-}" in
+  -h|--help)
+    echo "usage: scripts/test.sh"
+    echo "Installs what is missing (scripts/bootstrap.sh --windows), builds the dev preset with"
+    echo "ASan and UBSan, runs every CTest test (unit, integration, windows) and then each fuzz"
+    echo "target for FUZZ_SECONDS seconds (default 30)."
+    exit 0 ;;
+esac
 cd "$(dirname "$0")/.."
 ./scripts/bootstrap.sh --windows
 jobs=$(nproc 2>/dev/null || echo 2)

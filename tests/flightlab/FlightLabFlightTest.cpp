@@ -23,7 +23,9 @@ LabOptions labOptions(const std::string& name) {
 
 }  // namespace
 
-// A stock car boosting in the air along a fixed nose, then falling, is a two-piece parabola.
+// A stock car boosting in the air along a fixed nose, then falling, is a two-piece parabola,
+// stepped as the game steps it: each tick moves the car by its new velocity, so a constant
+// acceleration a covers a t (t + dt) / 2 in the time t.
 TEST(FlightLabFlight, StockFlightMatchesTheClosedForm) {
     LabOptions o = labOptions("closed-form");
     o.launch.speedUu = 1000;  // stays under the speed limit, so no clamp bends the path
@@ -37,15 +39,17 @@ TEST(FlightLabFlight, StockFlightMatchesTheClosedForm) {
     const double nx = std::cos(pitch), nz = std::sin(pitch);
     const double accel = (phys::kBoostForce + phys::kAirThrottleForce) / phys::kCarMass;
     const double g = phys::kGravityZUuS2;
-    const double tb = 1.0;
+    const double tb = 1.0, dt = kTickS;
     // End of the boost.
     const double vxb = 1000 * nx + accel * nx * tb;
     const double vzb = 1000 * nz + (accel * nz + g) * tb;
-    const double xb = 1000 * nx * tb + accel * nx * tb * tb / 2;
-    const double zb = 300 + 1000 * nz * tb + (accel * nz + g) * tb * tb / 2;
-    // Free fall down to the height at which the lab calls the car landed.
+    const double xb = 1000 * nx * tb + accel * nx * tb * (tb + dt) / 2;
+    const double zb = 300 + 1000 * nz * tb + (accel * nz + g) * tb * (tb + dt) / 2;
+    // Free fall down to the height at which the lab calls the car landed:
+    // z = zb + (vzb + g dt / 2) t + g t^2 / 2.
     const double landZ = f.samples.back().z;
-    const double fall = (-vzb - std::sqrt(vzb * vzb - 2 * g * (zb - landZ))) / g;
+    const double vz = vzb + g * dt / 2;
+    const double fall = (-vz - std::sqrt(vz * vz - 2 * g * (zb - landZ))) / g;
     const double airtime = tb + fall;
     const double distance = xb + vxb * fall;
 
