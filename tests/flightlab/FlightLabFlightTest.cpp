@@ -1,24 +1,47 @@
-// Flights through wingleaf-host: stock flight against the closed form, and repeatability.
+// Flights in the lab's engine: the stock flight against the closed form, independence from
+// order and worker count, agreement with wingleaf-host, and the whole program's files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <sstream>
 
 #include "Lab.h"
+#include "Report.h"
+#include "Workers.h"
 #include "game/PhysicsConstants.h"
 #include "support/HostRunner.h"
 
 using namespace flightlab;
+namespace fs = std::filesystem;
 namespace phys = host::phys;
 
 namespace {
 
 LabOptions labOptions(const std::string& name) {
     std::string error;
-    bool help = false;
-    auto o = parseOptions({"--hud-preset", "none"}, error, help);
+    bool informational = false;
+    auto o = parseOptions({"--hud-preset", "none"}, error, informational);
     o->outDir = wltest::freshRoot(name);
     return *o;
+}
+
+WorkerPool pool(const LabOptions& o, int workers) {
+    return WorkerPool(WorkerSetup{o.program.plugin, o.outDir / "work", {}, workers});
+}
+
+std::vector<Job> jobsFor(const LabOptions& o, const std::vector<flightlab::Setup>& setups) {
+    std::vector<Job> jobs;
+    for (const auto& s : setups) jobs.push_back(flightJob(o.launch, s));
+    return jobs;
+}
+
+std::string table(const std::vector<Flight>& flights) {
+    std::ostringstream s;
+    writeTable(s, flights);
+    writeSliderTable(s, flights);
+    return s.str();
 }
 
 }  // namespace
@@ -32,7 +55,7 @@ TEST(FlightLabFlight, StockFlightMatchesTheClosedForm) {
     o.launch.pitchDeg = 25;
     o.launch.heightUu = 300;
     o.launch.boostSeconds = 1;
-    const Flight f = fly(o, setupFor("stock"), o.outDir / "run");
+    const Flight f = pool(o, 1).fly(flightJob(o.launch, setupFor("stock")));
     ASSERT_TRUE(f.landed);
 
     const double pi = std::acos(-1.0), pitch = 25 * pi / 180;
@@ -58,18 +81,41 @@ TEST(FlightLabFlight, StockFlightMatchesTheClosedForm) {
     EXPECT_LT(f.landingSpeedUu, phys::kCarMaxSpeedUuS);
 }
 
-TEST(FlightLabFlight, SameInputsGiveTheSameTableTwice) {
-    std::string tables[2];
-    for (int run = 0; run < 2; ++run) {
-        LabOptions o = labOptions("repeat" + std::to_string(run));
-        o.presets = {"stock", "2", "3"};
-        o.launch.timeLimitS = 2;
-        std::ostringstream out, err;
-        ASSERT_EQ(runLab(o, out, err), 0) << err.str();
-        tables[run] = out.str();
+// A flight's figures do not depend on the flights before it in its worker, nor on how many
+// workers share the work; and the in-process engine flies exactly as wingleaf-host does.
+TEST(FlightLabFlight, FlightsAreIndependentOfOrderWorkersAndPath) {
+    LabOptions o = labOptions("independent");
+    std::vector<flightlab::Setup> setups;
+    for (const char* body : {"octane", "merc"}) {
+        for (const char* p : {"stock", "1", "2", "3", "4", "5"}) {
+            flightlab::Setup s = setupFor(p);
+            s.body = body;
+            s.label = std::string(p) + " " + body;
+            setups.push_back(s);
+        }
     }
-    EXPECT_EQ(tables[0], tables[1]);
-    EXPECT_NE(tables[0].find("stock"), std::string::npos);
+    flightlab::Setup swept = setupFor("3");
+    swept.overrides = {{"wl_lift", "7.5"}, {"wl_speed", "0.2"}};
+    swept.label = "3 swept";
+    setups.push_back(swept);
+
+    const std::string inOrder = table(pool(o, 1).run(jobsFor(o, setups)));
+    std::vector<std::size_t> order(setups.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::shuffle(order.begin(), order.end(), std::mt19937(42));
+    std::vector<flightlab::Setup> shuffled;
+    for (std::size_t i : order) shuffled.push_back(setups[i]);
+    const auto flown = pool(o, 2).run(jobsFor(o, shuffled));
+    std::vector<Flight> back(flown.size());
+    for (std::size_t i = 0; i < order.size(); ++i) back[order[i]] = flown[i];
+    EXPECT_EQ(table(back), inOrder);
+
+    std::vector<Flight> viaHost;
+    for (std::size_t i = 0; i < 6; ++i)
+        viaHost.push_back(flyInHost(o, setups[i], o.outDir / ("host" + std::to_string(i))));
+    EXPECT_EQ(table(viaHost), table(std::vector<Flight>(back.begin(), back.begin() + 6)));
+    // The model reads the body's collision box.
+    EXPECT_NE(back[1].distanceUu, back[7].distanceUu);
 }
 
 // The lift term pushes along the car's up axis in proportion to forward speed and damps the
@@ -77,15 +123,66 @@ TEST(FlightLabFlight, SameInputsGiveTheSameTableTwice) {
 TEST(FlightLabFlight, MoreLiftMeansMoreAirtime) {
     LabOptions o = labOptions("lift-sweep");
     o.launch.timeLimitS = 20;
-    std::vector<double> airtimes;
+    std::vector<flightlab::Setup> setups;
     for (const char* lift : {"0", "2", "4", "6", "8", "10"}) {
         auto setup = setupFor("3");
-        setup.overrideVar = "wl_lift";
-        setup.overrideValue = lift;
-        const Flight f = fly(o, setup, o.outDir / (std::string("lift") + lift));
-        EXPECT_TRUE(f.landed) << "lift " << lift;
-        airtimes.push_back(f.airtimeS);
+        setup.overrides = {{"wl_lift", lift}};
+        setups.push_back(setup);
     }
-    for (std::size_t i = 1; i < airtimes.size(); ++i)
-        EXPECT_GT(airtimes[i], airtimes[i - 1]) << "step " << i;
+    const auto flights = pool(o, 2).run(jobsFor(o, setups));
+    for (std::size_t i = 0; i < flights.size(); ++i) EXPECT_TRUE(flights[i].landed) << i;
+    for (std::size_t i = 1; i < flights.size(); ++i)
+        EXPECT_GT(flights[i].airtimeS, flights[i - 1].airtimeS) << "step " << i;
+}
+
+// The program's files: tables, CSV files and pictures, and no per-flight files unless asked.
+TEST(FlightLabFlight, ProgramWritesItsFilesAndKeepsRunsOnlyWhenAsked) {
+    for (const bool keep : {false, true}) {
+        LabOptions o = labOptions(keep ? "files-kept" : "files");
+        o.presets = {"stock", "3", "5"};
+        o.hudPreset = "3";
+        o.keepRuns = keep;
+        o.sweep = Sweep{"wl_lift", 0, 10, 3, "3"};
+        std::ostringstream out, err;
+        ASSERT_EQ(runLab(o, out, err), 0) << err.str();
+        for (const char* file : {"trajectories.csv", "presets.csv", "side-view.png", "height-time.png",
+                                 "speed-time.png", "sweep.png", "hud-apex.png"})
+            EXPECT_TRUE(fs::exists(o.outDir / file)) << file;
+        EXPECT_EQ(fs::exists(o.outDir / "runs" / "flight-0006.csv"), keep);
+        EXPECT_NE(out.str().find("slider values:"), std::string::npos);
+        EXPECT_NE(wltest::readFile(o.outDir / "presets.csv").find("\"3 High-lift glider, no boost\",octane,on,2.08100,0.00000,"),
+                  std::string::npos);
+    }
+}
+
+// Tuning toward the flight of base preset 1 finds it within 1 %, the saved preset flies the
+// reported figures exactly, and the preset installed in a game folder shows in its settings
+// window.
+TEST(FlightLabFlight, TuningFindsATargetFlightAndSavesAFlyablePreset) {
+    LabOptions o = labOptions("tune");
+    const Flight target = pool(o, 1).fly(flightJob(o.launch, setupFor("1")));
+    const fs::path game = wltest::freshRoot("tune-game");
+    ASSERT_EQ(wltest::runHost(game, {"sim_mode freeplay"}).exitCode, 0);
+    o.tune = Tune{};
+    o.tune->targets.airtimeS = target.airtimeS;
+    o.tune->targets.distanceUu = target.distanceUu;
+    o.tune->name = "Found";
+    o.tune->game = game;
+    std::ostringstream tuned, err;
+    ASSERT_EQ(runLab(o, tuned, err), 0) << err.str();
+
+    const std::string row = tuned.str().substr(tuned.str().rfind("\ntuned ") + 1);
+    double airtime = 0, distance = 0;
+    ASSERT_EQ(std::sscanf(row.c_str(), "tuned %lf %lf", &airtime, &distance), 2) << tuned.str();
+    EXPECT_NEAR(airtime, target.airtimeS, target.airtimeS / 100) << tuned.str();
+    EXPECT_NEAR(distance, target.distanceUu, target.distanceUu / 100);
+
+    LabOptions again = labOptions("tune-again");
+    again.presets = {"tuned"};
+    again.presetDir = o.outDir;
+    std::ostringstream flown;
+    ASSERT_EQ(runLab(again, flown, err), 0) << err.str();
+    EXPECT_NE(flown.str().find(row), std::string::npos) << flown.str() << "\n" << row;
+    EXPECT_NE(wltest::readFile(game / "bakkesmod/plugins/settings/wingleaf.set").find("Found@Found"),
+              std::string::npos);
 }
