@@ -54,9 +54,9 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
 
-    // Creates `path` as a new empty regular file: a leftover of that name, a file or a link, is
-    // removed first (the link, never its target), then the file is created exclusively and
-    // without following links. Fails when anything else is in the way.
+    // Creates `path` as a new empty regular file of ours: a leftover of that name, a file or a
+    // link, goes first (the name itself, never what a link points to), and the new file is
+    // created without following links. Fails when anything else is in the way.
     Status create(const std::string& path);
     bool isOpen() const { return isOpenHandle(); }
     // Remembers the first failure; later writes are skipped.

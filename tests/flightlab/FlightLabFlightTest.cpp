@@ -186,3 +186,30 @@ TEST(FlightLabFlight, TuningFindsATargetFlightAndSavesAFlyablePreset) {
     EXPECT_NE(wltest::readFile(game / "bakkesmod/plugins/settings/wingleaf.set").find("Found@Found"),
               std::string::npos);
 }
+
+// The default comparison on two bodies, every figure as printed. A change here is a change of the
+// simulated game, the model or the lab's reading of a flight: update it knowingly.
+TEST(FlightLabFlight, DefaultComparisonOnTwoBodiesIsPinned) {
+    LabOptions o = labOptions("golden");
+    o.bodies = {"octane", "merc"};
+    std::ostringstream out, err;
+    ASSERT_EQ(runLab(o, out, err), 0) << err.str();
+    const std::string table = out.str().substr(0, out.str().find("\nslider values:"));
+    EXPECT_EQ(table,
+              "launch: 2000 uu/s, pitched 25 deg up, from 300 uu high, boost held 1 s\n"
+              "\n"
+              "preset                           body       airtime s   distance uu   top height uu   landing speed uu/s\n"
+              "stock                            octane         3.692        8050.6          1179.8               1992.1\n"
+              "1 Light glide                    octane         6.217       13075.5          1697.5               1913.9\n"
+              "2 Fast heavy-drag flier          octane         9.725       22687.4          4579.4               1659.5\n"
+              "3 High-lift glider, no boost     octane         6.850          11.9          1107.9                 95.7\n"
+              "4 Flat wide wing                 octane         8.942        2703.0          2211.1                926.3\n"
+              "5 Dense air, all drag, no boost  octane        10.000+         15.1           307.0                  1.1\n"
+              "stock                            merc           3.692        8050.6          1179.8               1992.1\n"
+              "1 Light glide                    merc           6.158       12907.7          1671.3               1896.8\n"
+              "2 Fast heavy-drag flier          merc           9.583       21823.0          4522.2               1577.6\n"
+              "3 High-lift glider, no boost     merc           6.900           8.4          1056.1                220.5\n"
+              "4 Flat wide wing                 merc           8.942        2702.9          2211.0                926.3\n"
+              "5 Dense air, all drag, no boost  merc          10.000+         15.1           307.0                  1.1\n"
+              "+ still airborne at the time limit: figures are taken there\n");
+}

@@ -13,10 +13,12 @@
 #include <optional>
 #include <ostream>
 
+#include "presets/FaultLayout.h"
 #include "presets/PresetProcedures.h"
 #include "support/HostRunner.h"
 
 namespace fs = std::filesystem;
+using namespace wltest::faults;
 
 namespace {
 
@@ -25,17 +27,6 @@ using Tree = std::map<std::string, std::string>;
 // Entries a cell changes: new content, or nullopt for an entry that is gone.
 using Changes = std::map<std::string, std::optional<std::string>>;
 
-const std::string kSet = "bakkesmod/plugins/settings/wingleaf.set";
-const std::string kTmp = "bakkesmod/plugins/settings/tmp.set";
-const std::string kOld = "bakkesmod/wingleaf/Old.txt";
-const std::string kNew = "bakkesmod/wingleaf/New.txt";
-const std::string kPresetTmp = "bakkesmod/wingleaf/preset.tmp";
-const std::string kOutside = "outside.txt";
-
-const std::string kListed = "Wingleaf\r\n6|Preset|wl_preset|A@0&Glide@1&Old@Old\r\n";
-const std::string kWithNew = "Wingleaf\r\n6|Preset|wl_preset|A@0&Glide@1&Old@Old&New@New\r\n";
-const std::string kWithoutOld = "Wingleaf\r\n6|Preset|wl_preset|A@0&Glide@1\r\n";
-const std::string kOldValues = "9.000 8.000 7.000 ";
 const std::string kValues =
     "2.067 0.577 0.035 0.978 1.218 0.481 0.065 0.065 0.321 0.321 0.304 0.240 0.171 6.724 ";
 
@@ -44,16 +35,10 @@ const std::string kValues =
 constexpr rlim_t kBelowAll = 20;
 constexpr rlim_t kBelowPresetFile = 70;
 
-const std::string kExists = "Directory wingleaf already exists. Attemtping to create preset...";
-const std::string kOpenFailed =
-    "Error opening wingleaf.set files. Close wingleaf.set if open in an editor.";
-const std::string kPresetOpenFailed =
-    "Error opening preset file. Close preset.txt if open in an editor.";
 const std::string kTempTooLarge =
     "Error writing tmp.set: File too large. wingleaf.set was not changed.";
 const std::string kCrossDevice =
     "Failed to rename tmp.set to wingleaf.set: Invalid cross-device link";
-const std::string kOldKept = "Preset Old was not removed: wingleaf.set could not be changed.";
 const Lines kCreateNew{kExists,
                        "Wrote to tmp.set",
                        "Updated wingleaf.set permissions.",
