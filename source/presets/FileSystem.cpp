@@ -292,8 +292,7 @@ DirectoryResult makeDirectory(const std::string& path) {
     return errno == EEXIST ? DirectoryResult::AlreadyExists : DirectoryResult::Failed;
 }
 
-Status setReplacementMode(const std::string& replacement, const std::string& /*target*/,
-                          int mode) {
+Status setReplacementMode(const std::string& replacement, const std::string& /*target*/, int mode) {
     if (::chmod(replacement.c_str(), static_cast<mode_t>(mode)) != 0) return errnoStatus(errno);
     return {};
 }

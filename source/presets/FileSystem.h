@@ -58,7 +58,6 @@ public:
     // link, goes first (the name itself, never what a link points to), and the new file is
     // created without following links. Fails when anything else is in the way.
     Status create(const std::string& path);
-    bool isOpen() const { return isOpenHandle(); }
     // Remembers the first failure; later writes are skipped.
     void write(std::string_view data);
     // Closes the file; the first failure of any write, the flush, the sync or the close.
@@ -67,10 +66,8 @@ public:
 private:
 #ifdef _WIN32
     void* handle_ = nullptr;  // a HANDLE
-    bool isOpenHandle() const { return handle_ != nullptr; }
 #else
     int fd_ = -1;
-    bool isOpenHandle() const { return fd_ >= 0; }
 #endif
     Status status_;
 };

@@ -77,64 +77,104 @@ struct Cell {
     std::string held = "";  // a file another program holds open during the run
 };
 
-void PrintTo(const Cell& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Cell& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::vector<Cell> cells() {
     const auto none = [](const fs::path&) {};
     return {
         // Settings file.
-        {"settings_link_at_temp", kCreateNew,
-         [](const fs::path& r) { linkAt(r, kTmp, "wingleaf.set"); }, kCreatedNew,
+        {"settings_link_at_temp",
+         kCreateNew,
+         [](const fs::path& r) { linkAt(r, kTmp, "wingleaf.set"); },
+         kCreatedNew,
          {{kSet, kWithNew}, {kNew, kValues}, {kTmp, ""}}},
-        {"settings_link_at_temp_on_delete", kDelete,
-         [](const fs::path& r) { linkAt(r, kTmp, "wingleaf.set"); }, kDeleted,
+        {"settings_link_at_temp_on_delete",
+         kDelete,
+         [](const fs::path& r) { linkAt(r, kTmp, "wingleaf.set"); },
+         kDeleted,
          {{kSet, kWithoutOld}, {kOld, ""}, {kTmp, ""}}},
-        {"settings_link_at_target", kCreateNew,
+        {"settings_link_at_target",
+         kCreateNew,
          [](const fs::path& r) {
              wltest::writeFile(r / "linked.set", kListed);
              linkAt(r, kSet, "../../../linked.set");
          },
-         kCreatedNew, {{kSet, kWithNew}, {kNew, kValues}}},
-        {"settings_directory_at_temp", kCreateNew, [](const fs::path& r) { directoryAt(r, kTmp); },
-         {kExists, kOpenFailed, "Wrote to New.txt", kUnloaded}, {{kNew, kValues}}},
-        {"settings_directory_at_temp_on_delete", kDelete,
-         [](const fs::path& r) { directoryAt(r, kTmp); }, {kOpenFailed, kOldKept, kUnloaded}, {}},
-        {"settings_directory_at_target_on_delete", kDelete,
+         kCreatedNew,
+         {{kSet, kWithNew}, {kNew, kValues}}},
+        {"settings_directory_at_temp",
+         kCreateNew,
+         [](const fs::path& r) { directoryAt(r, kTmp); },
+         {kExists, kOpenFailed, "Wrote to New.txt", kUnloaded},
+         {{kNew, kValues}}},
+        {"settings_directory_at_temp_on_delete",
+         kDelete,
+         [](const fs::path& r) { directoryAt(r, kTmp); },
+         {kOpenFailed, kOldKept, kUnloaded},
+         {}},
+        {"settings_directory_at_target_on_delete",
+         kDelete,
          [](const fs::path& r) { directoryAt(r, kSet); },
          {"Error reading wingleaf.set: Is a directory. wingleaf.set was not changed.", kOldKept,
           kUnloaded},
          {}},
-        {"settings_rename_refused", kCreateNew, none,
+        {"settings_rename_refused",
+         kCreateNew,
+         none,
          {kExists, "Wrote to tmp.set", "Updated wingleaf.set permissions.", kRenameFailed,
           "Wrote to New.txt", kUnloaded},
-         {{kNew, kValues}}, kSet},
-        {"settings_rename_refused_on_delete", kDelete, none,
+         {{kNew, kValues}},
+         kSet},
+        {"settings_rename_refused_on_delete",
+         kDelete,
+         none,
          {"Removing Old from wingleaf.set!", "Wrote to tmp.set...", kRenameFailed, kOldKept,
           kUnloaded},
-         {}, kSet},
-        {"settings_unreadable_on_delete", kDelete,
+         {},
+         kSet},
+        {"settings_unreadable_on_delete",
+         kDelete,
          [](const fs::path& r) { linkAt(r, kSet, "/dev/zero"); },
-         {"Error reading wingleaf.set: *", kOldKept, kUnloaded}, {}},
+         {"Error reading wingleaf.set: *", kOldKept, kUnloaded},
+         {}},
 
         // Preset file.
-        {"preset_link_at_temp", kOverwrite,
-         [](const fs::path& r) { linkAt(r, kPresetTmp, r / kOutside); }, kOverwritten,
+        {"preset_link_at_temp",
+         kOverwrite,
+         [](const fs::path& r) { linkAt(r, kPresetTmp, r / kOutside); },
+         kOverwritten,
          {{kOld, kValues}, {kPresetTmp, ""}}},
-        {"preset_link_at_target_overwritten", kOverwrite,
-         [](const fs::path& r) { linkAt(r, kOld, r / kOutside); }, kOverwritten,
+        {"preset_link_at_target_overwritten",
+         kOverwrite,
+         [](const fs::path& r) { linkAt(r, kOld, r / kOutside); },
+         kOverwritten,
          {{kOld, kValues}}},
-        {"preset_link_at_target_deleted", kDelete,
-         [](const fs::path& r) { linkAt(r, kOld, r / kOutside); }, kDeleted,
+        {"preset_link_at_target_deleted",
+         kDelete,
+         [](const fs::path& r) { linkAt(r, kOld, r / kOutside); },
+         kDeleted,
          {{kSet, kWithoutOld}, {kOld, ""}}},
-        {"preset_directory_at_temp", kOverwrite,
+        {"preset_directory_at_temp",
+         kOverwrite,
          [](const fs::path& r) { directoryAt(r, kPresetTmp); },
-         upTo(kOverwritten, 6, {kPresetOpenFailed}), {}},
-        {"preset_directory_at_target", kCreateNew, [](const fs::path& r) { directoryAt(r, kNew); },
-         upTo(kCreatedNew, 5, {kPresetOpenFailed}), {{kSet, kWithNew}}},
-        {"preset_directory_at_target_deleted", kDelete,
+         upTo(kOverwritten, 6, {kPresetOpenFailed}),
+         {}},
+        {"preset_directory_at_target",
+         kCreateNew,
+         [](const fs::path& r) { directoryAt(r, kNew); },
+         upTo(kCreatedNew, 5, {kPresetOpenFailed}),
+         {{kSet, kWithNew}}},
+        {"preset_directory_at_target_deleted",
+         kDelete,
          [](const fs::path& r) { directoryAt(r, kOld); },
-         upTo(kDeleted, 4, {"Failed to remove file: wingleaf/Old.txt"}), {{kSet, kWithoutOld}}},
-        {"preset_rename_refused", kOverwrite, none, upTo(kOverwritten, 6, {kPresetOpenFailed}), {},
+         upTo(kDeleted, 4, {"Failed to remove file: wingleaf/Old.txt"}),
+         {{kSet, kWithoutOld}}},
+        {"preset_rename_refused",
+         kOverwrite,
+         none,
+         upTo(kOverwritten, 6, {kPresetOpenFailed}),
+         {},
          kOld},
     };
 }
@@ -142,7 +182,8 @@ std::vector<Cell> cells() {
 // The files under the root but the host's own configuration, which every run writes.
 Tree files(const fs::path& root) {
     Tree tree = wltest::treeContents(root);
-    std::erase_if(tree, [](const auto& entry) { return entry.first.rfind("bakkesmod/cfg", 0) == 0; });
+    std::erase_if(tree,
+                  [](const auto& entry) { return entry.first.rfind("bakkesmod/cfg", 0) == 0; });
     return tree;
 }
 
