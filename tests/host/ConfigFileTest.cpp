@@ -3,7 +3,7 @@
 
 #include "ConsoleFixture.h"
 #include "console/ConfigFile.h"
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 

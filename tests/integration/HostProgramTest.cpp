@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 
