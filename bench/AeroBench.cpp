@@ -5,9 +5,9 @@
 #include <string>
 
 #include "aero/AeroModel.h"
+#include "aero/ModelConstants.h"
 #include "wltest/AllocationCounter.h"
 #include "wltest/PluginHarness.h"
-#include "aero/StockValues.h"
 
 namespace {
 
