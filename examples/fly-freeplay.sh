@@ -4,6 +4,15 @@
 # Usage: examples/fly-freeplay.sh [BUILD_DIR]   (default: build/release, else build/dev)
 set -euo pipefail
 
+case "${1:-}" in
+  -h|--help)
+    echo "usage: examples/fly-freeplay.sh [BUILD_DIR]"
+    echo "Flies examples/launch.cfg stock and with examples/glider.cfg through BUILD_DIR's"
+    echo "wingleaf-host and plug-in (default: build/release, else build/dev) and prints where"
+    echo "the car touches down in each flight."
+    exit 0 ;;
+esac
+
 here="$(cd "$(dirname "$0")" && pwd)"
 repo="$(dirname "$here")"
 build="${1:-}"
@@ -13,9 +22,13 @@ if [ -z "$build" ]; then
   done
 fi
 host="$build/host/wingleaf-host"
-plugin="$(find "$build/source" -maxdepth 1 -name 'wingleaf.*' \( -name '*.so' -o -name '*.dll' \) | head -1)"
-if [ ! -x "$host" ] || [ -z "$plugin" ]; then
-  echo "fly-freeplay: no wingleaf-host and plug-in under '${build:-build/}'; build them first" >&2
+plugin=""
+for p in "$build/source/wingleaf.so" "$build/source/wingleaf.dll"; do
+  if [ -f "$p" ]; then plugin="$p"; break; fi
+done
+if [ -z "$build" ] || [ ! -x "$host" ] || [ -z "$plugin" ]; then
+  echo "fly-freeplay: no wingleaf-host and plug-in under '${build:-build/release or build/dev}';" \
+    "build them first (cmake --preset release && cmake --build --preset release)" >&2
   exit 2
 fi
 

@@ -19,7 +19,7 @@ need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 for p in build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-         libcairo2-dev libfontconfig-dev libreadline-dev fonts-dejavu-core clang libclang-rt-14-dev binutils file; do
+         libcairo2-dev libfontconfig-dev libreadline-dev fonts-dejavu-core libcli11-dev libnlopt-cxx-dev clang libclang-rt-14-dev binutils file; do
   have_pkg "$p" || need+=("$p")
 done
 

@@ -4,6 +4,14 @@
 # WINGLEAF_REAL_SDK_DIR=DIR (a folder of the host's SDK headers with its check-source.sh) adds
 # the check of every plug-in source against those headers.
 set -euo pipefail
+case "${1:-}" in
+  -h|--help)
+    echo "usage: scripts/test.sh"
+    echo "Installs what is missing (scripts/bootstrap.sh --windows), builds the dev preset with"
+    echo "ASan and UBSan, runs every CTest test (unit, integration, windows) and then each fuzz"
+    echo "target for FUZZ_SECONDS seconds (default 30)."
+    exit 0 ;;
+esac
 cd "$(dirname "$0")/.."
 ./scripts/bootstrap.sh --windows
 jobs=$(nproc 2>/dev/null || echo 2)

@@ -26,12 +26,20 @@ struct Actor {
     RBState rb{};
 };
 
+// Location and velocity in the physics engine's length unit (kEngineLengthUnitUu).
+struct EngineMotion {
+    Vector location, velocity;
+};
+
 struct RBActor : Actor {
     using Actor::Actor;
     float mass = 0.0f;
     float maxLinearSpeed = 0.0f;
     float maxLinearSpeed2 = 0.0f;
     float maxAngularSpeed = 0.0f;
+    // The motion as the last physics step left it; the next step carries on from it while rb
+    // still shows it, and starts from rb when anything else has set the state since.
+    EngineMotion engine{};
 };
 
 // The inputs a car acts on during one tick.

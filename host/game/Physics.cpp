@@ -29,6 +29,41 @@ Vector clampLength(Vector v, float limit) {
     return Vector(float(v.X * k), float(v.Y * k), float(v.Z * k));
 }
 
+Vector toEngine(Vector uu) { return uu * (1.0f / kEngineLengthUnitUu); }
+Vector toUu(Vector engine) { return engine * kEngineLengthUnitUu; }
+
+bool same(Vector a, Vector b) { return a.X == b.X && a.Y == b.Y && a.Z == b.Z; }
+
+// The body's motion in engine units: what the last step left while the state still shows it,
+// otherwise the state as set since.
+EngineMotion motionOf(const RBActor& body) {
+    const EngineMotion& m = body.engine;
+    if (same(toUu(m.location), body.rb.Location) && same(toUu(m.velocity), body.rb.LinearVelocity))
+        return m;
+    return EngineMotion{toEngine(body.rb.Location), toEngine(body.rb.LinearVelocity)};
+}
+
+// Semi-implicit Euler, as a rigid-body engine steps: the new velocity moves the body. Speed
+// limits apply afterwards, to the velocity the next tick starts from.
+void advance(EngineMotion& m, Vector accelUu, float maxSpeedUu, float dt) {
+    m.velocity = m.velocity + toEngine(accelUu) * dt;
+    m.location = m.location + m.velocity * dt;
+    m.velocity = clampLength(m.velocity, maxSpeedUu / kEngineLengthUnitUu);
+}
+
+// Stores the step's result in the body; false, leaving it unchanged, when any of it is not finite.
+bool commit(RBActor& body, const EngineMotion& m, Quat q, Vector x, Vector v, Vector w) {
+    RBState s = body.rb;
+    s.Quaternion = q;
+    s.Location = x;
+    s.LinearVelocity = v;
+    s.AngularVelocity = w;
+    if (!isFinite(s)) return false;
+    body.rb = s;
+    body.engine = m;
+    return true;
+}
+
 float throttleAccel(float forwardSpeed) {
     const float s = std::fabs(forwardSpeed);
     if (s >= kThrottleTopSpeedUuS) return 0.0f;
@@ -147,25 +182,25 @@ Quat integrate(Quat q, Vector w, float dt) {
 }
 
 bool stepCar(Car& car, float dt) {
-    RBState s = car.rb;
+    const RBState& s = car.rb;
     Quat q = normalized(s.Quaternion);
     const Axes ax = axesOf(q);
     const ControllerInput& in = car.input;
     const bool boosting = in.boost && car.boost.alive;
-    // Boost drives the car as full throttle does, on the floor and in the air.
-    const float throttle = boosting ? 1.0f : clampUnit(in.throttle);
+    const float throttle = boosting ? kBoostThrottleInput : clampUnit(in.throttle);
     const float invMass = car.mass > 0.0f ? 1.0f / car.mass : 0.0f;
 
-    const Vector v0 = s.LinearVelocity;
-    Vector v = v0;
+    EngineMotion m = motionOf(car);
     Vector w = s.AngularVelocity;
     Vector a(0.0f, 0.0f, kGravityZUuS2);
     if (boosting) a = a + ax.forward * (car.boost.boostForce * invMass);
 
     if (car.onGround != 0) {
         a = a - ax.up * (car.sticky.Ground * kGravityMagnitudeUuS2);
+        Vector v = s.LinearVelocity;
         driveOnGround(car, ax, throttle, dt, v, w);
         if (in.jump && !car.jumpHeld) v = v + ax.up * kJumpImpulseUuS;
+        m.velocity = toEngine(v);
     } else {
         if (car.airControl.alive) {
             a = a + ax.forward * (car.airControl.throttleForce * invMass * throttle);
@@ -174,10 +209,12 @@ bool stepCar(Car& car, float dt) {
         spinDown(car, dt);
     }
 
-    v = clampLength(v + a * dt, car.maxLinearSpeed);
-    w = clampLength(w, car.maxAngularSpeed);
-    Vector x = s.Location + (v0 + v) * (0.5f * dt);
+    // The new velocities move and turn the car; the limits apply afterwards.
+    advance(m, a, car.maxLinearSpeed, dt);
     q = integrate(q, w, dt);
+    w = clampLength(w, car.maxAngularSpeed);
+    Vector x = toUu(m.location);
+    Vector v = toUu(m.velocity);
 
     bool onWheels = false;
     if (x.Z <= kCarRestHeightUu + kGroundContactToleranceUu) {
@@ -190,35 +227,26 @@ bool stepCar(Car& car, float dt) {
         }
     }
 
-    s.Quaternion = q;
-    s.Location = x;
-    s.LinearVelocity = v;
-    s.AngularVelocity = w;
-    if (!isFinite(s)) return false;
-    car.rb = s;
+    if (!commit(car, m, q, x, v, w)) return false;
     car.onGround = onWheels ? 1 : 0;
     car.jumpHeld = in.jump;
     return true;
 }
 
 bool stepBall(Ball& ball, float dt) {
-    RBState s = ball.rb;
-    const Vector v0 = s.LinearVelocity;
-    Vector v = clampLength(v0 + Vector(0.0f, 0.0f, kGravityZUuS2 * dt), ball.maxLinearSpeed);
+    const RBState& s = ball.rb;
+    EngineMotion m = motionOf(ball);
+    advance(m, Vector(0.0f, 0.0f, kGravityZUuS2), ball.maxLinearSpeed, dt);
+    const Quat q = integrate(s.Quaternion, s.AngularVelocity, dt);
     const Vector w = clampLength(s.AngularVelocity, ball.maxAngularSpeed);
-    Vector x = s.Location + (v0 + v) * (0.5f * dt);
+    Vector x = toUu(m.location);
+    Vector v = toUu(m.velocity);
     if (x.Z < kBallRestHeightUu) {
         x.Z = kBallRestHeightUu;
         if (v.Z < 0.0f) v.Z = -v.Z * kBallRestitution;
         if (v.Z < kBallSettleSpeedUuS) v.Z = 0.0f;
     }
-    s.Quaternion = integrate(s.Quaternion, w, dt);
-    s.Location = x;
-    s.LinearVelocity = v;
-    s.AngularVelocity = w;
-    if (!isFinite(s)) return false;
-    ball.rb = s;
-    return true;
+    return commit(ball, m, q, x, v, w);
 }
 
 }  // namespace host::phys

@@ -23,6 +23,11 @@ namespace host::phys {
 inline constexpr double kTickRateHz = 120.0;
 inline constexpr float kTickSeconds = 1.0f / 120.0f;
 
+// Length unit in which the physics step integrates location and velocity, uu: the rigid-body
+// engine under RS works in units of 50 uu. Stepping in the same unit rounds as it does, so
+// long flights agree with it to float precision rather than drifting by a few ulps per tick.
+inline constexpr float kEngineLengthUnitUu = 50.0f;
+
 // Gravity along world Z, uu/s^2. RS, RLB.
 inline constexpr float kGravityZUuS2 = -650.0f;
 // Magnitude of gravity, the unit in which the sticky force is given (multiples of g). RS.
@@ -39,9 +44,11 @@ inline constexpr float kCarRestHeightUu = 17.0f;
 inline constexpr float kCarHalfExtentForwardUu = 60.2535f;
 inline constexpr float kCarHalfExtentRightUu = 43.3495f;
 inline constexpr float kCarHalfExtentUpUu = 19.3295f;
-// Maximum car speed, uu/s, clamped on the velocity's norm at the end of every tick. RS, RLB.
+// Maximum car speed, uu/s, clamped on the velocity's norm at the end of every tick, after the
+// tick has moved the car. RS, RLB.
 inline constexpr float kCarMaxSpeedUuS = 2300.0f;
-// Maximum car angular speed, rad/s, clamped on the norm of the whole vector. RS, RLB.
+// Maximum car angular speed, rad/s, clamped on the norm of the whole vector after the tick has
+// turned the car. RS, RLB.
 inline constexpr float kCarMaxAngularSpeedRadS = 5.5f;
 // Sticky force as multiples of g: flat ground and wall. RS (k = 0.5 on a floor, 1.5 on a wall).
 inline constexpr float kStickyGroundG = 0.5f;
@@ -54,6 +61,12 @@ inline constexpr float kBoostForce = 178500.0f;
 // Air throttle force, mass * uu/s^2: 12000 / 180 = 66.67 uu/s^2. RS, RLB. Boosting in the air
 // also applies full air throttle (RS), giving 1058.33 uu/s^2.
 inline constexpr float kAirThrottleForce = 12000.0f;
+// The throttle a boosting car applies, whatever its throttle input: boost drives the car as full
+// throttle does, on the floor and in the air, so airborne boost is 1058.33 uu/s^2 with any
+// throttle. RS instead adds the input's own air throttle to its 1058.33 (1058.33 + 66.67 x
+// throttle). Which one the game does is not known; we keep this rule, and the comparison with
+// RS's traces leaves boost held together with a throttle input out.
+inline constexpr float kBoostThrottleInput = 1.0f;
 // Air-control torque coefficients, Rotator order Pitch, Yaw, Roll. RS.
 inline constexpr int kAirTorquePitch = 130;
 inline constexpr int kAirTorqueYaw = 95;

@@ -1,6 +1,6 @@
 // The few file-system calls of the preset procedures, with the same outcomes on Windows and POSIX.
 #pragma once
-#include <cstdio>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,22 +17,36 @@ enum class DirectoryResult { Created, AlreadyExists, Failed };
 // Creates one directory (not its parents). AlreadyExists also when a file has that name.
 DirectoryResult makeDirectory(const std::string& path);
 
-// Sets the permission bits of a file (on Windows only the owner's write bit counts).
-Status setMode(const std::string& path, int mode);
+// Gives `replacement`, a file about to be put in place of `target`, the permission bits `mode`
+// (on Windows only the owner's write bit counts). POSIX sets them on the new file itself: the old
+// one is going, and may be a link to a file that is not ours. Windows sets them on the old file
+// too, whose read-only bit would refuse the replacement.
+Status setReplacementMode(const std::string& replacement, const std::string& target, int mode);
 
+// Removes a file, or a link itself (never what it points to); not a directory.
 Status removeFile(const std::string& path);
 
+// removeFile, where a name that is not there counts as removed.
+Status removeIfPresent(const std::string& path);
+
 // Puts `from` in place of `to` in one step: `to` holds either its old or its new content, never
-// nothing; when the call fails both stay as they were. The data reaches the disk before it returns.
+// nothing; when the call fails both stay as they were. A link at `to` is replaced, not followed.
 Status replaceFile(const std::string& from, const std::string& to);
 
-enum class ReadResult { Ok, OpenFailed, ReadFailed };
+enum class ReadResult { Ok, Missing, OpenFailed, ReadFailed };
 
-// Reads a whole file as bytes.
-ReadResult readFile(const std::string& path, std::string& content, std::string& error);
+// Reads a regular file (links followed) as bytes, at most `limit` of them; a longer file fails
+// as too large. Directories, devices and pipes fail without a byte read or a wait.
+ReadResult readFile(const std::string& path, std::size_t limit, std::string& content,
+                    std::string& error);
 
-// A file written as bytes, created or truncated on open. Every write is checked, and `finish`
-// reports whether all of it reached the file (flush, sync to disk and close).
+// Reads at most the first `limit` bytes of a regular file, like readFile otherwise; `longer`
+// tells whether the file holds more.
+ReadResult readFilePrefix(const std::string& path, std::size_t limit, std::string& content,
+                          bool& longer, std::string& error);
+
+// A new file written as bytes. Every write is checked, and `finish` reports whether all of it
+// reached the file (flush, sync to disk and close).
 class OutputFile {
 public:
     OutputFile() = default;
@@ -40,15 +54,21 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
 
-    bool open(const std::string& path);
-    bool isOpen() const { return file_ != nullptr; }
+    // Creates `path` as a new empty regular file of ours: a leftover of that name, a file or a
+    // link, goes first (the name itself, never what a link points to), and the new file is
+    // created without following links. Fails when anything else is in the way.
+    Status create(const std::string& path);
     // Remembers the first failure; later writes are skipped.
     void write(std::string_view data);
     // Closes the file; the first failure of any write, the flush, the sync or the close.
     Status finish();
 
 private:
-    std::FILE* file_ = nullptr;
+#ifdef _WIN32
+    void* handle_ = nullptr;  // a HANDLE
+#else
+    int fd_ = -1;
+#endif
     Status status_;
 };
 

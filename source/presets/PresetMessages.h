@@ -42,19 +42,27 @@ inline std::string moved(std::string_view name) {
 inline std::string presetFileRemoveFailed(std::string_view name) {
     return "Failed to remove file: wingleaf/" + std::string(name) + ".txt";
 }
+inline std::string presetKept(std::string_view name) {
+    return "Preset " + std::string(name) + " was not removed: wingleaf.set could not be changed.";
+}
 
 // Both.
 inline constexpr const char* kSettingsOpenFailed =
     "Error opening wingleaf.set files. Close wingleaf.set if open in an editor.";
 inline constexpr const char* kSettingsDeleted = "wingleaf.set successfully deleted";
 inline constexpr const char* kUnsafeName =
-    "Invalid preset name. A name must not be empty or a device name such as CON, and must not "
-    "contain control characters, \"..\" or any of / \\ : & @ |";
+    "Invalid preset name. A name must not be empty, longer than 100 bytes or a device name such "
+    "as CON, and must not contain control characters, \"..\" or any of / \\ : & @ | < > \" ? *";
 inline std::string settingsReadFailed(std::string_view error) {
     return "Error reading wingleaf.set: " + std::string(error) + ". wingleaf.set was not changed.";
 }
 inline std::string tempWriteFailed(std::string_view error) {
     return "Error writing tmp.set: " + std::string(error) + ". wingleaf.set was not changed.";
+}
+// A temporary file left behind after a failure, named by its path.
+inline std::string leftoverNotRemoved(std::string_view path, std::string_view error) {
+    return "Error removing " + std::string(path) + ": " + std::string(error) +
+           ". Delete it by hand.";
 }
 inline std::string renameFailed(std::string_view error) {
     return "Failed to rename tmp.set to wingleaf.set: " + std::string(error);

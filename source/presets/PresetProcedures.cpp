@@ -10,34 +10,47 @@
 
 namespace {
 
+// A settings file is a few KiB; one far beyond that is not ours to rewrite.
+constexpr std::size_t kSettingsReadLimit = std::size_t{4} << 20;
+// Fourteen numbers in any sane spelling fit many times over.
+constexpr std::size_t kPresetReadLimit = 4096;
+
 // Permission mode of the settings file: owner reads and writes, everyone else reads. Clearing a
 // read-only bit keeps the file replaceable on Windows.
 int settingsFileMode() {
     return static_cast<int>(std::strtol("0644", nullptr, 8));
 }
 
-void removeQuietly(const std::string& path) {
-    wlfs::removeFile(path);
+// Removes a temporary file after a failure. One that stays is named: the host would show a stray
+// tmp.set as a settings window of its own.
+void removeLeftover(const PresetIo& io, const std::string& path) {
+    const wlfs::Status removed = wlfs::removeIfPresent(path);
+    if (!removed.ok) io.log(presetmsg::leftoverNotRemoved(path, removed.error));
 }
 
-// The settings file and a freshly truncated temporary copy, both open; false after logging why not.
-bool openSettings(const PresetIo& io, std::string& content, wlfs::OutputFile& temp) {
+enum class SettingsOpen { Opened, Missing, Failed };
+
+// The settings file read whole and a new temporary file for its copy; otherwise logs why not.
+SettingsOpen openSettings(const PresetIo& io, std::string& content, wlfs::OutputFile& temp) {
     std::string error;
-    switch (wlfs::readFile(io.paths.settings, content, error)) {
+    switch (wlfs::readFile(io.paths.settings, kSettingsReadLimit, content, error)) {
+        case wlfs::ReadResult::Missing:
+            io.log(presetmsg::kSettingsOpenFailed);
+            return SettingsOpen::Missing;
         case wlfs::ReadResult::OpenFailed:
             io.log(presetmsg::kSettingsOpenFailed);
-            return false;
+            return SettingsOpen::Failed;
         case wlfs::ReadResult::ReadFailed:
             io.log(presetmsg::settingsReadFailed(error));
-            return false;
+            return SettingsOpen::Failed;
         case wlfs::ReadResult::Ok:
             break;
     }
-    if (!temp.open(io.paths.temp)) {
+    if (!temp.create(io.paths.temp).ok) {
         io.log(presetmsg::kSettingsOpenFailed);
-        return false;
+        return SettingsOpen::Failed;
     }
-    return true;
+    return SettingsOpen::Opened;
 }
 
 // Writes the new settings to the temporary file and checks that all of it arrived. A broken
@@ -48,7 +61,7 @@ bool writeTemp(const PresetIo& io, wlfs::OutputFile& temp, const std::string& ou
     const wlfs::Status written = temp.finish();
     if (!written.ok) {
         io.log(presetmsg::tempWriteFailed(written.error));
-        removeQuietly(io.paths.temp);
+        removeLeftover(io, io.paths.temp);
         return false;
     }
     io.log(wroteMessage);
@@ -60,10 +73,34 @@ bool replaceSettings(const PresetIo& io) {
     const wlfs::Status moved = wlfs::replaceFile(io.paths.temp, io.paths.settings);
     if (!moved.ok) {
         io.log(presetmsg::renameFailed(moved.error));
-        removeQuietly(io.paths.temp);
+        removeLeftover(io, io.paths.temp);
         return false;
     }
     io.log(presetmsg::kSettingsDeleted);
+    return true;
+}
+
+// Writes the preset file the way the settings file is written: a new temporary file, put in
+// place of the old preset file only when all of it arrived.
+bool writePresetFile(const PresetIo& io, std::string_view name, const SliderValues& snapshot) {
+    wlfs::OutputFile file;
+    if (!file.create(io.paths.presetTemp).ok) {
+        io.log(presetmsg::kPresetFileOpenFailed);
+        return false;
+    }
+    file.write(formatPresetFile(snapshot));
+    const wlfs::Status written = file.finish();
+    if (!written.ok) {
+        io.log(presetmsg::presetFileWriteFailed(name, written.error));
+        removeLeftover(io, io.paths.presetTemp);
+        return false;
+    }
+    if (!wlfs::replaceFile(io.paths.presetTemp, presetFilePath(io.paths.directory, name)).ok) {
+        io.log(presetmsg::kPresetFileOpenFailed);
+        removeLeftover(io, io.paths.presetTemp);
+        return false;
+    }
+    io.log(presetmsg::wrotePresetFile(name));
     return true;
 }
 
@@ -91,37 +128,24 @@ void createPreset(const PresetIo& io, std::string_view name, const SliderValues&
 
     std::string content;
     wlfs::OutputFile temp;
-    if (openSettings(io, content, temp)) {
+    if (openSettings(io, content, temp) == SettingsOpen::Opened) {
         const CreateEdit edit = editForCreate(content, name);
         logAll(io, edit.messages);
         if (!edit.accepted) {
             // The refusal leaves the settings file alone; the partial copy is of no use.
             temp.finish();
-            removeQuietly(io.paths.temp);
+            removeLeftover(io, io.paths.temp);
             return;
         }
         if (writeTemp(io, temp, edit.output, presetmsg::kWroteTemp)) {
-            const wlfs::Status mode = wlfs::setMode(io.paths.settings, settingsFileMode());
+            const wlfs::Status mode =
+                wlfs::setReplacementMode(io.paths.temp, io.paths.settings, settingsFileMode());
             io.log(mode.ok ? presetmsg::kPermissionsUpdated : presetmsg::kPermissionsFailed);
             if (replaceSettings(io)) io.log(presetmsg::added(name));
         }
     }
 
-    const std::string presetPath = presetFilePath(io.paths.directory, name);
-    wlfs::OutputFile presetFile;
-    if (!presetFile.open(presetPath)) {
-        io.log(presetmsg::kPresetFileOpenFailed);
-        return;
-    }
-    presetFile.write(formatPresetFile(snapshot));
-    const wlfs::Status written = presetFile.finish();
-    if (!written.ok) {
-        io.log(presetmsg::presetFileWriteFailed(name, written.error));
-        removeQuietly(presetPath);
-        return;
-    }
-    io.log(presetmsg::wrotePresetFile(name));
-    io.execute(std::string(kRefreshSettingsCommand));
+    if (writePresetFile(io, name, snapshot)) io.execute(std::string(kRefreshSettingsCommand));
 }
 
 void deletePreset(const PresetIo& io, std::string_view name) {
@@ -131,7 +155,10 @@ void deletePreset(const PresetIo& io, std::string_view name) {
     }
     std::string content;
     wlfs::OutputFile temp;
-    if (openSettings(io, content, temp)) {
+    const SettingsOpen opened = openSettings(io, content, temp);
+    // Without a settings file nothing lists the preset any more.
+    bool unlisted = opened == SettingsOpen::Missing;
+    if (opened == SettingsOpen::Opened) {
         const DeleteEdit edit = editForDelete(content, name);
         logAll(io, edit.messages);
         if (!edit.found) {
@@ -141,11 +168,16 @@ void deletePreset(const PresetIo& io, std::string_view name) {
             if (!edit.base) io.log(presetmsg::kNotFound);
             return;
         }
-        if (writeTemp(io, temp, edit.output, presetmsg::kWroteTempDelete) && replaceSettings(io))
-            io.log(presetmsg::moved(name));
+        unlisted =
+            writeTemp(io, temp, edit.output, presetmsg::kWroteTempDelete) && replaceSettings(io);
+        if (unlisted) io.log(presetmsg::moved(name));
     }
 
-    if (!wlfs::removeFile(presetFilePath(io.paths.directory, name)).ok)
+    // An entry whose file is gone would offer a preset without values: the file goes only
+    // after its entry.
+    if (!unlisted)
+        io.log(presetmsg::presetKept(name));
+    else if (!wlfs::removeFile(presetFilePath(io.paths.directory, name)).ok)
         io.log(presetmsg::presetFileRemoveFailed(name));
     io.execute(std::string(kRefreshSettingsCommand));
 }
@@ -154,8 +186,14 @@ std::optional<std::size_t> readPresetFile(const PresetPaths& paths, std::string_
                                           SliderValues& values) {
     if (!isSafePresetName(name)) return std::nullopt;
     std::string content, error;
-    if (wlfs::readFile(presetFilePath(paths.directory, name), content, error) !=
-        wlfs::ReadResult::Ok)
+    bool longer = false;
+    if (wlfs::readFilePrefix(presetFilePath(paths.directory, name), kPresetReadLimit, content,
+                             longer, error) != wlfs::ReadResult::Ok)
         return std::nullopt;
+    // A number cut off by the end of the prefix is not read as a shorter one.
+    if (longer) {
+        const std::size_t cut = content.find_last_of(" \t\n\v\f\r");
+        content.resize(cut == std::string::npos ? 0 : cut);
+    }
     return parsePresetFile(content, values);
 }

@@ -13,6 +13,7 @@ struct PresetPaths {
     std::string directory = kPresetDirectory;
     std::string settings = kSettingsPath;
     std::string temp = kTempSettingsPath;
+    std::string presetTemp = kTempPresetPath;
 };
 
 // Where the procedures work and how they talk to the console: `log` writes one line,
@@ -27,10 +28,12 @@ struct PresetIo {
 // replaced in one step, and only by a completely written copy.
 void createPreset(const PresetIo& io, std::string_view name, const SliderValues& snapshot);
 
-// Removes the preset `name` from the settings file and removes its preset file.
+// Removes the preset `name` from the settings file, then its preset file; the preset file stays
+// while the settings file may still list it.
 void deletePreset(const PresetIo& io, std::string_view name);
 
-// Reads the preset file of `name` into `values` (fields it does not supply keep their value).
-// Empty when the name is unsafe or the file does not open; otherwise how many numbers it gave.
+// Reads the preset file of `name` into `values` (fields it does not supply keep their value),
+// looking only at the first few KiB of a regular file. Empty when the name is unsafe or the file
+// cannot be read; otherwise how many numbers it gave.
 std::optional<std::size_t> readPresetFile(const PresetPaths& paths, std::string_view name,
                                           SliderValues& values);

@@ -36,11 +36,13 @@ bool isDeviceName(std::string_view name) {
 }  // namespace
 
 bool isSafePresetName(std::string_view name) {
-    if (name.empty() || name.find("..") != std::string_view::npos) return false;
+    if (name.empty() || name.size() > kMaxPresetNameBytes ||
+        name.find("..") != std::string_view::npos)
+        return false;
     for (char c : name) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7f) return false;
-        if (std::string_view("/\\:&@|").find(c) != std::string_view::npos) return false;
+        if (std::string_view("/\\:&@|<>\"?*").find(c) != std::string_view::npos) return false;
     }
     return !isDeviceName(name);
 }

@@ -11,13 +11,21 @@
 inline constexpr const char* kPresetDirectory = "./bakkesmod/wingleaf";
 inline constexpr const char* kSettingsPath = "./bakkesmod/plugins/settings/wingleaf.set";
 inline constexpr const char* kTempSettingsPath = "./bakkesmod/plugins/settings/tmp.set";
+// Where a preset file is written before it replaces the old one; never the file of a preset,
+// whose names end in ".txt".
+inline constexpr const char* kTempPresetPath = "./bakkesmod/wingleaf/preset.tmp";
+
+// The longest name a preset may have, in bytes.
+inline constexpr std::size_t kMaxPresetNameBytes = 100;
 
 // "<directory>/" + name + ".txt"
 std::string presetFilePath(std::string_view directory, std::string_view name);
 
-// A name is safe when it is not empty, holds no control character, no "..", none of
-// / \ : & @ | (path separators, drive prefixes and streams, option-list separators) and is not
-// a Windows device name such as CON or COM1 (which would open a device instead of a file).
+// A name is safe when it is not empty, at most kMaxPresetNameBytes long, holds no control
+// character, no "..", none of / \ : & @ | (path separators, drive prefixes and streams,
+// option-list separators) nor < > " ? * (which Windows cannot hold in a file name, so that a
+// preset made elsewhere survives a copy there) and is not a Windows device name such as CON or
+// COM1 (which would open a device instead of a file).
 bool isSafePresetName(std::string_view name);
 
 // The preset file: each value with three decimals followed by one blank, no line end.

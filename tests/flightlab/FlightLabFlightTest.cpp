@@ -1,51 +1,78 @@
-// Flights through wingleaf-host: stock flight against the closed form, and repeatability.
+// Flights in the lab's engine: the stock flight against the closed form, independence from
+// order and worker count, agreement with wingleaf-host, and the whole program's files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <sstream>
 
 #include "Lab.h"
+#include "Report.h"
+#include "Workers.h"
 #include "game/PhysicsConstants.h"
 #include "support/HostRunner.h"
 
 using namespace flightlab;
+namespace fs = std::filesystem;
 namespace phys = host::phys;
 
 namespace {
 
 LabOptions labOptions(const std::string& name) {
     std::string error;
-    bool help = false;
-    auto o = parseOptions({"--hud-preset", "none"}, error, help);
+    bool informational = false;
+    auto o = parseOptions({"--hud-preset", "none"}, error, informational);
     o->outDir = wltest::freshRoot(name);
     return *o;
 }
 
+WorkerPool pool(const LabOptions& o, int workers) {
+    return WorkerPool(WorkerSetup{o.program.plugin, o.outDir / "work", {}, workers});
+}
+
+std::vector<Job> jobsFor(const LabOptions& o, const std::vector<flightlab::Setup>& setups) {
+    std::vector<Job> jobs;
+    for (const auto& s : setups) jobs.push_back(flightJob(o.launch, s));
+    return jobs;
+}
+
+std::string table(const std::vector<Flight>& flights) {
+    std::ostringstream s;
+    writeTable(s, flights);
+    writeSliderTable(s, flights);
+    return s.str();
+}
+
 }  // namespace
 
-// A stock car boosting in the air along a fixed nose, then falling, is a two-piece parabola.
+// A stock car boosting in the air along a fixed nose, then falling, is a two-piece parabola,
+// stepped as the game steps it: each tick moves the car by its new velocity, so a constant
+// acceleration a covers a t (t + dt) / 2 in the time t.
 TEST(FlightLabFlight, StockFlightMatchesTheClosedForm) {
     LabOptions o = labOptions("closed-form");
     o.launch.speedUu = 1000;  // stays under the speed limit, so no clamp bends the path
     o.launch.pitchDeg = 25;
     o.launch.heightUu = 300;
     o.launch.boostSeconds = 1;
-    const Flight f = fly(o, setupFor("stock"), o.outDir / "run");
+    const Flight f = pool(o, 1).fly(flightJob(o.launch, setupFor("stock")));
     ASSERT_TRUE(f.landed);
 
     const double pi = std::acos(-1.0), pitch = 25 * pi / 180;
     const double nx = std::cos(pitch), nz = std::sin(pitch);
     const double accel = (phys::kBoostForce + phys::kAirThrottleForce) / phys::kCarMass;
     const double g = phys::kGravityZUuS2;
-    const double tb = 1.0;
+    const double tb = 1.0, dt = kTickS;
     // End of the boost.
     const double vxb = 1000 * nx + accel * nx * tb;
     const double vzb = 1000 * nz + (accel * nz + g) * tb;
-    const double xb = 1000 * nx * tb + accel * nx * tb * tb / 2;
-    const double zb = 300 + 1000 * nz * tb + (accel * nz + g) * tb * tb / 2;
-    // Free fall down to the height at which the lab calls the car landed.
+    const double xb = 1000 * nx * tb + accel * nx * tb * (tb + dt) / 2;
+    const double zb = 300 + 1000 * nz * tb + (accel * nz + g) * tb * (tb + dt) / 2;
+    // Free fall down to the height at which the lab calls the car landed:
+    // z = zb + (vzb + g dt / 2) t + g t^2 / 2.
     const double landZ = f.samples.back().z;
-    const double fall = (-vzb - std::sqrt(vzb * vzb - 2 * g * (zb - landZ))) / g;
+    const double vz = vzb + g * dt / 2;
+    const double fall = (-vz - std::sqrt(vz * vz - 2 * g * (zb - landZ))) / g;
     const double airtime = tb + fall;
     const double distance = xb + vxb * fall;
 
@@ -54,18 +81,41 @@ TEST(FlightLabFlight, StockFlightMatchesTheClosedForm) {
     EXPECT_LT(f.landingSpeedUu, phys::kCarMaxSpeedUuS);
 }
 
-TEST(FlightLabFlight, SameInputsGiveTheSameTableTwice) {
-    std::string tables[2];
-    for (int run = 0; run < 2; ++run) {
-        LabOptions o = labOptions("repeat" + std::to_string(run));
-        o.presets = {"stock", "2", "3"};
-        o.launch.timeLimitS = 2;
-        std::ostringstream out, err;
-        ASSERT_EQ(runLab(o, out, err), 0) << err.str();
-        tables[run] = out.str();
+// A flight's figures do not depend on the flights before it in its worker, nor on how many
+// workers share the work; and the in-process engine flies exactly as wingleaf-host does.
+TEST(FlightLabFlight, FlightsAreIndependentOfOrderWorkersAndPath) {
+    LabOptions o = labOptions("independent");
+    std::vector<flightlab::Setup> setups;
+    for (const char* body : {"octane", "merc"}) {
+        for (const char* p : {"stock", "1", "2", "3", "4", "5"}) {
+            flightlab::Setup s = setupFor(p);
+            s.body = body;
+            s.label = std::string(p) + " " + body;
+            setups.push_back(s);
+        }
     }
-    EXPECT_EQ(tables[0], tables[1]);
-    EXPECT_NE(tables[0].find("stock"), std::string::npos);
+    flightlab::Setup swept = setupFor("3");
+    swept.overrides = {{"wl_lift", "7.5"}, {"wl_speed", "0.2"}};
+    swept.label = "3 swept";
+    setups.push_back(swept);
+
+    const std::string inOrder = table(pool(o, 1).run(jobsFor(o, setups)));
+    std::vector<std::size_t> order(setups.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::shuffle(order.begin(), order.end(), std::mt19937(42));
+    std::vector<flightlab::Setup> shuffled;
+    for (std::size_t i : order) shuffled.push_back(setups[i]);
+    const auto flown = pool(o, 2).run(jobsFor(o, shuffled));
+    std::vector<Flight> back(flown.size());
+    for (std::size_t i = 0; i < order.size(); ++i) back[order[i]] = flown[i];
+    EXPECT_EQ(table(back), inOrder);
+
+    std::vector<Flight> viaHost;
+    for (std::size_t i = 0; i < 6; ++i)
+        viaHost.push_back(flyInHost(o, setups[i], o.outDir / ("host" + std::to_string(i))));
+    EXPECT_EQ(table(viaHost), table(std::vector<Flight>(back.begin(), back.begin() + 6)));
+    // The model reads the body's collision box.
+    EXPECT_NE(back[1].distanceUu, back[7].distanceUu);
 }
 
 // The lift term pushes along the car's up axis in proportion to forward speed and damps the
@@ -73,15 +123,93 @@ TEST(FlightLabFlight, SameInputsGiveTheSameTableTwice) {
 TEST(FlightLabFlight, MoreLiftMeansMoreAirtime) {
     LabOptions o = labOptions("lift-sweep");
     o.launch.timeLimitS = 20;
-    std::vector<double> airtimes;
+    std::vector<flightlab::Setup> setups;
     for (const char* lift : {"0", "2", "4", "6", "8", "10"}) {
         auto setup = setupFor("3");
-        setup.overrideVar = "wl_lift";
-        setup.overrideValue = lift;
-        const Flight f = fly(o, setup, o.outDir / (std::string("lift") + lift));
-        EXPECT_TRUE(f.landed) << "lift " << lift;
-        airtimes.push_back(f.airtimeS);
+        setup.overrides = {{"wl_lift", lift}};
+        setups.push_back(setup);
     }
-    for (std::size_t i = 1; i < airtimes.size(); ++i)
-        EXPECT_GT(airtimes[i], airtimes[i - 1]) << "step " << i;
+    const auto flights = pool(o, 2).run(jobsFor(o, setups));
+    for (std::size_t i = 0; i < flights.size(); ++i) EXPECT_TRUE(flights[i].landed) << i;
+    for (std::size_t i = 1; i < flights.size(); ++i)
+        EXPECT_GT(flights[i].airtimeS, flights[i - 1].airtimeS) << "step " << i;
+}
+
+// The program's files: tables, CSV files and pictures, and no per-flight files unless asked.
+TEST(FlightLabFlight, ProgramWritesItsFilesAndKeepsRunsOnlyWhenAsked) {
+    for (const bool keep : {false, true}) {
+        LabOptions o = labOptions(keep ? "files-kept" : "files");
+        o.presets = {"stock", "3", "5"};
+        o.hudPreset = "3";
+        o.keepRuns = keep;
+        o.sweep = Sweep{"wl_lift", 0, 10, 3, "3"};
+        std::ostringstream out, err;
+        ASSERT_EQ(runLab(o, out, err), 0) << err.str();
+        for (const char* file : {"trajectories.csv", "presets.csv", "side-view.png", "height-time.png",
+                                 "speed-time.png", "sweep.png", "hud-apex.png"})
+            EXPECT_TRUE(fs::exists(o.outDir / file)) << file;
+        EXPECT_EQ(fs::exists(o.outDir / "runs" / "flight-0006.csv"), keep);
+        EXPECT_NE(out.str().find("slider values:"), std::string::npos);
+        EXPECT_NE(wltest::readFile(o.outDir / "presets.csv").find("\"3 High-lift glider, no boost\",octane,on,2.08100,0.00000,"),
+                  std::string::npos);
+    }
+}
+
+// Tuning toward the flight of base preset 1 finds it within 1 %, the saved preset flies the
+// reported figures exactly, and the preset installed in a game folder shows in its settings
+// window.
+TEST(FlightLabFlight, TuningFindsATargetFlightAndSavesAFlyablePreset) {
+    LabOptions o = labOptions("tune");
+    const Flight target = pool(o, 1).fly(flightJob(o.launch, setupFor("1")));
+    const fs::path game = wltest::freshRoot("tune-game");
+    ASSERT_EQ(wltest::runHost(game, {"sim_mode freeplay"}).exitCode, 0);
+    o.tune = Tune{};
+    o.tune->targets.airtimeS = target.airtimeS;
+    o.tune->targets.distanceUu = target.distanceUu;
+    o.tune->name = "Found";
+    o.tune->game = game;
+    std::ostringstream tuned, err;
+    ASSERT_EQ(runLab(o, tuned, err), 0) << err.str();
+
+    const std::string row = tuned.str().substr(tuned.str().rfind("\ntuned ") + 1);
+    double airtime = 0, distance = 0;
+    ASSERT_EQ(std::sscanf(row.c_str(), "tuned %lf %lf", &airtime, &distance), 2) << tuned.str();
+    EXPECT_NEAR(airtime, target.airtimeS, target.airtimeS / 100) << tuned.str();
+    EXPECT_NEAR(distance, target.distanceUu, target.distanceUu / 100);
+
+    LabOptions again = labOptions("tune-again");
+    again.presets = {"tuned"};
+    again.presetDir = o.outDir;
+    std::ostringstream flown;
+    ASSERT_EQ(runLab(again, flown, err), 0) << err.str();
+    EXPECT_NE(flown.str().find(row), std::string::npos) << flown.str() << "\n" << row;
+    EXPECT_NE(wltest::readFile(game / "bakkesmod/plugins/settings/wingleaf.set").find("Found@Found"),
+              std::string::npos);
+}
+
+// The default comparison on two bodies, every figure as printed. A change here is a change of the
+// simulated game, the model or the lab's reading of a flight: update it knowingly.
+TEST(FlightLabFlight, DefaultComparisonOnTwoBodiesIsPinned) {
+    LabOptions o = labOptions("golden");
+    o.bodies = {"octane", "merc"};
+    std::ostringstream out, err;
+    ASSERT_EQ(runLab(o, out, err), 0) << err.str();
+    const std::string table = out.str().substr(0, out.str().find("\nslider values:"));
+    EXPECT_EQ(table,
+              "launch: 2000 uu/s, pitched 25 deg up, from 300 uu high, boost held 1 s\n"
+              "\n"
+              "preset                           body       airtime s   distance uu   top height uu   landing speed uu/s\n"
+              "stock                            octane         3.692        8050.6          1179.8               1992.1\n"
+              "1 Light glide                    octane         6.217       13075.5          1697.5               1913.9\n"
+              "2 Fast heavy-drag flier          octane         9.725       22687.4          4579.4               1659.5\n"
+              "3 High-lift glider, no boost     octane         6.850          11.9          1107.9                 95.7\n"
+              "4 Flat wide wing                 octane         8.942        2703.0          2211.1                926.3\n"
+              "5 Dense air, all drag, no boost  octane        10.000+         15.1           307.0                  1.1\n"
+              "stock                            merc           3.692        8050.6          1179.8               1992.1\n"
+              "1 Light glide                    merc           6.158       12907.7          1671.3               1896.8\n"
+              "2 Fast heavy-drag flier          merc           9.583       21823.0          4522.2               1577.6\n"
+              "3 High-lift glider, no boost     merc           6.900           8.4          1056.1                220.5\n"
+              "4 Flat wide wing                 merc           8.942        2702.9          2211.0                926.3\n"
+              "5 Dense air, all drag, no boost  merc          10.000+         15.1           307.0                  1.1\n"
+              "+ still airborne at the time limit: figures are taken there\n");
 }

@@ -10,8 +10,8 @@ namespace {
 
 std::optional<LabOptions> parse(std::vector<std::string> args, std::string* errorOut = nullptr) {
     std::string error;
-    bool help = false;
-    auto o = parseOptions(args, error, help);
+    bool informational = false;
+    auto o = parseOptions(args, error, informational);
     if (errorOut) *errorOut = error;
     return o;
 }
@@ -27,16 +27,38 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
         {{"--time-limit", "0"}, "option --time-limit takes a number from 0.01 to 600, not '0'"},
         {{"--speed"}, "option --speed needs a value"},
         {{"--wings", "2"}, "unknown option --wings"},
+        {{"--wings"}, "unknown option --wings"},
         {{"--presets", ","}, "option --presets needs at least one preset"},
         {{"--presets", "stock,Glide"},
          "user preset 'Glide' needs --preset-dir (a game folder's bakkesmod/wingleaf)"},
+        {{"--presets", "stock,Glide", "--preset-dir", "/nonexistent"},
+         "user preset 'Glide': no preset file /nonexistent/Glide.txt"},
+        {{"--sweep", "wl_lfit=0:10:11"},
+         "option --sweep: unknown slider 'wl_lfit' (sliders: wl_speed, wl_boost, wl_air_density, "
+         "wl_length, wl_width, wl_height, wl_drag_x, wl_drag_y, wl_drag_z, wl_pitch, wl_roll, "
+         "wl_yaw, wl_lift, wl_throttle)"},
+        {{"--presets", "stock,2", "--hud-preset", "4"},
+         "option --hud-preset: preset '4' is not flown (the flown presets are stock, 2)"},
+        {{"--body", "octane,van"},
+         "option --body: unknown body 'van' (bodies: octane, dominus, plank, breakout, hybrid, merc)"},
+        {{"--tune", "airtime=6,height=3"},
+         "option --tune takes airtime=S,distance=UU[,top=UU][,landing=UU/S], e.g. "
+         "airtime=6,distance=12000"},
+        {{"--tune", "airtime=6", "--tune-fix", "wl_spede=1"},
+         "option --tune-fix: unknown slider 'wl_spede' (sliders: wl_speed, wl_boost, "
+         "wl_air_density, wl_length, wl_width, wl_height, wl_drag_x, wl_drag_y, wl_drag_z, "
+         "wl_pitch, wl_roll, wl_yaw, wl_lift, wl_throttle)"},
+        {{"--tune-name", "Mine"}, "options --tune-start, --tune-fix, --tune-name and --seed need --tune"},
+        {{"--tune", "airtime=6", "--tune-name", "Mine"},
+         "option --tune-name needs --game DIR (the game folder to install it in)"},
+        {{"--workers", "1.5"}, "option --workers takes a whole number"},
     };
     for (const auto& [args, expected] : cases) {
         std::string error;
         EXPECT_FALSE(parse(args, &error)) << expected;
         EXPECT_EQ(error, expected);
     }
-    for (const std::string bad : {"lift=0:10:11", "wl_lift=0:10", "wl_lift=0:10:1", "wl_lift=a:1:3",
+    for (const std::string bad : {"wl_lift", "wl_lift=0:10", "wl_lift=0:10:1", "wl_lift=a:1:3",
                                   "wl_lift=0:1:2.5"}) {
         std::string error;
         EXPECT_FALSE(parse({"--sweep", bad}, &error)) << bad;
@@ -47,7 +69,8 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
 TEST(FlightLabOptions, EveryPartOfTheLaunchIsAnOption) {
     const auto o = parse({"--speed", "1500", "--pitch", "-10", "--height", "400", "--boost-time",
                           "0.5", "--time-limit", "3", "--presets", "stock,2", "--sweep",
-                          "wl_lift=0:10:6", "--sweep-preset", "4", "--hud-preset", "none"});
+                          "wl_lift=0:10:6", "--sweep-preset", "4", "--hud-preset", "none",
+                          "--body", "merc,plank", "--workers", "3", "--keep-runs"});
     ASSERT_TRUE(o);
     EXPECT_EQ(o->launch.speedUu, 1500);
     EXPECT_EQ(o->launch.pitchDeg, -10);
@@ -60,6 +83,34 @@ TEST(FlightLabOptions, EveryPartOfTheLaunchIsAnOption) {
     EXPECT_EQ(o->sweep->steps, 6);
     EXPECT_EQ(o->sweep->preset, "4");
     EXPECT_EQ(o->hudPreset, "");
+    EXPECT_EQ(o->bodies, (std::vector<std::string>{"merc", "plank"}));
+    EXPECT_EQ(o->workers, 3);
+    EXPECT_TRUE(o->keepRuns);
+}
+
+TEST(FlightLabOptions, TuneOptionsAndInformationalAnswers) {
+    const auto o = parse({"--tune", "airtime=6.2,distance=13000,landing=1900", "--tune-start", "1",
+                          "--tune-fix", "wl_speed=2,wl_boost=0.5", "--seed", "7"});
+    ASSERT_TRUE(o && o->tune);
+    EXPECT_EQ(o->tune->targets.airtimeS, 6.2);
+    EXPECT_EQ(o->tune->targets.distanceUu, 13000);
+    EXPECT_FALSE(o->tune->targets.topHeightUu);
+    EXPECT_EQ(o->tune->targets.landingSpeedUu, 1900);
+    EXPECT_EQ(o->tune->start, "1");
+    EXPECT_EQ(o->tune->fixed, (std::vector<std::pair<int, double>>{{0, 2}, {1, 0.5}}));
+    EXPECT_EQ(o->tune->seed, 7u);
+
+    std::string text;
+    bool informational = false;
+    EXPECT_FALSE(parseOptions({"--help"}, text, informational));
+    EXPECT_TRUE(informational);
+    for (const char* option : {"--speed", "--body", "--sweep", "--tune", "--tune-start", "--tune-fix",
+                               "--seed", "--tune-name", "--game", "--workers", "--keep-runs",
+                               "--version", "--host-processes"})
+        EXPECT_NE(text.find(option), std::string::npos) << option;
+    EXPECT_FALSE(parseOptions({"--version"}, text, informational));
+    EXPECT_TRUE(informational);
+    EXPECT_EQ(text.rfind("wingleaf-flightlab ", 0), 0u) << text;
 }
 
 TEST(FlightLabFlight, ScriptSetsUpTheLaunchAndReleasesBoostOnTime) {
@@ -81,9 +132,11 @@ TEST(FlightLabFlight, ScriptSetsUpTheLaunchAndReleasesBoostOnTime) {
         ++pos;
     }
     EXPECT_EQ(ticksBeforeRelease, 3);
-    const auto glide = setupFor("My Glide");
-    EXPECT_NE(flightScript(launch, glide).find("wl_preset \"My Glide\"\nwl_enabled 1\n"),
-              std::string::npos);
+    auto glide = setupFor("My Glide");
+    glide.body = "merc";
+    const std::string glideScript = flightScript(launch, glide);
+    EXPECT_NE(glideScript.find("wl_preset \"My Glide\"\nwl_enabled 1\n"), std::string::npos);
+    EXPECT_NE(glideScript.find("sim_set car 0 extent 61.61 39.605 22.0795\n"), std::string::npos);
 }
 
 TEST(FlightLabFlight, LandingCutsTheTrajectoryAndGivesTheFigures) {

@@ -124,7 +124,9 @@ TEST_F(CarFixture, RollDampingAlwaysActsPitchDampingOnlyWithoutPitchInput) {
     EXPECT_NEAR(car.rb.AngularVelocity.Y, -2 - 130 * ph::kAirTorqueScale * kDt, 1e-4f);
 }
 
-TEST_F(CarFixture, BallisticFlightMatchesTheClosedForm) {
+// Each tick moves the car by its new velocity (semi-implicit Euler), so after n ticks the fall
+// is g t (t + dt) / 2: half a tick of gravity ahead of the parabola.
+TEST_F(CarFixture, BallisticFlightMatchesTheClosedFormOfTheStep) {
     const Vector x0(100, -50, 500), v0(300, -200, 800);
     airborne(v0);
     car.rb.Location = x0;
@@ -132,7 +134,7 @@ TEST_F(CarFixture, BallisticFlightMatchesTheClosedForm) {
         ticks(1);
         const float t = n * kDt;
         const Vector expected(x0.X + v0.X * t, x0.Y + v0.Y * t,
-                              x0.Z + v0.Z * t + 0.5f * ph::kGravityZUuS2 * t * t);
+                              x0.Z + v0.Z * t + 0.5f * ph::kGravityZUuS2 * t * (t + kDt));
         if (expected.Z < 200) break;
         ASSERT_NEAR(car.rb.Location.X, expected.X, 0.05f) << "tick " << n;
         ASSERT_NEAR(car.rb.Location.Y, expected.Y, 0.05f) << "tick " << n;
@@ -141,6 +143,22 @@ TEST_F(CarFixture, BallisticFlightMatchesTheClosedForm) {
     }
     EXPECT_EQ(car.onGround, 0u);
     EXPECT_FLOAT_EQ(car.rb.Quaternion.W, 1.0f);
+}
+
+// The step keeps its own finer copy of the motion between ticks; a location or velocity set in
+// between must still be where the next tick starts.
+TEST_F(CarFixture, AStateSetBetweenTicksIsWhereTheNextTickStarts) {
+    airborne(Vector(120, 0, 0));
+    ticks(10);
+    car.rb.Location = Vector(5, 6, 700);
+    ticks(1);
+    EXPECT_NEAR(car.rb.Location.X, 5 + 120 * kDt, 1e-4f);
+    EXPECT_NEAR(car.rb.Location.Y, 6, 1e-4f);
+    car.rb.LinearVelocity = Vector(0, 0, 0);
+    const Vector before = car.rb.Location;
+    ticks(1);
+    EXPECT_EQ(car.rb.Location.X, before.X);
+    EXPECT_NEAR(car.rb.Location.Z, before.Z + ph::kGravityZUuS2 * kDt * kDt, 1e-3f);
 }
 
 TEST_F(CarFixture, BoostAndAirThrottleAccelerations) {
@@ -280,7 +298,8 @@ TEST(BallPhysics, FallsBouncesWithRestitutionAndSettles) {
         }
     }
     const float expectedImpact = -std::sqrt(2 * 650 * (500 - ph::kBallRestHeightUu));
-    EXPECT_NEAR(impact, expectedImpact, 650 * kDt);
+    // Within the tick it lands in, plus the half tick of gravity the step runs ahead.
+    EXPECT_NEAR(impact, expectedImpact, 1.5f * 650 * kDt);
     EXPECT_NEAR(rebound, -0.6f * (impact + ph::kGravityZUuS2 * kDt), 0.5f);
     for (int n = 0; n < 1200; ++n) ASSERT_TRUE(ph::stepBall(ball, kDt));
     EXPECT_FLOAT_EQ(ball.rb.Location.Z, ph::kBallRestHeightUu);

@@ -95,31 +95,36 @@ TEST(PresetHost, SettingsFileRewrittenWithCrLfAndTheEntryAtTheEndOfThePresetLine
               "1.000 ");
 }
 
-// A full disk under the temporary file: the settings file and the window stay as they were.
-TEST(PresetHost, FailedWriteLeavesTheSettingsFileAndWindowAlone) {
-    const fs::path root = wltest::freshRoot("preset-host-full");
+// A link left at the temporary name, to the settings file itself or to a file elsewhere: the
+// link goes, what it points to stays, and the window shows the change.
+TEST(PresetHost, ALinkAtTheTemporaryNameIsReplacedNotFollowed) {
+    const fs::path root = wltest::freshRoot("preset-host-link");
+    const fs::path temp = root / "bakkesmod/plugins/settings/tmp.set";
     wltest::runHost(root, {"wl_name_preset Mine", "wl_create 1"});
-    const std::string before = readFile(root / kSettingsFile);
-    fs::create_symlink("/dev/full", root / "bakkesmod/plugins/settings/tmp.set");
+    fs::create_symlink("wingleaf.set", temp);
 
-    const auto created = wltest::runHost(root, {"wl_name_preset Other", "wl_create 1"});
-    const std::string failed =
-        "Error writing tmp.set: No space left on device. wingleaf.set was not changed.";
-    EXPECT_EQ(created.lines(),
-              (Lines{"Directory wingleaf already exists. Attemtping to create preset...", failed,
+    const auto created =
+        wltest::runHost(root, {"wl_name_preset Other", "wl_create 1", "sim_settings"});
+    EXPECT_EQ(without(without(created.lines(), "  "), "window "),
+              (Lines{"Directory wingleaf already exists. Attemtping to create preset...",
+                     "Wrote to tmp.set", "Updated wingleaf.set permissions.",
+                     "wingleaf.set successfully deleted", "Preset Other added to wingleaf.set!",
                      "Wrote to Other.txt", "Debug5 statement"}));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(root / "bakkesmod/plugins/settings/tmp.set")));
+    Lines both = kBaseOptions;
+    both.push_back("Mine@Mine");
+    both.push_back("Other@Other");
+    EXPECT_EQ(dropDowns(created.lines()), std::vector<Lines>{both});
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(root / kSettingsFile)));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temp)));
 
-    fs::create_symlink("/dev/full", root / "bakkesmod/plugins/settings/tmp.set");
+    wltest::writeFile(root / "elsewhere.txt", "keep me");
+    fs::create_symlink(root / "elsewhere.txt", temp);
     const auto r = wltest::runHost(root, {"wl_name_preset Mine", "wl_delete 1", "sim_settings"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(without(without(r.lines(), "  "), "window "),
-              (Lines{"Removing Mine from wingleaf.set!", failed, "Debug5 statement"}));
-    EXPECT_EQ(readFile(root / kSettingsFile), before);
-    Lines withMine = kBaseOptions;
-    withMine.push_back("Mine@Mine");
-    EXPECT_EQ(dropDowns(r.lines()), std::vector<Lines>{withMine});
-    EXPECT_FALSE(fs::exists(fs::symlink_status(root / "bakkesmod/plugins/settings/tmp.set")));
+    both.erase(both.end() - 2);
+    EXPECT_EQ(dropDowns(r.lines()), std::vector<Lines>{both});
+    EXPECT_EQ(readFile(root / "elsewhere.txt"), "keep me");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temp)));
 }
 
 }  // namespace

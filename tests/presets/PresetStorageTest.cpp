@@ -130,6 +130,13 @@ TEST(PresetName, RefusesWhatLeavesTheDirectoryOrBreaksTheOptionList) {
         {"CONSOLE", true},
         {"COM", true},
         {"COM10", true},
+        {"a<b", false},
+        {"a>b", false},
+        {"say \"hi\"", false},
+        {"why?", false},
+        {"a*", false},
+        {std::string(100, 'n'), true},
+        {std::string(101, 'n'), false},
     };
     for (const auto& c : cases) EXPECT_EQ(isSafePresetName(c.name), c.safe) << c.name;
 }

@@ -1,66 +1,242 @@
-// Windows-only fault of the settings-file rewrite: a settings file held open by another
-// program cannot be replaced (MoveFileExA fails), and nothing on disk may be lost.
+// The preset procedures' writes in wingleaf-host.exe under Wine against the faults that can be
+// made there: links, directories in the way, an unreadable settings file and a file held open by
+// another program (which refuses the replacement). The bytes of every file before and after, and
+// the console lines; nothing may be lost, and every failure must be reported as one.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <ostream>
+
 #include "WineRunner.h"
+#include "presets/FaultLayout.h"
 
 namespace fs = std::filesystem;
+using namespace wltest::faults;
 
 namespace {
 
 using Lines = std::vector<std::string>;
+using Tree = std::map<std::string, std::string>;
+// Entries a cell changes: new content, or "" for an entry that is gone.
+using Changes = std::map<std::string, std::string>;
 
-const std::string kSettings = "bakkesmod/plugins/settings/wingleaf.set";
-const std::string kTemp = "bakkesmod/plugins/settings/tmp.set";
-const std::string kListed = "Wingleaf\r\n6|Preset|wl_preset|A@0&B@1&Old@Old\r\n";
-const std::string kDirectoryExists =
-    "Directory wingleaf already exists. Attemtping to create preset...";
-const std::string kRenameFailed = "Failed to rename tmp.set to wingleaf.set: ";
+const std::string kValues =
+    "1.000 1.000 0.000 1.000 1.000 1.000 0.000 0.000 0.000 0.000 0.000 0.000 0.000 1.000 ";
 
-TEST(WindowsFaults, SettingsFileHeldOpenIsNotReplacedAndNothingIsLost) {
-    WL_REQUIRE_WINDOWS_TOOLCHAIN();
-    const auto& build = wltest::windowsBuild();
-    ASSERT_TRUE(fs::exists(build.holdFileExe())) << "scripts/windows-prepare.sh builds it";
+const Lines kCreateNew{"wl_name_preset New", "wl_create 1"};
+const Lines kOverwrite{"wl_name_preset Old", "wl_create 1"};
+const Lines kDelete{"wl_name_preset Old", "wl_delete 1"};
 
-    const fs::path root = wltest::freshRoot("windows-held-settings");
-    wltest::writeFile(root / kSettings, kListed);
-    wltest::writeFile(root / "bakkesmod/wingleaf/Old.txt", "1 2 3");
+// The reason is the system's own text, which differs between Windows versions and Wine.
+const std::string kRenameFailed = "Failed to rename tmp.set to wingleaf.set: *";
+const std::string kUnloaded = "Debug5 statement";
+const Lines kCreatedNew{kExists,
+                        "Wrote to tmp.set",
+                        "Updated wingleaf.set permissions.",
+                        "wingleaf.set successfully deleted",
+                        "Preset New added to wingleaf.set!",
+                        "Wrote to New.txt",
+                        kUnloaded};
+const Lines kOverwritten{kExists,
+                         "Preset name already exists! Overwriting slider values!",
+                         "Wrote to tmp.set",
+                         "Updated wingleaf.set permissions.",
+                         "wingleaf.set successfully deleted",
+                         "Preset Old added to wingleaf.set!",
+                         "Wrote to Old.txt",
+                         kUnloaded};
+const Lines kDeleted{"Removing Old from wingleaf.set!", "Wrote to tmp.set...",
+                     "wingleaf.set successfully deleted",
+                     "Moved tmp.set into wingleaf.set! Preset Old removed!", kUnloaded};
 
-    wltest::BackgroundProgram editor(
-        {build.wine, build.holdFileExe().string(), wltest::winePath(root / kSettings)});
-    ASSERT_EQ(editor.readLine(), "holding");
-    const auto held = wltest::runWindowsHost(
-        root, {"wl_name_preset Mine", "wl_create 1", "wl_name_preset Old", "wl_delete 1"});
-    EXPECT_EQ(editor.finish(), 0);
-
-    EXPECT_EQ(held.exitCode, 0) << held.err;
-    const Lines out = wltest::consoleLines(held.out);
-    ASSERT_EQ(out.size(), 9u) << held.out;
-    // The reason is the system's own text, which differs between Windows versions and Wine.
-    const std::string failed = out[3];
-    EXPECT_EQ(failed.rfind(kRenameFailed, 0), 0u) << failed;
-    EXPECT_GT(failed.size(), kRenameFailed.size());
-    // The preset files are written and removed all the same: later steps run whatever the
-    // rename did.
-    EXPECT_EQ(out, (Lines{kDirectoryExists, "Wrote to tmp.set",
-                          "Updated wingleaf.set permissions.", failed, "Wrote to Mine.txt",
-                          "Removing Old from wingleaf.set!", "Wrote to tmp.set...", failed,
-                          "Debug5 statement"}));
-
-    EXPECT_EQ(wltest::readFile(root / kSettings), kListed);
-    EXPECT_FALSE(fs::exists(root / kTemp));
-    EXPECT_EQ(wltest::readFile(root / "bakkesmod/wingleaf/Mine.txt"),
-              "1.000 1.000 0.000 1.000 1.000 1.000 0.000 0.000 0.000 0.000 0.000 0.000 0.000 1.000 ");
-    EXPECT_FALSE(fs::exists(root / "bakkesmod/wingleaf/Old.txt"));
-
-    // Once the editor lets go, the same request goes through.
-    const auto released = wltest::runWindowsHost(root, {"wl_name_preset Mine", "wl_create 1"});
-    EXPECT_EQ(wltest::consoleLines(released.out),
-              (Lines{kDirectoryExists, "Wrote to tmp.set", "Updated wingleaf.set permissions.",
-                     "wingleaf.set successfully deleted", "Preset Mine added to wingleaf.set!",
-                     "Wrote to Mine.txt", "Debug5 statement"}));
-    EXPECT_EQ(wltest::readFile(root / kSettings),
-              "Wingleaf\r\n6|Preset|wl_preset|A@0&B@1&Old@Old&Mine@Mine\r\n");
+// The first n lines of a run, then others, then the unload line.
+Lines upTo(const Lines& lines, std::size_t n, const Lines& then) {
+    Lines out(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n));
+    out.insert(out.end(), then.begin(), then.end());
+    out.push_back(kUnloaded);
+    return out;
 }
+
+void directoryAt(const fs::path& root, const std::string& relative) {
+    fs::remove(root / relative);
+    fs::create_directories(root / relative / "inside");
+}
+
+void linkAt(const fs::path& root, const std::string& relative, const fs::path& target) {
+    fs::remove(root / relative);
+    fs::create_symlink(target, root / relative);
+}
+
+struct Cell {
+    std::string name;
+    Lines session;
+    std::function<void(const fs::path&)> setup;
+    Lines out;  // a line ending in "*" matches any line that starts with the rest
+    Changes changes;
+    std::string held = "";  // a file another program holds open during the run
+};
+
+void PrintTo(const Cell& c, std::ostream* os) {
+    *os << c.name;
+}
+
+std::vector<Cell> cells() {
+    const auto none = [](const fs::path&) {};
+    return {
+        // Settings file.
+        {"settings_link_at_temp",
+         kCreateNew,
+         [](const fs::path& r) { linkAt(r, kTmp, "wingleaf.set"); },
+         kCreatedNew,
+         {{kSet, kWithNew}, {kNew, kValues}, {kTmp, ""}}},
+        {"settings_link_at_temp_on_delete",
+         kDelete,
+         [](const fs::path& r) { linkAt(r, kTmp, "wingleaf.set"); },
+         kDeleted,
+         {{kSet, kWithoutOld}, {kOld, ""}, {kTmp, ""}}},
+        {"settings_link_at_target",
+         kCreateNew,
+         [](const fs::path& r) {
+             wltest::writeFile(r / "linked.set", kListed);
+             linkAt(r, kSet, "../../../linked.set");
+         },
+         kCreatedNew,
+         {{kSet, kWithNew}, {kNew, kValues}}},
+        {"settings_directory_at_temp",
+         kCreateNew,
+         [](const fs::path& r) { directoryAt(r, kTmp); },
+         {kExists, kOpenFailed, "Wrote to New.txt", kUnloaded},
+         {{kNew, kValues}}},
+        {"settings_directory_at_temp_on_delete",
+         kDelete,
+         [](const fs::path& r) { directoryAt(r, kTmp); },
+         {kOpenFailed, kOldKept, kUnloaded},
+         {}},
+        {"settings_directory_at_target_on_delete",
+         kDelete,
+         [](const fs::path& r) { directoryAt(r, kSet); },
+         {"Error reading wingleaf.set: Is a directory. wingleaf.set was not changed.", kOldKept,
+          kUnloaded},
+         {}},
+        {"settings_rename_refused",
+         kCreateNew,
+         none,
+         {kExists, "Wrote to tmp.set", "Updated wingleaf.set permissions.", kRenameFailed,
+          "Wrote to New.txt", kUnloaded},
+         {{kNew, kValues}},
+         kSet},
+        {"settings_rename_refused_on_delete",
+         kDelete,
+         none,
+         {"Removing Old from wingleaf.set!", "Wrote to tmp.set...", kRenameFailed, kOldKept,
+          kUnloaded},
+         {},
+         kSet},
+        {"settings_unreadable_on_delete",
+         kDelete,
+         [](const fs::path& r) { linkAt(r, kSet, "/dev/zero"); },
+         {"Error reading wingleaf.set: *", kOldKept, kUnloaded},
+         {}},
+
+        // Preset file.
+        {"preset_link_at_temp",
+         kOverwrite,
+         [](const fs::path& r) { linkAt(r, kPresetTmp, r / kOutside); },
+         kOverwritten,
+         {{kOld, kValues}, {kPresetTmp, ""}}},
+        {"preset_link_at_target_overwritten",
+         kOverwrite,
+         [](const fs::path& r) { linkAt(r, kOld, r / kOutside); },
+         kOverwritten,
+         {{kOld, kValues}}},
+        {"preset_link_at_target_deleted",
+         kDelete,
+         [](const fs::path& r) { linkAt(r, kOld, r / kOutside); },
+         kDeleted,
+         {{kSet, kWithoutOld}, {kOld, ""}}},
+        {"preset_directory_at_temp",
+         kOverwrite,
+         [](const fs::path& r) { directoryAt(r, kPresetTmp); },
+         upTo(kOverwritten, 6, {kPresetOpenFailed}),
+         {}},
+        {"preset_directory_at_target",
+         kCreateNew,
+         [](const fs::path& r) { directoryAt(r, kNew); },
+         upTo(kCreatedNew, 5, {kPresetOpenFailed}),
+         {{kSet, kWithNew}}},
+        {"preset_directory_at_target_deleted",
+         kDelete,
+         [](const fs::path& r) { directoryAt(r, kOld); },
+         upTo(kDeleted, 4, {"Failed to remove file: wingleaf/Old.txt"}),
+         {{kSet, kWithoutOld}}},
+        {"preset_rename_refused",
+         kOverwrite,
+         none,
+         upTo(kOverwritten, 6, {kPresetOpenFailed}),
+         {},
+         kOld},
+    };
+}
+
+// The files under the root but the host's own configuration, which every run writes.
+Tree files(const fs::path& root) {
+    Tree tree = wltest::treeContents(root);
+    std::erase_if(tree,
+                  [](const auto& entry) { return entry.first.rfind("bakkesmod/cfg", 0) == 0; });
+    return tree;
+}
+
+bool matches(const std::string& line, const std::string& pattern) {
+    if (!pattern.empty() && pattern.back() == '*')
+        return line.rfind(pattern.substr(0, pattern.size() - 1), 0) == 0 &&
+               line.size() >= pattern.size();
+    return line == pattern;
+}
+
+class WindowsFaults : public testing::TestWithParam<Cell> {};
+
+TEST_P(WindowsFaults, NothingIsLostAndEveryFailureIsReported) {
+    WL_REQUIRE_WINDOWS_TOOLCHAIN();
+    const Cell& cell = GetParam();
+    const auto& build = wltest::windowsBuild();
+    const fs::path root = wltest::freshRoot("windows-fault-" + cell.name);
+    wltest::writeFile(root / kSet, kListed);
+    wltest::writeFile(root / kOld, kOldValues);
+    wltest::writeFile(root / kOutside, "outside");
+    cell.setup(root);
+    const Tree before = files(root);
+
+    std::unique_ptr<wltest::BackgroundProgram> holder;
+    if (!cell.held.empty()) {
+        ASSERT_TRUE(fs::exists(build.holdFileExe())) << "scripts/windows-prepare.sh builds it";
+        holder = std::make_unique<wltest::BackgroundProgram>(std::vector<std::string>{
+            build.wine, build.holdFileExe().string(), wltest::winePath(root / cell.held)});
+        ASSERT_EQ(holder->readLine(), "holding");
+    }
+    const auto run = wltest::runWindowsHost(root, cell.session);
+    if (holder) {
+        EXPECT_EQ(holder->finish(), 0);
+    }
+
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const Lines out = wltest::consoleLines(run.out);
+    bool same = out.size() == cell.out.size();
+    for (std::size_t i = 0; same && i < out.size(); ++i) same = matches(out[i], cell.out[i]);
+    EXPECT_TRUE(same) << testing::PrintToString(out) << "\nexpected\n"
+                      << testing::PrintToString(cell.out);
+
+    Tree after = before;
+    for (const auto& [name, content] : cell.changes) {
+        if (content.empty())
+            after.erase(name);
+        else
+            after[name] = content;
+    }
+    EXPECT_EQ(files(root), after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Matrix, WindowsFaults, testing::ValuesIn(cells()),
+                         [](const testing::TestParamInfo<Cell>& info) { return info.param.name; });
 
 }  // namespace

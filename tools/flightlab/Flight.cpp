@@ -1,8 +1,9 @@
-// One simulated flight: the launch, the console script that flies it, and its trajectory.
+// One simulated flight: the launch, the console lines that set it up, and its trajectory.
 #include "Flight.h"
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 namespace flightlab {
@@ -19,13 +20,27 @@ std::string num(double v) {
     return buf;
 }
 
-int ticksFor(double seconds) { return static_cast<int>(std::lround(seconds / kTickS)); }
-
 bool parseTriple(const std::string& text, double& a, double& b, double& c) {
     return std::sscanf(text.c_str(), "%lf, %lf, %lf", &a, &b, &c) == 3;
 }
 
 }  // namespace
+
+std::optional<Body> findBody(std::string_view name) {
+    for (const Body& b : kBodies)
+        if (b.name == name) return b;
+    return std::nullopt;
+}
+
+int sliderIndex(std::string_view name) {
+    for (std::size_t i = 0; i < kSliderNames.size(); ++i)
+        if (kSliderNames[i] == name) return static_cast<int>(i);
+    return -1;
+}
+
+int ticksFor(double seconds) { return static_cast<int>(std::lround(seconds / kTickS)); }
+
+bool touchedDown(const Sample& s) { return s.onGround || s.z <= kLandedHeightUu; }
 
 std::vector<std::string> setupLines(const Launch& launch, const Setup& setup) {
     const double pitch = launch.pitchDeg * kPi / 180.0;
@@ -34,12 +49,15 @@ std::vector<std::string> setupLines(const Launch& launch, const Setup& setup) {
     std::vector<std::string> lines{"sim_mode freeplay"};
     if (setup.modelOn) {
         if (!setup.preset.empty()) lines.push_back("wl_preset \"" + setup.preset + "\"");
-        if (!setup.overrideVar.empty())
-            lines.push_back(setup.overrideVar + " " + setup.overrideValue);
+        for (const auto& [slider, value] : setup.overrides) lines.push_back(slider + " " + value);
         lines.push_back("wl_enabled 1");
     } else {
         lines.push_back("wl_enabled 0");
     }
+    // The model reads the collision box's half sizes.
+    if (const auto body = findBody(setup.body))
+        lines.push_back("sim_set car 0 extent " + num(body->lengthUu / 2) + " " +
+                        num(body->widthUu / 2) + " " + num(body->heightUu / 2));
     lines.push_back("sim_set car 0 on_ground 0");
     lines.push_back("sim_set car 0 location 0 0 " + num(launch.heightUu));
     lines.push_back("sim_set car 0 velocity " + num(launch.speedUu * std::cos(pitch)) + " 0 " +
@@ -54,6 +72,7 @@ std::string flightScript(const Launch& launch, const Setup& setup, int drawAtTic
                          const std::string& drawFile) {
     std::ostringstream s;
     for (const auto& line : setupLines(launch, setup)) s << line << '\n';
+    for (const auto name : kSliderNames) s << name << '\n';
     const int boostTicks = ticksFor(launch.boostSeconds);
     const int lastTick = ticksFor(launch.timeLimitS);
     s << "sim_state car 0\n";
@@ -97,12 +116,25 @@ std::vector<Sample> parseSamples(const std::string& hostOutput) {
     return samples;
 }
 
+SliderValues parseSliders(const std::string& hostOutput) {
+    SliderValues values{};
+    std::istringstream in(hostOutput);
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto eq = line.find(" = ");
+        if (eq == std::string::npos) continue;
+        const int index = sliderIndex(line.substr(0, eq));
+        if (index >= 0) values[static_cast<std::size_t>(index)] = std::strtod(line.c_str() + eq + 3, nullptr);
+    }
+    return values;
+}
+
 void summarise(Flight& flight, const Launch& launch) {
     auto& s = flight.samples;
     flight.landed = false;
     std::size_t end = s.size();
     for (std::size_t i = 1; i < s.size(); ++i) {
-        if (s[i].onGround || s[i].z <= kLandedHeightUu) {
+        if (touchedDown(s[i])) {
             end = i + 1;
             flight.landed = true;
             break;

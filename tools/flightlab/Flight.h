@@ -1,6 +1,10 @@
-// One simulated flight: the launch, the console script that flies it, and its trajectory.
+// One simulated flight: the launch, the set-up that flies it, the car body, and its trajectory.
 #pragma once
+#include <array>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace flightlab {
@@ -14,14 +18,43 @@ struct Launch {
     double timeLimitS = 10;    // flights still airborne then are cut off
 };
 
-// What flies: the stock car (model off), a base preset index, or a user preset name,
-// optionally with one slider overridden.
+// A hitbox family: its name and the full size of its collision box, uu.
+struct Body {
+    std::string_view name;
+    double lengthUu, widthUu, heightUu;
+};
+
+inline constexpr std::array<Body, 6> kBodies{{
+    {"octane", 120.507, 86.699, 38.659},
+    {"dominus", 130.427, 85.780, 33.8},
+    {"plank", 131.32, 87.170, 31.894},
+    {"breakout", 133.992, 83.021, 32.8},
+    {"hybrid", 129.519, 84.688, 36.659},
+    {"merc", 123.22, 79.210, 44.159},
+}};
+
+// The body of that name, or nothing.
+std::optional<Body> findBody(std::string_view name);
+
+// The fourteen sliders in the plug-in's slider order; their ranges and defaults are read from
+// the loaded plug-in.
+inline constexpr std::size_t kSliderCount = 14;
+inline constexpr std::array<std::string_view, kSliderCount> kSliderNames{
+    "wl_speed", "wl_boost",  "wl_air_density", "wl_length", "wl_width", "wl_height", "wl_drag_x",
+    "wl_drag_y", "wl_drag_z", "wl_pitch",      "wl_roll",   "wl_yaw",   "wl_lift",   "wl_throttle"};
+using SliderValues = std::array<double, kSliderCount>;
+
+// Index of a slider name in kSliderNames, or -1.
+int sliderIndex(std::string_view name);
+
+// What flies: the stock car (model off), a base preset index, or a user preset name, on one
+// body, optionally with sliders set afterwards.
 struct Setup {
-    std::string label;          // shown in the table, CSV and plot
+    std::string label;          // shown in the tables, CSV and plots
     bool modelOn = false;
     std::string preset;         // value given to wl_preset ("" for none)
-    std::string overrideVar;    // e.g. wl_lift ("" for none)
-    std::string overrideValue;
+    std::vector<std::pair<std::string, std::string>> overrides;  // slider, value text
+    std::string body = "octane";
 };
 
 struct Sample {
@@ -40,20 +73,30 @@ struct Flight {
     double topHeightUu = 0;
     double landingSpeedUu = 0;
     int apexTick = 0;
+    SliderValues sliders{};       // the slider values the flight flew with
 };
 
 constexpr double kTickS = 1.0 / 120.0;
 
+// Whole ticks in a span of seconds.
+int ticksFor(double seconds);
+
+// True once a sample after release counts as a touchdown.
+bool touchedDown(const Sample& s);
+
 // The console lines that set the flight up; flying adds ticks and state reads.
 std::vector<std::string> setupLines(const Launch& launch, const Setup& setup);
 
-// The whole script: setup, then one state read per tick up to the time limit,
-// optionally ending with a canvas drawing at one tick.
+// The whole script for wingleaf-host: setup, then one state read per tick up to the time
+// limit, optionally ending with a canvas drawing at one tick.
 std::string flightScript(const Launch& launch, const Setup& setup, int drawAtTick = -1,
                          const std::string& drawFile = "");
 
 // Reads "car0.FIELD = ..." lines of the host's state reads into samples.
 std::vector<Sample> parseSamples(const std::string& hostOutput);
+
+// Reads the "wl_SLIDER = VALUE" lines of the script's slider reads.
+SliderValues parseSliders(const std::string& hostOutput);
 
 // Cuts the samples at the landing and fills the figures of the flight.
 void summarise(Flight& flight, const Launch& launch);

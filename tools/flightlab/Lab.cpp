@@ -1,18 +1,22 @@
-// The flight lab: flies the same launch for several presets and reports how each flies.
+// The flight lab: flies the same launch for several set-ups and bodies and reports how and why
+// each flies.
 #include "Lab.h"
 
-#include <algorithm>
-#include <charconv>
-#include <cmath>
+#include <unistd.h>
+
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
+#include "Engine.h"
 #include "Plot.h"
+#include "Progress.h"
 #include "Report.h"
+#include "Tune.h"
+#include "Workers.h"
 
 namespace flightlab {
 
@@ -20,47 +24,121 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool parseNumber(const std::string& text, double& value) {
-    const char* end = text.data() + text.size();
-    const auto r = std::from_chars(text.data(), end, value);
-    return r.ec == std::errc() && r.ptr == end && std::isfinite(value);
-}
-
-std::vector<std::string> splitList(const std::string& text, char sep) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, sep))
-        if (!part.empty()) parts.push_back(part);
-    return parts;
-}
-
 bool isBaseIndex(const std::string& preset) {
     return preset.size() == 1 && preset[0] >= '0' && preset[0] <= '5';
 }
 
-// Labels of the base presets as the installed settings window shows them.
-std::vector<std::string> baseLabels(const fs::path& root) {
-    std::vector<std::string> labels(6);
-    std::ifstream in(root / "bakkesmod/plugins/settings/wingleaf.set");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.find("wl_preset") == std::string::npos) continue;
-        const auto bar = line.rfind('|');
-        for (const auto& option : splitList(line.substr(bar + 1), '&')) {
-            const auto at = option.rfind('@');
-            if (at == std::string::npos) continue;
-            const std::string value = option.substr(at + 1);
-            if (isBaseIndex(value)) labels[static_cast<std::size_t>(value[0] - '0')] =
-                option.substr(0, at);
+// The folder the workers play in: OUT/runs with --keep-runs, else a temporary one removed at
+// the end.
+class WorkFolder {
+public:
+    explicit WorkFolder(const LabOptions& o) : keep_(o.keepRuns) {
+        if (keep_) {
+            path_ = fs::absolute(o.outDir / "runs");
+            fs::create_directories(path_);
+            return;
         }
-        break;
+        std::string pattern = (fs::temp_directory_path() / "wingleaf-flightlab-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("cannot create a temporary folder in " +
+                                     fs::temp_directory_path().string());
+        path_ = pattern;
     }
-    return labels;
+    ~WorkFolder() {
+        std::error_code ec;
+        if (!keep_) fs::remove_all(path_, ec);
+    }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    bool keep_;
+    fs::path path_;
+};
+
+std::vector<fs::path> userPresetFiles(const LabOptions& o) {
+    std::vector<std::string> names = o.presets;
+    if (o.sweep) names.push_back(o.sweep->preset);
+    if (o.tune) names.push_back(o.tune->start);
+    std::vector<fs::path> files;
+    for (const auto& n : names)
+        if (n != "stock" && !isBaseIndex(n)) files.push_back(o.presetDir / (n + ".txt"));
+    return files;
+}
+
+int workerCount(const LabOptions& o, std::size_t jobs) {
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int wanted = o.workers > 0 ? o.workers : cores;
+    return std::max(1, std::min<int>(wanted, static_cast<int>(std::max<std::size_t>(jobs, 1))));
+}
+
+std::vector<Setup> comparisonSetups(const LabOptions& o) {
+    std::vector<Setup> setups;
+    for (const auto& body : o.bodies) {
+        for (const auto& p : o.presets) {
+            Setup s = setupFor(p);
+            s.body = body;
+            setups.push_back(s);
+        }
+    }
+    return setups;
+}
+
+// The sweep flies on the first body.
+std::vector<Setup> sweepSetups(const LabOptions& o) {
+    std::vector<Setup> setups;
+    if (!o.sweep) return setups;
+    const Sweep& s = *o.sweep;
+    for (int i = 0; i < s.steps; ++i) {
+        const double value = s.from + (s.to - s.from) * i / (s.steps - 1);
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.5f", value);
+        Setup setup = setupFor(s.preset);
+        setup.overrides = {{s.variable, buf}};
+        setup.body = o.bodies.front();
+        std::snprintf(buf, sizeof buf, "%g", value);
+        setup.label = s.variable + " " + buf + " on " + s.preset;
+        setups.push_back(setup);
+    }
+    return setups;
+}
+
+std::vector<Job> flyJobs(const LabOptions& o, const std::vector<Setup>& setups) {
+    std::vector<Job> jobs;
+    for (const auto& s : setups) jobs.push_back(flightJob(o.launch, s));
+    return jobs;
+}
+
+// The former path: one wingleaf-host process per flight, its state read back from text.
+std::vector<Flight> flyInHosts(const LabOptions& o, const std::vector<Setup>& setups,
+                               const fs::path& work, Progress& progress) {
+    std::vector<Flight> flights;
+    for (const auto& s : setups) {
+        flights.push_back(flyInHost(o, s, work / ("flight" + std::to_string(flights.size() + 1))));
+        progress.update(flights.size());
+    }
+    return flights;
+}
+
+void labelBasePresets(std::vector<Flight>& flights, const std::vector<std::string>& labels) {
+    for (auto& f : flights) {
+        if (!isBaseIndex(f.setup.label)) continue;
+        const auto& name = labels[static_cast<std::size_t>(f.setup.label[0] - '0')];
+        if (!name.empty()) f.setup.label += " " + name;
+    }
+}
+
+std::string launchLine(const Launch& l) {
+    std::ostringstream s;
+    s << "launch: " << l.speedUu << " uu/s, pitched " << l.pitchDeg << " deg up, from "
+      << l.heightUu << " uu high, boost held " << l.boostSeconds << " s";
+    return s.str();
 }
 
 void writeFileChecked(const fs::path& path, const std::string& content) {
-    const fs::path tmp = path.string() + ".tmp";
+    fs::path tmp = path;
+    tmp += ".part";
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         out << content;
@@ -70,126 +148,134 @@ void writeFileChecked(const fs::path& path, const std::string& content) {
     fs::rename(tmp, path);
 }
 
+template <typename WriteFn>
+void writeReport(const fs::path& path, WriteFn write, std::ostream& err, const std::string& what) {
+    std::ostringstream text;
+    write(text);
+    writeFileChecked(path, text.str());
+    err << "flightlab: " << what << ": " << path.string() << std::endl;
+}
+
+void writeKeptRuns(const LabOptions& o, const std::vector<Flight>& flights) {
+    if (!o.keepRuns) return;
+    for (std::size_t i = 0; i < flights.size(); ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "flight-%04zu.csv", i + 1);
+        std::ostringstream csv;
+        writeCsv(csv, {flights[i]});
+        writeFileChecked(o.outDir / "runs" / name, csv.str());
+    }
+}
+
+void writeTables(const LabOptions& o, const std::vector<Flight>& flights,
+                 const std::vector<Flight>& sweep, std::ostream& out) {
+    out << launchLine(o.launch) << "\n\n";
+    writeTable(out, flights);
+    out << "\nslider values:\n";
+    writeSliderTable(out, flights);
+    if (!sweep.empty()) {
+        out << "\nsweep of " << o.sweep->variable << " on " << o.sweep->preset << ":\n";
+        writeTable(out, sweep);
+    }
+}
+
+void writeFiles(const LabOptions& o, const std::vector<Flight>& flights,
+                const std::vector<Flight>& sweep, std::ostream& err) {
+    std::vector<Flight> all = flights;
+    all.insert(all.end(), sweep.begin(), sweep.end());
+    writeReport(o.outDir / "trajectories.csv", [&](std::ostream& s) { writeCsv(s, all); }, err,
+                "trajectories of every flight");
+    writeReport(o.outDir / "presets.csv", [&](std::ostream& s) { writePresetsCsv(s, flights); },
+                err, "slider values of every set-up");
+    writeKeptRuns(o, all);
+}
+
+void check(const std::string& error) {
+    if (!error.empty()) throw std::runtime_error(error);
+}
+
+void drawPictures(const LabOptions& o, const std::vector<Flight>& flights,
+                  const std::vector<Flight>& sweep, std::ostream& err) {
+    const std::string launch = launchLine(o.launch);
+    const fs::path side = o.outDir / "side-view.png", height = o.outDir / "height-time.png",
+                   speed = o.outDir / "speed-time.png";
+    check(writeSideView(side, flights, "Side view, " + launch));
+    err << "flightlab: side view: " << side.string() << std::endl;
+    check(writeTimePlot(height, flights, Quantity::Height, "Height over time, " + launch));
+    err << "flightlab: height over time: " << height.string() << std::endl;
+    check(writeTimePlot(speed, flights, Quantity::Speed, "Speed over time, " + launch));
+    err << "flightlab: speed over time: " << speed.string() << std::endl;
+    if (sweep.empty()) return;
+    const fs::path sweepPath = o.outDir / "sweep.png";
+    const ColourScale scale{o.sweep->variable, o.sweep->from, o.sweep->to};
+    check(writeSideView(sweepPath, sweep, "Sweep of " + o.sweep->variable + " on " + o.sweep->preset +
+                                              ", " + launch, &scale));
+    err << "flightlab: sweep side view: " << sweepPath.string() << std::endl;
+}
+
+const Flight* hudFlight(const LabOptions& o, const std::vector<Flight>& flights) {
+    if (o.hudPreset.empty()) return nullptr;
+    const Setup wanted = setupFor(o.hudPreset);
+    for (const auto& f : flights)
+        if (f.setup.preset == wanted.preset && f.setup.modelOn == wanted.modelOn) return &f;
+    return nullptr;
+}
+
+void drawHud(const LabOptions& o, const std::vector<Flight>& flights, WorkerPool* pool,
+             const fs::path& work, std::ostream& err) {
+    const Flight* flight = hudFlight(o, flights);
+    if (flight == nullptr) return;
+    const fs::path hudPath = fs::absolute(o.outDir / "hud-apex.png");
+    const int tick = std::max(1, flight->apexTick);
+    if (pool != nullptr) {
+        Job job;
+        job.kind = Job::Kind::Draw;
+        job.launch = o.launch;
+        job.setup = flight->setup;
+        job.drawTick = tick;
+        job.file = hudPath.string();
+        pool->fly(job);
+    } else {
+        const auto result = runScript(o.program, work / "hud",
+                                      flightScript(o.launch, flight->setup, tick, hudPath.string()));
+        if (result.exitCode != 0) throw std::runtime_error("wingleaf-host could not draw the HUD: " + result.err);
+    }
+    if (!fs::exists(hudPath)) throw std::runtime_error("the HUD picture was not drawn");
+    err << "flightlab: HUD at the top of the flight of " << flight->setup.label << ": "
+        << (o.outDir / "hud-apex.png").string() << std::endl;
+}
+
+int compare(const LabOptions& o, std::ostream& out, std::ostream& err) {
+    const WorkFolder work(o);
+    const auto setups = comparisonSetups(o);
+    const auto sweeps = sweepSetups(o);
+    std::vector<Setup> all = setups;
+    all.insert(all.end(), sweeps.begin(), sweeps.end());
+    Progress progress(err, o.progressBar, "flights", all.size());
+    std::vector<Flight> flown;
+    std::unique_ptr<WorkerPool> pool;
+    std::vector<std::string> labels;
+    if (o.hostProcesses) {
+        flown = flyInHosts(o, all, work.path(), progress);
+        labels = baseLabelsIn(work.path() / "flight1");
+    } else {
+        pool = std::make_unique<WorkerPool>(WorkerSetup{o.program.plugin, work.path(),
+                                                        userPresetFiles(o), workerCount(o, all.size())});
+        flown = pool->run(flyJobs(o, all), [&](std::size_t n) { progress.update(n); });
+        labels = pool->baseLabels();
+    }
+    progress.finish();
+    std::vector<Flight> flights(flown.begin(), flown.begin() + static_cast<long>(setups.size()));
+    std::vector<Flight> sweep(flown.begin() + static_cast<long>(setups.size()), flown.end());
+    labelBasePresets(flights, labels);
+    writeTables(o, flights, sweep, out);
+    writeFiles(o, flights, sweep, err);
+    drawPictures(o, flights, sweep, err);
+    drawHud(o, flights, pool.get(), work.path(), err);
+    return 0;
+}
+
 }  // namespace
-
-std::string usage() {
-    return "usage: wingleaf-flightlab [options]\n"
-           "Flies the same launch in wingleaf-host for several presets and compares them.\n"
-           "  --speed UU_S        launch speed along the nose (default 2000)\n"
-           "  --pitch DEG         nose-up pitch at launch (default 25)\n"
-           "  --height UU         launch height (default 300)\n"
-           "  --boost-time S      boost held from launch (default 1)\n"
-           "  --time-limit S      longest flight simulated (default 10)\n"
-           "  --presets LIST      comma list of stock, 0-5 and user preset names\n"
-           "                      (default stock,1,2,3,4,5)\n"
-           "  --preset-dir DIR    folder holding user preset files NAME.txt\n"
-           "                      (a game folder's bakkesmod/wingleaf)\n"
-           "  --sweep VAR=FROM:TO:STEPS  also fly VAR at STEPS values on the sweep preset\n"
-           "  --sweep-preset P    base preset or name the sweep flies on (default 3)\n"
-           "  --hud-preset P      draw the HUD at the top of this preset's flight (default 3,\n"
-           "                      'none' for no picture)\n"
-           "  --out DIR           where the CSV and pictures go (default out/flightlab)\n"
-           "  --host PATH         the wingleaf-host program\n"
-           "  --plugin PATH       the plug-in library\n";
-}
-
-std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std::string& error,
-                                       bool& helpAsked) {
-    LabOptions o;
-    o.program.host = WL_FLIGHTLAB_HOST;
-    o.program.plugin = WL_FLIGHTLAB_PLUGIN;
-    helpAsked = false;
-    std::string sweepPreset = "3";
-    std::string sweepText;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            helpAsked = true;
-            return std::nullopt;
-        }
-        if (i + 1 >= args.size()) {
-            error = a.rfind("--", 0) == 0 ? "option " + a + " needs a value" : "unknown argument " + a;
-            return std::nullopt;
-        }
-        const std::string& v = args[++i];
-        double number = 0;
-        auto needNumber = [&](double min, double max) {
-            if (!parseNumber(v, number) || number < min || number > max) {
-                std::ostringstream s;
-                s << "option " << a << " takes a number from " << min << " to " << max
-                  << ", not '" << v << "'";
-                error = s.str();
-                return false;
-            }
-            return true;
-        };
-        if (a == "--speed") {
-            if (!needNumber(0, 100000)) return std::nullopt;
-            o.launch.speedUu = number;
-        } else if (a == "--pitch") {
-            if (!needNumber(-90, 90)) return std::nullopt;
-            o.launch.pitchDeg = number;
-        } else if (a == "--height") {
-            if (!needNumber(18, 100000)) return std::nullopt;
-            o.launch.heightUu = number;
-        } else if (a == "--boost-time") {
-            if (!needNumber(0, 600)) return std::nullopt;
-            o.launch.boostSeconds = number;
-        } else if (a == "--time-limit") {
-            if (!needNumber(0.01, 600)) return std::nullopt;
-            o.launch.timeLimitS = number;
-        } else if (a == "--presets") {
-            o.presets = splitList(v, ',');
-            if (o.presets.empty()) {
-                error = "option --presets needs at least one preset";
-                return std::nullopt;
-            }
-        } else if (a == "--preset-dir") {
-            o.presetDir = v;
-        } else if (a == "--sweep") {
-            sweepText = v;
-        } else if (a == "--sweep-preset") {
-            sweepPreset = v;
-        } else if (a == "--hud-preset") {
-            o.hudPreset = v == "none" ? "" : v;
-        } else if (a == "--out") {
-            o.outDir = v;
-        } else if (a == "--host") {
-            o.program.host = v;
-        } else if (a == "--plugin") {
-            o.program.plugin = v;
-        } else {
-            error = "unknown option " + a;
-            return std::nullopt;
-        }
-    }
-    if (!sweepText.empty()) {
-        const auto eq = sweepText.find('=');
-        const auto parts = eq == std::string::npos ? std::vector<std::string>{}
-                                                   : splitList(sweepText.substr(eq + 1), ':');
-        Sweep s;
-        double steps = 0;
-        if (eq == std::string::npos || sweepText.rfind("wl_", 0) != 0 || parts.size() != 3 ||
-            !parseNumber(parts[0], s.from) || !parseNumber(parts[1], s.to) ||
-            !parseNumber(parts[2], steps) || steps < 2 || steps > 1000 ||
-            steps != static_cast<int>(steps)) {
-            error = "option --sweep takes VAR=FROM:TO:STEPS with a wl_ slider and 2 to 1000 "
-                    "steps, e.g. wl_lift=0:10:11";
-            return std::nullopt;
-        }
-        s.variable = sweepText.substr(0, eq);
-        s.steps = static_cast<int>(steps);
-        s.preset = sweepPreset;
-        o.sweep = s;
-    }
-    for (const auto& p : o.presets) {
-        if (p != "stock" && !isBaseIndex(p) && o.presetDir.empty()) {
-            error = "user preset '" + p + "' needs --preset-dir (a game folder's bakkesmod/wingleaf)";
-            return std::nullopt;
-        }
-    }
-    return o;
-}
 
 Setup setupFor(const std::string& preset) {
     Setup s;
@@ -201,13 +287,10 @@ Setup setupFor(const std::string& preset) {
     return s;
 }
 
-Flight fly(const LabOptions& options, const Setup& setup, const fs::path& root) {
+Flight flyInHost(const LabOptions& options, const Setup& setup, const fs::path& root) {
     std::vector<fs::path> presetFiles;
-    if (!setup.preset.empty() && !isBaseIndex(setup.preset)) {
-        const fs::path file = options.presetDir / (setup.preset + ".txt");
-        if (!fs::exists(file)) throw std::runtime_error("no preset file " + file.string());
-        presetFiles.push_back(file);
-    }
+    if (!setup.preset.empty() && !isBaseIndex(setup.preset))
+        presetFiles.push_back(options.presetDir / (setup.preset + ".txt"));
     const HostOutput result =
         runScript(options.program, root, flightScript(options.launch, setup), presetFiles);
     if (result.exitCode != 0)
@@ -216,6 +299,7 @@ Flight fly(const LabOptions& options, const Setup& setup, const fs::path& root) 
     Flight flight;
     flight.setup = setup;
     flight.samples = parseSamples(result.out);
+    flight.sliders = parseSliders(result.out);
     if (flight.samples.empty())
         throw std::runtime_error("wingleaf-host printed no car state for " + setup.label);
     summarise(flight, options.launch);
@@ -224,99 +308,12 @@ Flight fly(const LabOptions& options, const Setup& setup, const fs::path& root) 
 
 int runLab(const LabOptions& options, std::ostream& out, std::ostream& err) {
     fs::create_directories(options.outDir);
-    const fs::path runs = options.outDir / "runs";
-    fs::create_directories(runs);
-
-    std::vector<Setup> setups;
-    for (const auto& p : options.presets) setups.push_back(setupFor(p));
-    std::vector<Setup> sweepSetups;
-    if (options.sweep) {
-        const Sweep& s = *options.sweep;
-        for (int i = 0; i < s.steps; ++i) {
-            const double value = s.from + (s.to - s.from) * i / (s.steps - 1);
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%.5f", value);
-            Setup setup = setupFor(s.preset);
-            setup.overrideVar = s.variable;
-            setup.overrideValue = buf;
-            std::snprintf(buf, sizeof buf, "%g", value);
-            setup.label = s.variable + " " + buf + " on " + s.preset;
-            sweepSetups.push_back(setup);
-        }
+    if (options.tune) {
+        const WorkFolder work(options);
+        WorkerPool pool(WorkerSetup{options.program.plugin, work.path(), userPresetFiles(options), 1});
+        return runTune(options, pool, out, err);
     }
-
-    const std::size_t total = setups.size() + sweepSetups.size();
-    std::size_t done = 0;
-    auto flyAll = [&](const std::vector<Setup>& list, std::vector<Flight>& flights) {
-        for (const auto& setup : list) {
-            ++done;
-            err << "flightlab: flight " << done << " of " << total << ": " << setup.label
-                << std::endl;
-            flights.push_back(fly(options, setup, runs / ("flight" + std::to_string(done))));
-        }
-    };
-    std::vector<Flight> flights, sweepFlights;
-    flyAll(setups, flights);
-    flyAll(sweepSetups, sweepFlights);
-
-    // Base presets are shown with the labels of the settings window.
-    const auto labels = baseLabels(runs / "flight1");
-    for (auto& f : flights)
-        if (isBaseIndex(f.setup.label) && !labels[static_cast<std::size_t>(f.setup.label[0] - '0')].empty())
-            f.setup.label += " " + labels[static_cast<std::size_t>(f.setup.label[0] - '0')];
-
-    std::ostringstream launch;
-    launch << "launch: " << options.launch.speedUu << " uu/s, pitched " << options.launch.pitchDeg
-           << " deg up, from " << options.launch.heightUu << " uu high, boost held "
-           << options.launch.boostSeconds << " s";
-    out << launch.str() << "\n\n";
-    writeTable(out, flights);
-    if (!sweepFlights.empty()) {
-        out << "\nsweep of " << options.sweep->variable << ":\n";
-        writeTable(out, sweepFlights);
-    }
-
-    std::vector<Flight> all = flights;
-    all.insert(all.end(), sweepFlights.begin(), sweepFlights.end());
-    std::ostringstream csv;
-    writeCsv(csv, all);
-    const fs::path csvPath = options.outDir / "trajectories.csv";
-    writeFileChecked(csvPath, csv.str());
-    err << "flightlab: trajectories of every flight: " << csvPath.string() << std::endl;
-
-    const fs::path plotPath = options.outDir / "side-view.png";
-    if (const auto e = writeSideView(plotPath, flights, "Side view, " + launch.str()); !e.empty())
-        throw std::runtime_error(e);
-    err << "flightlab: side view: " << plotPath.string() << std::endl;
-    if (!sweepFlights.empty()) {
-        const fs::path sweepPath = options.outDir / "sweep.png";
-        if (const auto e = writeSideView(sweepPath, sweepFlights,
-                                         "Sweep of " + options.sweep->variable + ", " + launch.str());
-            !e.empty())
-            throw std::runtime_error(e);
-        err << "flightlab: sweep side view: " << sweepPath.string() << std::endl;
-    }
-
-    if (!options.hudPreset.empty()) {
-        const Setup setup = setupFor(options.hudPreset);
-        const Flight* flight = nullptr;
-        for (const auto& f : flights)
-            if (f.setup.preset == setup.preset && f.setup.modelOn == setup.modelOn) flight = &f;
-        if (flight == nullptr) {
-            err << "flightlab: no HUD picture: preset " << options.hudPreset
-                << " was not flown" << std::endl;
-        } else {
-            const fs::path hudPath = fs::absolute(options.outDir / "hud-apex.png");
-            const auto result = runScript(
-                options.program, runs / "hud",
-                flightScript(options.launch, setup, std::max(1, flight->apexTick), hudPath.string()));
-            if (result.exitCode != 0 || !fs::exists(hudPath))
-                throw std::runtime_error("wingleaf-host could not draw the HUD: " + result.err);
-            err << "flightlab: HUD at the top of the flight of " << flight->setup.label << ": "
-                << (options.outDir / "hud-apex.png").string() << std::endl;
-        }
-    }
-    return 0;
+    return compare(options, out, err);
 }
 
 }  // namespace flightlab

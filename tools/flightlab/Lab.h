@@ -1,9 +1,11 @@
-// The flight lab: flies the same launch for several presets and reports how each flies.
+// The flight lab: flies one launch for several set-ups and bodies, shows how and why each flies,
+// and designs presets toward a target flight.
 #pragma once
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Flight.h"
@@ -18,29 +20,50 @@ struct Sweep {
     std::string preset;    // base preset the sweep flies on
 };
 
+// The flight a tuned preset should give; unset figures are not sought.
+struct TuneTargets {
+    std::optional<double> airtimeS, distanceUu, topHeightUu, landingSpeedUu;
+};
+
+struct Tune {
+    TuneTargets targets;
+    std::string start = "0";                      // preset the search starts from
+    std::vector<std::pair<int, double>> fixed;    // slider index, value held constant
+    unsigned seed = 1;
+    std::string name;                             // also install as this user preset
+    std::filesystem::path game;                   // ... in this game folder
+};
+
 struct LabOptions {
     Launch launch;
     // "stock" (model off), base preset indexes "0".."5", or user preset names.
     std::vector<std::string> presets{"stock", "1", "2", "3", "4", "5"};
+    std::vector<std::string> bodies{"octane"};
     std::optional<Sweep> sweep;
+    std::optional<Tune> tune;
     std::string hudPreset = "3";             // drawn at the top of its flight ("" for none)
     std::filesystem::path outDir = "out/flightlab";
     std::filesystem::path presetDir;         // where user preset files NAME.txt are found
     HostProgram program;
+    int workers = 0;                         // 0: one per core
+    bool keepRuns = false;                   // keep each flight's trajectory and game folder
+    bool hostProcesses = false;              // one wingleaf-host process per flight
+    bool progressBar = false;                // progress drawn as a bar (standard error is a terminal)
 };
 
-// Parses the command line; on failure returns nothing and sets error (usage on "--help").
-std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std::string& error,
-                                       bool& helpAsked);
-std::string usage();
+// Parses and checks the command line. Returns nothing when the program should stop: then
+// `message` is the error, or with `informational` the help or version text to print.
+std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std::string& message,
+                                       bool& informational);
 
 // The setup of one entry of the preset list.
 Setup setupFor(const std::string& preset);
 
-// Flies one setup; throws std::runtime_error when the host fails.
-Flight fly(const LabOptions& options, const Setup& setup, const std::filesystem::path& root);
+// Flies one setup in its own wingleaf-host process in ROOT; throws std::runtime_error when the
+// host fails.
+Flight flyInHost(const LabOptions& options, const Setup& setup, const std::filesystem::path& root);
 
-// Runs everything and writes the table to out, progress and file names to err.
+// Runs everything and writes the tables to out, progress and file names to err.
 // Returns the program's exit status.
 int runLab(const LabOptions& options, std::ostream& out, std::ostream& err);
 

@@ -1,4 +1,4 @@
-// The comparison table and the trajectory CSV of a set of flights.
+// The tables and CSV files of a set of flights.
 #include "Report.h"
 
 #include <algorithm>
@@ -20,35 +20,98 @@ std::string csvField(const std::string& text) {
     return quoted + '"';
 }
 
+bool severalBodies(const std::vector<Flight>& flights) {
+    return std::any_of(flights.begin(), flights.end(),
+                       [&](const Flight& f) { return f.setup.body != flights.front().setup.body; });
+}
+
+int labelWidth(const std::vector<Flight>& flights) {
+    std::size_t width = 6;
+    for (const auto& f : flights) width = std::max(width, f.setup.label.size());
+    return static_cast<int>(width);
+}
+
+// The label column, and the body column when bodies differ.
+std::string leadColumns(const std::vector<Flight>& flights, const Flight* f) {
+    char buf[256];
+    std::snprintf(buf, sizeof buf, "%-*s", labelWidth(flights), f ? f->setup.label.c_str() : "preset");
+    std::string s = buf;
+    if (severalBodies(flights)) {
+        std::snprintf(buf, sizeof buf, "  %-8s", f ? f->setup.body.c_str() : "body");
+        s += buf;
+    }
+    return s;
+}
+
+// Column names of the slider table: the variable without its prefix.
+std::string shortName(std::string_view slider) { return std::string(slider.substr(3)); }
+int sliderColumnWidth(std::string_view slider) {
+    return static_cast<int>(std::max<std::size_t>(8, slider.size() - 3));
+}
+
 }  // namespace
 
 void writeTable(std::ostream& out, const std::vector<Flight>& flights) {
-    std::size_t width = 6;
-    for (const auto& f : flights) width = std::max(width, f.setup.label.size());
     char buf[256];
-    std::snprintf(buf, sizeof buf, "%-*s  %10s  %12s  %14s  %19s\n", static_cast<int>(width),
-                  "preset", "airtime s", "distance uu", "top height uu", "landing speed uu/s");
-    out << buf;
+    std::snprintf(buf, sizeof buf, "  %10s  %12s  %14s  %19s\n", "airtime s", "distance uu",
+                  "top height uu", "landing speed uu/s");
+    out << leadColumns(flights, nullptr) << buf;
     for (const auto& f : flights) {
-        std::snprintf(buf, sizeof buf, "%-*s  %10.3f%s %12.1f  %14.1f  %19.1f\n",
-                      static_cast<int>(width), f.setup.label.c_str(), f.airtimeS,
+        std::snprintf(buf, sizeof buf, "  %10.3f%s %12.1f  %14.1f  %19.1f\n", f.airtimeS,
                       f.landed ? " " : "+", f.distanceUu, f.topHeightUu, f.landingSpeedUu);
-        out << buf;
+        out << leadColumns(flights, &f) << buf;
     }
     if (std::any_of(flights.begin(), flights.end(), [](const Flight& f) { return !f.landed; }))
         out << "+ still airborne at the time limit: figures are taken there\n";
 }
 
+void writeSliderTable(std::ostream& out, const std::vector<Flight>& flights) {
+    char buf[64];
+    out << leadColumns(flights, nullptr);
+    for (const auto name : kSliderNames) {
+        std::snprintf(buf, sizeof buf, " %*s", sliderColumnWidth(name), shortName(name).c_str());
+        out << buf;
+    }
+    out << "\n";
+    for (const auto& f : flights) {
+        out << leadColumns(flights, &f);
+        if (!f.setup.modelOn) {
+            out << "  model off\n";
+            continue;
+        }
+        for (std::size_t i = 0; i < kSliderCount; ++i) {
+            std::snprintf(buf, sizeof buf, " %*.3f", sliderColumnWidth(kSliderNames[i]), f.sliders[i]);
+            out << buf;
+        }
+        out << "\n";
+    }
+}
+
+void writePresetsCsv(std::ostream& out, const std::vector<Flight>& flights) {
+    out << "preset,body,model";
+    for (const auto name : kSliderNames) out << ',' << name;
+    out << '\n';
+    char buf[64];
+    for (const auto& f : flights) {
+        out << csvField(f.setup.label) << ',' << f.setup.body << ',' << (f.setup.modelOn ? "on" : "off");
+        for (double v : f.sliders) {
+            std::snprintf(buf, sizeof buf, ",%.5f", v);
+            out << buf;
+        }
+        out << '\n';
+    }
+}
+
 void writeCsv(std::ostream& out, const std::vector<Flight>& flights) {
-    out << "preset,tick,time_s,x_uu,y_uu,z_uu,vx_uu_s,vy_uu_s,vz_uu_s,speed_uu_s\n";
+    out << "preset,body,tick,time_s,x_uu,y_uu,z_uu,vx_uu_s,vy_uu_s,vz_uu_s,speed_uu_s\n";
     char buf[256];
     for (const auto& f : flights) {
-        const std::string label = csvField(f.setup.label);
+        const std::string lead = csvField(f.setup.label) + "," + f.setup.body;
         for (const auto& s : f.samples) {
             const double speed = std::sqrt(s.vx * s.vx + s.vy * s.vy + s.vz * s.vz);
             std::snprintf(buf, sizeof buf, ",%d,%.4f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f\n", s.tick,
                           s.tick * kTickS, s.x, s.y, s.z, s.vx, s.vy, s.vz, speed);
-            out << label << buf;
+            out << lead << buf;
         }
     }
 }

@@ -1,4 +1,4 @@
-// The comparison table and the trajectory CSV of a set of flights.
+// The tables and CSV files of a set of flights.
 #pragma once
 #include <ostream>
 #include <vector>
@@ -7,10 +7,17 @@
 
 namespace flightlab {
 
-// One row per flight: airtime, horizontal distance, top height, landing speed.
+// One row per flight: airtime, horizontal distance, top height, landing speed; a body column
+// when more than one body flew.
 void writeTable(std::ostream& out, const std::vector<Flight>& flights);
 
-// Every sample of every flight: label, tick, time, position, velocity, speed.
+// One row per flight: the fourteen slider values it flew with ("model off" for the stock car).
+void writeSliderTable(std::ostream& out, const std::vector<Flight>& flights);
+
+// The slider values as CSV: preset, body, model, then one column per slider.
+void writePresetsCsv(std::ostream& out, const std::vector<Flight>& flights);
+
+// Every sample of every flight: label, body, tick, time, position, velocity, speed.
 void writeCsv(std::ostream& out, const std::vector<Flight>& flights);
 
 }  // namespace flightlab

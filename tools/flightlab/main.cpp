@@ -1,4 +1,6 @@
-// The wingleaf-flightlab program: compares how presets fly one launch.
+// The wingleaf-flightlab program: compares how presets fly one launch, and designs presets.
+#include <unistd.h>
+
 #include <exception>
 #include <iostream>
 
@@ -6,17 +8,19 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    std::string error;
-    bool help = false;
-    const auto options = flightlab::parseOptions(args, error, help);
+    std::string message;
+    bool informational = false;
+    auto options = flightlab::parseOptions(args, message, informational);
     if (!options) {
-        if (help) {
-            std::cout << flightlab::usage();
+        if (informational) {
+            std::cout << message;
             return 0;
         }
-        std::cerr << "wingleaf-flightlab: " << error << "\n" << flightlab::usage();
+        std::cerr << "wingleaf-flightlab: " << message << "\n"
+                  << "(wingleaf-flightlab --help lists the options)\n";
         return 2;
     }
+    options->progressBar = ::isatty(STDERR_FILENO) != 0;
     try {
         return flightlab::runLab(*options, std::cout, std::cerr);
     } catch (const std::exception& e) {

@@ -1,0 +1,60 @@
+// Flies many flights in this process: the host library's console and game with the real
+// plug-in loaded once, the car's state read directly after every tick.
+#pragma once
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Flight.h"
+
+namespace flightlab {
+
+// A slider's console range and default, as the loaded plug-in registered it.
+struct SliderRange {
+    double min = 0, max = 0, defaultValue = 0;
+};
+
+// The labels of base presets 0-5 as the settings window installed in the game folder ROOT
+// shows them ("" where it names none).
+std::vector<std::string> baseLabelsIn(const std::filesystem::path& root);
+
+class FlightEngine {
+public:
+    // Makes ROOT the working directory (the plug-in's paths are relative to the game's
+    // folder), lays out the installation there when `layOut`, copies the user preset files
+    // into its preset folder and loads the plug-in. Throws std::runtime_error on failure.
+    // One engine per process: the plug-in library holds one plug-in.
+    FlightEngine(const std::filesystem::path& plugin, const std::filesystem::path& root,
+                 const std::vector<std::filesystem::path>& presetFiles = {}, bool layOut = true);
+    ~FlightEngine();
+    FlightEngine(const FlightEngine&) = delete;
+    FlightEngine& operator=(const FlightEngine&) = delete;
+
+    // Flies one set-up from a fresh game and fresh console variables, so that the result does
+    // not depend on earlier flights. Stops at touchdown or the time limit. Without
+    // `keepSamples` only the release, apex and last samples are kept. Throws on a console line
+    // the host refuses.
+    Flight fly(const Launch& launch, const Setup& setup, bool keepSamples = true);
+
+    // Flies the set-up up to `tick` and draws the plug-in's HUD there into FILE (a PNG).
+    void drawAt(const Launch& launch, const Setup& setup, int tick, const std::string& file);
+
+    // Sets the sliders (value texts in slider order) and saves them as the user preset NAME
+    // through the plug-in's own creation procedure; returns the preset file it wrote.
+    std::filesystem::path createPreset(const std::vector<std::string>& values, const std::string& name);
+
+    const std::array<SliderRange, kSliderCount>& sliderRanges() const { return ranges_; }
+
+private:
+    struct Host;
+    void reset();
+    void run(const std::string& line);
+    void setUp(const Launch& launch, const Setup& setup);
+    SliderValues currentSliders();
+
+    std::unique_ptr<Host> host_;
+    std::array<SliderRange, kSliderCount> ranges_{};
+};
+
+}  // namespace flightlab

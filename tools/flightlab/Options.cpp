@@ -1,0 +1,317 @@
+// The flight lab's command line: every option, parsed by CLI11 and checked before anything flies.
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <sstream>
+
+#include "Lab.h"
+
+namespace flightlab {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct OptionError {
+    std::string message;
+};
+
+bool parseNumber(const std::string& text, double& value) {
+    const char* end = text.data() + text.size();
+    const auto r = std::from_chars(text.data(), end, value);
+    return r.ec == std::errc() && r.ptr == end && std::isfinite(value);
+}
+
+std::vector<std::string> splitList(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    std::string part;
+    std::istringstream in(text);
+    while (std::getline(in, part, sep))
+        if (!part.empty()) parts.push_back(part);
+    return parts;
+}
+
+bool isBaseIndex(const std::string& preset) {
+    return preset.size() == 1 && preset[0] >= '0' && preset[0] <= '5';
+}
+
+double numberIn(const std::string& option, const std::string& text, double min, double max) {
+    double v = 0;
+    if (!parseNumber(text, v) || v < min || v > max) {
+        std::ostringstream s;
+        s << "option " << option << " takes a number from " << min << " to " << max << ", not '"
+          << text << "'";
+        throw OptionError{s.str()};
+    }
+    return v;
+}
+
+std::string joined(auto&& names) {
+    std::string s;
+    for (const auto& n : names) s += (s.empty() ? "" : ", ") + std::string(n);
+    return s;
+}
+
+int sliderOrThrow(const std::string& option, const std::string& name) {
+    const int index = sliderIndex(name);
+    if (index < 0)
+        throw OptionError{"option " + option + ": unknown slider '" + name + "' (sliders: " +
+                          joined(kSliderNames) + ")"};
+    return index;
+}
+
+// The words as typed, before checking.
+struct Raw {
+    std::string speed, pitch, height, boostTime, timeLimit, presets, presetDir, sweep,
+        sweepPreset = "3", hudPreset, out, host, plugin, bodies, workers, tune, tuneStart,
+        tuneFix, seed, tuneName, game;
+    bool version = false, keepRuns = false, hostProcesses = false;
+};
+
+// Each option that takes a value: name, value shown in the help, where it goes, help text.
+struct ValueOption {
+    const char* name;
+    const char* value;
+    std::string Raw::*target;
+    const char* help;
+};
+
+constexpr ValueOption kValueOptions[] = {
+    {"--speed", "UU/S", &Raw::speed, "launch speed along the nose (default 2000)"},
+    {"--pitch", "DEG", &Raw::pitch, "nose-up pitch at launch (default 25)"},
+    {"--height", "UU", &Raw::height, "launch height of the car's centre (default 300)"},
+    {"--boost-time", "S", &Raw::boostTime, "boost held from launch (default 1)"},
+    {"--time-limit", "S", &Raw::timeLimit, "longest flight simulated (default 10)"},
+    {"--presets", "LIST", &Raw::presets,
+     "comma list of stock, 0-5 and user preset names (default stock,1,2,3,4,5)"},
+    {"--preset-dir", "DIR", &Raw::presetDir,
+     "folder holding user preset files NAME.txt (a game folder's bakkesmod/wingleaf)"},
+    {"--body", "LIST", &Raw::bodies,
+     "comma list of car bodies: octane, dominus, plank, breakout, hybrid, merc (default octane)"},
+    {"--sweep", "VAR=FROM:TO:STEPS", &Raw::sweep, "also fly slider VAR at STEPS values on the sweep preset"},
+    {"--sweep-preset", "P", &Raw::sweepPreset, "base preset or name the sweep flies on (default 3)"},
+    {"--hud-preset", "P", &Raw::hudPreset,
+     "draw the HUD at the top of this flown preset's flight (default 3; none: no picture)"},
+    {"--out", "DIR", &Raw::out, "where the tables, CSV files and pictures go (default out/flightlab)"},
+    {"--workers", "N", &Raw::workers, "worker processes flying in parallel (default: one per core)"},
+    {"--tune", "airtime=S,distance=UU[,top=UU][,landing=UU/S]", &Raw::tune,
+     "search the sliders for the flight closest to these figures"},
+    {"--tune-start", "P", &Raw::tuneStart, "preset the search starts from (default 0: the defaults)"},
+    {"--tune-fix", "VAR=VALUE,...", &Raw::tuneFix, "sliders held at these values while tuning"},
+    {"--seed", "N", &Raw::seed, "seed of the search, so that a run repeats exactly (default 1)"},
+    {"--tune-name", "NAME", &Raw::tuneName, "also install the tuned preset as this user preset..."},
+    {"--game", "DIR", &Raw::game, "...in this game folder, so it appears in the settings window"},
+    {"--host", "PATH", &Raw::host, "the wingleaf-host program (for --host-processes)"},
+    {"--plugin", "PATH", &Raw::plugin, "the plug-in library"},
+};
+
+void addOptions(CLI::App& app, Raw& r) {
+    for (const ValueOption& o : kValueOptions) app.add_option(o.name, r.*o.target, o.help)->type_name(o.value);
+    app.add_flag("--keep-runs", r.keepRuns, "keep each flight's trajectory and game folder in OUT/runs");
+    app.add_flag("--host-processes", r.hostProcesses,
+                 "fly each flight in its own wingleaf-host process (slow; for comparison)");
+    app.add_flag("--version", r.version, "print the version");
+}
+
+Launch launchFrom(const Raw& r) {
+    Launch l;
+    if (!r.speed.empty()) l.speedUu = numberIn("--speed", r.speed, 0, 100000);
+    if (!r.pitch.empty()) l.pitchDeg = numberIn("--pitch", r.pitch, -90, 90);
+    if (!r.height.empty()) l.heightUu = numberIn("--height", r.height, 18, 100000);
+    if (!r.boostTime.empty()) l.boostSeconds = numberIn("--boost-time", r.boostTime, 0, 600);
+    if (!r.timeLimit.empty()) l.timeLimitS = numberIn("--time-limit", r.timeLimit, 0.01, 600);
+    return l;
+}
+
+Sweep sweepFrom(const std::string& text, const std::string& preset) {
+    const auto eq = text.find('=');
+    const auto parts = eq == std::string::npos ? std::vector<std::string>{}
+                                               : splitList(text.substr(eq + 1), ':');
+    Sweep s;
+    double steps = 0;
+    if (eq == std::string::npos || parts.size() != 3 || !parseNumber(parts[0], s.from) ||
+        !parseNumber(parts[1], s.to) || !parseNumber(parts[2], steps) || steps < 2 ||
+        steps > 1000 || steps != static_cast<int>(steps))
+        throw OptionError{"option --sweep takes VAR=FROM:TO:STEPS with a wl_ slider and 2 to 1000 "
+                          "steps, e.g. wl_lift=0:10:11"};
+    s.variable = text.substr(0, eq);
+    sliderOrThrow("--sweep", s.variable);
+    s.steps = static_cast<int>(steps);
+    s.preset = preset;
+    return s;
+}
+
+TuneTargets targetsFrom(const std::string& text) {
+    TuneTargets t;
+    const std::string usage =
+        "option --tune takes airtime=S,distance=UU[,top=UU][,landing=UU/S], e.g. "
+        "airtime=6,distance=12000";
+    for (const auto& part : splitList(text, ',')) {
+        const auto eq = part.find('=');
+        double v = 0;
+        if (eq == std::string::npos || !parseNumber(part.substr(eq + 1), v) || v <= 0)
+            throw OptionError{usage};
+        const std::string key = part.substr(0, eq);
+        if (key == "airtime") t.airtimeS = v;
+        else if (key == "distance") t.distanceUu = v;
+        else if (key == "top") t.topHeightUu = v;
+        else if (key == "landing") t.landingSpeedUu = v;
+        else throw OptionError{usage};
+    }
+    if (!t.airtimeS && !t.distanceUu && !t.topHeightUu && !t.landingSpeedUu) throw OptionError{usage};
+    return t;
+}
+
+Tune tuneFrom(const Raw& r) {
+    Tune t;
+    t.targets = targetsFrom(r.tune);
+    if (!r.tuneStart.empty()) t.start = r.tuneStart;
+    if (t.start == "stock") throw OptionError{"option --tune-start needs a preset, not stock"};
+    for (const auto& item : splitList(r.tuneFix, ',')) {
+        const auto eq = item.find('=');
+        if (eq == std::string::npos)
+            throw OptionError{"option --tune-fix takes VAR=VALUE,..., e.g. wl_speed=1,wl_boost=1"};
+        const int index = sliderOrThrow("--tune-fix", item.substr(0, eq));
+        t.fixed.emplace_back(index, numberIn("--tune-fix " + item.substr(0, eq), item.substr(eq + 1),
+                                             0, 10));
+    }
+    if (!r.seed.empty())
+        t.seed = static_cast<unsigned>(numberIn("--seed", r.seed, 0, 4294967295.0));
+    t.name = r.tuneName;
+    t.game = r.game;
+    if (!t.name.empty() && t.game.empty())
+        throw OptionError{"option --tune-name needs --game DIR (the game folder to install it in)"};
+    if (!t.game.empty() && !fs::exists(t.game / "bakkesmod/plugins/settings/wingleaf.set"))
+        throw OptionError{"option --game: " + t.game.string() +
+                          " is not a game folder with the plug-in installed "
+                          "(no bakkesmod/plugins/settings/wingleaf.set)"};
+    if (!t.name.empty() && fs::exists(t.game / "bakkesmod/wingleaf" / (t.name + ".txt")))
+        throw OptionError{"option --tune-name: the game folder already has a preset named '" + t.name + "'"};
+    return t;
+}
+
+// Every user preset flown or started from must exist as a file.
+void checkUserPreset(const LabOptions& o, const std::string& p) {
+    if (p == "stock" || isBaseIndex(p)) return;
+    if (o.presetDir.empty())
+        throw OptionError{"user preset '" + p + "' needs --preset-dir (a game folder's bakkesmod/wingleaf)"};
+    const fs::path file = o.presetDir / (p + ".txt");
+    if (!fs::is_regular_file(file))
+        throw OptionError{"user preset '" + p + "': no preset file " + file.string()};
+}
+
+void checkPresets(LabOptions& o, const Raw& r) {
+    if (!r.presets.empty()) o.presets = splitList(r.presets, ',');
+    if (o.presets.empty()) throw OptionError{"option --presets needs at least one preset"};
+    for (const auto& p : o.presets) checkUserPreset(o, p);
+    if (o.sweep) checkUserPreset(o, o.sweep->preset);
+    if (o.tune) checkUserPreset(o, o.tune->start);
+    if (r.hudPreset == "none") {
+        o.hudPreset.clear();
+    } else if (!r.hudPreset.empty()) {
+        if (std::find(o.presets.begin(), o.presets.end(), r.hudPreset) == o.presets.end())
+            throw OptionError{"option --hud-preset: preset '" + r.hudPreset +
+                              "' is not flown (the flown presets are " + joined(o.presets) + ")"};
+        o.hudPreset = r.hudPreset;
+    } else if (std::find(o.presets.begin(), o.presets.end(), o.hudPreset) == o.presets.end()) {
+        o.hudPreset.clear();  // the default picture's preset is not flown: no picture
+    }
+}
+
+void checkBodies(LabOptions& o, const Raw& r) {
+    if (r.bodies.empty()) return;
+    o.bodies = splitList(r.bodies, ',');
+    if (o.bodies.empty()) throw OptionError{"option --body needs at least one body"};
+    for (const auto& b : o.bodies) {
+        if (!findBody(b)) {
+            std::vector<std::string_view> names;
+            for (const Body& known : kBodies) names.push_back(known.name);
+            throw OptionError{"option --body: unknown body '" + b + "' (bodies: " + joined(names) + ")"};
+        }
+    }
+}
+
+LabOptions optionsFrom(const Raw& r) {
+    LabOptions o;
+    o.program.host = WL_FLIGHTLAB_HOST;
+    o.program.plugin = WL_FLIGHTLAB_PLUGIN;
+    o.launch = launchFrom(r);
+    if (!r.presetDir.empty()) o.presetDir = r.presetDir;
+    if (!r.sweep.empty()) o.sweep = sweepFrom(r.sweep, r.sweepPreset);
+    if (!r.tune.empty()) o.tune = tuneFrom(r);
+    else if (!r.tuneStart.empty() || !r.tuneFix.empty() || !r.tuneName.empty() || !r.seed.empty())
+        throw OptionError{"options --tune-start, --tune-fix, --tune-name and --seed need --tune"};
+    checkPresets(o, r);
+    checkBodies(o, r);
+    if (!r.out.empty()) o.outDir = r.out;
+    if (!r.host.empty()) o.program.host = r.host;
+    if (!r.plugin.empty()) o.program.plugin = r.plugin;
+    if (!fs::is_regular_file(o.program.plugin))
+        throw OptionError{"no plug-in library " + o.program.plugin.string()};
+    if (!r.workers.empty()) {
+        const double w = numberIn("--workers", r.workers, 1, 64);
+        if (w != std::floor(w)) throw OptionError{"option --workers takes a whole number"};
+        o.workers = static_cast<int>(w);
+    }
+    o.keepRuns = r.keepRuns;
+    o.hostProcesses = r.hostProcesses;
+    return o;
+}
+
+// The first word CLI11 did not take: an option nobody defines, or a stray word.
+std::string leftoverError(const std::vector<std::string>& rest) {
+    const std::string& word = rest.front();
+    if (word.rfind("-", 0) == 0) return "unknown option " + word.substr(0, word.find('='));
+    return "unexpected argument '" + word + "'";
+}
+
+}  // namespace
+
+std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std::string& message,
+                                       bool& informational) {
+    informational = false;
+    CLI::App app("Flies one launch through the simulated game and the wingleaf plug-in for several "
+                 "presets and car bodies, compares them, and designs presets toward a target flight.",
+                 "wingleaf-flightlab");
+    app.allow_extras();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    Raw raw;
+    addOptions(app, raw);
+    app.footer("Examples:\n  wingleaf-flightlab --body octane,merc\n"
+               "  wingleaf-flightlab --sweep wl_lift=0:10:11 --sweep-preset 3\n"
+               "  wingleaf-flightlab --tune airtime=6,distance=12000 --tune-fix wl_speed=2");
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        message = app.help();
+        informational = true;
+        return std::nullopt;
+    } catch (const CLI::ArgumentMismatch& e) {
+        const std::string what = e.what();
+        message = "option " + what.substr(0, what.find(':')) + " needs a value";
+        return std::nullopt;
+    } catch (const CLI::ParseError& e) {
+        message = e.what();
+        return std::nullopt;
+    }
+    if (raw.version) {
+        message = std::string("wingleaf-flightlab ") + WL_FLIGHTLAB_VERSION + "\n";
+        informational = true;
+        return std::nullopt;
+    }
+    if (!app.remaining().empty()) {
+        message = leftoverError(app.remaining());
+        return std::nullopt;
+    }
+    try {
+        return optionsFrom(raw);
+    } catch (const OptionError& e) {
+        message = e.message;
+        return std::nullopt;
+    }
+}
+
+}  // namespace flightlab

@@ -1,0 +1,354 @@
+// Worker processes that each hold one flight engine, and the messages between them and the lab.
+#include "Workers.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <type_traits>
+
+namespace flightlab {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A message: its byte count, then fields in a fixed order. Both ends are this program.
+class Writer {
+public:
+    template <typename T>
+        requires std::is_arithmetic_v<T>
+    void put(T v) {
+        const auto* p = reinterpret_cast<const char*>(&v);
+        bytes_.append(p, sizeof v);
+    }
+    void put(const std::string& s) {
+        put(static_cast<std::uint32_t>(s.size()));
+        bytes_ += s;
+    }
+    std::string frame() const {
+        Writer w;
+        w.put(static_cast<std::uint32_t>(bytes_.size()));
+        return w.bytes_ + bytes_;
+    }
+
+private:
+    std::string bytes_;
+};
+
+class Reader {
+public:
+    explicit Reader(std::string bytes) : bytes_(std::move(bytes)) {}
+    template <typename T>
+        requires std::is_arithmetic_v<T>
+    T get() {
+        T v{};
+        need(sizeof v);
+        std::memcpy(&v, bytes_.data() + pos_, sizeof v);
+        pos_ += sizeof v;
+        return v;
+    }
+    std::string text() {
+        const auto n = get<std::uint32_t>();
+        need(n);
+        std::string s = bytes_.substr(pos_, n);
+        pos_ += n;
+        return s;
+    }
+
+private:
+    void need(std::size_t n) const {
+        if (bytes_.size() - pos_ < n) throw std::runtime_error("a worker's message was cut short");
+    }
+    std::string bytes_;
+    std::size_t pos_ = 0;
+};
+
+void writeAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throw std::runtime_error(std::string("a worker's pipe failed: ") + std::strerror(errno));
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// False at the end of the stream before any byte.
+bool readExactly(int fd, char* buf, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, buf + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0 && done == 0) return false;
+        if (n <= 0) throw std::runtime_error("a worker ended in the middle of a message");
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool readFrame(int fd, std::string& bytes) {
+    std::uint32_t size = 0;
+    if (!readExactly(fd, reinterpret_cast<char*>(&size), sizeof size)) return false;
+    bytes.assign(size, '\0');
+    return size == 0 || readExactly(fd, bytes.data(), size);
+}
+
+void putLaunch(Writer& w, const Launch& l) {
+    for (double v : {l.speedUu, l.pitchDeg, l.heightUu, l.boostSeconds, l.timeLimitS}) w.put(v);
+}
+Launch getLaunch(Reader& r) {
+    Launch l;
+    for (double* v : {&l.speedUu, &l.pitchDeg, &l.heightUu, &l.boostSeconds, &l.timeLimitS})
+        *v = r.get<double>();
+    return l;
+}
+
+void putSetup(Writer& w, const Setup& s) {
+    w.put(s.label);
+    w.put(static_cast<std::uint8_t>(s.modelOn));
+    w.put(s.preset);
+    w.put(static_cast<std::uint32_t>(s.overrides.size()));
+    for (const auto& [k, v] : s.overrides) {
+        w.put(k);
+        w.put(v);
+    }
+    w.put(s.body);
+}
+Setup getSetup(Reader& r) {
+    Setup s;
+    s.label = r.text();
+    s.modelOn = r.get<std::uint8_t>() != 0;
+    s.preset = r.text();
+    const auto n = r.get<std::uint32_t>();
+    for (std::uint32_t i = 0; i < n; ++i) {
+        std::string k = r.text();
+        s.overrides.emplace_back(std::move(k), r.text());
+    }
+    s.body = r.text();
+    return s;
+}
+
+std::string encodeJob(const Job& job) {
+    Writer w;
+    w.put(static_cast<std::uint8_t>(job.kind));
+    putLaunch(w, job.launch);
+    putSetup(w, job.setup);
+    w.put(static_cast<std::uint8_t>(job.keepSamples));
+    w.put(job.drawTick);
+    w.put(job.file);
+    w.put(static_cast<std::uint32_t>(job.values.size()));
+    for (const auto& v : job.values) w.put(v);
+    return w.frame();
+}
+Job decodeJob(Reader& r) {
+    Job job;
+    job.kind = static_cast<Job::Kind>(r.get<std::uint8_t>());
+    job.launch = getLaunch(r);
+    job.setup = getSetup(r);
+    job.keepSamples = r.get<std::uint8_t>() != 0;
+    job.drawTick = r.get<int>();
+    job.file = r.text();
+    const auto n = r.get<std::uint32_t>();
+    for (std::uint32_t i = 0; i < n; ++i) job.values.push_back(r.text());
+    return job;
+}
+
+std::string encodeFlight(const Flight& f) {
+    Writer w;
+    w.put(static_cast<std::uint8_t>(1));
+    w.put(static_cast<std::uint8_t>(f.landed));
+    for (double v : {f.airtimeS, f.distanceUu, f.topHeightUu, f.landingSpeedUu}) w.put(v);
+    w.put(f.apexTick);
+    for (double v : f.sliders) w.put(v);
+    w.put(static_cast<std::uint32_t>(f.samples.size()));
+    for (const Sample& s : f.samples) {
+        w.put(s.tick);
+        for (double v : {s.x, s.y, s.z, s.vx, s.vy, s.vz}) w.put(v);
+        w.put(static_cast<std::uint8_t>(s.onGround));
+    }
+    return w.frame();
+}
+// Throws the worker's error when the job failed.
+Flight decodeFlight(Reader& r) {
+    if (r.get<std::uint8_t>() == 0) throw std::runtime_error(r.text());
+    Flight f;
+    f.landed = r.get<std::uint8_t>() != 0;
+    for (double* v : {&f.airtimeS, &f.distanceUu, &f.topHeightUu, &f.landingSpeedUu})
+        *v = r.get<double>();
+    f.apexTick = r.get<int>();
+    for (double& v : f.sliders) v = r.get<double>();
+    f.samples.resize(r.get<std::uint32_t>());
+    for (Sample& s : f.samples) {
+        s.tick = r.get<int>();
+        for (double* v : {&s.x, &s.y, &s.z, &s.vx, &s.vy, &s.vz}) *v = r.get<double>();
+        s.onGround = r.get<std::uint8_t>() != 0;
+    }
+    return f;
+}
+
+std::string encodeError(const std::string& message) {
+    Writer w;
+    w.put(static_cast<std::uint8_t>(0));
+    w.put(message);
+    return w.frame();
+}
+
+std::string encodeHello(const FlightEngine& engine) {
+    Writer w;
+    w.put(static_cast<std::uint8_t>(1));
+    for (const SliderRange& r : engine.sliderRanges())
+        for (double v : {r.min, r.max, r.defaultValue}) w.put(v);
+    for (const auto& label : baseLabelsIn(".")) w.put(label);
+    return w.frame();
+}
+
+// Copies a file so that TARGET is either the old file or the complete new one.
+void copyReplacing(const fs::path& from, const fs::path& target) {
+    fs::path temp = target;
+    temp += ".part";
+    fs::copy_file(from, temp, fs::copy_options::overwrite_existing);
+    fs::rename(temp, target);
+}
+
+Flight handle(FlightEngine& engine, const Job& job) {
+    switch (job.kind) {
+        case Job::Kind::Fly:
+            return engine.fly(job.launch, job.setup, job.keepSamples);
+        case Job::Kind::Draw:
+            engine.drawAt(job.launch, job.setup, job.drawTick, job.file);
+            return {};
+        case Job::Kind::CreatePreset:
+        {
+            const fs::path created = engine.createPreset(job.values, job.setup.preset);
+            if (!job.file.empty()) copyReplacing(created, job.file);
+            return {};
+        }
+    }
+    return {};
+}
+
+[[noreturn]] void workerMain(const WorkerSetup& setup, int index, int in, int out) {
+    int status = 0;
+    try {
+        FlightEngine engine(setup.plugin,
+                            setup.gameFolder ? setup.workDir
+                                             : setup.workDir / ("worker-" + std::to_string(index)),
+                            setup.presetFiles, !setup.gameFolder);
+        writeAll(out, encodeHello(engine));
+        std::string bytes;
+        while (readFrame(in, bytes)) {
+            Reader r(std::move(bytes));
+            std::string reply;
+            try {
+                reply = encodeFlight(handle(engine, decodeJob(r)));
+            } catch (const std::exception& e) {
+                reply = encodeError(e.what());
+            }
+            writeAll(out, reply);
+        }
+    } catch (const std::exception& e) {
+        try {
+            writeAll(out, encodeError(e.what()));
+        } catch (...) {
+        }
+        status = 1;
+    }
+    // Leaves without the parent's exit handlers and buffered output.
+    ::_exit(status);
+}
+
+}  // namespace
+
+WorkerPool::WorkerPool(const WorkerSetup& setup) {
+    // A worker that dies shows as the end of its pipe, not as a signal to the lab.
+    ::signal(SIGPIPE, SIG_IGN);
+    fs::create_directories(setup.workDir);
+    const int count = setup.gameFolder ? 1 : std::max(1, setup.workers);
+    for (int i = 0; i < count; ++i) {
+        int down[2], up[2];
+        if (::pipe(down) != 0 || ::pipe(up) != 0)
+            throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(errno));
+        const pid_t pid = ::fork();
+        if (pid < 0) throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(errno));
+        if (pid == 0) {
+            for (const Worker& w : workers_) {
+                ::close(w.toWorker);
+                ::close(w.fromWorker);
+            }
+            ::close(down[1]);
+            ::close(up[0]);
+            workerMain(setup, i, down[0], up[1]);
+        }
+        ::close(down[0]);
+        ::close(up[1]);
+        workers_.push_back({pid, down[1], up[0]});
+    }
+    for (const Worker& w : workers_) {
+        std::string bytes;
+        if (!readFrame(w.fromWorker, bytes)) throw std::runtime_error("a worker ended at its start");
+        Reader r(std::move(bytes));
+        if (r.get<std::uint8_t>() == 0) throw std::runtime_error(r.text());
+        for (SliderRange& range : ranges_)
+            for (double* v : {&range.min, &range.max, &range.defaultValue}) *v = r.get<double>();
+        labels_.clear();
+        for (int b = 0; b < 6; ++b) labels_.push_back(r.text());
+    }
+}
+
+WorkerPool::~WorkerPool() {
+    for (Worker& w : workers_) ::close(w.toWorker);
+    for (Worker& w : workers_) {
+        ::close(w.fromWorker);
+        int status = 0;
+        while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+}
+
+std::vector<Flight> WorkerPool::run(const std::vector<Job>& jobs,
+                                    const std::function<void(std::size_t)>& done) {
+    std::vector<Flight> results(jobs.size());
+    std::vector<long> busyWith(workers_.size(), -1);
+    std::size_t next = 0, finished = 0;
+    auto dispatch = [&](std::size_t w) {
+        if (next >= jobs.size()) return;
+        writeAll(workers_[w].toWorker, encodeJob(jobs[next]));
+        busyWith[w] = static_cast<long>(next++);
+    };
+    for (std::size_t w = 0; w < workers_.size(); ++w) dispatch(w);
+    std::vector<pollfd> fds(workers_.size());
+    while (finished < jobs.size()) {
+        for (std::size_t w = 0; w < workers_.size(); ++w)
+            fds[w] = {busyWith[w] >= 0 ? workers_[w].fromWorker : -1, POLLIN, 0};
+        if (::poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR) continue;
+            throw std::runtime_error(std::string("waiting for the workers failed: ") + std::strerror(errno));
+        }
+        for (std::size_t w = 0; w < workers_.size(); ++w) {
+            if (busyWith[w] < 0 || fds[w].revents == 0) continue;
+            std::string bytes;
+            if (!readFrame(workers_[w].fromWorker, bytes)) throw std::runtime_error("a worker ended unexpectedly");
+            const auto index = static_cast<std::size_t>(busyWith[w]);
+            Reader r(std::move(bytes));
+            try {
+                results[index] = decodeFlight(r);
+            } catch (const std::exception& e) {
+                throw std::runtime_error(jobs[index].setup.label + ": " + e.what());
+            }
+            results[index].setup = jobs[index].setup;
+            busyWith[w] = -1;
+            ++finished;
+            if (done) done(finished);
+            dispatch(w);
+        }
+    }
+    return results;
+}
+
+}  // namespace flightlab

@@ -1,0 +1,73 @@
+// Worker processes that each hold one flight engine and fly the jobs handed to them.
+#pragma once
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Engine.h"
+#include "Flight.h"
+
+namespace flightlab {
+
+// One piece of work for a worker.
+struct Job {
+    enum class Kind { Fly, Draw, CreatePreset };
+    Kind kind = Kind::Fly;
+    Launch launch;
+    Setup setup;
+    bool keepSamples = true;
+    int drawTick = 0;                  // Draw: the tick to draw at
+    std::string file;                  // Draw: the PNG; CreatePreset: where the preset is copied
+    std::vector<std::string> values;   // CreatePreset: slider value texts in slider order
+};
+
+// A job that flies one set-up.
+inline Job flightJob(const Launch& launch, const Setup& setup, bool keepSamples = true) {
+    Job job;
+    job.launch = launch;
+    job.setup = setup;
+    job.keepSamples = keepSamples;
+    return job;
+}
+
+struct WorkerSetup {
+    std::filesystem::path plugin;
+    std::filesystem::path workDir;                  // worker N works in workDir/worker-N
+    std::vector<std::filesystem::path> presetFiles; // user presets every worker can fly
+    int workers = 1;
+    // The one worker plays in workDir itself, an existing game folder, laying nothing out.
+    bool gameFolder = false;
+};
+
+class WorkerPool {
+public:
+    // Starts the workers (fork); each loads the plug-in in its own folder. Throws when one
+    // cannot start, with the worker's own message.
+    explicit WorkerPool(const WorkerSetup& setup);
+    ~WorkerPool();  // ends the workers and waits for them
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    // Runs every job; result i belongs to job i whichever worker flew it. `done` is called
+    // after each finished job with the count so far. Throws on a failed job.
+    std::vector<Flight> run(const std::vector<Job>& jobs,
+                            const std::function<void(std::size_t)>& done = {});
+    Flight fly(const Job& job) { return run({job}).front(); }
+
+    const std::array<SliderRange, kSliderCount>& sliderRanges() const { return ranges_; }
+    const std::vector<std::string>& baseLabels() const { return labels_; }
+    int size() const { return static_cast<int>(workers_.size()); }
+
+private:
+    struct Worker {
+        int pid = -1;
+        int toWorker = -1, fromWorker = -1;
+    };
+    std::vector<Worker> workers_;
+    std::array<SliderRange, kSliderCount> ranges_{};
+    std::vector<std::string> labels_;
+};
+
+}  // namespace flightlab
