@@ -1,5 +1,6 @@
-# Windows (mingw-w64) specifics: bakkesmod.dll exporting the SDK, wingleaf.dll importing it,
-# and the compiler's runtime DLLs beside the program so it starts on a bare system or Wine.
+# Windows (mingw-w64, 32- and 64-bit) specifics: bakkesmod.dll exporting the SDK, wingleaf.dll
+# importing it, and the compiler's runtime DLLs beside the program so it starts on a bare system
+# or Wine.
 
 # The host library is bakkesmod.dll, the plug-in wingleaf.dll, as the real host names them.
 set_target_properties(bakkesmod PROPERTIES PREFIX "" IMPORT_PREFIX "")
@@ -42,8 +43,8 @@ add_executable(hold-file ${PROJECT_SOURCE_DIR}/tests/windows/HoldFile.cpp)
 wl_warnings(hold-file)
 add_dependencies(hold-file wingleaf_runtime_dlls)
 
-# Build-time check of the export record's layout on the 32-bit target.
+# Build-time check of the export record's layout on the target (32- or 64-bit).
 add_library(wingleaf_record_layout OBJECT ${PROJECT_SOURCE_DIR}/tests/windows/ExportRecordLayout.cpp)
-target_include_directories(wingleaf_record_layout PRIVATE ${PROJECT_SOURCE_DIR}/sdk/include)
+target_link_libraries(wingleaf_record_layout PRIVATE bakkesmod_sdk)
 wl_warnings(wingleaf_record_layout)
 add_dependencies(wingleaf wingleaf_record_layout)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test the project.
 # Usage: scripts/bootstrap.sh [--windows]   (run as root, or with sudo available)
+# --windows adds the mingw-w64 cross compilers (32- and 64-bit) and Wine for both.
 set -euo pipefail
 
 want_windows=0
@@ -28,7 +29,7 @@ if [ "$want_windows" -eq 1 ]; then
     $SUDO dpkg --add-architecture i386
     need+=(__update__)
   fi
-  for p in g++-mingw-w64-i686 wine wine32:i386; do
+  for p in g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64; do
     have_pkg "$p" || need+=("$p")
   done
 fi

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the dev preset (ASan + UBSan), runs every test,
-# the Windows cross build under Wine among them, then runs each fuzz target for a bounded time.
+# the Windows cross builds under Wine among them, then runs each fuzz target for a bounded time.
+# WINGLEAF_REAL_SDK_DIR=DIR (a folder of the host's SDK headers with its check-source.sh) adds
+# the check of every plug-in source against those headers.
 set -euo pipefail
 case "${1:-}" in
   -h|--help)
@@ -13,7 +15,7 @@ esac
 cd "$(dirname "$0")/.."
 ./scripts/bootstrap.sh --windows
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake --preset dev >/dev/null
+cmake --preset dev -DWINGLEAF_REAL_SDK_DIR="${WINGLEAF_REAL_SDK_DIR:-}" >/dev/null
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs"
 ./scripts/run-fuzzers.sh

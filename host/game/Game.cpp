@@ -22,10 +22,8 @@ void Game::reportError(const std::string& message) {
     if (errorSink_) errorSink_(message);
 }
 
-bool Game::refusedNonFinite(bool finite, const char* call) {
-    if (finite) return false;
+void Game::reportNonFinite(const char* call) {
     reportError(std::string(call) + ": ignored a non-finite value");
-    return true;
 }
 
 bool Game::isInGame() const {

@@ -29,8 +29,13 @@ public:
     void setErrorSink(ErrorSink sink);
     void reportError(const std::string& message);
     // For a wrapper call that writes game state: false when the value is finite, else true after
-    // reporting "CALL: ignored a non-finite value".
-    bool refusedNonFinite(bool finite, const char* call);
+    // reporting "CALL: ignored a non-finite value". Inline: every setter of the per-tick path
+    // passes through it, and only the refusal needs the call.
+    bool refusedNonFinite(bool finite, const char* call) {
+        if (finite) return false;
+        reportNonFinite(call);
+        return true;
+    }
 
     // --- Modes ---
     Mode mode() const { return mode_; }
@@ -99,6 +104,7 @@ public:
     void dropOwner(const PluginContext* owner);
 
 private:
+    void reportNonFinite(const char* call);
     struct Drawable {
         const PluginContext* owner;
         DrawableFn fn;

@@ -48,8 +48,12 @@ void ServerWrapper::SetGameSpeed(float newGameSpeed) {
 
 namespace {
 
+// Lists of a kind the simulated game never hands out read as empty.
 template <typename T>
-struct ListOf;
+struct ListOf {
+    static int count(std::uintptr_t) { return 0; }
+    static std::uintptr_t at(std::uintptr_t, int) { return 0; }
+};
 
 template <>
 struct ListOf<CarWrapper> {
@@ -118,6 +122,9 @@ bool ArrayWrapper<T>::IsNull() {
     return memory_address == 0;
 }
 
+template class ArrayWrapper<ActorWrapper>;
 template class ArrayWrapper<CarWrapper>;
 template class ArrayWrapper<BallWrapper>;
 template class ArrayWrapper<WheelWrapper>;
+template class ArrayWrapper<RBActorWrapper>;
+template class ArrayWrapper<CarComponentWrapper>;

@@ -29,7 +29,7 @@ bool isDeviceName(std::string_view name) {
                                                             "NUL", "CONIN$", "CONOUT$"};
     for (std::string_view device : kPlain)
         if (upper == device) return true;
-    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) &&
+    return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
            upper[3] >= '0' && upper[3] <= '9';
 }
 

@@ -1,4 +1,5 @@
-// The cross-built DLLs: 32-bit PE files whose export tables the real host can bind to.
+// The cross-built DLLs: PE files of the build's architecture (32- or 64-bit) whose export tables
+// the real host can bind to.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -60,16 +61,22 @@ std::set<std::string> importedNames(const std::string& dump, const std::string& 
     return names;
 }
 
-TEST(WindowsExports, PluginIsA32BitDllWithPlainExportNames) {
+TEST(WindowsExports, PluginIsADllOfTheTargetWithPlainExportNames) {
     WL_REQUIRE_WINDOWS_TOOLCHAIN();
     const auto dll = windowsBuild().pluginDll();
     ASSERT_TRUE(std::filesystem::exists(dll)) << dll << " missing: scripts/windows-prepare.sh builds it";
 
+    const bool is64 = windowsBuild().is64Bit;
     const std::string header = objdump("-f", dll);
-    EXPECT_NE(header.find("file format pei-i386"), std::string::npos) << header;
-    EXPECT_NE(header.find("architecture: i386"), std::string::npos) << header;
+    EXPECT_NE(header.find(is64 ? "file format pei-x86-64" : "file format pei-i386"), std::string::npos)
+        << header;
+    EXPECT_NE(header.find(is64 ? "architecture: i386:x86-64," : "architecture: i386,"),
+              std::string::npos)
+        << header;
     const std::string dump = objdump("-p", dll);
-    EXPECT_NE(dump.find("Magic\t\t\t010b\t(PE32)"), std::string::npos) << "not PE32";
+    EXPECT_NE(dump.find(is64 ? "Magic\t\t\t020b\t(PE32+)" : "Magic\t\t\t010b\t(PE32)"),
+              std::string::npos)
+        << "not " << (is64 ? "PE32+" : "PE32");
     const auto characteristics = dump.substr(0, dump.find("Time/Date"));
     EXPECT_NE(characteristics.find("\tDLL\n"), std::string::npos) << characteristics;
 

@@ -21,12 +21,21 @@ std::string findOnPath(const std::string& name) {
     return "";
 }
 
+std::string envOr(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+// "i686" or "x86_64": which Windows build the test run checks (set per test by CTest).
+std::string windowsArch() { return envOr("WL_WINDOWS_ARCH", "i686"); }
+
 }  // namespace
 
 std::string windowsToolchainMissing() {
+    const std::string triplet = windowsArch() + "-w64-mingw32";
     std::string missing;
-    for (const char* tool : {"i686-w64-mingw32-g++", "i686-w64-mingw32-objdump", "wine"}) {
-        if (findOnPath(tool).empty()) missing += std::string(missing.empty() ? "" : ", ") + tool;
+    for (const std::string& tool : {triplet + "-g++", triplet + "-objdump", std::string("wine")}) {
+        if (findOnPath(tool).empty()) missing += (missing.empty() ? "" : ", ") + tool;
     }
     if (missing.empty()) return "";
     return missing + " not installed; 'scripts/bootstrap.sh --windows' installs them";
@@ -35,10 +44,14 @@ std::string windowsToolchainMissing() {
 const WindowsBuild& windowsBuild() {
     static const WindowsBuild build = [] {
         WindowsBuild b;
-        b.binDir = std::filesystem::path(WL_WINDOWS_BUILD_DIR) / "bin";
-        b.prefix = std::filesystem::path(WL_WINDOWS_BUILD_DIR) / "wineprefix";
+        const std::filesystem::path dir =
+            envOr("WL_WINDOWS_BUILD_DIR", std::string(WL_SOURCE_DIR) + "/build/windows-i686");
+        b.is64Bit = windowsArch() == "x86_64";
+        b.preset = b.is64Bit ? "windows-x64" : "windows-i686";
+        b.binDir = dir / "bin";
+        b.prefix = dir / "wineprefix";
         b.wine = findOnPath("wine");
-        b.objdump = findOnPath("i686-w64-mingw32-objdump");
+        b.objdump = findOnPath(windowsArch() + "-w64-mingw32-objdump");
         // Every Wine process of the test run shares this prefix and its server.
         ::setenv("WINEPREFIX", b.prefix.c_str(), 1);
         ::setenv("WINEDEBUG", "-all", 1);

@@ -13,13 +13,17 @@
         const std::string missing = wltest::windowsToolchainMissing();                             \
         if (!missing.empty()) GTEST_SKIP() << "Windows build not tested: " << missing;             \
         ASSERT_TRUE(std::filesystem::exists(wltest::windowsBuild().hostExe()))                     \
-            << "scripts/windows-prepare.sh builds the windows-i686 preset";                        \
+            << "scripts/windows-prepare.sh " << wltest::windowsBuild().preset << " builds it";     \
     } while (0)
 
 namespace wltest {
 
-// Where the windows-i686 build and its Wine prefix are, and the tools that read and run it.
+// Where the Windows build under test and its Wine prefix are, and the tools that read and run
+// it. CTest runs the tests once per build: WL_WINDOWS_ARCH (i686 or x86_64) and
+// WL_WINDOWS_BUILD_DIR name it.
 struct WindowsBuild {
+    bool is64Bit = false;
+    std::string preset;            // windows-i686 or windows-x64
     std::filesystem::path binDir;  // wingleaf-host.exe, bakkesmod.dll, wingleaf.dll, runtime DLLs
     std::filesystem::path prefix;  // WINEPREFIX made by scripts/windows-prepare.sh
     std::string wine;

@@ -1,18 +1,19 @@
-// Portability shims so the SDK headers build with MSVC, MinGW, GCC and Clang alike.
+// Language-level switches of the SDK: whether the compiler offers C++20, and the macros that give
+// a type defaulted comparison operators only there (empty before C++20).
 #pragma once
 
-#if !defined(_MSC_VER)
-#ifndef __pragma
-#define __pragma(x)
+#ifndef BM_CPP20_SUPPORT
+#if __cplusplus >= 202002L || (defined(_MSVC_LANG) && _MSVC_LANG >= 202002L)
+#define BM_CPP20_SUPPORT
+#elif defined(__cpp_concepts) && __cpp_concepts >= 201907L
+#define BM_CPP20_SUPPORT
 #endif
 #endif
 
-#ifndef _NODISCARD
-#define _NODISCARD [[nodiscard]]
-#endif
-
-#if !defined(_WIN32)
-#ifndef __stdcall
-#define __stdcall
-#endif
+#ifdef BM_CPP20_SUPPORT
+#define DEFAULTEQUALITY(type) bool operator==(const type&) const = default;
+#define DEFAULTCOMPARE(type) auto operator<=>(const type&) const = default;
+#else
+#define DEFAULTEQUALITY(type)
+#define DEFAULTCOMPARE(type)
 #endif

@@ -38,6 +38,10 @@ public:
 }  // namespace Plugin
 }  // namespace BakkesMod
 
+// The first two fields of a plug-in's export record: the API version it was built for and the
+// source file that defines the exports.
+#define BAKKESMOD_STANDARD_PLUGIN_STUFF BAKKESMOD_PLUGIN_API_VERSION, __FILE__
+
 // Defines the library's one plug-in object and its three exports. Use once, at global scope.
 #define BAKKESMOD_PLUGIN(classType, pluginName, pluginVersion, pluginType)                         \
     static std::shared_ptr<classType> singleton;                                                   \

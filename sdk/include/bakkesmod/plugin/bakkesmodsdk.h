@@ -1,6 +1,6 @@
 // Plug-in types, notifier permissions, export macros and the API version.
 #pragma once
-#include "../core/compiler_toggles.h"
+#include "../core/platform_shims.h"
 
 #define BAKKESMOD_PLUGIN_API_VERSION 73
 
@@ -40,5 +40,3 @@ enum NOTIFIER_PERMISSION {
 #define BAKKESMOD_PLUGIN_EXPORT __attribute__((visibility("default")))
 #define BAKKESMOD_PLUGIN_IMPORT __attribute__((visibility("default")))
 #endif
-
-#define BAKKESMOD_STANDARD_PLUGIN_STUFF BAKKESMOD_PLUGIN_API_VERSION, __FILE__

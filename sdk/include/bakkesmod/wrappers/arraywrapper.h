@@ -48,9 +48,16 @@ ArrayWrapperIterator<T> end(ArrayWrapper<T>& arr) {
     return ArrayWrapperIterator<T>(arr, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
+// The lists the host library instantiates; a plug-in links against these.
+class ActorWrapper;
 class CarWrapper;
 class BallWrapper;
 class WheelWrapper;
+class RBActorWrapper;
+class CarComponentWrapper;
+extern template class ArrayWrapper<ActorWrapper>;
 extern template class ArrayWrapper<CarWrapper>;
 extern template class ArrayWrapper<BallWrapper>;
 extern template class ArrayWrapper<WheelWrapper>;
+extern template class ArrayWrapper<RBActorWrapper>;
+extern template class ArrayWrapper<CarComponentWrapper>;

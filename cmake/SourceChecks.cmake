@@ -1,0 +1,49 @@
+# Tests that the plug-in stays portable (label "portability"):
+# - every source compiles syntax-only as C++17 and as C++20 with -pedantic -Werror, with both
+#   g++ and clang++ (the build itself uses one compiler and one standard);
+# - with WINGLEAF_REAL_SDK_DIR, every source compiles against the host's published SDK headers
+#   for 32- and 64-bit Windows, C++17 and C++20, through that folder's check-source.sh;
+# - the plug-in builds alone against an SDK folder (WINGLEAF_SDK_DIR) and loads into the host.
+
+get_target_property(wl_plugin_sources wingleaf_obj SOURCES)
+list(APPEND wl_plugin_sources ${PROJECT_SOURCE_DIR}/source/core/exports.cpp)
+list(JOIN wl_plugin_sources "|" wl_plugin_sources_arg)
+
+foreach(compiler_id IN ITEMS gcc clang)
+  set(compiler g++)
+  if(compiler_id STREQUAL "clang")
+    set(compiler clang++)
+  endif()
+  find_program(WL_CHECK_${compiler_id} NAMES ${compiler})
+  foreach(std IN ITEMS 17 20)
+    set(test_name source_cxx${std}_${compiler_id})
+    add_test(NAME ${test_name}
+      COMMAND ${CMAKE_COMMAND}
+        "-DCXX=${WL_CHECK_${compiler_id}}" -DSTD=${std}
+        "-DINCLUDES=${PROJECT_SOURCE_DIR}/source|${PROJECT_SOURCE_DIR}/sdk/include"
+        "-DSOURCES=${wl_plugin_sources_arg}"
+        -P ${PROJECT_SOURCE_DIR}/cmake/CheckSourceStandard.cmake)
+    set_tests_properties(${test_name} PROPERTIES LABELS portability TIMEOUT 900
+      SKIP_REGULAR_EXPRESSION "SKIPPED: compiler")
+  endforeach()
+endforeach()
+
+if(WINGLEAF_REAL_SDK_DIR)
+  get_filename_component(wl_real_sdk "${WINGLEAF_REAL_SDK_DIR}" ABSOLUTE)
+  if(NOT EXISTS ${wl_real_sdk}/check-source.sh)
+    message(FATAL_ERROR "WINGLEAF_REAL_SDK_DIR=${wl_real_sdk} has no check-source.sh")
+  endif()
+  foreach(target IN ITEMS i686-c++17 i686-c++20 x86_64-c++17 x86_64-c++20)
+    string(REPLACE "-c++" "_cxx" target_id ${target})
+    add_test(NAME real_sdk_${target_id}
+      COMMAND ${wl_real_sdk}/check-source.sh ${PROJECT_SOURCE_DIR} ${target})
+    set_tests_properties(real_sdk_${target_id} PROPERTIES LABELS portability TIMEOUT 1800)
+  endforeach()
+endif()
+
+# The plug-in built alone against an SDK folder (WINGLEAF_SDK_DIR), as a modder builds it.
+add_test(NAME sdk_dir_build
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DWORK=${CMAKE_CURRENT_BINARY_DIR}/sdk-dir-build
+    -DHOST_LIB=$<TARGET_FILE:bakkesmod> -DHOST_EXE=$<TARGET_FILE:wingleaf-host>
+    -P ${PROJECT_SOURCE_DIR}/cmake/CheckSdkDirBuild.cmake)
+set_tests_properties(sdk_dir_build PROPERTIES LABELS portability TIMEOUT 1800)
