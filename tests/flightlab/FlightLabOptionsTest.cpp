@@ -52,6 +52,8 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
         {{"--tune", "airtime=6", "--tune-name", "Mine"},
          "option --tune-name needs --game DIR (the game folder to install it in)"},
         {{"--workers", "1.5"}, "option --workers takes a whole number"},
+        {{"--presets", "a\";sim_mode menu", "--preset-dir", "/tmp"},
+         "user preset 'a\";sim_mode menu' may not hold double quotes, ';' or line breaks"},
     };
     for (const auto& [args, expected] : cases) {
         std::string error;
