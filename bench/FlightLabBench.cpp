@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine.h"
 #include "HostRun.h"
 #include "Lab.h"
 #include "Workers.h"
@@ -40,5 +41,18 @@ BENCHMARK_CAPTURE(BM_DefaultComparison, in_process_workers, false)
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_DefaultComparison, host_process_per_flight, true)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The same flights in this process, timed by this process's CPU: what one worker costs when
+// the machine is shared. Runs last: the process then holds the plug-in, and workers forked
+// after it would inherit it.
+void BM_FlightsPerCpuSecondInProcess(benchmark::State& state) {
+    flightlab::FlightEngine engine(WL_PLUGIN_PATH, kOut / "in-process");
+    std::vector<flightlab::Setup> setups;
+    for (const char* p : {"stock", "1", "2", "3", "4", "5"}) setups.push_back(flightlab::setupFor(p));
+    for (auto _ : state)
+        for (const auto& s : setups) benchmark::DoNotOptimize(engine.fly(flightlab::Launch{}, s));
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(setups.size()));
+}
+BENCHMARK(BM_FlightsPerCpuSecondInProcess)->Unit(benchmark::kMillisecond);
 
 }  // namespace
