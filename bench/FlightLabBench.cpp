@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Engine.h"
-#include "HostRun.h"
+#include "process/ProcessRunner.h"
 #include "Lab.h"
 #include "Workers.h"
 
@@ -34,8 +34,7 @@ void BM_DefaultComparison(benchmark::State& state, bool hostProcesses) {
     std::vector<std::string> args{WL_FLIGHTLAB_EXE, "--out", (kOut / "program").string()};
     if (hostProcesses) args.push_back("--host-processes");
     for (auto _ : state)
-        if (flightlab::runProgram(args, "/dev/null", "/dev/null") != 0)
-            state.SkipWithError("wingleaf-flightlab failed");
+        if (wlproc::runProcess(args).exitCode != 0) state.SkipWithError("wingleaf-flightlab failed");
 }
 BENCHMARK_CAPTURE(BM_DefaultComparison, in_process_workers, false)
     ->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -187,15 +187,58 @@ Status replaceFile(const std::string& from, const std::string& to) {
     return {};
 }
 
+namespace {
+
+// A new empty file of ours beside `path`, under a name nobody uses.
+Status createScratch(const std::string& path, std::string& scratch) {
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        scratch = path + "." + std::to_string(GetCurrentProcessId()) + "-" +
+                  std::to_string(attempt) + ".new";
+        const HANDLE handle = CreateFileA(scratch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle);
+            return {};
+        }
+        const DWORD code = GetLastError();
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) return errorStatus(code);
+    }
+    return errorStatus(ERROR_FILE_EXISTS);
+}
+
+// Puts an empty file of ours at `path` with one rename, so that what had the name, a file or a
+// link, is replaced and never followed. Deleting the name would do on Windows, which deletes a
+// link itself; Wine (the game under Linux) deletes what the link points to instead.
+Status takeOverName(const std::string& path) {
+    std::string scratch;
+    const Status created = createScratch(path, scratch);
+    if (!created.ok) return created;
+    if (!MoveFileExA(scratch.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const Status refused = lastErrorStatus();
+        DeleteFileA(scratch.c_str());
+        return refused;
+    }
+    return {};
+}
+
+bool isMissing(DWORD code) {
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
 Status removeFile(const std::string& path) {
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return lastErrorStatus();
+    const Status taken = takeOverName(path);
+    if (!taken.ok) return taken;
     if (!DeleteFileA(path.c_str())) return lastErrorStatus();
     return {};
 }
 
 Status removeIfPresent(const std::string& path) {
-    if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
-        return lastErrorStatus();
-    return {};
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES && isMissing(GetLastError()))
+        return {};
+    return removeFile(path);
 }
 
 OutputFile::~OutputFile() {
@@ -204,10 +247,18 @@ OutputFile::~OutputFile() {
 
 Status OutputFile::create(const std::string& path) {
     status_ = {};
-    DeleteFileA(path.c_str());  // whatever stays in the way makes CREATE_NEW fail below
-    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return lastErrorStatus();
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) return errorStatus(code);
+        // A leftover: put a file of ours in its place, then open that one.
+        const Status taken = takeOverName(path);
+        if (!taken.ok) return taken;
+        handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return lastErrorStatus();
+    }
     handle_ = handle;
     return {};
 }
@@ -241,8 +292,7 @@ DirectoryResult makeDirectory(const std::string& path) {
     return errno == EEXIST ? DirectoryResult::AlreadyExists : DirectoryResult::Failed;
 }
 
-Status setReplacementMode(const std::string& replacement, const std::string& /*target*/,
-                          int mode) {
+Status setReplacementMode(const std::string& replacement, const std::string& /*target*/, int mode) {
     if (::chmod(replacement.c_str(), static_cast<mode_t>(mode)) != 0) return errnoStatus(errno);
     return {};
 }

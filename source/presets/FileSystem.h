@@ -54,11 +54,10 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
 
-    // Creates `path` as a new empty regular file: a leftover of that name, a file or a link, is
-    // removed first (the link, never its target), then the file is created exclusively and
-    // without following links. Fails when anything else is in the way.
+    // Creates `path` as a new empty regular file of ours: a leftover of that name, a file or a
+    // link, goes first (the name itself, never what a link points to), and the new file is
+    // created without following links. Fails when anything else is in the way.
     Status create(const std::string& path);
-    bool isOpen() const { return isOpenHandle(); }
     // Remembers the first failure; later writes are skipped.
     void write(std::string_view data);
     // Closes the file; the first failure of any write, the flush, the sync or the close.
@@ -67,10 +66,8 @@ public:
 private:
 #ifdef _WIN32
     void* handle_ = nullptr;  // a HANDLE
-    bool isOpenHandle() const { return handle_ != nullptr; }
 #else
     int fd_ = -1;
-    bool isOpenHandle() const { return fd_ >= 0; }
 #endif
     Status status_;
 };

@@ -168,8 +168,8 @@ void deletePreset(const PresetIo& io, std::string_view name) {
             if (!edit.base) io.log(presetmsg::kNotFound);
             return;
         }
-        unlisted = writeTemp(io, temp, edit.output, presetmsg::kWroteTempDelete) &&
-                   replaceSettings(io);
+        unlisted =
+            writeTemp(io, temp, edit.output, presetmsg::kWroteTempDelete) && replaceSettings(io);
         if (unlisted) io.log(presetmsg::moved(name));
     }
 

@@ -13,10 +13,12 @@
 #include <optional>
 #include <ostream>
 
+#include "presets/FaultLayout.h"
 #include "presets/PresetProcedures.h"
 #include "support/HostRunner.h"
 
 namespace fs = std::filesystem;
+using namespace wltest::faults;
 
 namespace {
 
@@ -25,17 +27,6 @@ using Tree = std::map<std::string, std::string>;
 // Entries a cell changes: new content, or nullopt for an entry that is gone.
 using Changes = std::map<std::string, std::optional<std::string>>;
 
-const std::string kSet = "bakkesmod/plugins/settings/wingleaf.set";
-const std::string kTmp = "bakkesmod/plugins/settings/tmp.set";
-const std::string kOld = "bakkesmod/wingleaf/Old.txt";
-const std::string kNew = "bakkesmod/wingleaf/New.txt";
-const std::string kPresetTmp = "bakkesmod/wingleaf/preset.tmp";
-const std::string kOutside = "outside.txt";
-
-const std::string kListed = "Wingleaf\r\n6|Preset|wl_preset|A@0&Glide@1&Old@Old\r\n";
-const std::string kWithNew = "Wingleaf\r\n6|Preset|wl_preset|A@0&Glide@1&Old@Old&New@New\r\n";
-const std::string kWithoutOld = "Wingleaf\r\n6|Preset|wl_preset|A@0&Glide@1\r\n";
-const std::string kOldValues = "9.000 8.000 7.000 ";
 const std::string kValues =
     "2.067 0.577 0.035 0.978 1.218 0.481 0.065 0.065 0.321 0.321 0.304 0.240 0.171 6.724 ";
 
@@ -44,16 +35,10 @@ const std::string kValues =
 constexpr rlim_t kBelowAll = 20;
 constexpr rlim_t kBelowPresetFile = 70;
 
-const std::string kExists = "Directory wingleaf already exists. Attemtping to create preset...";
-const std::string kOpenFailed =
-    "Error opening wingleaf.set files. Close wingleaf.set if open in an editor.";
-const std::string kPresetOpenFailed =
-    "Error opening preset file. Close preset.txt if open in an editor.";
 const std::string kTempTooLarge =
     "Error writing tmp.set: File too large. wingleaf.set was not changed.";
 const std::string kCrossDevice =
     "Failed to rename tmp.set to wingleaf.set: Invalid cross-device link";
-const std::string kOldKept = "Preset Old was not removed: wingleaf.set could not be changed.";
 const Lines kCreateNew{kExists,
                        "Wrote to tmp.set",
                        "Updated wingleaf.set permissions.",
@@ -145,7 +130,8 @@ struct Disk {
 
 // A temporary file on another file system than the installation, which no rename can move.
 std::string otherFileSystem(const fs::path& root, const std::string& name) {
-    struct stat shm {}, here{};
+    struct stat shm {
+    }, here{};
     if (::stat("/dev/shm", &shm) != 0 || ::stat(root.c_str(), &here) != 0 ||
         shm.st_dev == here.st_dev || ::access("/dev/shm", W_OK) != 0)
         return "";
@@ -163,118 +149,222 @@ struct Cell {
     bool renameRefused = false;  // the cell's temporary file lives on another file system
 };
 
-void PrintTo(const Cell& cell, std::ostream* os) { *os << cell.name; }
+void PrintTo(const Cell& cell, std::ostream* os) {
+    *os << cell.name;
+}
 
 std::vector<Cell> cells() {
     const auto none = [](Disk&) {};
     return {
         // Settings file.
-        {"settings_link_at_temp_to_settings", Op::CreateNew,
-         [](Disk& d) { d.linkAt(kTmp, "wingleaf.set"); }, kCreateNew, true,
+        {"settings_link_at_temp_to_settings",
+         Op::CreateNew,
+         [](Disk& d) { d.linkAt(kTmp, "wingleaf.set"); },
+         kCreateNew,
+         true,
          {{kSet, kWithNew}, {kNew, kValues}, {kTmp, std::nullopt}}},
-        {"settings_link_at_temp_to_outside", Op::Overwrite,
-         [](Disk& d) { d.linkAt(kTmp, d.at(kOutside)); }, kOverwrite, true,
+        {"settings_link_at_temp_to_outside",
+         Op::Overwrite,
+         [](Disk& d) { d.linkAt(kTmp, d.at(kOutside)); },
+         kOverwrite,
+         true,
          {{kOld, kValues}, {kTmp, std::nullopt}}},
-        {"settings_link_at_temp_on_delete", Op::Delete,
-         [](Disk& d) { d.linkAt(kTmp, "wingleaf.set"); }, kDelete, true,
+        {"settings_link_at_temp_on_delete",
+         Op::Delete,
+         [](Disk& d) { d.linkAt(kTmp, "wingleaf.set"); },
+         kDelete,
+         true,
          {{kSet, kWithoutOld}, {kOld, std::nullopt}, {kTmp, std::nullopt}}},
-        {"settings_link_at_target", Op::CreateNew,
+        {"settings_link_at_target",
+         Op::CreateNew,
          [](Disk& d) {
              wltest::writeFile(d.at("linked.set"), kListed);
              fs::permissions(d.at("linked.set"), fs::perms(0600));
              d.linkAt(kSet, "../../../linked.set");
          },
-         kCreateNew, true, {{kSet, kWithNew}, {kNew, kValues}}},
-        {"settings_link_at_target_on_delete", Op::Delete,
+         kCreateNew,
+         true,
+         {{kSet, kWithNew}, {kNew, kValues}}},
+        {"settings_link_at_target_on_delete",
+         Op::Delete,
          [](Disk& d) {
              wltest::writeFile(d.at("linked.set"), kListed);
              d.linkAt(kSet, "../../../linked.set");
          },
-         kDelete, true, {{kSet, kWithoutOld}, {kOld, std::nullopt}}},
-        {"settings_full_device", Op::CreateNew, none,
-         {kExists, kTempTooLarge, "Error writing preset file New.txt: File too large"}, false,
-         {}, kBelowAll},
-        {"settings_full_device_on_delete", Op::Delete, none,
-         {"Removing Old from wingleaf.set!", kTempTooLarge, kOldKept}, true, {}, kBelowAll},
-        {"settings_full_device_temp_stays", Op::Delete,
+         kDelete,
+         true,
+         {{kSet, kWithoutOld}, {kOld, std::nullopt}}},
+        {"settings_full_device",
+         Op::CreateNew,
+         none,
+         {kExists, kTempTooLarge, "Error writing preset file New.txt: File too large"},
+         false,
+         {},
+         kBelowAll},
+        {"settings_full_device_on_delete",
+         Op::Delete,
+         none,
+         {"Removing Old from wingleaf.set!", kTempTooLarge, kOldKept},
+         true,
+         {},
+         kBelowAll},
+        {"settings_full_device_temp_stays",
+         Op::Delete,
          [](Disk& d) { d.blockRemovalAfter("Error writing tmp.set", kTmp); },
          {"Removing Old from wingleaf.set!", kTempTooLarge,
           "Error removing {tmp}: Is a directory. Delete it by hand.", kOldKept},
-         true, {{kTmp, "<dir>"}, {kTmp + "/inside", "<dir>"}}, kBelowAll},
-        {"settings_directory_at_temp", Op::CreateNew, [](Disk& d) { d.directoryAt(kTmp); },
-         {kExists, kOpenFailed, "Wrote to New.txt"}, true, {{kNew, kValues}}},
-        {"settings_directory_at_temp_on_delete", Op::Delete,
-         [](Disk& d) { d.directoryAt(kTmp); }, {kOpenFailed, kOldKept}, true, {}},
-        {"settings_directory_at_target", Op::CreateNew, [](Disk& d) { d.directoryAt(kSet); },
+         true,
+         {{kTmp, "<dir>"}, {kTmp + "/inside", "<dir>"}},
+         kBelowAll},
+        {"settings_directory_at_temp",
+         Op::CreateNew,
+         [](Disk& d) { d.directoryAt(kTmp); },
+         {kExists, kOpenFailed, "Wrote to New.txt"},
+         true,
+         {{kNew, kValues}}},
+        {"settings_directory_at_temp_on_delete",
+         Op::Delete,
+         [](Disk& d) { d.directoryAt(kTmp); },
+         {kOpenFailed, kOldKept},
+         true,
+         {}},
+        {"settings_directory_at_target",
+         Op::CreateNew,
+         [](Disk& d) { d.directoryAt(kSet); },
          {kExists, "Error reading wingleaf.set: Is a directory. wingleaf.set was not changed.",
           "Wrote to New.txt"},
-         true, {{kNew, kValues}}},
-        {"settings_directory_at_target_on_delete", Op::Delete,
+         true,
+         {{kNew, kValues}}},
+        {"settings_directory_at_target_on_delete",
+         Op::Delete,
          [](Disk& d) { d.directoryAt(kSet); },
          {"Error reading wingleaf.set: Is a directory. wingleaf.set was not changed.", kOldKept},
-         true, {}},
-        {"settings_rename_refused", Op::CreateNew, none,
+         true,
+         {}},
+        {"settings_rename_refused",
+         Op::CreateNew,
+         none,
          {kExists, "Wrote to tmp.set", "Updated wingleaf.set permissions.", kCrossDevice,
           "Wrote to New.txt"},
-         true, {{kNew, kValues}}, RLIM_INFINITY, true},
-        {"settings_rename_refused_on_delete", Op::Delete, none,
-         {"Removing Old from wingleaf.set!", "Wrote to tmp.set...", kCrossDevice, kOldKept}, true,
-         {}, RLIM_INFINITY, true},
-        {"settings_unreadable_pipe", Op::CreateNew,
+         true,
+         {{kNew, kValues}},
+         RLIM_INFINITY,
+         true},
+        {"settings_rename_refused_on_delete",
+         Op::Delete,
+         none,
+         {"Removing Old from wingleaf.set!", "Wrote to tmp.set...", kCrossDevice, kOldKept},
+         true,
+         {},
+         RLIM_INFINITY,
+         true},
+        {"settings_unreadable_pipe",
+         Op::CreateNew,
          [](Disk& d) {
              fs::remove(d.at(kSet));
              ASSERT_EQ(::mkfifo(d.at(kSet).c_str(), 0644), 0);
          },
          {kExists, "Error reading wingleaf.set: Not a regular file. wingleaf.set was not changed.",
           "Wrote to New.txt"},
-         true, {{kNew, kValues}}},
-        {"settings_unreadable_endless_on_delete", Op::Delete,
+         true,
+         {{kNew, kValues}}},
+        {"settings_unreadable_endless_on_delete",
+         Op::Delete,
          [](Disk& d) { d.linkAt(kSet, "/dev/zero"); },
          {"Error reading wingleaf.set: Not a regular file. wingleaf.set was not changed.",
           kOldKept},
-         true, {}},
+         true,
+         {}},
 
         // Preset file.
-        {"preset_link_at_temp_to_settings", Op::CreateNew,
-         [](Disk& d) { d.linkAt(kPresetTmp, d.at(kSet)); }, kCreateNew, true,
+        {"preset_link_at_temp_to_settings",
+         Op::CreateNew,
+         [](Disk& d) { d.linkAt(kPresetTmp, d.at(kSet)); },
+         kCreateNew,
+         true,
          {{kSet, kWithNew}, {kNew, kValues}, {kPresetTmp, std::nullopt}}},
-        {"preset_link_at_temp_to_outside", Op::Overwrite,
-         [](Disk& d) { d.linkAt(kPresetTmp, d.at(kOutside)); }, kOverwrite, true,
+        {"preset_link_at_temp_to_outside",
+         Op::Overwrite,
+         [](Disk& d) { d.linkAt(kPresetTmp, d.at(kOutside)); },
+         kOverwrite,
+         true,
          {{kOld, kValues}, {kPresetTmp, std::nullopt}}},
-        {"preset_link_at_target", Op::CreateNew, [](Disk& d) { d.linkAt(kNew, d.at(kOutside)); },
-         kCreateNew, true, {{kSet, kWithNew}, {kNew, kValues}}},
-        {"preset_link_at_target_overwritten", Op::Overwrite,
-         [](Disk& d) { d.linkAt(kOld, d.at(kOutside)); }, kOverwrite, true, {{kOld, kValues}}},
-        {"preset_link_at_target_deleted", Op::Delete,
-         [](Disk& d) { d.linkAt(kOld, d.at(kOutside)); }, kDelete, true,
+        {"preset_link_at_target",
+         Op::CreateNew,
+         [](Disk& d) { d.linkAt(kNew, d.at(kOutside)); },
+         kCreateNew,
+         true,
+         {{kSet, kWithNew}, {kNew, kValues}}},
+        {"preset_link_at_target_overwritten",
+         Op::Overwrite,
+         [](Disk& d) { d.linkAt(kOld, d.at(kOutside)); },
+         kOverwrite,
+         true,
+         {{kOld, kValues}}},
+        {"preset_link_at_target_deleted",
+         Op::Delete,
+         [](Disk& d) { d.linkAt(kOld, d.at(kOutside)); },
+         kDelete,
+         true,
          {{kSet, kWithoutOld}, {kOld, std::nullopt}}},
-        {"preset_full_device", Op::CreateNew, none,
-         upTo(kCreateNew, 5, {"Error writing preset file New.txt: File too large"}), false,
-         {{kSet, kWithNew}}, kBelowPresetFile},
-        {"preset_full_device_overwritten", Op::Overwrite, none,
-         upTo(kOverwrite, 6, {"Error writing preset file Old.txt: File too large"}), false, {},
+        {"preset_full_device",
+         Op::CreateNew,
+         none,
+         upTo(kCreateNew, 5, {"Error writing preset file New.txt: File too large"}),
+         false,
+         {{kSet, kWithNew}},
          kBelowPresetFile},
-        {"preset_full_device_temp_stays", Op::Overwrite,
+        {"preset_full_device_overwritten",
+         Op::Overwrite,
+         none,
+         upTo(kOverwrite, 6, {"Error writing preset file Old.txt: File too large"}),
+         false,
+         {},
+         kBelowPresetFile},
+        {"preset_full_device_temp_stays",
+         Op::Overwrite,
          [](Disk& d) { d.blockRemovalAfter("Error writing preset file", kPresetTmp); },
          upTo(kOverwrite, 6,
               {"Error writing preset file Old.txt: File too large",
                "Error removing {preset.tmp}: Is a directory. Delete it by hand."}),
-         false, {{kPresetTmp, "<dir>"}, {kPresetTmp + "/inside", "<dir>"}}, kBelowPresetFile},
-        {"preset_directory_at_temp", Op::Overwrite, [](Disk& d) { d.directoryAt(kPresetTmp); },
-         upTo(kOverwrite, 6, {kPresetOpenFailed}), false, {}},
-        {"preset_directory_at_target", Op::CreateNew, [](Disk& d) { d.directoryAt(kNew); },
-         upTo(kCreateNew, 5, {kPresetOpenFailed}), false, {{kSet, kWithNew}}},
-        {"preset_directory_at_target_deleted", Op::Delete, [](Disk& d) { d.directoryAt(kOld); },
-         upTo(kDelete, 4, {"Failed to remove file: wingleaf/Old.txt"}), true,
+         false,
+         {{kPresetTmp, "<dir>"}, {kPresetTmp + "/inside", "<dir>"}},
+         kBelowPresetFile},
+        {"preset_directory_at_temp",
+         Op::Overwrite,
+         [](Disk& d) { d.directoryAt(kPresetTmp); },
+         upTo(kOverwrite, 6, {kPresetOpenFailed}),
+         false,
+         {}},
+        {"preset_directory_at_target",
+         Op::CreateNew,
+         [](Disk& d) { d.directoryAt(kNew); },
+         upTo(kCreateNew, 5, {kPresetOpenFailed}),
+         false,
+         {{kSet, kWithNew}}},
+        {"preset_directory_at_target_deleted",
+         Op::Delete,
+         [](Disk& d) { d.directoryAt(kOld); },
+         upTo(kDelete, 4, {"Failed to remove file: wingleaf/Old.txt"}),
+         true,
          {{kSet, kWithoutOld}}},
-        {"preset_rename_refused", Op::Overwrite, none, upTo(kOverwrite, 6, {kPresetOpenFailed}),
-         false, {}, RLIM_INFINITY, true},
-        {"preset_unreadable_pipe_overwritten", Op::Overwrite,
+        {"preset_rename_refused",
+         Op::Overwrite,
+         none,
+         upTo(kOverwrite, 6, {kPresetOpenFailed}),
+         false,
+         {},
+         RLIM_INFINITY,
+         true},
+        {"preset_unreadable_pipe_overwritten",
+         Op::Overwrite,
          [](Disk& d) {
              fs::remove(d.at(kOld));
              ASSERT_EQ(::mkfifo(d.at(kOld).c_str(), 0644), 0);
          },
-         kOverwrite, true, {{kOld, kValues}}},
+         kOverwrite,
+         true,
+         {{kOld, kValues}}},
     };
 }
 
@@ -317,8 +407,9 @@ TEST_P(PresetFaults, NothingIsLostAndEveryFailureIsReported) {
 
     Lines expected = cell.lines;
     for (std::string& line : expected) {
-        for (const auto& [mark, path] : {std::pair<std::string, std::string>{"{tmp}", disk.io.paths.temp},
-                                         {"{preset.tmp}", disk.io.paths.presetTemp}})
+        for (const auto& [mark, path] :
+             {std::pair<std::string, std::string>{"{tmp}", disk.io.paths.temp},
+              {"{preset.tmp}", disk.io.paths.presetTemp}})
             if (const auto at = line.find(mark); at != std::string::npos)
                 line.replace(at, mark.size(), path);
     }

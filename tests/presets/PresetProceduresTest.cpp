@@ -111,9 +111,9 @@ TEST_F(PresetDisk, CreateRefusesBaseLabelsAndUnsafeNamesWithoutTouchingAnything)
         EXPECT_FALSE(tempExists());
     }
     fs::remove(io.paths.directory);
-    for (const std::string& name : std::vector<std::string>{
-             "", "../escape", "..", "a/b", "a\\b", "C:evil", "a&b", "a@b", "a|b", "a\nb", "NUL", "a?",
-          std::string(300, 'n')}) {
+    for (const std::string& name :
+         std::vector<std::string>{"", "../escape", "..", "a/b", "a\\b", "C:evil", "a&b", "a@b",
+                                  "a|b", "a\nb", "NUL", "a?", std::string(300, 'n')}) {
         clear();
         createPreset(io, name, values(3));
         deletePreset(io, name);
@@ -212,7 +212,9 @@ TEST_F(PresetDisk, ReadingAPresetFile) {
 // grows memory nor blocks the game, and a number cut by the end of that start is not read.
 TEST_F(PresetDisk, ReadingOnlyTheStartOfARegularFile) {
     fs::create_directories(io.paths.directory);
-    const auto at = [this](const std::string& name) { return presetFilePath(io.paths.directory, name); };
+    const auto at = [this](const std::string& name) {
+        return presetFilePath(io.paths.directory, name);
+    };
     fs::create_symlink("/dev/zero", at("zero"));
     ASSERT_EQ(::mkfifo(at("pipe").c_str(), 0644), 0);
     writeFile(at("far"), std::string(8192, ' ') + "1 2 3");
@@ -222,7 +224,8 @@ TEST_F(PresetDisk, ReadingOnlyTheStartOfARegularFile) {
     const struct {
         const char* name;
         std::optional<std::size_t> count;
-    } cases[] = {{"zero", std::nullopt}, {"pipe", std::nullopt}, {"far", 0}, {"cut", 1}, {"linked", 2}};
+    } cases[] = {
+        {"zero", std::nullopt}, {"pipe", std::nullopt}, {"far", 0}, {"cut", 1}, {"linked", 2}};
     for (const auto& c : cases) {
         // On a thread of its own, so that a read that blocks fails the test instead of hanging it.
         auto task = std::make_shared<std::packaged_task<std::optional<std::size_t>()>>(

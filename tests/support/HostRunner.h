@@ -4,15 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "process/ProcessRunner.h"
+
 namespace wltest {
 
-struct HostResult {
-    int exitCode = -1;
-    std::string out;  // standard output
-    std::string err;  // standard error
-    // Standard output split into lines, without line ends.
-    std::vector<std::string> lines() const;
-};
+// Exit status, standard output and standard error of a finished program.
+using HostResult = wlproc::ProcessResult;
 
 // A new, empty directory for one test (removed first if it exists).
 std::filesystem::path freshRoot(const std::string& name);
@@ -22,7 +19,8 @@ std::filesystem::path freshRoot(const std::string& name);
 HostResult runHost(const std::filesystem::path& root, const std::vector<std::string>& lines,
                    const std::vector<std::string>& extraArgs = {}, bool loadPlugin = true);
 
-// Runs any program with arguments and an optional standard input text.
+// Runs any program (a path) with arguments and an optional standard input text; one that runs
+// longer than five minutes is killed (and the result says timedOut).
 HostResult runProgram(const std::vector<std::string>& argv, const std::string& input = "");
 
 // Whole file content, or "" when it does not exist.

@@ -1,12 +1,8 @@
 // Runs the cross-built wingleaf-host.exe under Wine, next to the Linux build, for the Windows tests.
 #include "WineRunner.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <sstream>
-#include <stdexcept>
 
 namespace wltest {
 
@@ -50,49 +46,6 @@ const WindowsBuild& windowsBuild() {
         return b;
     }();
     return build;
-}
-
-BackgroundProgram::BackgroundProgram(const std::vector<std::string>& argv) {
-    int in[2], out[2];
-    if (::pipe(in) != 0 || ::pipe(out) != 0) throw std::runtime_error("pipe failed");
-    pid_ = ::fork();
-    if (pid_ < 0) throw std::runtime_error("fork failed");
-    if (pid_ == 0) {
-        ::dup2(in[0], 0);
-        ::dup2(out[1], 1);
-        for (int fd : {in[0], in[1], out[0], out[1]}) ::close(fd);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    input_ = in[1];
-    output_ = out[0];
-}
-
-BackgroundProgram::~BackgroundProgram() { finish(); }
-
-std::string BackgroundProgram::readLine() {
-    std::string line;
-    char c = 0;
-    while (output_ >= 0 && ::read(output_, &c, 1) == 1) {
-        if (c == '\n') break;
-        if (c != '\r') line += c;
-    }
-    return line;
-}
-
-int BackgroundProgram::finish() {
-    if (pid_ < 0) return -1;
-    ::close(input_);
-    ::close(output_);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 std::string winePath(const std::filesystem::path& path) {

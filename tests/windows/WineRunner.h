@@ -31,25 +31,8 @@ struct WindowsBuild {
     std::filesystem::path holdFileExe() const { return binDir / "hold-file.exe"; }
 };
 
-// A program running beside the test, fed through its standard input; finish() closes that
-// input and waits for the program to end.
-class BackgroundProgram {
-public:
-    explicit BackgroundProgram(const std::vector<std::string>& argv);
-    ~BackgroundProgram();
-    BackgroundProgram(const BackgroundProgram&) = delete;
-    BackgroundProgram& operator=(const BackgroundProgram&) = delete;
-
-    // The next line of its standard output ("" once it has ended).
-    std::string readLine();
-    // Exit status.
-    int finish();
-
-private:
-    int pid_ = -1;
-    int input_ = -1;
-    int output_ = -1;
-};
+// A program running beside the test (a file holder, say), read line by line.
+using BackgroundProgram = wlproc::RunningProcess;
 
 // Empty when the mingw-w64 toolchain or Wine is installed; otherwise why the tests skip.
 std::string windowsToolchainMissing();

@@ -17,12 +17,6 @@ struct HostOutput {
     std::string err;
 };
 
-// Runs a program (ARGS, the program's path first) with an empty standard input and its output
-// in the files OUT and ERR; returns its exit status (128 + the signal that ended it). Throws
-// when it cannot start.
-int runProgram(std::vector<std::string> args, const std::filesystem::path& out,
-               const std::filesystem::path& err);
-
 // Lays out a fresh game folder ROOT (copying the given user preset files into its preset
 // folder), writes the script beside it and runs the host on it. Throws on a failed start.
 HostOutput runScript(const HostProgram& program, const std::filesystem::path& root,
