@@ -48,6 +48,20 @@ float areaShare(float area, float total) { return total != 0.0f ? area / total :
 
 Vector finiteOrZero(const Vector& a) { return isFinite(a) ? a : Vector(0.0f, 0.0f, 0.0f); }
 
+// One world component of the drag increment: the model's drag times its drag setting. Scaled
+// up, the drag could carry the velocity past zero in one tick, turning the motion around and
+// leaving the car jittering; where it would, the scaled drag brings the component to a stop,
+// or goes no further than the model's own drag where that alone already passes zero (a tilted
+// car's axis drag can do so on a small component). A setting of 1 or less never reaches the
+// bound, so the usual flights are untouched.
+float scaledDrag(float velocity, float drag, float scale) {
+    const float scaled = scale * drag;
+    const float after = velocity + scaled;
+    const bool reverses = (velocity > 0.0f && after < 0.0f) || (velocity < 0.0f && after > 0.0f);
+    if (!reverses || std::fabs(scaled) <= std::fabs(drag)) return scaled;
+    return std::fabs(drag) > std::fabs(velocity) ? drag : -velocity;
+}
+
 float finiteOr(float value, float fallback) { return std::isfinite(value) ? value : fallback; }
 
 // k = 1300 / s truncated; saturated where the quotient leaves the exact range (s near 0).
@@ -92,10 +106,10 @@ AeroStep computeAeroStep(const Quat& q, const Vector& v, const Vector& extent,
     const float kR = std::fabs(onR.cosine * areaShare(areaR, total) * rho);
     const float kU = std::fabs(onU.cosine * areaShare(areaU, total) * rho);
     const float kF = std::fabs(onF.cosine * areaShare(areaF, total) * rho);
-    out.drag = finiteOrZero(
-        Vector(st.dragX * (kF * onF.along.X + kU * onU.along.X + kR * onR.along.X),
-               st.dragY * (kF * onF.along.Y + kU * onU.along.Y + kR * onR.along.Y),
-               st.dragZ * (kF * onF.along.Z + kU * onU.along.Z + kR * onR.along.Z)));
+    out.drag = finiteOrZero(Vector(
+        scaledDrag(v.X, kF * onF.along.X + kU * onU.along.X + kR * onR.along.X, st.dragX),
+        scaledDrag(v.Y, kF * onF.along.Y + kU * onU.along.Y + kR * onR.along.Y, st.dragY),
+        scaledDrag(v.Z, kF * onF.along.Z + kU * onU.along.Z + kR * onR.along.Z, st.dragZ)));
 
     // The turn axis is perpendicular to nose and travel; with the two parallel (or at rest)
     // there is none and the car is left to turn as it does.

@@ -8,19 +8,9 @@
 #include "aero/StockValues.h"
 #include "core/CallbackGuard.h"
 #include "core/GameEvents.h"
-#include "core/Settings.h"
 #include "core/wingleaf.h"
 
 namespace {
-
-// The name of the variable bound to the enabled cell, taken from the settings table.
-constexpr std::string_view enabledSettingName() {
-    for (const SettingRow& row : kSettings) {
-        if (row.boolCell == &wingleaf::enabled) return row.name;
-    }
-    return {};
-}
-static_assert(!enabledSettingName().empty(), "the enabled cell must be bound to a variable");
 
 // A failure becomes one console line and the callback ends.
 template <typename Body>
@@ -47,6 +37,18 @@ void installTickHook(wingleaf& plugin) {
 
 void removeTickHook(wingleaf& plugin) { plugin.gameWrapper->UnhookEvent(events::kTick); }
 
+// The one rule every activation event ends with: the tick hook is installed exactly while the
+// game is in freeplay and the model is switched on and not paused (the enabled cell); otherwise
+// it is removed. Deciding from the present state rather than from the event alone keeps the
+// rule whatever order the events come in.
+void syncTickHook(wingleaf& plugin) {
+    if (plugin.enabled && *plugin.enabled && plugin.gameWrapper->IsInFreeplay()) {
+        installTickHook(plugin);
+    } else {
+        removeTickHook(plugin);
+    }
+}
+
 }  // namespace
 
 void restoreStockValues(CarWrapper car) {
@@ -57,6 +59,8 @@ void restoreStockValues(CarWrapper car) {
     AirControlComponentWrapper airControl = car.GetAirControlComponent();
     airControl.SetThrottleForce(stock::kAirThrottleForce);
     airControl.SetAirTorque(stock::airTorque());
+    // A fast tick on the ground leaves the sticky force released; the stock car has it on.
+    car.SetStickyForce(stock::stickyForce());
 }
 
 void hookGameEvents(wingleaf& plugin) {
@@ -82,37 +86,31 @@ void wingleaf::onEnabledChange(std::string /*oldValue*/, CVarWrapper cvar) {
     const bool inGame = gameWrapper->IsInGame();
     const bool inMode = inTraining || inFreeplay || inGame;
     const bool on = cvar.getBoolValue();
-    if (on && inMode) {
-        installTickHook(*this);
-    } else if (inMode) {
-        removeTickHook(*this);
-        restoreStockValues(gameWrapper->GetLocalCar());
-    } else {
-        removeTickHook(*this);
-    }
+    // The user's switch is the latest word: it ends a pause left by a player restart, and the
+    // cell follows it whether the host writes the cell before or after this handler.
+    suspended = false;
+    if (enabled) *enabled = on;
+    syncTickHook(*this);
+    if (!on && inMode) restoreStockValues(gameWrapper->GetLocalCar());
 }
 
-void wingleaf::onModeStart(std::string /*eventName*/) {
-    if (enabled && *enabled) {
-        installTickHook(*this);
-    } else {
-        removeTickHook(*this);
-    }
-}
+void wingleaf::onModeStart(std::string /*eventName*/) { syncTickHook(*this); }
 
+// The game still reports the mode it is leaving while its end events run.
 void wingleaf::onModeEnd(std::string /*eventName*/) { removeTickHook(*this); }
 
+// The pause takes the hook away with the cell; the resume brings both back.
 void wingleaf::onSuspend(std::string /*eventName*/) {
     if (enabled && *enabled) {
         suspended = true;
         *enabled = false;
+        syncTickHook(*this);
     }
 }
 
 void wingleaf::onResume(std::string /*eventName*/) {
     if (!suspended) return;
     suspended = false;
-    // The user may have switched the model off during the pause; that choice stands.
-    CVarWrapper enabledCvar = cvarManager->getCvar(std::string(enabledSettingName()));
-    if (enabled && !enabledCvar.IsNull() && enabledCvar.getBoolValue()) *enabled = true;
+    if (enabled) *enabled = true;
+    syncTickHook(*this);
 }

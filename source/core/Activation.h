@@ -4,8 +4,8 @@
 
 class wingleaf;
 
-// Gives the car its stock maximum speeds, boost force, air throttle force and air torque.
-// A null car is left alone; the sticky force is not touched.
+// Gives the car its stock maximum speeds, boost force, air throttle force, air torque and
+// sticky force. A null car is left alone.
 void restoreStockValues(CarWrapper car);
 
 // Hooks the mode-start, mode-end, player-restart and resume events on the plug-in's game

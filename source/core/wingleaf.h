@@ -30,7 +30,8 @@ public:
 
     DevCommands devCommands;
     Hud hud;
-    // True while a player restart has switched the model off until the next resume event.
+    // True while a player restart has paused the model until the next resume event or until
+    // the user switches wl_enabled.
     bool suspended = false;
     std::shared_ptr<Preset> preset;
 

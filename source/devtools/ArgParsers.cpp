@@ -12,6 +12,12 @@
 
 namespace {
 
+// The smallest magnitude that rounds to infinity as a float: FLT_MAX plus half a unit in its
+// last place (2^128 - 2^103), exactly representable as a double. Below it the narrowing rounds
+// to at most FLT_MAX; at it, rounding to even gives infinity.
+constexpr double kFloatOverflowThreshold = 0x1.ffffffp+127;
+static_assert(kFloatOverflowThreshold - static_cast<double>(FLT_MAX) == 0x1p+103);
+
 // Reads the leading float of a piece the way std::stof does, without throwing: leading blanks
 // skipped, the rest of the piece ignored. Fails on no number, on a value outside the float
 // range, and on NaN or infinity, so that no non-finite bound ever reaches a draw.
@@ -101,9 +107,11 @@ float parseFloatArg(std::string text) {
     if (isRangeArg(text)) {
         return randomFloatInRanges(text);
     }
-    // atof semantics; a value the float cannot hold is no number at all.
+    // atof semantics, narrowed to float. A value that rounds to a finite float is that float
+    // (the largest float printed with nine digits lies a little above it); one that would round
+    // to infinity is no number at all.
     const double value = std::strtod(text.c_str(), nullptr);
-    if (!std::isfinite(value) || std::fabs(value) > static_cast<double>(FLT_MAX)) {
+    if (!std::isfinite(value) || std::fabs(value) >= kFloatOverflowThreshold) {
         return 0.0f;
     }
     return static_cast<float>(value);

@@ -128,6 +128,13 @@ void DevCommands::slideRight(std::vector<std::string> args) {
     if (!std::isfinite(push.X) || !std::isfinite(push.Y) || !std::isfinite(push.Z)) {
         return;
     }
+    // A finite push may still carry a fast car past the float range.
+    const Vector after(state.LinearVelocity.X + push.X, state.LinearVelocity.Y + push.Y,
+                       state.LinearVelocity.Z + push.Z);
+    if (!std::isfinite(after.X) || !std::isfinite(after.Y) || !std::isfinite(after.Z)) {
+        writeLine("Velocity not changed: the result would not be finite");
+        return;
+    }
     car.AddVelocity(push);
     writeLine("Velocity increased by " + vectorToString(push, 2));
 }

@@ -79,6 +79,7 @@ struct VariantCase {
 
 TEST(AeroModel, VariantsOfTheWorkedCase) {
     const float h = std::sqrt(0.5f);
+    const Quat yaw45(std::cos(0.39269908f), 0, 0, std::sin(0.39269908f));
     const VariantCase cases[] = {
         {"air density 0 zeroes every increment", kIdentity, Vector(1000, 0, 100), kExtent,
          [](AeroSettings& s) { s.airDensity = 0; }, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}},
@@ -104,6 +105,16 @@ TEST(AeroModel, VariantsOfTheWorkedCase) {
         {"yawed car: world X setting does not touch drag along Y", Quat(h, 0, 0, h),
          Vector(0, 1000, 100), kExtent, [](AeroSettings& s) { s.dragX = 0; s.pitch = 2; },
          {0, -1000.0 * kF, -100.0 * kU}, {0.2, 0, 0}, {0, -5, 17.5}},
+        // Scaled drag may stop a world component, never turn it round: unbounded, the drag
+        // along X would be -4975.
+        {"strong drag stops a world component at zero", kIdentity, Vector(1000, 0, 100), kExtent,
+         [](AeroSettings& s) { s.airDensity = 0.5f; s.length = 0; s.dragX = 10; }, {-1000, 0, 0},
+         {0, -0.5, 0}, {-25, 0, 87.5}},
+        // Yawed 45 degrees, a small Y component meets the Y part of the forward drag, which
+        // alone passes zero (-36.06 on 10): scaled by 3 it goes no further than that.
+        {"scaled drag passes zero no further than the model's own", yaw45, Vector(1000, 10, 0),
+         kExtent, [](AeroSettings& s) { s.length = 0; s.dragY = 3; },
+         {-36.064178, -36.064178, 0}, {0, 0, -0.1}, {-14.9, 9.85, 14.283557}},
         {"sideways travel is damped along the right axis", kIdentity, Vector(0, 500, 0),
          kExtent, [](AeroSettings&) {}, {0, -500.0 * 0.1 * (1200.0 / 4400.0), 0}, {0, 0, 0.1},
          {0, -12.5, 0}},

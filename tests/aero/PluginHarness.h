@@ -24,12 +24,7 @@ public:
         console.addHostCommand("cl_settings_refreshplugins", "", [](const host::Words&) {
             return true;
         });
-        const auto address = reinterpret_cast<std::uintptr_t>(&context);
-        const std::type_index type(typeid(wingleaf));
-        plugin = std::make_shared<wingleaf>();
-        plugin->cvarManager = std::make_shared<CVarManagerWrapper>(address, type);
-        plugin->gameWrapper = std::make_shared<GameWrapper>(address, 1, type);
-        plugin->onLoad();
+        load();
     }
     ~PluginHarness() {
         game.dropOwner(&context);
@@ -37,6 +32,26 @@ public:
     }
     PluginHarness(const PluginHarness&) = delete;
     PluginHarness& operator=(const PluginHarness&) = delete;
+
+    // A fresh plug-in object given its handles and loaded, as the host does after getPlugin.
+    void load() {
+        const auto address = reinterpret_cast<std::uintptr_t>(&context);
+        const std::type_index type(typeid(wingleaf));
+        plugin = std::make_shared<wingleaf>();
+        plugin->cvarManager = std::make_shared<CVarManagerWrapper>(address, type);
+        plugin->gameWrapper = std::make_shared<GameWrapper>(address, 1, type);
+        plugin->onLoad();
+    }
+
+    // onUnload, then everything the plug-in placed in the game and the console is dropped and
+    // the object released, as the host does.
+    void unload() {
+        if (!plugin) return;
+        plugin->onUnload();
+        game.dropOwner(&context);
+        console.dropOwner(&context);
+        plugin.reset();
+    }
 
     // Runs console lines as typed; false when one failed.
     bool run(const std::string& line) { return console.execute(line); }

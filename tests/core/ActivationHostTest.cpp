@@ -85,7 +85,9 @@ TEST(ActivationHost, SwitchingInFreeplay) {
 TEST(ActivationHost, SwitchingOffRestoresStockValues) {
     const std::vector<std::string> lines = {
         "sim_mode freeplay", "wl_speed 2", "wl_boost 3", "wl_throttle 0.5", "wl_air_density 0",
-        "wl_enabled 1", "sim_event \"Function TAGame.Car_TA.SetVehicleInput\"",
+        "wl_enabled 1", "sim_set car 0 on_ground 1", "sim_set car 0 velocity 2000 0 0",
+        // Fast on the ground: the tick releases the sticky force.
+        "sim_event \"Function TAGame.Car_TA.SetVehicleInput\"",
         "sim_set car 0 air_torque 1 2 3", "wl_enabled 0", "sim_state car 0"};
     const auto r = wltest::runHost(wltest::freshRoot("activation-restore"), lines);
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -94,6 +96,7 @@ TEST(ActivationHost, SwitchingOffRestoresStockValues) {
     EXPECT_EQ(stateField(r, "car0", "boost_force"), std::vector<double>{178500});
     EXPECT_EQ(stateField(r, "car0", "throttle_force"), std::vector<double>{12000});
     EXPECT_EQ(stateField(r, "car0", "air_torque"), (std::vector<double>{130, 95, 400}));
+    EXPECT_EQ(stateField(r, "car0", "sticky_force"), (std::vector<double>{0.5, 1.5}));
 }
 
 // Online is not a mode of the model: switching installs nothing and off restores nothing.
@@ -116,8 +119,8 @@ TEST(ActivationHost, ModeEvents) {
                  {{kFreeplayInit, kFreeplayInit}, 1, 4600},
                  {{kSoccarDestroyed}, 0, 1234},
                  {{kFreeplayInit}, 1, 4600},
-                 // Entering training: hook installed, but the model's gate keeps it idle.
-                 {{"sim_mode training"}, 1, 1234},
+                 // Training is not freeplay: no hook there.
+                 {{"sim_mode training"}, 0, 1234},
                  {{"sim_mode freeplay"}, 1, 4600},
              });
 }
@@ -134,10 +137,19 @@ TEST(ActivationHost, RestartSuspendsUntilResume) {
     runSteps("activation-restart", kSliders,
              {
                  {{"sim_mode freeplay", "wl_enabled 1"}, 1, 4600},
-                 // Suspended: the hook stays, the cell is off.
-                 {{kRestart}, 1, 1234},
+                 // Paused: the hook goes with the cell and comes back at the resume.
+                 {{kRestart}, 0, 1234},
                  {{kResume}, 1, 4600},
                  // A resume without a restart changes nothing.
+                 {{kResume}, 1, 4600},
+             });
+}
+
+// A mode start during the pause must not leave the model switched on without its hook.
+TEST(ActivationHost, ModeStartDuringPauseThenResume) {
+    runSteps("activation-pause-modestart", kSliders,
+             {
+                 {{"sim_mode freeplay", "wl_enabled 1", kRestart, kFreeplayInit}, 0, 1234},
                  {{kResume}, 1, 4600},
              });
 }
@@ -156,7 +168,7 @@ TEST(ActivationHost, RestartWithTheModelOffChangesNothing) {
 TEST(ActivationHost, SwitchOffDuringPauseStaysOff) {
     runSteps("activation-pause-off", kSliders,
              {
-                 {{"sim_mode freeplay", "wl_enabled 1", kRestart}, 1, 1234},
+                 {{"sim_mode freeplay", "wl_enabled 1", kRestart}, 0, 1234},
                  {{"wl_enabled 0"}, 0, 1234},
                  {{kResume}, 0, 1234},
                  {{kFreeplayInit}, 0, 1234},
@@ -168,7 +180,7 @@ TEST(ActivationHost, SwitchOffDuringPauseStaysOff) {
 TEST(ActivationHost, SwitchOffAndOnDuringPauseResumes) {
     runSteps("activation-pause-onoff", kSliders,
              {
-                 {{"sim_mode freeplay", "wl_enabled 1", kRestart}, 1, 1234},
+                 {{"sim_mode freeplay", "wl_enabled 1", kRestart}, 0, 1234},
                  {{"wl_enabled 0", "wl_enabled 1"}, 1, 4600},
                  {{kResume}, 1, 4600},
              });
@@ -177,6 +189,7 @@ TEST(ActivationHost, SwitchOffAndOnDuringPauseResumes) {
 TEST(ActivationHost, UnloadInAGameRestoresStockValues) {
     const std::vector<std::string> lines = {
         "sim_mode freeplay", "wl_speed 2", "wl_boost 3", "wl_enabled 1",
+        "sim_set car 0 on_ground 1", "sim_set car 0 velocity 2000 0 0",
         "sim_event \"Function TAGame.Car_TA.SetVehicleInput\"", "plugin unload wingleaf",
         "sim_state car 0", "sim_hooks"};
     const auto r = wltest::runHost(wltest::freshRoot("activation-unload"), lines);
@@ -184,6 +197,7 @@ TEST(ActivationHost, UnloadInAGameRestoresStockValues) {
     EXPECT_EQ(r.lines().front(), "Debug5 statement");
     EXPECT_EQ(stateField(r, "car0", "max_linear_speed"), std::vector<double>{2300});
     EXPECT_EQ(stateField(r, "car0", "boost_force"), std::vector<double>{178500});
+    EXPECT_EQ(stateField(r, "car0", "sticky_force"), (std::vector<double>{0.5, 1.5}));
     EXPECT_EQ(hookCount(r.lines(), kTickEventName), 0);
 }
 

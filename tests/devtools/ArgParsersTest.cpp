@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -89,6 +90,12 @@ TEST(ArgParsers, TableOfWords) {
         {Op::Float, "-infinity", exactly(0)},
         {Op::Float, "1e999", exactly(0)},
         {Op::Float, "1e39", exactly(0)},
+        // The largest float as printed lies above it but rounds to it; past half a unit in
+        // the last place a word rounds to infinity.
+        {Op::Float, "3.4028235e38", exactly(FLT_MAX)},
+        {Op::Float, "-3.4028235e38", exactly(-FLT_MAX)},
+        {Op::Float, "3.4028235677e38", exactly(FLT_MAX)},
+        {Op::Float, "3.4028235678e38", exactly(0)},
         {Op::Float, "(nan,1)", exactly(0)},
         {Op::Float, "(0,inf)", exactly(0)},
         {Op::Float, "(1e999,2)", exactly(0)},

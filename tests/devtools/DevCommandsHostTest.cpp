@@ -152,6 +152,11 @@ TEST(DevCommandsHost, RigidBodyCommandsAnswerAndSetTheirFields) {
              "slideRight 100",
              {"Velocity increased by -100.00, 0.00, 0.00"},
              {{"car0.velocity", "-100, 0, 0"}}},
+            // A finite push that would carry the velocity past the float range changes nothing.
+            {{"sim_set car 0 quaternion 1 0 0 0", "sim_set car 0 velocity 0 3e38 0"},
+             "slideRight 3e38",
+             {"Velocity not changed: the result would not be finite"},
+             {}},
             {{}, "setMass 250", {"RB mass set to 250"}, {{"car0.mass", "250"}}},
             {{}, "setOnGround yes", {"bOnGround set to yes"}, {{"car0.on_ground", "0"}}},
             {{"sim_set car 0 on_ground 0"},
