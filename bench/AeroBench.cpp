@@ -7,7 +7,7 @@
 #include "AllocationCounter.h"
 #include "aero/AeroModel.h"
 #include "aero/PluginHarness.h"
-#include "aero/StockValues.h"
+#include "aero/ModelConstants.h"
 
 namespace {
 

@@ -1,17 +1,10 @@
 // The per-tick aerodynamic model's arithmetic: from a car's state and the slider values to the
 // values the tick writes to the car. Single precision throughout; no host calls.
 #pragma once
+#include "aero/ModelConstants.h"
 #include "bakkesmod/wrappers/wrapperstructs.h"
 
 namespace aero {
-
-// Below this speed (uu/s) and whenever the car is in the air, the stock air torque and sticky
-// force hold; on the ground at or above it the sticky force is released.
-inline constexpr float kGroundReleaseSpeedUu = 1300.0f;
-
-// Largest air-torque scale k (= 1300 / speed, truncated): 400 * k stays below 2^24, so every
-// torque product is an exact int and survives the float round trip unchanged.
-inline constexpr int kMaxTorqueScale = 41943;
 
 // The fourteen slider values as the model reads them, each a plain copy of its setting.
 struct AeroSettings {

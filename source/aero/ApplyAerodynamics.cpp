@@ -1,6 +1,6 @@
 // The per-tick hook: reads the reported car, applies the model's increments and stock multipliers.
 #include "aero/AeroModel.h"
-#include "aero/StockValues.h"
+#include "aero/ModelConstants.h"
 #include "core/wingleaf.h"
 
 // Runs on every input update of a car while the tick hook is installed. Reads only the bound

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "aero/StockValues.h"
+#include "aero/ModelConstants.h"
 #include "core/CallbackGuard.h"
 #include "core/GameEvents.h"
 #include "core/wingleaf.h"

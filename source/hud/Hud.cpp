@@ -7,16 +7,12 @@
 #include "aero/VectorUtils.h"
 #include "core/CallbackGuard.h"
 #include "core/wingleaf.h"
+#include "devtools/DevCommands.h"
+#include "hud/HudLayout.h"
 
 namespace {
 
-constexpr int kCarPanelX = 20, kCarPanelY = 610;
-constexpr int kGaugeX = 20, kGaugeY = 400;
-constexpr float kGaugeScale = 1.0f;
-constexpr int kSliderRight = 360, kSliderBottom = 550;
-
-// Both panels list rows 30 pixels apart, labels and values in two columns.
-constexpr int kRowTop = 40, kRowStep = 30, kLabelX = 10, kValueX = 140;
+using namespace hudlayout;
 
 constexpr std::array<const char*, 10> kCarRowLabels{
     "Car Location", "True Speed", "Ground Speed", "World Vel", "Car Fwd/Rt/Up Vel",
@@ -45,7 +41,7 @@ void drawPanel(CanvasWrapper& canvas, int x, int y, Vector2 size, const char* ti
     canvas.SetPosition(Vector2{x, y});
     Hud::setColor(canvas, kHudPanelGrey);
     canvas.FillBox(size);
-    Hud::drawText(canvas, title, x + titleX, y + 20, kHudWhite);
+    Hud::drawText(canvas, title, x + titleX, y + kTitleY, kHudWhite);
     for (std::size_t i = 0; i < N; ++i) {
         const int rowY = y + kRowTop + kRowStep * static_cast<int>(i);
         Hud::drawText(canvas, labels[i], x + kLabelX, rowY, kHudWhite);
@@ -60,7 +56,7 @@ void Hud::drawFrame(CanvasWrapper canvas) {
     guardCallback(
         [&] {
             if (!game || !console || !game->IsInGame()) return;
-            if (!switchOn("showHUD")) return;
+            if (!switchOn(devswitch::kShowHud)) return;
             drawHud(canvas);
         },
         [](const char*) {});
@@ -78,9 +74,9 @@ void Hud::drawHud(CanvasWrapper& canvas) {
     if (cars.Count() < 1) return;
     CarWrapper car = cars.Get(0);
     if (car.IsNull()) return;
-    if (switchOn("showCarDerivedInfo")) drawCarPanel(canvas, car, kCarPanelX, kCarPanelY);
-    if (switchOn("showYaw")) drawYawGauge(canvas, car, kGaugeX, kGaugeY, kGaugeScale);
-    if (switchOn("showSlider")) drawSliderPanel(canvas, car, kSliderRight, kSliderBottom);
+    if (switchOn(devswitch::kShowCarPanel)) drawCarPanel(canvas, car, kCarPanelX, kCarPanelY);
+    if (switchOn(devswitch::kShowYawGauge)) drawYawGauge(canvas, car, kGaugeX, kGaugeY, kGaugeScale);
+    if (switchOn(devswitch::kShowSliderPanel)) drawSliderPanel(canvas, car, kSliderRight, kSliderBottom);
 }
 
 void Hud::drawText(CanvasWrapper& canvas, const std::string& text, int x, int y, HudColor color) {
@@ -116,7 +112,7 @@ void Hud::drawCarPanel(CanvasWrapper& canvas, CarWrapper& car, int x, int y) {
         vectorToString(r, 5),
         vectorToString(f, 5),
         vectorToString(state.AngularVelocity, 5)};
-    drawPanel(canvas, x, y, Vector2{360, 350}, "Wingleaf", 120, kCarRowLabels, values);
+    drawPanel(canvas, x, y, kCarPanelSize, "Wingleaf", kCarTitleX, kCarRowLabels, values);
 }
 
 void Hud::drawSliderPanel(CanvasWrapper& canvas, CarWrapper& /*car*/, int right, int bottom) {
@@ -136,5 +132,6 @@ void Hud::drawSliderPanel(CanvasWrapper& canvas, CarWrapper& /*car*/, int right,
 
     const Vector2 size = canvas.GetSize();
     const int x = size.X - right, y = size.Y - bottom;
-    drawPanel(canvas, x, y, Vector2{300, 280}, "Slider Values", 90, kSliderRowLabels, values);
+    drawPanel(canvas, x, y, kSliderPanelSize, "Slider Values", kSliderTitleX, kSliderRowLabels,
+              values);
 }

@@ -6,6 +6,7 @@
 
 #include "aero/VectorUtils.h"
 #include "hud/Hud.h"
+#include "hud/HudLayout.h"
 
 namespace hud {
 
@@ -60,6 +61,11 @@ std::optional<GaugeVelocity> gaugeVelocity(const Vector& velocity) {
 namespace {
 
 using hud::truncToInt;
+using namespace hudlayout;
+
+// The gauge's centre offset, as a float for scaling and wide for sums with rotated offsets.
+constexpr float kCentre = static_cast<float>(kGaugeCentre);
+constexpr long long kCentreWide = kGaugeCentre;
 
 // origin + trunc(offset), or nothing when either step leaves the int range.
 std::optional<int> coord(int origin, float offset) {
@@ -90,8 +96,8 @@ void Hud::drawYawGauge(CanvasWrapper& canvas, CarWrapper& car, int x0, int y0, f
     const hud::GaugeHeading heading = hud::gaugeHeading(state.Quaternion);
     const std::optional<hud::GaugeVelocity> velocity = hud::gaugeVelocity(state.LinearVelocity);
 
-    const std::optional<int> side = truncToInt(200.0f * scale);
-    const std::optional<Vector2> centre = point(x0, y0, 100.0f * scale, 100.0f * scale);
+    const std::optional<int> side = truncToInt(kGaugeSide * scale);
+    const std::optional<Vector2> centre = point(x0, y0, kCentre * scale, kCentre * scale);
     // A scale that puts the gauge off the int grid draws nothing at all.
     if (!side || !centre) return;
 
@@ -99,35 +105,38 @@ void Hud::drawYawGauge(CanvasWrapper& canvas, CarWrapper& car, int x0, int y0, f
     setColor(canvas, kHudPanelGrey);
     canvas.FillBox(Vector2{*side, *side});
     setColor(canvas, kHudWhite);
-    line(canvas, centre, point(x0, y0, 100.0f * scale, 20.0f * scale));
-    line(canvas, centre, point(x0, y0, 180.0f * scale, 100.0f * scale));
+    line(canvas, centre, point(x0, y0, kGaugeUpEndX * scale, kGaugeUpEndY * scale));
+    line(canvas, centre, point(x0, y0, kGaugeRightEndX * scale, kGaugeRightEndY * scale));
 
     // Gauge units: px to the car's right, py along its nose, rotated by the heading.
     const auto transform = [&](float px, float py) -> std::optional<Vector2> {
         const std::optional<int> rx = truncToInt(px * heading.c - py * heading.sn);
         const std::optional<int> ry = truncToInt(-(px * heading.sn + py * heading.c));
         if (!rx || !ry) return std::nullopt;
-        return point(x0, y0, scale * static_cast<float>(100LL + *rx),
-                     scale * static_cast<float>(100LL + *ry));
+        return point(x0, y0, scale * static_cast<float>(kCentreWide + *rx),
+                     scale * static_cast<float>(kCentreWide + *ry));
     };
 
     // A nose pointing straight up or down has no heading: no outline, nose line or angle then.
     if (heading.defined) {
-        const std::optional<Vector2> frontLeft = transform(-42, 73), frontRight = transform(42, 73);
-        const std::optional<Vector2> rearLeft = transform(-42, -45), rearRight = transform(42, -45);
+        const float w = kOutlineHalfWidth;
+        const std::optional<Vector2> frontLeft = transform(-w, kOutlineFront);
+        const std::optional<Vector2> frontRight = transform(w, kOutlineFront);
+        const std::optional<Vector2> rearLeft = transform(-w, kOutlineRear);
+        const std::optional<Vector2> rearRight = transform(w, kOutlineRear);
         line(canvas, frontLeft, frontRight);
         line(canvas, rearLeft, rearRight);
         line(canvas, frontLeft, rearLeft);
         line(canvas, frontRight, rearRight);
         setColor(canvas, kHudHalfWhite);
-        line(canvas, centre, transform(0, 90));
+        line(canvas, centre, transform(0, kNoseLength));
     }
 
     // The velocity line is in world axes, so it needs no heading.
     if (velocity) {
         const std::optional<Vector2> end =
-            point(x0, y0, scale * static_cast<float>(100LL + velocity->dx),
-                  scale * static_cast<float>(100LL + velocity->dy));
+            point(x0, y0, scale * static_cast<float>(kCentreWide + velocity->dx),
+                  scale * static_cast<float>(kCentreWide + velocity->dy));
         if (end) {
             setColor(canvas, kHudGreen);
             canvas.DrawLine(*centre, *end);
@@ -135,7 +144,8 @@ void Hud::drawYawGauge(CanvasWrapper& canvas, CarWrapper& car, int x0, int y0, f
     }
 
     if (heading.defined)
-        text(canvas, toFixedString(heading.theta, 2), point(x0, y0, 10.0f * scale, 10.0f * scale));
-    text(canvas, "x", point(x0, y0, 85.0f * scale, 15.0f * scale));
-    text(canvas, "y", point(x0, y0, 175.0f * scale, 105.0f * scale));
+        text(canvas, toFixedString(heading.theta, 2),
+             point(x0, y0, kAngleTextX * scale, kAngleTextY * scale));
+    text(canvas, "x", point(x0, y0, kXLabelX * scale, kXLabelY * scale));
+    text(canvas, "y", point(x0, y0, kYLabelX * scale, kYLabelY * scale));
 }

@@ -1,5 +1,5 @@
-// What the preset handlers take from the plug-in object: its console as a PresetIo and its slider
-// cells.
+// The preset change handlers' view of the plug-in object: its console as a PresetIo and its
+// slider cells.
 #pragma once
 #include "core/wingleaf.h"
 #include "presets/PresetProcedures.h"
