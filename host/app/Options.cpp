@@ -1,6 +1,7 @@
 // The wingleaf-host command line.
 #include "app/Options.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 
 namespace host {
@@ -25,68 +26,68 @@ bool parseCanvas(const std::string& text, Options& options) {
     return true;
 }
 
+// -c lines and SCRIPT files interleaved as typed: the parser records each occurrence.
+void collectInputs(const CLI::App& app, const CLI::Option* line, const CLI::Option* script, Options& options) {
+    std::size_t nextLine = 0, nextScript = 0;
+    for (const CLI::Option* opt : app.parse_order()) {
+        if (opt == line) options.inputs.push_back({false, line->results().at(nextLine++)});
+        if (opt == script) options.inputs.push_back({true, script->results().at(nextScript++)});
+    }
+}
+
 }  // namespace
 
 const char* usageLine() {
     return "usage: wingleaf-host [--root DIR] [--plugin PATH] [--canvas WxH] [-c LINE]... [SCRIPT]...";
 }
 
+std::string helpText() {
+    return std::string(usageLine()) +
+           "\n\n"
+           "  --root DIR     the game's working directory, created if missing; the session runs\n"
+           "                 in it (default: the current directory, so a bakkesmod/ folder and\n"
+           "                 the prompt's history file .wingleaf_history appear there)\n"
+           "  --plugin PATH  load this plug-in library first (repeatable)\n"
+           "  --canvas WxH   size of the simulated canvas (default 1920x1080)\n"
+           "  -c LINE        run a console line (repeatable)\n"
+           "  SCRIPT         run the console lines of a file\n"
+           "  --version      print the version and exit\n"
+           "-c lines and SCRIPT files run in the order typed. SCRIPT and `exec FILE` paths are\n"
+           "relative to the current directory; the game's own files live in the root.\n"
+           "With neither -c nor SCRIPT, lines are read from standard input; on a terminal there\n"
+           "is a prompt with Tab completion of names and history kept in the root.\n"
+           "Type `help` at the prompt for the host commands, `list` for the plug-ins' variables.\n"
+           "Exit status: 0 when every line ran, 1 when one failed, 2 for bad arguments,\n"
+           "130 or 143 when ended by Ctrl-C or SIGTERM.\n";
+}
+
 bool parseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            options.scripts.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-            continue;
-        }
-        // "--name=value" is the same as "--name value".
-        std::string value;
-        bool hasValue = false;
-        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg = arg.substr(0, eq);
-            hasValue = true;
-        }
-        if (arg != "--root" && arg != "--plugin" && arg != "--canvas" && arg != "-c") {
-            error = "unknown option " + args[i];
-            return false;
-        }
-        if (!hasValue) {
-            if (i + 1 >= args.size()) {
-                error = "option " + arg + " needs a value";
-                return false;
-            }
-            value = args[++i];
-        }
-        if (arg == "--root") {
-            if (value.empty()) {
-                error = "option --root needs a directory";
-                return false;
-            }
-            options.root = value;
-        } else if (arg == "--plugin") {
-            if (value.empty()) {
-                error = "option --plugin needs a path";
-                return false;
-            }
-            options.plugins.push_back(value);
-        } else if (arg == "--canvas") {
-            if (!parseCanvas(value, options)) {
-                error = "bad canvas size " + value + " (expected WxH, 1 to 16384 each)";
-                return false;
-            }
-        } else {
-            options.lines.push_back(value);
-        }
+    CLI::App app{"wingleaf-host"};
+    app.set_help_flag();
+    app.add_flag("-h,--help", options.help);
+    app.add_flag("--version", options.version);
+    const auto notEmpty = [](const char* what) {
+        return [what](const std::string& v) { return v.empty() ? std::string("needs ") + what : std::string(); };
+    };
+    app.add_option("--root", options.root)->check(notEmpty("a directory"))->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_option("--plugin", options.plugins)->check(notEmpty("a path"))->allow_extra_args(false);
+    std::string canvas;
+    app.add_option("--canvas", canvas)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    std::vector<std::string> lines, scripts;
+    const CLI::Option* line = app.add_option("-c", lines)->allow_extra_args(false);
+    const CLI::Option* script = app.add_option("SCRIPT", scripts);
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        error = e.what();
+        return false;
     }
+    if (!canvas.empty() && !parseCanvas(canvas, options)) {
+        error = "bad canvas size " + canvas + " (expected WxH, 1 to 16384 each)";
+        return false;
+    }
+    collectInputs(app, line, script, options);
     return true;
 }
 

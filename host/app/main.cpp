@@ -1,4 +1,5 @@
 // The wingleaf-host program: options, installation, plug-ins, console lines, saved variables.
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -10,23 +11,43 @@
 #include "app/Options.h"
 #include "app/Prompt.h"
 #include "app/Simulation.h"
-#include "console/ConfigFile.h"
 #include "console/Console.h"
+#include "console/LineReader.h"
+#include "console/StopSignal.h"
 #include "loader/PluginLoader.h"
 
 namespace {
 
 constexpr int kExitBadArguments = 2;
+// Lines typed at the prompt, kept across sessions; relative to the root.
+constexpr const char* kHistoryFile = ".wingleaf_history";
 
-void printHelp() {
-    std::cout << host::usageLine() << "\n\n"
-              << "  --root DIR     the game's working directory (created if missing; default: .)\n"
-              << "  --plugin PATH  load this plug-in library first\n"
-              << "  --canvas WxH   size of the simulated canvas (default 1920x1080)\n"
-              << "  -c LINE        run a console line (repeatable, in order)\n"
-              << "  SCRIPT         run the console lines of a file (after every -c line)\n"
-              << "With neither -c nor SCRIPT, lines are read from standard input.\n"
-              << "Type `help` at the prompt for the host commands.\n";
+extern "C" void onStopSignal(int signal) {
+#if defined(_WIN32)
+    std::signal(signal, onStopSignal);  // the handler is reset on each delivery there
+#endif
+    host::noteStopSignal(signal);
+}
+
+// Ctrl-C and SIGTERM end the session through its normal end (plug-ins unloaded, saved
+// variables written). Without SA_RESTART a blocked read returns at once and sees the request.
+void installStopHandlers() {
+#if defined(_WIN32)
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+#else
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+#endif
+}
+
+int badArguments(const std::string& error) {
+    std::cerr << "wingleaf-host: " << error << "\n" << host::usageLine() << "\n";
+    return kExitBadArguments;
 }
 
 // Options name paths relative to where the program was started; the session runs in ROOT.
@@ -37,58 +58,76 @@ std::string absoluteFrom(const std::filesystem::path& base, const std::string& p
 
 bool looksLikePath(const std::string& s) { return s.find_first_of("/\\") != std::string::npos; }
 
-int runSession(host::Options options) {
+// A SCRIPT argument that names nothing is a bad argument, found before anything is touched.
+std::string missingScript(const host::Options& options, const std::filesystem::path& startDir) {
+    for (const host::Input& input : options.inputs) {
+        std::error_code ec;
+        if (input.script && !std::filesystem::exists(absoluteFrom(startDir, input.text), ec) && !ec)
+            return input.text;
+    }
+    return "";
+}
+
+bool enterRoot(const std::string& root) {
+    if (root.empty()) return true;
     std::error_code ec;
-    const std::filesystem::path startDir = std::filesystem::current_path(ec);
-    for (auto& p : options.plugins)
-        if (looksLikePath(p)) p = absoluteFrom(startDir, p);
-    for (auto& s : options.scripts) s = absoluteFrom(startDir, s);
-    if (!options.root.empty()) {
-        std::filesystem::create_directories(options.root, ec);
-        std::filesystem::current_path(options.root, ec);
-        if (ec) {
-            std::cerr << "wingleaf-host: cannot use root " << options.root << ": " << ec.message() << "\n";
-            return kExitBadArguments;
-        }
-    }
+    std::filesystem::create_directories(root, ec);
+    std::filesystem::current_path(root, ec);
+    if (!ec) return true;
+    std::cerr << "wingleaf-host: cannot use root " << root << ": " << ec.message() << "\n";
+    return false;
+}
 
-    host::Console console;
-    host::layOutInstallation(".", console);
-    host::PluginLoader loader(console, "bakkesmod/plugins", WL_BUILD_PLUGIN_DIR);
-    loader.registerCommands();
-    host::HostCommands commands(console);
-    commands.registerAll();
-    host::Simulation simulation(console, loader, options);
-    commands.refreshSettings();
-
-    for (const auto& plugin : options.plugins)
-        if (!loader.load(plugin)) console.markFailed();
-    std::string error;
-    if (!host::restoreConfig(console, host::kConfigFile, error)) {
-        console.err("config: " + error);
-        console.markFailed();
-    }
-
-    if (options.lines.empty() && options.scripts.empty()) {
-        host::Prompt prompt;
+void readStandardInput(host::Console& console) {
+    if (host::Prompt::interactive()) {
+        host::Prompt prompt(console, kHistoryFile);
         while (!console.quitRequested()) {
             const auto line = prompt.next();
             if (!line) break;
             console.execute(*line);
         }
-    } else {
-        for (const auto& line : options.lines) {
-            if (console.quitRequested()) break;
-            console.execute(line);
-        }
-        for (const auto& script : options.scripts) {
-            if (console.quitRequested()) break;
-            if (!commands.runScript(script)) console.markFailed();
-        }
+        return;
     }
+    host::LineReader in;
+    in.attach(0);
+    if (!host::runLines(console, in, "standard input")) console.markFailed();
+}
+
+void runInputs(host::Console& console, host::HostCommands& commands, const std::vector<host::Input>& inputs) {
+    if (inputs.empty()) return readStandardInput(console);
+    for (const host::Input& input : inputs) {
+        if (console.quitRequested()) break;
+        if (!input.script) console.execute(input.text);
+        else if (!commands.runScript(input.text)) console.markFailed();
+    }
+}
+
+int runSession(host::Options options) {
+    std::error_code ec;
+    const std::filesystem::path startDir = std::filesystem::current_path(ec);
+    if (const std::string missing = missingScript(options, startDir); !missing.empty())
+        return badArguments("no such script file: " + missing);
+    for (auto& p : options.plugins)
+        if (looksLikePath(p)) p = absoluteFrom(startDir, p);
+    if (!enterRoot(options.root)) return kExitBadArguments;
+
+    host::Console console;
+    host::layOutInstallation(".", console);
+    host::PluginLoader loader(console, "bakkesmod/plugins", WL_BUILD_PLUGIN_DIR);
+    loader.registerCommands();
+    host::HostCommands commands(console, startDir);
+    commands.registerAll();
+    host::Simulation simulation(console, loader, options);
+    commands.refreshSettings();
+    for (const auto& plugin : options.plugins)
+        if (!loader.load(plugin)) console.markFailed();
+    if (!commands.restoreConfigNow()) console.markFailed();
+
+    runInputs(console, commands, options.inputs);
 
     loader.unloadAll();
     if (!commands.writeConfigNow()) console.markFailed();
+    if (const int signal = host::stopSignal()) return 128 + signal;
     return console.failed() ? 1 : 0;
 }
 
@@ -97,14 +136,17 @@ int runSession(host::Options options) {
 int main(int argc, char** argv) {
     host::Options options;
     std::string error;
-    if (!host::parseOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::cerr << "wingleaf-host: " << error << "\n" << host::usageLine() << "\n";
-        return kExitBadArguments;
-    }
+    if (!host::parseOptions(std::vector<std::string>(argv + 1, argv + argc), options, error))
+        return badArguments(error);
     if (options.help) {
-        printHelp();
+        std::cout << host::helpText();
         return 0;
     }
+    if (options.version) {
+        std::cout << "wingleaf-host " << WL_VERSION << "\n";
+        return 0;
+    }
+    installStopHandlers();
     try {
         return runSession(std::move(options));
     } catch (const std::exception& e) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <string>
 
 #include "bakkesmod/wrappers/canvaswrapper.h"
@@ -78,6 +79,10 @@ void registerDrawCommands(Console& console, Game& game, int canvasWidth, int can
                     console.err("sim_draw: " + error);
                     return false;
                 }
+                // On standard error, so that scripts reading the answers stay clean.
+                std::error_code ec;
+                const auto written = std::filesystem::absolute(request.file, ec);
+                console.err("sim_draw: wrote " + (ec ? request.file : written.lexically_normal().string()));
             }
             return true;
         });

@@ -1,8 +1,10 @@
 // The simulated console: command dispatch, output, plug-in commands and ownership.
 #include "console/Console.h"
 
+#include <algorithm>
 #include <exception>
 #include <iostream>
+#include <set>
 
 #include "common/CatchAll.h"
 #include "console/LineSplitter.h"
@@ -32,6 +34,22 @@ void Console::addHostCommand(std::string name, std::string help, HostCommand fn)
 std::vector<std::pair<std::string, std::string>> Console::hostCommands() const {
     std::vector<std::pair<std::string, std::string>> list;
     for (const auto& [name, entry] : commands_) list.emplace_back(name, entry.help);
+    return list;
+}
+
+std::vector<std::string> Console::names() const {
+    std::vector<std::string> list;
+    for (const auto& entry : commands_) list.push_back(entry.first);
+    for (const auto& entry : notifiers_) list.push_back(entry.first);
+    for (const auto& entry : variables_) list.push_back(entry.first);
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+    return list;
+}
+
+std::vector<std::pair<std::string, std::string>> Console::pluginCommands() const {
+    std::vector<std::pair<std::string, std::string>> list;
+    for (const auto& [name, entry] : notifiers_) list.emplace_back(name, entry.description);
     return list;
 }
 
@@ -99,21 +117,34 @@ void Console::dropOwner(const PluginContext* owner) {
     for (auto it = variables_.begin(); it != variables_.end();) {
         if (it->second->owner == owner) {
             if (it->second->def.save) pendingSaved_[it->first] = it->second->value;
-            it->second->removed = true;
-            removed_.push_back(std::move(it->second));
+            retire(std::move(it->second));
             it = variables_.erase(it);
         } else {
             ++it;
         }
     }
-    auto dropFrom = [owner](Variable& var) {
-        std::erase_if(var.bindings, [owner](const Binding& b) { return b.owner == owner; });
-        std::erase_if(var.handlers, [owner](const ChangeHandler& h) { return h.owner == owner; });
-    };
-    for (auto& [name, var] : variables_) dropFrom(*var);
-    for (auto& var : removed_) dropFrom(*var);
+    for (auto& [name, var] : variables_) {
+        std::erase_if(var->bindings, [owner](const Binding& b) { return b.owner == owner; });
+        std::erase_if(var->handlers, [owner](const ChangeHandler& h) { return h.owner == owner; });
+    }
     std::erase_if(notifiers_, [owner](const auto& n) { return n.second.owner == owner; });
-    // Handles (refs_) stay valid: a stale handle must never point at freed memory.
+    // The owner's handles die with its library; the other plug-ins' handles stay valid.
+    std::erase_if(refs_, [owner](const auto& r) { return r.first.second == owner; });
+    freeUnreferenced();
+}
+
+void Console::retire(std::unique_ptr<Variable> var) {
+    // A removed variable is never set again: its cells and handlers are of no use.
+    var->removed = true;
+    var->bindings.clear();
+    var->handlers.clear();
+    removed_.push_back(std::move(var));
+}
+
+void Console::freeUnreferenced() {
+    std::set<const Variable*> referenced;
+    for (const auto& entry : refs_) referenced.insert(entry.first.first);
+    std::erase_if(removed_, [&referenced](const auto& var) { return referenced.count(var.get()) == 0; });
 }
 
 std::uintptr_t Console::handleFor(Variable& var, const PluginContext* owner) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "console/StopSignal.h"
 #include "console/Variable.h"
 
 namespace host {
@@ -45,6 +46,10 @@ public:
     void addHostCommand(std::string name, std::string help, HostCommand fn);
     // Host command names with their help texts, sorted by name.
     std::vector<std::pair<std::string, std::string>> hostCommands() const;
+    // Every name a line can start with: host commands, plug-in commands and variables.
+    std::vector<std::string> names() const;
+    // The plug-ins' commands with their descriptions, sorted by name.
+    std::vector<std::pair<std::string, std::string>> pluginCommands() const;
 
     // ---- executing lines -------------------------------------------------------------
     // Runs one console line (blanks split words, double quotes group, ';' separates
@@ -57,8 +62,9 @@ public:
     // True once any executed line failed (unknown name, malformed arguments).
     bool failed() const { return failed_; }
     void markFailed() { failed_ = true; }
-    // Set by the `quit` command; the session stops reading lines.
-    bool quitRequested() const { return quit_; }
+    // Set by the `quit` command or a stop signal; the session stops reading lines and long
+    // commands stop at their next step.
+    bool quitRequested() const { return quit_ || stopSignal() != 0; }
     void requestQuit() { quit_ = true; }
 
     // Runs a plug-in callback; anything it throws is reported on standard error as
@@ -107,6 +113,9 @@ public:
     // on any variable. Call before the plug-in's library is closed.
     void dropOwner(const PluginContext* owner);
 
+    // Unregistered variables still kept because a loaded plug-in holds a handle to them.
+    std::size_t retiredVariables() const { return removed_.size(); }
+
     // The handle value (CVarWrapper::memory_address) of VAR as seen by OWNER.
     std::uintptr_t handleFor(Variable& var, const PluginContext* owner);
 
@@ -122,13 +131,18 @@ private:
     };
     bool applyValue(Variable& var, const std::string& value, bool runHandlers);
     void runHandlers(Variable& var, const std::string& previous);
+    // Unregisters the variable; it lives on only while a handle refers to it.
+    void retire(std::unique_ptr<Variable> var);
+    // Frees the retired variables no handle refers to any more.
+    void freeUnreferenced();
 
     std::ostream* out_;
     std::ostream* err_;
     std::map<std::string, CommandEntry> commands_;
     std::map<std::string, NotifierEntry> notifiers_;
     std::map<std::string, std::unique_ptr<Variable>> variables_;
-    // Removed variables stay alive so a stale handle never dangles.
+    // Removed variables stay alive while a loaded plug-in holds a handle to them, so a stale
+    // handle never dangles.
     std::vector<std::unique_ptr<Variable>> removed_;
     std::map<std::string, std::string> pendingSaved_;
     std::map<std::pair<const Variable*, const PluginContext*>, std::unique_ptr<VariableRef>> refs_;

@@ -31,12 +31,8 @@ Variable* Console::findVariable(const std::string& name) {
 bool Console::removeVariable(const std::string& name) {
     auto it = variables_.find(name);
     if (it == variables_.end()) return false;
-    Variable& var = *it->second;
-    if (var.def.save) pendingSaved_[name] = var.value;
-    var.removed = true;
-    var.bindings.clear();
-    var.handlers.clear();
-    removed_.push_back(std::move(it->second));
+    if (it->second->def.save) pendingSaved_[name] = it->second->value;
+    retire(std::move(it->second));
     variables_.erase(it);
     return true;
 }

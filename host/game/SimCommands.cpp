@@ -50,7 +50,8 @@ bool simTick(Console& console, Game& game, const Words& w) {
     if (w.size() > 2 || (w.size() == 2 && !parseWhole(w[1], 0, kMaxTicksPerCommand, n)))
         return fail(console, "usage: sim_tick [N] (N a whole number from 0 to " +
                                  std::to_string(kMaxTicksPerCommand) + ")");
-    game.tick(n);
+    // One tick at a time, so that quit or an interrupt ends a long run at the next tick.
+    for (int i = 0; i < n && !console.quitRequested(); ++i) game.tick();
     return true;
 }
 

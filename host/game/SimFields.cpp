@@ -218,10 +218,11 @@ bool setCarField(Car& car, std::string_view name, std::span<const std::string> w
     if (name.starts_with("wheel") && name.find('.') != std::string_view::npos) {
         const std::string_view number = name.substr(5, name.find('.') - 5);
         int k = 0;
+        // At most two digits: a longer word is no wheel, and must not overflow k.
         bool digits = !number.empty() && number.size() <= 2;
-        for (char ch : number) {
-            digits = digits && ch >= '0' && ch <= '9';
-            k = k * 10 + (ch - '0');
+        for (std::size_t i = 0; digits && i < number.size(); ++i) {
+            digits = number[i] >= '0' && number[i] <= '9';
+            k = k * 10 + (number[i] - '0');
         }
         if (!digits || k >= car.sim.wheelCount) {
             error = "no wheel '" + std::string(number) + "' (the car has " +

@@ -35,6 +35,8 @@ std::unique_ptr<DynamicLibrary> DynamicLibrary::open(const std::string& path, st
     if (!handle) {
         const char* why = ::dlerror();
         error = why ? why : "dlopen failed";
+        // The caller names the path; dlerror's text often starts with it too.
+        if (error.rfind(path + ": ", 0) == 0) error.erase(0, path.size() + 2);
         return nullptr;
     }
     return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(handle));

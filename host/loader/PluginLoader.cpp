@@ -43,32 +43,40 @@ std::filesystem::path PluginLoader::resolve(const std::string& nameOrPath) const
     return std::filesystem::exists(built) ? built : installed;
 }
 
-bool PluginLoader::load(const std::string& nameOrPath) {
-    const std::filesystem::path path = resolve(nameOrPath);
+std::unique_ptr<DynamicLibrary> PluginLoader::openPlugin(const std::filesystem::path& path,
+                                                         const PluginInfo*& info) {
     std::string error;
     auto library = DynamicLibrary::open(path.string(), error);
     if (!library) {
         console_.err("plugin load: cannot open " + path.string() + ": " + error);
-        return false;
+        return nullptr;
     }
-    auto* info = static_cast<PluginInfo*>(library->symbol("exports"));
+    info = static_cast<const PluginInfo*>(library->symbol("exports"));
     if (!info || !info->className) {
         console_.err("plugin load: " + path.string() + " has no plug-in exports");
-        return false;
+        return nullptr;
     }
     if (info->apiBuildVersion != BAKKESMOD_PLUGIN_API_VERSION) {
         console_.err("plugin load: " + path.string() + " was built for API version " +
                      std::to_string(info->apiBuildVersion) + ", the host has " +
                      std::to_string(BAKKESMOD_PLUGIN_API_VERSION));
-        return false;
+        return nullptr;
     }
-    const std::string className = info->className;
     for (const auto& entry : loaded_) {
-        if (entry->ctx->className == className) {
-            console_.err("plugin load: " + className + " is already loaded");
-            return false;
+        if (entry->ctx->className == info->className) {
+            console_.err("plugin load: " + std::string(info->className) + " is already loaded");
+            return nullptr;
         }
     }
+    return library;
+}
+
+bool PluginLoader::load(const std::string& nameOrPath) {
+    const std::filesystem::path path = resolve(nameOrPath);
+    const PluginInfo* info = nullptr;
+    auto library = openPlugin(path, info);
+    if (!library) return false;
+    const std::string className = info->className;
     auto getPlugin = info->initializeFunc;
     if (!getPlugin) getPlugin = reinterpret_cast<BakkesMod::Plugin::GetPluginFunc>(library->symbol("getPlugin"));
     auto deleteMe = info->delFunc;
@@ -90,13 +98,18 @@ bool PluginLoader::load(const std::string& nameOrPath) {
     ctx.pluginType = static_cast<long>(info->pluginType);
     entry->deleteMe = deleteMe;
     entry->fileStem = path.stem().string();
+    entry->library = std::move(library);
+    return start(std::move(entry), getPlugin);
+}
 
+bool PluginLoader::start(std::unique_ptr<Loaded> entry, BakkesMod::Plugin::GetPluginFunc getPlugin) {
+    const std::string className = entry->ctx->className;
     // getPlugin hands out the address of the library's shared_ptr to its own class; the
     // class derives from BakkesModPlugin as its first base, so the host copies it as one.
     std::uintptr_t address = 0;
     if (!console_.guarded("getPlugin of " + className, [&] { address = getPlugin(); }) || !address) {
         console_.err("plugin load: getPlugin of " + className + " gave no plug-in");
-        console_.guarded("deleteMe of " + className, [&] { deleteMe(); });
+        console_.guarded("deleteMe of " + className, [&] { entry->deleteMe(); });
         return false;
     }
     entry->plugin = *reinterpret_cast<std::shared_ptr<BakkesModPlugin>*>(address);
@@ -106,10 +119,9 @@ bool PluginLoader::load(const std::string& nameOrPath) {
     }
     BakkesModPlugin& plugin = *entry->plugin;
     const std::type_index type(typeid(plugin));
-    const auto handle = reinterpret_cast<std::uintptr_t>(&ctx);
+    const auto handle = reinterpret_cast<std::uintptr_t>(entry->ctx.get());
     plugin.cvarManager = std::make_shared<CVarManagerWrapper>(handle, type);
-    plugin.gameWrapper = std::make_shared<GameWrapper>(handle, ctx.pluginType, type);
-    entry->library = std::move(library);
+    plugin.gameWrapper = std::make_shared<GameWrapper>(handle, entry->ctx->pluginType, type);
     loaded_.push_back(std::move(entry));
 
     // A plug-in whose onLoad throws stays loaded, so that unloading can still drop what it

@@ -46,6 +46,12 @@ public:
 
 private:
     struct Loaded;
+    // Opens the library and checks its exports; null (reported) when it is no plug-in this
+    // host can load, or one of its class is loaded already.
+    std::unique_ptr<DynamicLibrary> openPlugin(const std::filesystem::path& path,
+                                               const BakkesMod::Plugin::PluginInfo*& info);
+    // getPlugin, the handles, onLoad.
+    bool start(std::unique_ptr<Loaded> entry, BakkesMod::Plugin::GetPluginFunc getPlugin);
     void unloadEntry(std::size_t index);
 
     Console& console_;

@@ -3,6 +3,7 @@
 
 #include "ConsoleFixture.h"
 #include "console/ConfigFile.h"
+#include "console/LineReader.h"
 #include "support/HostRunner.h"
 
 namespace {
@@ -50,6 +51,48 @@ TEST_F(ConfigFileTest, AnUnwritableTargetLeavesTheOldFile) {
     EXPECT_FALSE(host::writeConfig(console, file, error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(wltest::readFile(file), "old \"1\"\n");
+}
+
+TEST_F(ConfigFileTest, AValueTheFormatCannotHoldIsLeftOutWithAWarning) {
+    const auto file = wltest::freshRoot("config-breaks") / "config.cfg";
+    for (const char* name : {"a_break", "b_quote", "c_plain"})
+        cvars.registerCvar(name, "0", "", true, false, 0, false, 0, true);
+    cvars.getCvar("a_break").setValue("1\nc_plain 5");
+    cvars.getCvar("b_quote").setValue("2\"x");
+    console.execute("c_plain \"x;y\"");
+    std::string error;
+    ASSERT_TRUE(host::writeConfig(console, file, error)) << error;
+    EXPECT_EQ(wltest::readFile(file), "c_plain \"x;y\"\n");
+    EXPECT_EQ(err.str(),
+              "writeconfig: a_break not saved: a line break or a double quote cannot be stored in config.cfg\n"
+              "writeconfig: b_quote not saved: a line break or a double quote cannot be stored in config.cfg\n");
+}
+
+TEST(LineReader, LinesEndsAndTheLengthBound) {
+    const std::size_t max = host::LineReader::kMaxLineBytes;
+    struct Case {
+        std::string text;
+        std::vector<std::string> lines;
+        host::LineReader::Status last;
+        long lastNumber;
+    };
+    const Case cases[] = {
+        {"a\r\n\nb c", {"a", "", "b c"}, host::LineReader::Status::End, 3},
+        {std::string(max, 'x') + "\nok\n", {std::string(max, 'x'), "ok"}, host::LineReader::Status::End, 2},
+        {"ok\n" + std::string(max + 1, 'x') + "\nlost\n", {"ok"}, host::LineReader::Status::TooLong, 2},
+        {"ok\n" + std::string(3 * max, 'x'), {"ok"}, host::LineReader::Status::TooLong, 2},
+    };
+    for (const Case& c : cases) {
+        host::LineReader reader;
+        reader.setText(c.text);
+        std::vector<std::string> lines;
+        std::string line;
+        auto status = host::LineReader::Status::Line;
+        while ((status = reader.next(line)) == host::LineReader::Status::Line) lines.push_back(line);
+        EXPECT_EQ(lines, c.lines);
+        EXPECT_EQ(status, c.last);
+        EXPECT_EQ(reader.lineNumber(), c.lastNumber);
+    }
 }
 
 }  // namespace

@@ -168,4 +168,24 @@ TEST_F(ConsoleTest, DroppingAnOwnerRemovesItsRegistrationsAndKeepsSavedValues) {
     EXPECT_EQ(cvars.registerCvar("mine_saved", "1").getStringValue(), "4");
 }
 
+TEST_F(ConsoleTest, UnloadedVariablesAreFreedOnceNoLoadedPluginHoldsAHandle) {
+    host::PluginContext other{&console, nullptr, "other", "", "", "", 1};
+    CVarManagerWrapper otherCvars(reinterpret_cast<std::uintptr_t>(&other), typeid(int));
+    for (int cycle = 0; cycle < 100; ++cycle) {
+        cvars.registerCvar("mine", "1").setValue("2");
+        console.dropOwner(&ctx);
+    }
+    EXPECT_EQ(console.retiredVariables(), 0u);
+
+    cvars.registerCvar("mine", "1");
+    CVarWrapper held = otherCvars.getCvar("mine");
+    console.dropOwner(&ctx);
+    EXPECT_EQ(console.retiredVariables(), 1u);
+    EXPECT_EQ(held.getStringValue(), "2");  // the stale handle still reads, and sets nothing
+    held.setValue("3");
+    EXPECT_EQ(console.savedValues().at("mine"), "2");
+    console.dropOwner(&other);
+    EXPECT_EQ(console.retiredVariables(), 0u);
+}
+
 }  // namespace

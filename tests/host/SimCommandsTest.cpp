@@ -148,6 +148,8 @@ TEST_F(SimCommands, BadArgumentsFailWithOneLineAndChangeNothing) {
         {"sim_set car 0 air_torque 1.5 0 0", "sim_set: air_torque needs a whole number, got '1.5'"},
         {"sim_set car 0 wheels 9", "sim_set: wheels needs a wheel count from 0 to 8, got '9'"},
         {"sim_set car 0 wheel4.steer 1", "sim_set: no wheel '4' (the car has 4 wheels)"},
+        {"sim_set car 0 wheel99999999999.spin_speed 1",
+         "sim_set: no wheel '99999999999' (the car has 4 wheels)"},
         {"sim_set car 0 wheel0.colour 1", "sim_set: unknown field 'colour'"},
         {"sim_set car 0 speed 1", "sim_set: unknown field 'speed'"},
         {"sim_set car 1 mass 1", "sim_set: no car 1 (the game has 1)"},

@@ -2,6 +2,8 @@
 // saved variables across sessions, installation and settings windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "support/HostRunner.h"
@@ -49,10 +51,10 @@ TEST(HostProgram, ExitStatusReflectsBadArgumentsUnknownNamesAndFailures) {
 TEST(HostProgram, LinesRunInOrderAndFailuresDoNotStopTheOthers) {
     const auto root = wltest::freshRoot("order");
     wltest::writeFile(root / "script.txt", "tp_speed\r\n// comment\n\ntp_echo from script\nquit\ntp_speed\n");
-    std::vector<std::string> args = kTestPlugin;
-    args.push_back((root / "script.txt").string());
-    const auto r = runHost(root, {"tp_echo a \"b c\"; nosuch", "tp_speed 99", "tp_text \"two words\"", "tp_text"},
-                           args, false);
+    const auto r = wltest::runProgram({WL_HOST_EXE, "--root", root.string(), "--plugin", WL_TEST_PLUGIN,
+                                       "-c", "tp_echo a \"b c\"; nosuch", "-c", "tp_speed 99",
+                                       "-c", "tp_text \"two words\"", "-c", "tp_text",
+                                       (root / "script.txt").string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.lines(), (Lines{"[tp_echo][a][b c]",
                                 "tp_speed changed from 1 to 10 (cell 10.000000)",
@@ -158,6 +160,109 @@ TEST(HostProgram, RealPluginClampsItsSliders) {
     ASSERT_GE(r.lines().size(), 2u);
     EXPECT_EQ(r.lines()[0], "wingleaf Wingleaf 1.0.0");
     EXPECT_EQ(r.lines()[1], "wl_speed = 10");
+}
+
+TEST(HostProgram, ASignalEndsALongRunAtTheNextTickAndTheSessionNormally) {
+    for (const auto& [signal, exitCode] : {std::pair{"INT", 130}, std::pair{"TERM", 143}}) {
+        const auto root = wltest::freshRoot(std::string("signal-") + signal);
+        const auto start = std::chrono::steady_clock::now();
+        const auto r = wltest::runProgram({"/usr/bin/timeout", "--preserve-status", "-s", signal, "1",
+                                           WL_HOST_EXE, "--root", root.string(), "--plugin", WL_TEST_PLUGIN,
+                                           "-c", "tp_speed 4.5", "-c", "sim_mode freeplay",
+                                           "-c", "sim_tick 10000000", "-c", "tp_echo not reached"});
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(r.exitCode, exitCode) << r.err;
+        EXPECT_LT(took.count(), 2.5) << signal;  // one second before the signal, then at once
+        EXPECT_EQ(r.lines(), (Lines{"tp_speed changed from 1 to 4.5 (cell 4.500000)", "tp unloaded", "tp destroyed"}));
+        EXPECT_EQ(wltest::readFile(root / "bakkesmod/cfg/config.cfg"), "tp_speed \"4.5\"\n");
+    }
+}
+
+TEST(HostProgram, FailedReadsAreReportedAndKeepTheSavedVariables) {
+    const auto root = wltest::freshRoot("failed-reads");
+    const std::string longLine(std::size_t{1} << 21, 'x');
+    wltest::writeFile(root / "long.txt", "tp_echo first\n" + longLine + "\ntp_echo after\n");
+    std::filesystem::create_directories(root / "dir.txt");
+    const std::string host = std::string(WL_HOST_EXE) + " --root " + root.string() + " --plugin " + WL_TEST_PLUGIN;
+    struct Case {
+        std::vector<std::string> argv;
+        std::string out, err;
+    };
+    const Case cases[] = {
+        {{WL_HOST_EXE, "--root", root.string(), "--plugin", WL_TEST_PLUGIN, (root / "long.txt").string()},
+         "[tp_echo][first]\n", (root / "long.txt").string() + ":2: line longer than 1 MiB; the rest was not run\n"},
+        {{WL_HOST_EXE, "--root", root.string(), "--plugin", WL_TEST_PLUGIN, (root / "dir.txt").string()},
+         "", "cannot read " + (root / "dir.txt").string() + ": Is a directory\n"},
+        {{"/bin/sh", "-c", host + " </dev/zero"}, "", "standard input:1: line longer than 1 MiB; the rest was not run\n"},
+        {{"/bin/sh", "-c", host + " <" + root.string()}, "", "cannot read standard input: Is a directory\n"},
+    };
+    for (const Case& c : cases) {
+        const auto r = wltest::runProgram(c.argv);
+        EXPECT_EQ(r.exitCode, 1) << c.argv.back();
+        EXPECT_EQ(r.out, c.out + "tp unloaded\ntp destroyed\n");
+        EXPECT_EQ(r.err, c.err);
+    }
+
+    // A saved variables file that cannot be read to its end is left exactly as it was.
+    const std::string config = "tp_speed \"3\"\n" + longLine + "\ntp_other \"1\"\n";
+    wltest::writeFile(root / "bakkesmod/cfg/config.cfg", config);
+    const auto r = runTest(root, {"tp_speed", "tp_speed 5", "writeconfig"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.lines(), (Lines{"tp_speed = 3", "tp_speed changed from 3 to 5 (cell 5.000000)", "tp unloaded",
+                                "tp destroyed"}));
+    EXPECT_EQ(r.err, "config: bakkesmod/cfg/config.cfg:2: line longer than 1 MiB; the rest of the file was not "
+                     "read; bakkesmod/cfg/config.cfg will be left as it is at the end of the session\n"
+                     "writeconfig: bakkesmod/cfg/config.cfg was not read completely at the start; it is left as "
+                     "it is\n"
+                     "writeconfig: bakkesmod/cfg/config.cfg was not read completely at the start; it is left as "
+                     "it is\n");
+    EXPECT_EQ(wltest::readFile(root / "bakkesmod/cfg/config.cfg"), config);
+}
+
+TEST(HostProgram, ScriptsRunInTheOrderTypedFromWhereTheUserStandsAndNeverRunThemselves) {
+    const auto root = wltest::freshRoot("scripts");
+    const auto self = root / "self.txt";
+    wltest::writeFile(self, "tp_echo once\nexec " + self.string() + "\nexec " + self.string() + "\n");
+    wltest::writeFile(root / "game/inner.txt", "tp_echo inner\n");
+    wltest::writeFile(root / "outer.txt", "tp_echo outer; exec game/inner.txt\n");
+    // The program starts in ROOT, the session runs in ROOT/game: relative paths are the user's.
+    const auto r = wltest::runProgram({"/bin/sh", "-c",
+                                       "cd " + root.string() + " && " + WL_HOST_EXE + " --root game --plugin " +
+                                           WL_TEST_PLUGIN + " -c 'tp_echo first' outer.txt -c 'exec self.txt' " +
+                                           "-c 'tp_echo last'"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.lines(), (Lines{"[tp_echo][first]", "[tp_echo][outer]", "[tp_echo][inner]", "[tp_echo][once]",
+                                "[tp_echo][last]", "tp unloaded", "tp destroyed"}));
+    EXPECT_EQ(r.err, "exec: " + self.string() + " is running already; a script cannot run itself\n"
+                     "exec: " + self.string() + " is running already; a script cannot run itself\n");
+}
+
+TEST(HostProgram, VersionMissingScriptsAndLoadErrorsSayItOnce) {
+    const auto root = wltest::freshRoot("messages");
+    auto r = wltest::runProgram({WL_HOST_EXE, "--version"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "wingleaf-host 1.0.0\n");
+
+    r = wltest::runProgram({WL_HOST_EXE, "--root", (root / "new").string(), "-c", "help", "nosuch.txt"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "wingleaf-host: no such script file: nosuch.txt\n"
+                     "usage: wingleaf-host [--root DIR] [--plugin PATH] [--canvas WxH] [-c LINE]... [SCRIPT]...\n");
+    EXPECT_FALSE(std::filesystem::exists(root / "new"));  // found before anything was touched
+
+    const std::string missing = (root / "missing.so").string();
+    r = runHost(root, {"plugin load " + missing}, {}, false);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "plugin load: cannot open " + missing + ": cannot open shared object file: No such file or "
+                     "directory\n");
+}
+
+TEST(HostProgram, ListShowsThePluginsVariablesWithValuesAndTheirCommands) {
+    const auto root = wltest::freshRoot("list");
+    const auto r = runTest(root, {"tp_speed 3", "list tp_"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const auto lines = r.lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "tp_speed = 3  (0.000499 to 10)  A saved slider"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "tp_echo  (command)  Logs its words"), lines.end());
 }
 
 }  // namespace

@@ -137,14 +137,12 @@ const std::vector<Session>& sessions() {
          nullptr,
          ""},
         {"example_glider_flight",
-         {"exec launch.cfg", "exec glider.cfg", "sim_input pitch 0.5", "sim_input roll -0.25",
+         {"exec " WL_SOURCE_DIR "/examples/launch.cfg", "exec " WL_SOURCE_DIR "/examples/glider.cfg",
+          "sim_input pitch 0.5", "sim_input roll -0.25",
           "sim_tick 90", "sim_state car 0", "sim_input pitch 0", "sim_tick 240",
           "sim_state car 0", "sim_state ball"},
          {"car0.max_linear_speed = 2300"},
-         [](const fs::path& root) {
-             for (const char* name : {"launch.cfg", "glider.cfg"})
-                 lay(root, name, wltest::readFile(fs::path(WL_SOURCE_DIR) / "examples" / name));
-         },
+         nullptr,
          ""},
         {"ground_driving",
          {"sim_mode freeplay", "wl_preset 2", "wl_enabled 1", "sim_input throttle 1",
@@ -156,11 +154,12 @@ const std::vector<Session>& sessions() {
         {"script_and_stdin",
          {},
          {"wl_speed = 1.75", "Wrote to Piped.txt"},
-         [](const fs::path& root) {
-             lay(root, "session.txt", "// a script with Windows line ends\r\nwl_speed 1.75\r\n"
-                                      "wl_speed\r\nwl_name_preset Piped\r\n");
+         // exec reads relative to where the program starts: the test's working directory.
+         [](const fs::path&) {
+             lay(fs::current_path(), "script_and_stdin.txt",
+                 "// a script with Windows line ends\r\nwl_speed 1.75\r\nwl_speed\r\nwl_name_preset Piped\r\n");
          },
-         "exec session.txt\nwl_create 1\nwl_preset Piped\nquit\nwl_speed 3\n"},
+         "exec script_and_stdin.txt\nwl_create 1\nwl_preset Piped\nquit\nwl_speed 3\n"},
         // Fault sessions: what the settings-file rewrite does when the disk does not cooperate.
         {"link_at_temp",
          {"wl_name_preset Mine", "wl_create 1", "sim_settings"},

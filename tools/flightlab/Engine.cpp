@@ -152,7 +152,12 @@ void FlightEngine::drawAt(const Launch& launch, const Setup& setup, int tick, co
         if (t - 1 == boostTicks) game.localInput().boost = false;
         game.tick(1);
     }
-    run("sim_draw \"" + file + "\"");
+    // sim_draw names the picture it wrote on the error stream; only a failure counts.
+    auto& h = *host_;
+    h.err.str("");
+    if (!h.console.execute("sim_draw \"" + file + "\""))
+        throw std::runtime_error("the host could not draw '" + file + "': " + h.err.str());
+    h.out.str("");
 }
 
 fs::path FlightEngine::createPreset(const std::vector<std::string>& values, const std::string& name) {

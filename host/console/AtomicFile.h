@@ -1,0 +1,13 @@
+// Replacing a file as a whole: the old content stays until the new one is complete.
+#pragma once
+#include <filesystem>
+#include <string>
+
+namespace host {
+
+// Writes CONTENT to a new temporary file beside FILE (a leftover of that name is removed
+// first; a link there is removed, never followed), syncs it and renames it over FILE. False,
+// with ERROR set, when any step fails; FILE is then as it was and the temporary is gone.
+bool replaceFile(const std::filesystem::path& file, const std::string& content, std::string& error);
+
+}  // namespace host

@@ -1,0 +1,105 @@
+// Reading console lines from a file, a descriptor or a text: bounded lines, read errors told
+// apart from the end of input.
+#include "console/LineReader.h"
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace host {
+
+namespace {
+
+constexpr std::size_t kChunkBytes = 64 * 1024;
+
+long readDescriptor(int fd, char* buf, std::size_t n) {
+#if defined(_WIN32)
+    return ::_read(fd, buf, static_cast<unsigned>(n));
+#else
+    return static_cast<long>(::read(fd, buf, n));
+#endif
+}
+
+}  // namespace
+
+LineReader::~LineReader() {
+#if defined(_WIN32)
+    if (ownedFd_ >= 0) ::_close(ownedFd_);
+#else
+    if (ownedFd_ >= 0) ::close(ownedFd_);
+#endif
+}
+
+bool LineReader::open(const std::filesystem::path& path, std::string& error) {
+#if defined(_WIN32)
+    const int fd = ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+#endif
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    attach(fd);
+    ownedFd_ = fd;
+    return true;
+}
+
+void LineReader::attach(int fd) {
+    source_ = [fd](char* buf, std::size_t n) { return readDescriptor(fd, buf, n); };
+}
+
+void LineReader::setText(std::string text) {
+    source_ = [text = std::move(text), at = std::size_t{0}](char* buf, std::size_t n) mutable {
+        const std::size_t count = std::min(n, text.size() - at);
+        std::memcpy(buf, text.data() + at, count);
+        at += count;
+        return static_cast<long>(count);
+    };
+}
+
+LineReader::Status LineReader::next(std::string& line) {
+    if (stop_ != Status::Line) return stop_;
+    for (;;) {
+        const std::size_t end = buffer_.find('\n', scanned_);
+        if (end != std::string::npos || buffer_.size() - pos_ > kMaxLineBytes) {
+            ++number_;
+            if (end == std::string::npos || end - pos_ > kMaxLineBytes) return stop_ = Status::TooLong;
+            line.assign(buffer_, pos_, end - pos_);
+            pos_ = scanned_ = end + 1;
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            return Status::Line;
+        }
+        buffer_.erase(0, pos_);
+        pos_ = 0;
+        scanned_ = buffer_.size();
+        const std::size_t old = buffer_.size();
+        buffer_.resize(old + kChunkBytes);
+        const long got = source_ ? source_(buffer_.data() + old, kChunkBytes) : 0;
+        buffer_.resize(old + static_cast<std::size_t>(got > 0 ? got : 0));
+        if (got < 0) {
+            if (errno == EINTR) return Status::Interrupted;
+            error_ = std::strerror(errno);
+            return stop_ = Status::Error;
+        }
+        if (got == 0) {
+            stop_ = Status::End;
+            if (buffer_.empty()) return stop_;
+            ++number_;
+            line = std::move(buffer_);
+            buffer_.clear();
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            return Status::Line;
+        }
+    }
+}
+
+}  // namespace host

@@ -1,0 +1,13 @@
+// A request to end the session that arrived as a signal (Ctrl-C, SIGTERM).
+#pragma once
+
+namespace host {
+
+// Records SIGNAL as the reason to stop. Safe to call from a signal handler.
+void noteStopSignal(int signal) noexcept;
+// The signal that asked the session to stop, or 0.
+int stopSignal() noexcept;
+// Forgets the request (Ctrl-C at the prompt abandons only the line being typed).
+void clearStopSignal() noexcept;
+
+}  // namespace host
