@@ -1,7 +1,11 @@
 // Registration of the developer variables and commands, and the game access they share.
 #include "devtools/DevCommands.h"
 
+#include <functional>
+#include <iterator>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "core/CallbackGuard.h"
 
@@ -31,65 +35,120 @@ constexpr DevVariable kDevVariables[] = {
     {"turnRightAt1000", "0"},
 };
 
-}  // namespace
+using Args = std::vector<std::string>;
 
-template <DevCommands::Body body>
-void DevCommands::addCommand(const char* name) {
-    cvarManager->registerNotifier(
-        name,
-        [this](std::vector<std::string> args) {
-            // A failing host call must not unwind into the host's console loop; only a
-            // std::exception has a text worth a line.
-            guardCallback([&] { (this->*body)(std::move(args)); },
-                          [this](const char* what) {
-                              if (what) writeLine(std::string("Developer command failed: ") + what);
-                          });
-        },
-        "", 0);
+// A command: its name, the fewest words it acts on (its own name included) and its body.
+struct CommandRow {
+    std::string name;
+    std::size_t minWords;
+    std::function<void(DevCommands&, Args)> body;
+};
+
+// A vehicle-simulation value with its command pair "set<name>" and "get<name>".
+struct SimValueRow {
+    const char* name;
+    DevCommands::SimGetter get;
+    DevCommands::SimSetter set;
+    // The answers: this text, then " set to: " or ": ", then the value the game holds.
+    const char* answer;
+};
+
+constexpr SimValueRow kSimValues[] = {
+    {"DriveTorque", &VehicleSimWrapper::GetDriveTorque, &VehicleSimWrapper::SetDriveTorque,
+     "drive torque"},
+    {"BrakeTorque", &VehicleSimWrapper::GetBrakeTorque, &VehicleSimWrapper::SetBrakeTorque,
+     "brake torque"},
+    {"StopThreshold", &VehicleSimWrapper::GetStopThreshold, &VehicleSimWrapper::SetStopThreshold,
+     "stop threshold"},
+    {"IdleBrakeFactor", &VehicleSimWrapper::GetIdleBrakeFactor,
+     &VehicleSimWrapper::SetIdleBrakeFactor, "idle brake factor"},
+    {"OppositeBrakeFactor", &VehicleSimWrapper::GetOppositeBrakeFactor,
+     &VehicleSimWrapper::SetOppositeBrakeFactor, "opposite brake factor"},
+};
+
+// A per-wheel getter: one line per wheel, the prefix, the wheel's number, ": " and the value.
+CommandRow wheelRow(const char* name, DevCommands::WheelGetter get, const char* prefix) {
+    return {name, 1, [get, prefix](DevCommands& d, Args) { d.showWheelValues(get, prefix); }};
 }
+
+// Every command in registration order.
+std::vector<CommandRow> commandRows() {
+    using D = DevCommands;
+    using W = WheelWrapper;
+    std::vector<CommandRow> rows = {
+        {"resetInputs", 1, &D::resetInputs},
+        {"setBallRBLocation", 4, &D::setBallRBLocation},
+        {"setBallRBLinearVelocity", 4, &D::setBallRBLinearVelocity},
+        {"setBallRBAngularVelocity", 4, &D::setBallRBAngularVelocity},
+        {"setBallRBQuaternion", 5, &D::setBallRBQuaternion},
+        {"setCarRBLocation", 4, &D::setCarRBLocation},
+        {"setCarRBLinearVelocity", 4, &D::setCarRBLinearVelocity},
+        {"setCarRBAngularVelocity", 4, &D::setCarRBAngularVelocity},
+        {"setCarRBQuaternion", 5, &D::setCarRBQuaternion},
+        {"resetCar", 1, &D::resetCar},
+        {"slideRight", 2, &D::slideRight},
+        {"setMass", 2, &D::setMass},
+        {"setOnGround", 2, &D::setOnGround},
+        {"setUseAckermannSteering", 2, &D::setUseAckermannSteering},
+        {"getUseAckermannSteering", 1, &D::getUseAckermannSteering},
+    };
+    for (const SimValueRow& v : kSimValues) {
+        const std::string answer = v.answer;
+        rows.push_back({std::string("set") + v.name, 2, [v, answer](D& d, Args args) {
+                            d.setSimValue(args, v.set, v.get, answer + " set to: ");
+                        }});
+        rows.push_back({std::string("get") + v.name, 1,
+                        [v, answer](D& d, Args) { d.showSimValue(v.get, answer + ": "); }});
+    }
+    const CommandRow wheels[] = {
+        wheelRow("getSuspensionStiffness", &W::GetSuspensionStiffness,
+                 "suspension stiffness for wheel "),
+        wheelRow("getSuspensionDampingCompression", &W::GetSuspensionDampingCompression,
+                 "suspension damping compression for wheel "),
+        wheelRow("getSuspensionDampingRelaxation", &W::GetSuspensionDampingRelaxation,
+                 "suspension damping relaxation for wheel "),
+        wheelRow("getSuspensionTravel", &W::GetSuspensionTravel, "suspension travel for wheel "),
+        wheelRow("getSuspensionMaxRaise", &W::GetSuspensionMaxRaise,
+                 "suspension max raise for wheel "),
+        {"setSpinSpeedDecayRate", 2, &D::setSpinSpeedDecayRate},
+        wheelRow("getSpinSpeedDecayRate", &W::GetSpinSpeedDecayRate,
+                 "spinspeed decay rate for wheel "),
+        {"setSpinSpeed", 3, &D::setSpinSpeed},
+        wheelRow("getSpinSpeed", &W::GetSpinSpeed, "spinspeed for wheel "),
+        wheelRow("getSteer", &W::GetSteer2, "steer for wheel "),
+        wheelRow("getSuspensionDistance", &W::GetSuspensionDistance,
+                 "suspension distance for wheel "),
+        {"getRefWheelLocation", 1, &D::getRefWheelLocation},
+    };
+    rows.insert(rows.end(), std::begin(wheels), std::end(wheels));
+    return rows;
+}
+
+}  // namespace
 
 void DevCommands::registerCommands() {
     for (const DevVariable& v : kDevVariables) {
         cvarManager->registerCvar(v.name, v.defaultValue, "", true, false, 0, false, 0, true);
     }
-
-    addCommand<&DevCommands::resetInputs>("resetInputs");
-    addCommand<&DevCommands::setBallRBLocation>("setBallRBLocation");
-    addCommand<&DevCommands::setBallRBLinearVelocity>("setBallRBLinearVelocity");
-    addCommand<&DevCommands::setBallRBAngularVelocity>("setBallRBAngularVelocity");
-    addCommand<&DevCommands::setBallRBQuaternion>("setBallRBQuaternion");
-    addCommand<&DevCommands::setCarRBLocation>("setCarRBLocation");
-    addCommand<&DevCommands::setCarRBLinearVelocity>("setCarRBLinearVelocity");
-    addCommand<&DevCommands::setCarRBAngularVelocity>("setCarRBAngularVelocity");
-    addCommand<&DevCommands::setCarRBQuaternion>("setCarRBQuaternion");
-    addCommand<&DevCommands::resetCar>("resetCar");
-    addCommand<&DevCommands::slideRight>("slideRight");
-    addCommand<&DevCommands::setMass>("setMass");
-    addCommand<&DevCommands::setOnGround>("setOnGround");
-    addCommand<&DevCommands::setUseAckermannSteering>("setUseAckermannSteering");
-    addCommand<&DevCommands::getUseAckermannSteering>("getUseAckermannSteering");
-    addCommand<&DevCommands::setDriveTorque>("setDriveTorque");
-    addCommand<&DevCommands::getDriveTorque>("getDriveTorque");
-    addCommand<&DevCommands::setBrakeTorque>("setBrakeTorque");
-    addCommand<&DevCommands::getBrakeTorque>("getBrakeTorque");
-    addCommand<&DevCommands::setStopThreshold>("setStopThreshold");
-    addCommand<&DevCommands::getStopThreshold>("getStopThreshold");
-    addCommand<&DevCommands::setIdleBrakeFactor>("setIdleBrakeFactor");
-    addCommand<&DevCommands::getIdleBrakeFactor>("getIdleBrakeFactor");
-    addCommand<&DevCommands::setOppositeBrakeFactor>("setOppositeBrakeFactor");
-    addCommand<&DevCommands::getOppositeBrakeFactor>("getOppositeBrakeFactor");
-    addCommand<&DevCommands::getSuspensionStiffness>("getSuspensionStiffness");
-    addCommand<&DevCommands::getSuspensionDampingCompression>("getSuspensionDampingCompression");
-    addCommand<&DevCommands::getSuspensionDampingRelaxation>("getSuspensionDampingRelaxation");
-    addCommand<&DevCommands::getSuspensionTravel>("getSuspensionTravel");
-    addCommand<&DevCommands::getSuspensionMaxRaise>("getSuspensionMaxRaise");
-    addCommand<&DevCommands::setSpinSpeedDecayRate>("setSpinSpeedDecayRate");
-    addCommand<&DevCommands::getSpinSpeedDecayRate>("getSpinSpeedDecayRate");
-    addCommand<&DevCommands::setSpinSpeed>("setSpinSpeed");
-    addCommand<&DevCommands::getSpinSpeed>("getSpinSpeed");
-    addCommand<&DevCommands::getSteer>("getSteer");
-    addCommand<&DevCommands::getSuspensionDistance>("getSuspensionDistance");
-    addCommand<&DevCommands::getRefWheelLocation>("getRefWheelLocation");
+    for (CommandRow& row : commandRows()) {
+        cvarManager->registerNotifier(
+            row.name,
+            [this, minWords = row.minWords, body = std::move(row.body)](Args args) {
+                // Too few words: nothing at all, not even a line.
+                if (args.size() < minWords) {
+                    return;
+                }
+                // A failing host call must not unwind into the host's console loop; only a
+                // std::exception has a text worth a line.
+                guardCallback([&] { body(*this, std::move(args)); },
+                              [this](const char* what) {
+                                  if (what) {
+                                      writeLine(std::string("Developer command failed: ") + what);
+                                  }
+                              });
+            },
+            "", 0);
+    }
 }
 
 BallWrapper DevCommands::takeBall() {

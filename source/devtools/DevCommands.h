@@ -32,7 +32,8 @@ public:
     // Registers the developer variables, then the commands; writes nothing.
     void registerCommands();
 
-    // Rigid-body state of ball and car.
+    // Rigid-body state of ball and car. Each body runs only with at least its command's
+    // minimum of words, which registration checks.
     void resetInputs(std::vector<std::string> args);
     void setBallRBLocation(std::vector<std::string> args);
     void setBallRBLinearVelocity(std::vector<std::string> args);
@@ -47,41 +48,25 @@ public:
     void setMass(std::vector<std::string> args);
     void setOnGround(std::vector<std::string> args);
 
-    // Vehicle simulation and wheels of the game car.
+    // Vehicle simulation and wheels of the game car; the scalar get/set pairs and the per-wheel
+    // getters are rows of tables in the source.
     void setUseAckermannSteering(std::vector<std::string> args);
     void getUseAckermannSteering(std::vector<std::string> args);
-    void setDriveTorque(std::vector<std::string> args);
-    void getDriveTorque(std::vector<std::string> args);
-    void setBrakeTorque(std::vector<std::string> args);
-    void getBrakeTorque(std::vector<std::string> args);
-    void setStopThreshold(std::vector<std::string> args);
-    void getStopThreshold(std::vector<std::string> args);
-    void setIdleBrakeFactor(std::vector<std::string> args);
-    void getIdleBrakeFactor(std::vector<std::string> args);
-    void setOppositeBrakeFactor(std::vector<std::string> args);
-    void getOppositeBrakeFactor(std::vector<std::string> args);
-    void getSuspensionStiffness(std::vector<std::string> args);
-    void getSuspensionDampingCompression(std::vector<std::string> args);
-    void getSuspensionDampingRelaxation(std::vector<std::string> args);
-    void getSuspensionTravel(std::vector<std::string> args);
-    void getSuspensionMaxRaise(std::vector<std::string> args);
     void setSpinSpeedDecayRate(std::vector<std::string> args);
-    void getSpinSpeedDecayRate(std::vector<std::string> args);
     void setSpinSpeed(std::vector<std::string> args);
-    void getSpinSpeed(std::vector<std::string> args);
-    void getSteer(std::vector<std::string> args);
-    void getSuspensionDistance(std::vector<std::string> args);
     void getRefWheelLocation(std::vector<std::string> args);
 
-private:
-    using Body = void (DevCommands::*)(std::vector<std::string>);
     using SimSetter = void (VehicleSimWrapper::*)(float);
     using SimGetter = float (VehicleSimWrapper::*)();
     using WheelGetter = float (WheelWrapper::*)();
 
-    template <Body body>
-    void addCommand(const char* name);
+    // Writes a vehicle-simulation value parsed from word 1 and answers with what the game kept.
+    void setSimValue(const std::vector<std::string>& args, SimSetter set, SimGetter get,
+                     const std::string& prefix);
+    void showSimValue(SimGetter get, const std::string& prefix);
+    void showWheelValues(WheelGetter get, const char* prefix);
 
+private:
     // The server game's ball or game car; a null handle when there is none.
     BallWrapper takeBall();
     CarWrapper takeGameCar();
@@ -94,10 +79,6 @@ private:
     void setRBVector(const std::vector<std::string>& args, bool onBall, Vector RBState::*field,
                      const char* prefix, int decimals);
     void setRBQuaternion(const std::vector<std::string>& args, bool onBall, const char* prefix);
-    void setSimValue(const std::vector<std::string>& args, SimSetter set, SimGetter get,
-                     const char* prefix);
-    void showSimValue(SimGetter get, const char* prefix);
-    void showWheelValues(WheelGetter get, const char* prefix);
     // One line per wheel of a four-wheeled game car: prefix, the wheel's index, ": ", text(wheel).
     template <typename Text>
     void showWheelLines(const char* prefix, Text&& text);

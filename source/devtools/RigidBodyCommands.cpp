@@ -26,9 +26,6 @@ void DevCommands::resetInputs(std::vector<std::string> /*args*/) {
 
 void DevCommands::setRBVector(const std::vector<std::string>& args, bool onBall,
                               Vector RBState::*field, const char* prefix, int decimals) {
-    if (args.size() < 4) {
-        return;
-    }
     const float x = parseFloatArg(args[1]);
     const float y = parseFloatArg(args[2]);
     const float z = parseFloatArg(args[3]);
@@ -44,9 +41,6 @@ void DevCommands::setRBVector(const std::vector<std::string>& args, bool onBall,
 
 void DevCommands::setRBQuaternion(const std::vector<std::string>& args, bool onBall,
                                   const char* prefix) {
-    if (args.size() < 5) {
-        return;
-    }
     // Typed scalar first; stored as given, without normalising.
     const float w = parseFloatArg(args[1]);
     const float x = parseFloatArg(args[2]);
@@ -108,9 +102,6 @@ void DevCommands::resetCar(std::vector<std::string> /*args*/) {
 }
 
 void DevCommands::slideRight(std::vector<std::string> args) {
-    if (args.size() < 2) {
-        return;
-    }
     const float amount = parseFloatArg(args[1]);
     CarWrapper car = takeGameCar();
     if (car.IsNull()) {
@@ -140,9 +131,6 @@ void DevCommands::slideRight(std::vector<std::string> args) {
 }
 
 void DevCommands::setMass(std::vector<std::string> args) {
-    if (args.size() < 2) {
-        return;
-    }
     const float mass = parseFloatArg(args[1]);
     CarWrapper car = takeGameCar();
     if (car.IsNull()) {
@@ -153,9 +141,6 @@ void DevCommands::setMass(std::vector<std::string> args) {
 }
 
 void DevCommands::setOnGround(std::vector<std::string> args) {
-    if (args.size() < 2) {
-        return;
-    }
     const bool flag = parseBoolArg(args[1]);
     CarWrapper car = takeGameCar();
     if (car.IsNull()) {

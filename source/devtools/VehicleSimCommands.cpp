@@ -40,10 +40,7 @@ bool visitWheels(VehicleSimWrapper& sim, Visit&& visit) {
 }  // namespace
 
 void DevCommands::setSimValue(const std::vector<std::string>& args, SimSetter set, SimGetter get,
-                              const char* prefix) {
-    if (args.size() < 2) {
-        return;
-    }
+                              const std::string& prefix) {
     const float value = parseFloatArg(args[1]);
     VehicleSimWrapper sim = takeVehicleSim();
     if (sim.IsNull()) {
@@ -54,7 +51,7 @@ void DevCommands::setSimValue(const std::vector<std::string>& args, SimSetter se
     writeLine(prefix + printfFixed((sim.*get)()));
 }
 
-void DevCommands::showSimValue(SimGetter get, const char* prefix) {
+void DevCommands::showSimValue(SimGetter get, const std::string& prefix) {
     VehicleSimWrapper sim = takeVehicleSim();
     if (sim.IsNull()) {
         return;
@@ -75,9 +72,6 @@ void DevCommands::showWheelLines(const char* prefix, Text&& text) {
 }
 
 void DevCommands::setUseAckermannSteering(std::vector<std::string> args) {
-    if (args.size() < 2) {
-        return;
-    }
     const bool flag = parseBoolArg(args[1]);
     VehicleSimWrapper sim = takeVehicleSim();
     if (sim.IsNull()) {
@@ -95,77 +89,7 @@ void DevCommands::getUseAckermannSteering(std::vector<std::string> /*args*/) {
     writeLine("bUseAckermannSteering = " + std::to_string(sim.GetbUseAckermannSteering()));
 }
 
-void DevCommands::setDriveTorque(std::vector<std::string> args) {
-    setSimValue(args, &VehicleSimWrapper::SetDriveTorque, &VehicleSimWrapper::GetDriveTorque,
-                "drive torque set to: ");
-}
-
-void DevCommands::getDriveTorque(std::vector<std::string> /*args*/) {
-    showSimValue(&VehicleSimWrapper::GetDriveTorque, "drive torque: ");
-}
-
-void DevCommands::setBrakeTorque(std::vector<std::string> args) {
-    setSimValue(args, &VehicleSimWrapper::SetBrakeTorque, &VehicleSimWrapper::GetBrakeTorque,
-                "brake torque set to: ");
-}
-
-void DevCommands::getBrakeTorque(std::vector<std::string> /*args*/) {
-    showSimValue(&VehicleSimWrapper::GetBrakeTorque, "brake torque: ");
-}
-
-void DevCommands::setStopThreshold(std::vector<std::string> args) {
-    setSimValue(args, &VehicleSimWrapper::SetStopThreshold, &VehicleSimWrapper::GetStopThreshold,
-                "stop threshold set to: ");
-}
-
-void DevCommands::getStopThreshold(std::vector<std::string> /*args*/) {
-    showSimValue(&VehicleSimWrapper::GetStopThreshold, "stop threshold: ");
-}
-
-void DevCommands::setIdleBrakeFactor(std::vector<std::string> args) {
-    setSimValue(args, &VehicleSimWrapper::SetIdleBrakeFactor,
-                &VehicleSimWrapper::GetIdleBrakeFactor, "idle brake factor set to: ");
-}
-
-void DevCommands::getIdleBrakeFactor(std::vector<std::string> /*args*/) {
-    showSimValue(&VehicleSimWrapper::GetIdleBrakeFactor, "idle brake factor: ");
-}
-
-void DevCommands::setOppositeBrakeFactor(std::vector<std::string> args) {
-    setSimValue(args, &VehicleSimWrapper::SetOppositeBrakeFactor,
-                &VehicleSimWrapper::GetOppositeBrakeFactor, "opposite brake factor set to: ");
-}
-
-void DevCommands::getOppositeBrakeFactor(std::vector<std::string> /*args*/) {
-    showSimValue(&VehicleSimWrapper::GetOppositeBrakeFactor, "opposite brake factor: ");
-}
-
-void DevCommands::getSuspensionStiffness(std::vector<std::string> /*args*/) {
-    showWheelValues(&WheelWrapper::GetSuspensionStiffness, "suspension stiffness for wheel ");
-}
-
-void DevCommands::getSuspensionDampingCompression(std::vector<std::string> /*args*/) {
-    showWheelValues(&WheelWrapper::GetSuspensionDampingCompression,
-                    "suspension damping compression for wheel ");
-}
-
-void DevCommands::getSuspensionDampingRelaxation(std::vector<std::string> /*args*/) {
-    showWheelValues(&WheelWrapper::GetSuspensionDampingRelaxation,
-                    "suspension damping relaxation for wheel ");
-}
-
-void DevCommands::getSuspensionTravel(std::vector<std::string> /*args*/) {
-    showWheelValues(&WheelWrapper::GetSuspensionTravel, "suspension travel for wheel ");
-}
-
-void DevCommands::getSuspensionMaxRaise(std::vector<std::string> /*args*/) {
-    showWheelValues(&WheelWrapper::GetSuspensionMaxRaise, "suspension max raise for wheel ");
-}
-
 void DevCommands::setSpinSpeedDecayRate(std::vector<std::string> args) {
-    if (args.size() < 2) {
-        return;
-    }
     const float rate = parseFloatArg(args[1]);
     VehicleSimWrapper sim = takeVehicleSim();
     WheelWrapper first(0);
@@ -182,14 +106,7 @@ void DevCommands::setSpinSpeedDecayRate(std::vector<std::string> args) {
               printfFixed(first.GetSpinSpeedDecayRate()));
 }
 
-void DevCommands::getSpinSpeedDecayRate(std::vector<std::string> /*args*/) {
-    showWheelValues(&WheelWrapper::GetSpinSpeedDecayRate, "spinspeed decay rate for wheel ");
-}
-
 void DevCommands::setSpinSpeed(std::vector<std::string> args) {
-    if (args.size() < 3) {
-        return;
-    }
     const float speed = parseFloatArg(args[2]);
     const int wheelIndex = parseIntArg(args[1]);
     if (wheelIndex < 0 || wheelIndex >= kWheelCount) {
@@ -211,18 +128,6 @@ void DevCommands::setSpinSpeed(std::vector<std::string> args) {
     wheel.SetSpinSpeed(speed);
     writeLine("spinspeed for wheel " + std::to_string(wheelIndex) +
               " set to: " + printfFixed(wheels.Get(wheelIndex).GetSpinSpeed()));
-}
-
-void DevCommands::getSpinSpeed(std::vector<std::string> /*args*/) {
-    showWheelValues(&WheelWrapper::GetSpinSpeed, "spinspeed for wheel ");
-}
-
-void DevCommands::getSteer(std::vector<std::string> /*args*/) {
-    showWheelValues(&WheelWrapper::GetSteer2, "steer for wheel ");
-}
-
-void DevCommands::getSuspensionDistance(std::vector<std::string> /*args*/) {
-    showWheelValues(&WheelWrapper::GetSuspensionDistance, "suspension distance for wheel ");
 }
 
 void DevCommands::getRefWheelLocation(std::vector<std::string> /*args*/) {
