@@ -41,22 +41,27 @@ std::string toFixedString(float value, int decimals) {
     return text;
 }
 
-std::string vectorToString(Vector v, int decimals) {
-    std::string text = toFixedString(v.X, decimals);
-    text += ", ";
-    text += toFixedString(v.Y, decimals);
-    text += ", ";
-    text += toFixedString(v.Z, decimals);
+namespace {
+
+// The numbers, each with toFixedString, joined by ", ".
+template <std::size_t N>
+std::string joinFixed(const float (&values)[N], int decimals) {
+    std::string text = toFixedString(values[0], decimals);
+    for (std::size_t i = 1; i < N; ++i) {
+        text += ", ";
+        text += toFixedString(values[i], decimals);
+    }
     return text;
 }
 
+}  // namespace
+
+std::string vectorToString(Vector v, int decimals) {
+    const float values[] = {v.X, v.Y, v.Z};
+    return joinFixed(values, decimals);
+}
+
 std::string quatToString(Quat q, int decimals) {
-    std::string text = toFixedString(q.W, decimals);
-    text += ", ";
-    text += toFixedString(q.X, decimals);
-    text += ", ";
-    text += toFixedString(q.Y, decimals);
-    text += ", ";
-    text += toFixedString(q.Z, decimals);
-    return text;
+    const float values[] = {q.W, q.X, q.Y, q.Z};
+    return joinFixed(values, decimals);
 }
