@@ -3,20 +3,14 @@
 // process per flight.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "Engine.h"
+#include "process/ProcessRunner.h"
 #include "Lab.h"
 #include "Workers.h"
-
-extern char** environ;
 
 namespace {
 
@@ -35,32 +29,29 @@ void BM_FlightsPerSecondOneWorker(benchmark::State& state) {
 }
 BENCHMARK(BM_FlightsPerSecondOneWorker)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Runs the program to its end with its output discarded; false when it failed.
-bool runProgram(std::vector<std::string> args) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int fd : {1, 2}) posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (rc != 0 || waitpid(pid, &status, 0) < 0) return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // The whole default comparison through wingleaf-flightlab: tables, CSV files, four pictures.
 void BM_DefaultComparison(benchmark::State& state, bool hostProcesses) {
     std::vector<std::string> args{WL_FLIGHTLAB_EXE, "--out", (kOut / "program").string()};
     if (hostProcesses) args.push_back("--host-processes");
     for (auto _ : state)
-        if (!runProgram(args)) state.SkipWithError("wingleaf-flightlab failed");
+        if (wlproc::runProcess(args).exitCode != 0) state.SkipWithError("wingleaf-flightlab failed");
 }
 BENCHMARK_CAPTURE(BM_DefaultComparison, in_process_workers, false)
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_DefaultComparison, host_process_per_flight, true)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The same flights in this process, timed by this process's CPU: what one worker costs when
+// the machine is shared. Runs last: the process then holds the plug-in, and workers forked
+// after it would inherit it.
+void BM_FlightsPerCpuSecondInProcess(benchmark::State& state) {
+    flightlab::FlightEngine engine(WL_PLUGIN_PATH, kOut / "in-process");
+    std::vector<flightlab::Setup> setups;
+    for (const char* p : {"stock", "1", "2", "3", "4", "5"}) setups.push_back(flightlab::setupFor(p));
+    for (auto _ : state)
+        for (const auto& s : setups) benchmark::DoNotOptimize(engine.fly(flightlab::Launch{}, s));
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(setups.size()));
+}
+BENCHMARK(BM_FlightsPerCpuSecondInProcess)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -213,3 +213,20 @@ TEST(FlightLabFlight, DefaultComparisonOnTwoBodiesIsPinned) {
               "5 Dense air, all drag, no boost  merc          10.000+         15.1           307.0                  1.1\n"
               "+ still airborne at the time limit: figures are taken there\n");
 }
+
+// A flight the host refuses fails with its set-up's name, and the worker flies on.
+TEST(FlightLabFlight, AFailedFlightNamesItsSetupAndTheWorkerGoesOn) {
+    LabOptions o = labOptions("failed");
+    auto workers = pool(o, 1);
+    flightlab::Setup bad = setupFor("2");
+    bad.label = "bad one";
+    bad.overrides = {{"wl_no_such_slider", "1"}};
+    try {
+        workers.fly(flightJob(o.launch, bad));
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("bad one: the host refused 'wl_no_such_slider 1'"),
+                  std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(workers.fly(flightJob(o.launch, setupFor("stock"))).landed);
+}

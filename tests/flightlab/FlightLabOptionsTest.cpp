@@ -1,8 +1,14 @@
 // The flight lab's command line and its reading of the host's state lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
+
 #include "Flight.h"
 #include "Lab.h"
+#include "Progress.h"
+#include "Report.h"
+#include "Tune.h"
 
 using namespace flightlab;
 
@@ -52,6 +58,8 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
         {{"--tune", "airtime=6", "--tune-name", "Mine"},
          "option --tune-name needs --game DIR (the game folder to install it in)"},
         {{"--workers", "1.5"}, "option --workers takes a whole number"},
+        {{"--presets", "a\";sim_mode menu", "--preset-dir", "/tmp"},
+         "user preset 'a\";sim_mode menu' may not hold double quotes, ';' or line breaks"},
     };
     for (const auto& [args, expected] : cases) {
         std::string error;
@@ -158,4 +166,59 @@ TEST(FlightLabFlight, LandingCutsTheTrajectoryAndGivesTheFigures) {
     EXPECT_DOUBLE_EQ(f.topHeightUu, 150);
     EXPECT_EQ(f.apexTick, 1);
     EXPECT_DOUBLE_EQ(f.landingSpeedUu, 50);
+}
+
+TEST(FlightLabReport, BodyColumnOnlyWhenBodiesDifferAndCausesOfEachSetup) {
+    Flight stock, glide;
+    stock.setup = setupFor("stock");
+    stock.landed = true;
+    stock.airtimeS = 3.5;
+    glide.setup = setupFor("My, \"Glide\"");
+    glide.setup.body = "merc";
+    glide.airtimeS = 10;
+    glide.sliders[0] = 2.25;
+    std::ostringstream one, two, sliders, csv;
+    writeTable(one, {stock});
+    writeTable(two, {stock, glide});
+    writeSliderTable(sliders, {stock, glide});
+    writePresetsCsv(csv, {glide});
+    EXPECT_EQ(one.str().find("body"), std::string::npos);
+    EXPECT_NE(two.str().find("stock        octane         3.500"), std::string::npos) << two.str();
+    EXPECT_NE(two.str().find("merc          10.000+"), std::string::npos) << two.str();
+    EXPECT_NE(sliders.str().find("octane    model off\n"), std::string::npos) << sliders.str();
+    EXPECT_NE(sliders.str().find("merc        2.250    0.000"), std::string::npos) << sliders.str();
+    EXPECT_NE(csv.str().find("\n\"My, \"\"Glide\"\"\",merc,on,2.25000,0.00000,"), std::string::npos)
+        << csv.str();
+}
+
+TEST(FlightLabTune, ErrorSumsRelativeMissesOfTheSetTargetsOnly) {
+    Flight f;
+    f.airtimeS = 5.5;
+    f.distanceUu = 11000;
+    f.topHeightUu = 1000;
+    f.landingSpeedUu = 2000;
+    TuneTargets t;
+    t.airtimeS = 5;
+    EXPECT_DOUBLE_EQ(tuneError(t, f), 0.1);
+    t.distanceUu = 10000;
+    t.landingSpeedUu = 2000;
+    EXPECT_DOUBLE_EQ(tuneError(t, f), 0.2);
+}
+
+TEST(FlightLabProgress, PlainLinesAtEachTenthAndABarOnATerminal) {
+    std::ostringstream plain, bar;
+    Progress lines(plain, false, "flights", 100), drawn(bar, true, "flights", 100);
+    for (std::size_t i = 1; i <= 100; ++i) {
+        lines.update(i);
+        drawn.update(i);
+    }
+    drawn.finish();
+    const std::string text = plain.str();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 10) << text;
+    EXPECT_NE(plain.str().find("flightlab: flights 100 of 100\n"), std::string::npos);
+    EXPECT_NE(bar.str().find("\rflights [##############################] 100% "), std::string::npos);
+    std::ostringstream few;
+    Progress quiet(few, false, "flights", 6);
+    quiet.update(6);
+    EXPECT_EQ(few.str(), "");
 }

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <exception>
 #include <fstream>
+#include <future>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
@@ -194,23 +196,30 @@ void check(const std::string& error) {
     if (!error.empty()) throw std::runtime_error(error);
 }
 
-void drawPictures(const LabOptions& o, const std::vector<Flight>& flights,
-                  const std::vector<Flight>& sweep, std::ostream& err) {
+// Draws the pictures of the comparison; returns the lines that name them. The time plots are
+// drawn on a second thread: the pictures take most of the lab's time.
+std::string drawPictures(const LabOptions& o, const std::vector<Flight>& flights,
+                         const std::vector<Flight>& sweep) {
     const std::string launch = launchLine(o.launch);
     const fs::path side = o.outDir / "side-view.png", height = o.outDir / "height-time.png",
                    speed = o.outDir / "speed-time.png";
-    check(writeSideView(side, flights, "Side view, " + launch));
-    err << "flightlab: side view: " << side.string() << std::endl;
-    check(writeTimePlot(height, flights, Quantity::Height, "Height over time, " + launch));
-    err << "flightlab: height over time: " << height.string() << std::endl;
-    check(writeTimePlot(speed, flights, Quantity::Speed, "Speed over time, " + launch));
-    err << "flightlab: speed over time: " << speed.string() << std::endl;
-    if (sweep.empty()) return;
-    const fs::path sweepPath = o.outDir / "sweep.png";
-    const ColourScale scale{o.sweep->variable, o.sweep->from, o.sweep->to};
-    check(writeSideView(sweepPath, sweep, "Sweep of " + o.sweep->variable + " on " + o.sweep->preset +
-                                              ", " + launch, &scale));
-    err << "flightlab: sweep side view: " << sweepPath.string() << std::endl;
+    auto overTime = std::async(std::launch::async, [&] {
+        return writeTimePlot(height, flights, Quantity::Height, "Height over time, " + launch) +
+               writeTimePlot(speed, flights, Quantity::Speed, "Speed over time, " + launch);
+    });
+    std::string error = writeSideView(side, flights, "Side view, " + launch);
+    std::string lines = "flightlab: side view: " + side.string() + "\n";
+    if (!sweep.empty()) {
+        const fs::path sweepPath = o.outDir / "sweep.png";
+        const ColourScale scale{o.sweep->variable, o.sweep->from, o.sweep->to};
+        error += writeSideView(sweepPath, sweep, "Sweep of " + o.sweep->variable + " on " +
+                                                     o.sweep->preset + ", " + launch, &scale);
+        lines += "flightlab: sweep side view: " + sweepPath.string() + "\n";
+    }
+    error += overTime.get();
+    check(error);
+    return lines + "flightlab: height over time: " + height.string() + "\nflightlab: speed over time: " +
+           speed.string() + "\n";
 }
 
 const Flight* hudFlight(const LabOptions& o, const std::vector<Flight>& flights) {
@@ -270,8 +279,17 @@ int compare(const LabOptions& o, std::ostream& out, std::ostream& err) {
     labelBasePresets(flights, labels);
     writeTables(o, flights, sweep, out);
     writeFiles(o, flights, sweep, err);
-    drawPictures(o, flights, sweep, err);
-    drawHud(o, flights, pool.get(), work.path(), err);
+    // The HUD is drawn by a worker meanwhile.
+    auto pictures = std::async(std::launch::async, [&] { return drawPictures(o, flights, sweep); });
+    std::exception_ptr hudFailure;
+    std::ostringstream hudLine;
+    try {
+        drawHud(o, flights, pool.get(), work.path(), hudLine);
+    } catch (...) {
+        hudFailure = std::current_exception();
+    }
+    err << pictures.get() << hudLine.str() << std::flush;
+    if (hudFailure) std::rethrow_exception(hudFailure);
     return 0;
 }
 

@@ -164,6 +164,12 @@ TuneTargets targetsFrom(const std::string& text) {
     return t;
 }
 
+// A name goes into a console line in double quotes: it must stay one word of one command.
+void checkNameIsOneWord(const std::string& what, const std::string& name) {
+    if (name.find_first_of("\";\r\n") != std::string::npos)
+        throw OptionError{what + " '" + name + "' may not hold double quotes, ';' or line breaks"};
+}
+
 Tune tuneFrom(const Raw& r) {
     Tune t;
     t.targets = targetsFrom(r.tune);
@@ -181,6 +187,7 @@ Tune tuneFrom(const Raw& r) {
         t.seed = static_cast<unsigned>(numberIn("--seed", r.seed, 0, 4294967295.0));
     t.name = r.tuneName;
     t.game = r.game;
+    checkNameIsOneWord("option --tune-name:", t.name);
     if (!t.name.empty() && t.game.empty())
         throw OptionError{"option --tune-name needs --game DIR (the game folder to install it in)"};
     if (!t.game.empty() && !fs::exists(t.game / "bakkesmod/plugins/settings/wingleaf.set"))
@@ -195,6 +202,7 @@ Tune tuneFrom(const Raw& r) {
 // Every user preset flown or started from must exist as a file.
 void checkUserPreset(const LabOptions& o, const std::string& p) {
     if (p == "stock" || isBaseIndex(p)) return;
+    checkNameIsOneWord("user preset", p);
     if (o.presetDir.empty())
         throw OptionError{"user preset '" + p + "' needs --preset-dir (a game folder's bakkesmod/wingleaf)"};
     const fs::path file = o.presetDir / (p + ".txt");
