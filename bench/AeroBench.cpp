@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "AllocationCounter.h"
 #include "aero/AeroModel.h"
-#include "aero/PluginHarness.h"
 #include "aero/ModelConstants.h"
+#include "wltest/AllocationCounter.h"
+#include "wltest/PluginHarness.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ void setUp(wltest::PluginHarness& h) {
 
 void reportAllocations(benchmark::State& state, long long before) {
     state.counters["allocs_per_call"] = benchmark::Counter(
-        static_cast<double>(wlbench::allocationCount() - before) / static_cast<double>(state.iterations()));
+        static_cast<double>(wltest::allocationCount() - before) / static_cast<double>(state.iterations()));
 }
 
 // One call of the hook's target as the host makes it, every wrapper call crossing into the
@@ -36,7 +36,7 @@ void BM_ApplyAerodynamics(benchmark::State& state) {
     setUp(h);
     host::Car& car = *h.game.localCar();
     const CarWrapper handle = h.localCar();
-    const long long before = wlbench::allocationCount();
+    const long long before = wltest::allocationCount();
     for (auto _ : state) {
         car.rb = kStart;
         h.plugin->applyAerodynamics(handle, nullptr, std::string());
@@ -52,7 +52,7 @@ void BM_HookDispatch(benchmark::State& state) {
     setUp(h);
     host::Car& car = *h.game.localCar();
     const host::Caller caller{host::CallerKind::Car, host::actorAddress(&car)};
-    const long long before = wlbench::allocationCount();
+    const long long before = wltest::allocationCount();
     for (auto _ : state) {
         car.rb = kStart;
         h.game.fireEvent("Function TAGame.Car_TA.SetVehicleInput", caller, nullptr);
@@ -78,7 +78,7 @@ void BM_ArithmeticOnly(benchmark::State& state) {
     setUp(h);
     wingleaf& p = *h.plugin;
     PlainCar car{kStart, Vector(60, 40, 20), false, 0, 0, 0, 0, Rotator(), StickyForceData{0, 0}};
-    const long long before = wlbench::allocationCount();
+    const long long before = wltest::allocationCount();
     for (auto _ : state) {
         car.rb = kStart;
         benchmark::DoNotOptimize(car.rb);

@@ -1,7 +1,7 @@
 // One HUD frame with all three panels on the recording canvas, through the registered drawable.
 #include <benchmark/benchmark.h>
 
-#include "HudHarness.h"
+#include "wltest/HudHarness.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <random>
 
-#include "aero/PluginHarness.h"
+#include "wltest/PluginHarness.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "aero/SimState.h"
-#include "support/HostRunner.h"
+#include "wltest/SimState.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "aero/PluginHarness.h"
+#include "wltest/PluginHarness.h"
 #include "core/GameEvents.h"
 
 namespace {

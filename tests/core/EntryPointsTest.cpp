@@ -12,7 +12,7 @@
 
 #include "core/Settings.h"
 #include "core/wingleaf.h"
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 

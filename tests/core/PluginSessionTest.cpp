@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/Settings.h"
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 

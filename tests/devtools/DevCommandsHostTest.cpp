@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "GameCommandLines.h"
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "Report.h"
 #include "Workers.h"
 #include "game/PhysicsConstants.h"
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 using namespace flightlab;
 namespace fs = std::filesystem;

@@ -4,7 +4,7 @@
 #include "ConsoleFixture.h"
 #include "console/ConfigFile.h"
 #include "console/LineReader.h"
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 

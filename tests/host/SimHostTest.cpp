@@ -1,7 +1,7 @@
 // The simulated game driven through wingleaf-host: sim_ lines, plug-in hooks, exit status.
 #include <gtest/gtest.h>
 
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
-#ifdef WL_HUD_HAVE_CAIRO
-#include "PngProbe.h"
+#ifdef WL_TESTS_HAVE_PNG
+#include "wltest/PngProbe.h"
 #endif
 
 namespace {
@@ -269,7 +269,7 @@ TEST(HudDraw, MalformedArgumentsAreRefused) {
     }
 }
 
-#ifdef WL_HUD_HAVE_CAIRO
+#ifdef WL_TESTS_HAVE_PNG
 
 TEST(HudDraw, FreeplayFrameAsPicture) {
     struct Case {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "HudHarness.h"
+#include "wltest/HudHarness.h"
 
 namespace {
 

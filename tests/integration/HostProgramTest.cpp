@@ -6,7 +6,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 

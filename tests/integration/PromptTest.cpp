@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <regex>
 #include <sstream>
 
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <optional>
 #include <ostream>
 
-#include "presets/FaultLayout.h"
+#include "wltest/FaultLayout.h"
 #include "presets/PresetProcedures.h"
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace fs = std::filesystem;
 using namespace wltest::faults;

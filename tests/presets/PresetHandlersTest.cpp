@@ -11,7 +11,7 @@
 #include "presets/Preset.h"
 #include "presets/PresetStorage.h"
 #include "sdk/PluginContext.h"
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace fs = std::filesystem;
 using wltest::readFile;

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace fs = std::filesystem;
 using wltest::readFile;

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "presets/PresetProcedures.h"
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace fs = std::filesystem;
 using wltest::readFile;

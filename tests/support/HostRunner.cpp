@@ -1,5 +1,5 @@
 // Runs the wingleaf-host program the way a person would, for integration tests.
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 #include <unistd.h>
 

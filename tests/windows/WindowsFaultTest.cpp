@@ -9,7 +9,7 @@
 #include <ostream>
 
 #include "WineRunner.h"
-#include "presets/FaultLayout.h"
+#include "wltest/FaultLayout.h"
 
 namespace fs = std::filesystem;
 using namespace wltest::faults;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 // Skips the test when the toolchain is absent; fails it when the Windows build is missing.
 #define WL_REQUIRE_WINDOWS_TOOLCHAIN()                                                             \

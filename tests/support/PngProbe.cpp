@@ -1,11 +1,11 @@
 // Reads back PNG pictures in tests: the header's size and the decoded pixels.
-#include "PngProbe.h"
+#include "wltest/PngProbe.h"
 
 #include <cairo.h>
 
 #include <cstring>
 
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace wltest {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/Settings.h"
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include "bakkesmod/wrappers/canvaswrapper.h"
 #include "canvas/PngRasterizer.h"
 #include "canvas/RecordingCanvas.h"
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
-#ifdef WL_HUD_HAVE_CAIRO
-#include "PngProbe.h"
+#ifdef WL_TESTS_HAVE_PNG
+#include "wltest/PngProbe.h"
 #endif
 
 namespace {
@@ -94,7 +94,7 @@ TEST(RecordingCanvas, NullHandleDrawsNothing) {
     EXPECT_EQ(size.Y, 0);
 }
 
-#ifndef WL_HUD_HAVE_CAIRO
+#ifndef WL_TESTS_HAVE_PNG
 
 TEST(PngRasterizer, WithoutCairoSaysSo) {
     host::RecordingCanvas canvas(10, 10);

@@ -1,6 +1,6 @@
 // Replaces the global operator new to count allocations. Kept in its own file so that the
 // compiler does not pair an inlined replacement with the library's operator delete.
-#include "AllocationCounter.h"
+#include "wltest/AllocationCounter.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -10,9 +10,9 @@ namespace {
 std::atomic<long long> gAllocations{0};
 }  // namespace
 
-namespace wlbench {
+namespace wltest {
 long long allocationCount() { return gAllocations.load(std::memory_order_relaxed); }
-}  // namespace wlbench
+}  // namespace wltest
 
 void* operator new(std::size_t size) {
     gAllocations.fetch_add(1, std::memory_order_relaxed);

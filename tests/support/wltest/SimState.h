@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/HostRunner.h"
+#include "wltest/HostRunner.h"
 
 namespace wltest {
 
