@@ -44,6 +44,20 @@ struct CommandRow {
     std::function<void(DevCommands&, Args)> body;
 };
 
+// A vector of the rigid-body state with its command "set<Ball|Car>RB<name>".
+struct RBVectorRow {
+    const char* name;
+    Vector RBState::*field;
+    const char* answer;  // after "ball RB " or "car RB ", before the vector
+    int decimals;
+};
+
+const RBVectorRow kRBVectors[] = {
+    {"Location", &RBState::Location, "location set to ", 2},
+    {"LinearVelocity", &RBState::LinearVelocity, "linear velocity set to ", 2},
+    {"AngularVelocity", &RBState::AngularVelocity, "angular velocity set to ", 4},
+};
+
 // A vehicle-simulation value with its command pair "set<name>" and "get<name>".
 struct SimValueRow {
     const char* name;
@@ -77,14 +91,6 @@ std::vector<CommandRow> commandRows() {
     using W = WheelWrapper;
     std::vector<CommandRow> rows = {
         {"resetInputs", 1, &D::resetInputs},
-        {"setBallRBLocation", 4, &D::setBallRBLocation},
-        {"setBallRBLinearVelocity", 4, &D::setBallRBLinearVelocity},
-        {"setBallRBAngularVelocity", 4, &D::setBallRBAngularVelocity},
-        {"setBallRBQuaternion", 5, &D::setBallRBQuaternion},
-        {"setCarRBLocation", 4, &D::setCarRBLocation},
-        {"setCarRBLinearVelocity", 4, &D::setCarRBLinearVelocity},
-        {"setCarRBAngularVelocity", 4, &D::setCarRBAngularVelocity},
-        {"setCarRBQuaternion", 5, &D::setCarRBQuaternion},
         {"resetCar", 1, &D::resetCar},
         {"slideRight", 2, &D::slideRight},
         {"setMass", 2, &D::setMass},
@@ -92,6 +98,23 @@ std::vector<CommandRow> commandRows() {
         {"setUseAckermannSteering", 2, &D::setUseAckermannSteering},
         {"getUseAckermannSteering", 1, &D::getUseAckermannSteering},
     };
+    // The state setters of ball and car go in after resetInputs, ball first, quaternion last.
+    std::vector<CommandRow> state;
+    for (const bool onBall : {true, false}) {
+        const char* body = onBall ? "Ball" : "Car";
+        const std::string answer = onBall ? "ball RB " : "car RB ";
+        for (const RBVectorRow& v : kRBVectors) {
+            state.push_back({std::string("set") + body + "RB" + v.name, 4,
+                             [onBall, v, prefix = answer + v.answer](D& d, Args args) {
+                                 d.setRBVector(args, onBall, v.field, prefix.c_str(), v.decimals);
+                             }});
+        }
+        state.push_back({std::string("set") + body + "RBQuaternion", 5,
+                         [onBall, prefix = answer + "quaternion set to "](D& d, Args args) {
+                             d.setRBQuaternion(args, onBall, prefix.c_str());
+                         }});
+    }
+    rows.insert(rows.begin() + 1, state.begin(), state.end());
     for (const SimValueRow& v : kSimValues) {
         const std::string answer = v.answer;
         rows.push_back({std::string("set") + v.name, 2, [v, answer](D& d, Args args) {

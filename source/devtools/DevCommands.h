@@ -35,14 +35,11 @@ public:
     // Rigid-body state of ball and car. Each body runs only with at least its command's
     // minimum of words, which registration checks.
     void resetInputs(std::vector<std::string> args);
-    void setBallRBLocation(std::vector<std::string> args);
-    void setBallRBLinearVelocity(std::vector<std::string> args);
-    void setBallRBAngularVelocity(std::vector<std::string> args);
-    void setBallRBQuaternion(std::vector<std::string> args);
-    void setCarRBLocation(std::vector<std::string> args);
-    void setCarRBLinearVelocity(std::vector<std::string> args);
-    void setCarRBAngularVelocity(std::vector<std::string> args);
-    void setCarRBQuaternion(std::vector<std::string> args);
+    // Writes words 1 to 3 into one vector of the ball's or game car's state and answers with
+    // the prefix and the vector; the quaternion takes words 1 to 4, scalar first.
+    void setRBVector(const std::vector<std::string>& args, bool onBall, Vector RBState::*field,
+                     const char* prefix, int decimals);
+    void setRBQuaternion(const std::vector<std::string>& args, bool onBall, const char* prefix);
     void resetCar(std::vector<std::string> args);
     void slideRight(std::vector<std::string> args);
     void setMass(std::vector<std::string> args);
@@ -76,9 +73,6 @@ private:
     VehicleSimWrapper takeVehicleSim();
     void writeLine(std::string line);
 
-    void setRBVector(const std::vector<std::string>& args, bool onBall, Vector RBState::*field,
-                     const char* prefix, int decimals);
-    void setRBQuaternion(const std::vector<std::string>& args, bool onBall, const char* prefix);
     // One line per wheel of a four-wheeled game car: prefix, the wheel's index, ": ", text(wheel).
     template <typename Text>
     void showWheelLines(const char* prefix, Text&& text);

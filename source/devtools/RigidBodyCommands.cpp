@@ -56,38 +56,6 @@ void DevCommands::setRBQuaternion(const std::vector<std::string>& args, bool onB
     writeLine(prefix + quatToString(state.Quaternion, 10));
 }
 
-void DevCommands::setBallRBLocation(std::vector<std::string> args) {
-    setRBVector(args, true, &RBState::Location, "ball RB location set to ", 2);
-}
-
-void DevCommands::setBallRBLinearVelocity(std::vector<std::string> args) {
-    setRBVector(args, true, &RBState::LinearVelocity, "ball RB linear velocity set to ", 2);
-}
-
-void DevCommands::setBallRBAngularVelocity(std::vector<std::string> args) {
-    setRBVector(args, true, &RBState::AngularVelocity, "ball RB angular velocity set to ", 4);
-}
-
-void DevCommands::setBallRBQuaternion(std::vector<std::string> args) {
-    setRBQuaternion(args, true, "ball RB quaternion set to ");
-}
-
-void DevCommands::setCarRBLocation(std::vector<std::string> args) {
-    setRBVector(args, false, &RBState::Location, "car RB location set to ", 2);
-}
-
-void DevCommands::setCarRBLinearVelocity(std::vector<std::string> args) {
-    setRBVector(args, false, &RBState::LinearVelocity, "car RB linear velocity set to ", 2);
-}
-
-void DevCommands::setCarRBAngularVelocity(std::vector<std::string> args) {
-    setRBVector(args, false, &RBState::AngularVelocity, "car RB angular velocity set to ", 4);
-}
-
-void DevCommands::setCarRBQuaternion(std::vector<std::string> args) {
-    setRBQuaternion(args, false, "car RB quaternion set to ");
-}
-
 void DevCommands::resetCar(std::vector<std::string> /*args*/) {
     CarWrapper car = takeGameCar();
     if (car.IsNull()) {
