@@ -38,16 +38,16 @@ constexpr int kHistoryLines = 1000;
 
 // readline calls plain functions: they reach the one prompt through these.
 Console* gConsole = nullptr;
-std::optional<std::string> gLine;
+// The line readline handed over; gHaveLine is false at end of input.
+std::string gLine;
+bool gHaveLine = false;
 bool gDone = false;
 
 void takeLine(char* raw) {
     gDone = true;
-    gLine.reset();
-    if (raw) {
-        gLine = raw;
-        std::free(raw);
-    }
+    gHaveLine = raw != nullptr;
+    gLine.assign(raw ? raw : "");
+    std::free(raw);
     rl_callback_handler_remove();
 }
 
@@ -154,9 +154,10 @@ std::optional<std::string> Prompt::next() {
             return std::nullopt;
         }
     }
-    if (gLine && gLine->find_first_not_of(" \t") != std::string::npos) {
+    if (!gHaveLine) return std::nullopt;
+    if (gLine.find_first_not_of(" \t") != std::string::npos) {
         const HIST_ENTRY* last = history_length > 0 ? history_get(history_base + history_length - 1) : nullptr;
-        if (!last || *gLine != last->line) add_history(gLine->c_str());
+        if (!last || gLine != last->line) add_history(gLine.c_str());
     }
     return gLine;
 #else
