@@ -23,13 +23,21 @@ int createNew(const std::filesystem::path& path) {
     return ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 long writeSome(int fd, const char* data, std::size_t n) { return ::_write(fd, data, static_cast<unsigned>(n)); }
-bool syncAndClose(int fd) { return (::_commit(fd) == 0) & (::_close(fd) == 0); }
+bool syncAndClose(int fd) {
+    const bool synced = ::_commit(fd) == 0;
+    const bool closed = ::_close(fd) == 0;  // closed whether or not the sync failed
+    return synced && closed;
+}
 #else
 int createNew(const std::filesystem::path& path) {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
 }
 long writeSome(int fd, const char* data, std::size_t n) { return static_cast<long>(::write(fd, data, n)); }
-bool syncAndClose(int fd) { return (::fsync(fd) == 0) & (::close(fd) == 0); }
+bool syncAndClose(int fd) {
+    const bool synced = ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;  // closed whether or not the sync failed
+    return synced && closed;
+}
 #endif
 
 bool writeAll(int fd, const std::string& content) {
