@@ -5,16 +5,10 @@
 #include "console/Console.h"
 #include "sdk/PluginContext.h"
 
+using host::contextAt;
+using host::consoleAt;
+
 namespace {
-
-host::PluginContext* contextOf(std::uintptr_t address) {
-    return reinterpret_cast<host::PluginContext*>(address);
-}
-
-host::Console* consoleOf(std::uintptr_t address) {
-    host::PluginContext* ctx = contextOf(address);
-    return ctx ? ctx->console : nullptr;
-}
 
 // UTF-16 (Windows wchar_t) or UTF-32 (elsewhere) to UTF-8; invalid units become U+FFFD.
 std::string toUtf8(const std::wstring& text) {
@@ -56,27 +50,14 @@ std::string toUtf8(const std::wstring& text) {
 
 }  // namespace
 
-CVarManagerWrapper::CVarManagerWrapper(std::uintptr_t mem, std::type_index pluginIdx)
-    : memory_address(mem), pluginIdx_(pluginIdx) {}
-
-CVarManagerWrapper::CVarManagerWrapper(const CVarManagerWrapper& other) = default;
-
-CVarManagerWrapper& CVarManagerWrapper::operator=(CVarManagerWrapper rhs) {
-    memory_address = rhs.memory_address;
-    pluginIdx_ = rhs.pluginIdx_;
-    return *this;
-}
-
-CVarManagerWrapper::~CVarManagerWrapper() = default;
-
 CVarWrapper CVarManagerWrapper::registerCvar(std::string cvar, std::string defaultValue,
                                              std::string desc, bool searchAble, bool hasMin,
                                              float min, bool hasMax, float max, bool saveToCfg) {
-    host::Console* console = consoleOf(memory_address);
+    host::Console* console = consoleAt(memory_address);
     if (!console || cvar.empty()) return CVarWrapper(0, pluginIdx_);
     host::VariableDef def{std::move(cvar), std::move(defaultValue), std::move(desc), searchAble,
                             hasMin, min, hasMax, max, saveToCfg};
-    const host::PluginContext* ctx = contextOf(memory_address);
+    const host::PluginContext* ctx = contextAt(memory_address);
     host::Variable& var = console->registerVariable(def, ctx);
     return CVarWrapper(console->handleFor(var, ctx), pluginIdx_);
 }
@@ -91,38 +72,38 @@ void CVarManagerWrapper::registerNotifier(std::string cvar, commandNotifier noti
 void CVarManagerWrapper::registerNotifier(std::string cvar,
                                           std::function<void(std::vector<std::string>)> notifier,
                                           std::string description, unsigned char /*permissions*/) {
-    host::Console* console = consoleOf(memory_address);
+    host::Console* console = consoleAt(memory_address);
     if (!console || !notifier || cvar.empty()) return;
     console->addNotifier(std::move(cvar), std::move(notifier), std::move(description),
-                         contextOf(memory_address));
+                         contextAt(memory_address));
 }
 
 bool CVarManagerWrapper::removeNotifier(std::string cvar) {
-    host::Console* console = consoleOf(memory_address);
+    host::Console* console = consoleAt(memory_address);
     return console && console->removeNotifier(cvar);
 }
 
 bool CVarManagerWrapper::removeCvar(std::string cvar) {
-    host::Console* console = consoleOf(memory_address);
+    host::Console* console = consoleAt(memory_address);
     return console && console->removeVariable(cvar);
 }
 
 CVarWrapper CVarManagerWrapper::getCvar(std::string cvar) {
-    host::Console* console = consoleOf(memory_address);
+    host::Console* console = consoleAt(memory_address);
     host::Variable* var = console ? console->findVariable(cvar) : nullptr;
     if (!var) return CVarWrapper(0, pluginIdx_);
-    return CVarWrapper(console->handleFor(*var, contextOf(memory_address)), pluginIdx_);
+    return CVarWrapper(console->handleFor(*var, contextAt(memory_address)), pluginIdx_);
 }
 
 void CVarManagerWrapper::executeCommand(std::string command, bool /*log*/) {
     // Only the commands' own answers reach the output: the line itself is not echoed.
-    if (host::Console* console = consoleOf(memory_address)) console->execute(command);
+    if (host::Console* console = consoleAt(memory_address)) console->execute(command);
 }
 
 void CVarManagerWrapper::log(std::string text) {
-    if (host::Console* console = consoleOf(memory_address)) console->out(text);
+    if (host::Console* console = consoleAt(memory_address)) console->out(text);
 }
 
 void CVarManagerWrapper::log(std::wstring text) {
-    if (host::Console* console = consoleOf(memory_address)) console->out(toUtf8(text));
+    if (host::Console* console = consoleAt(memory_address)) console->out(toUtf8(text));
 }

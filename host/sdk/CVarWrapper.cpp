@@ -3,11 +3,18 @@
 
 #include "bakkesmod/wrappers/cvarwrapper.h"
 #include "console/Console.h"
+#include "sdk/FieldAccess.h"
 
 namespace {
 
 host::VariableRef* refOf(std::uintptr_t address) {
     return reinterpret_cast<host::VariableRef*>(address);
+}
+
+// The variable behind a handle, even one since unregistered; null for a null handle.
+host::Variable* anyVar(std::uintptr_t address) {
+    host::VariableRef* ref = refOf(address);
+    return ref != nullptr ? ref->var : nullptr;
 }
 
 // The live variable behind a handle, or null (null handle, or variable unregistered).
@@ -19,58 +26,14 @@ host::Variable* liveVar(std::uintptr_t address) {
 
 }  // namespace
 
-CVarWrapper::CVarWrapper(std::uintptr_t mem, std::type_index pluginIdx)
-    : memory_address(mem), pluginIdx_(pluginIdx) {}
-
-CVarWrapper::CVarWrapper(const CVarWrapper& other) = default;
-
-CVarWrapper& CVarWrapper::operator=(CVarWrapper rhs) {
-    memory_address = rhs.memory_address;
-    pluginIdx_ = rhs.pluginIdx_;
-    return *this;
-}
-
-CVarWrapper::~CVarWrapper() = default;
-
-std::string CVarWrapper::getCVarName() {
-    host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var ? ref->var->def.name : std::string();
-}
-
-std::string CVarWrapper::getDescription() {
-    host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var ? ref->var->def.description : std::string();
-}
-
-const std::string CVarWrapper::GetDefaultValue() {
-    host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var ? ref->var->def.defaultValue : std::string();
-}
-
-bool CVarWrapper::HasMinimum() {
-    host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var && ref->var->def.hasMin;
-}
-
-bool CVarWrapper::HasMaximum() {
-    host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var && ref->var->def.hasMax;
-}
-
-float CVarWrapper::GetMinimum() {
-    host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var ? ref->var->def.min : 0.0f;
-}
-
-float CVarWrapper::GetMaximum() {
-    host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var ? ref->var->def.max : 0.0f;
-}
-
-std::string CVarWrapper::getStringValue() {
-    host::VariableRef* ref = refOf(memory_address);
-    return ref && ref->var ? ref->var->value : std::string();
-}
+WL_GET(CVarWrapper, std::string, getCVarName, anyVar, def.name)
+WL_GET(CVarWrapper, std::string, getDescription, anyVar, def.description)
+WL_GET(CVarWrapper, const std::string, GetDefaultValue, anyVar, def.defaultValue)
+WL_GET(CVarWrapper, bool, HasMinimum, anyVar, def.hasMin)
+WL_GET(CVarWrapper, bool, HasMaximum, anyVar, def.hasMax)
+WL_GET(CVarWrapper, float, GetMinimum, anyVar, def.min)
+WL_GET(CVarWrapper, float, GetMaximum, anyVar, def.max)
+WL_GET(CVarWrapper, std::string, getStringValue, anyVar, value)
 
 int CVarWrapper::getIntValue() { return host::toInt(getStringValue()); }
 

@@ -1,5 +1,6 @@
 // CanvasWrapper over the host's recording canvas: each call is recorded; a null handle draws nothing.
 #include <cmath>
+#include <type_traits>
 
 #include "bakkesmod/wrappers/canvaswrapper.h"
 #include "canvas/RecordingCanvas.h"
@@ -37,31 +38,40 @@ void setColor(RecordingCanvas* c, std::uint8_t r, std::uint8_t g, std::uint8_t b
     c->colorA = a;
 }
 
-void setPosition(RecordingCanvas* c, double x, double y, bool floats) {
+// Points and sizes come as ints (Vector2) or floats (Vector2F); the record keeps which.
+template <typename V>
+constexpr bool kFloats = std::is_same_v<V, Vector2F>;
+
+template <typename V>
+void setPosition(RecordingCanvas* c, V pos) {
     CanvasOp& op = c->record(Kind::SetPosition);
-    op.floats = floats;
-    op.x = x;
-    op.y = y;
-    c->positionX = x;
-    c->positionY = y;
+    op.floats = kFloats<V>;
+    op.x = pos.X;
+    op.y = pos.Y;
+    c->positionX = pos.X;
+    c->positionY = pos.Y;
 }
 
-void sized(RecordingCanvas* c, Kind kind, double w, double h, bool floats) {
+// Records a call of the given kind with its first point (or size); null on a null handle.
+template <typename V>
+CanvasOp* record(std::uintptr_t address, Kind kind, V p) {
+    RecordingCanvas* c = canvasAt(address);
+    if (c == nullptr) return nullptr;
     CanvasOp& op = c->record(kind);
-    op.floats = floats;
-    op.x = w;
-    op.y = h;
+    op.floats = kFloats<V>;
+    op.x = p.X;
+    op.y = p.Y;
+    return &op;
 }
 
-void line(RecordingCanvas* c, Kind kind, double x1, double y1, double x2, double y2, double width,
-          bool floats) {
-    CanvasOp& op = c->record(kind);
-    op.floats = floats;
-    op.x = x1;
-    op.y = y1;
-    op.x2 = x2;
-    op.y2 = y2;
-    op.width = width;
+// A line or rectangle from start to end; width 0 is the host's default.
+template <typename V>
+void line(std::uintptr_t address, Kind kind, V start, V end, double width) {
+    if (CanvasOp* op = record(address, kind, start)) {
+        op->x2 = end.X;
+        op->y2 = end.Y;
+        op->width = width;
+    }
 }
 
 void text(RecordingCanvas* c, std::string&& s, double sx, double sy, bool shadow) {
@@ -72,16 +82,14 @@ void text(RecordingCanvas* c, std::string&& s, double sx, double sy, bool shadow
     op.flag = shadow;
 }
 
-void triangle(RecordingCanvas* c, double x1, double y1, double x2, double y2, double x3,
-              double y3, bool floats) {
-    CanvasOp& op = c->record(Kind::FillTriangle);
-    op.floats = floats;
-    op.x = x1;
-    op.y = y1;
-    op.x2 = x2;
-    op.y2 = y2;
-    op.x3 = x3;
-    op.y3 = y3;
+template <typename V>
+void triangle(std::uintptr_t address, V p1, V p2, V p3) {
+    if (CanvasOp* op = record(address, Kind::FillTriangle, p1)) {
+        op->x2 = p2.X;
+        op->y2 = p2.Y;
+        op->x3 = p3.X;
+        op->y3 = p3.Y;
+    }
 }
 
 }  // namespace
@@ -102,11 +110,11 @@ Vector2 CanvasWrapper::GetSize() {
 }
 
 void CanvasWrapper::SetPosition(Vector2F pos) {
-    if (RecordingCanvas* c = canvasAt(memory_address)) setPosition(c, pos.X, pos.Y, true);
+    if (RecordingCanvas* c = canvasAt(memory_address)) setPosition(c, pos);
 }
 
 void CanvasWrapper::SetPosition(Vector2 pos) {
-    if (RecordingCanvas* c = canvasAt(memory_address)) setPosition(c, pos.X, pos.Y, false);
+    if (RecordingCanvas* c = canvasAt(memory_address)) setPosition(c, pos);
 }
 
 Vector2 CanvasWrapper::GetPosition() {
@@ -161,60 +169,36 @@ Vector2F CanvasWrapper::GetStringSize(std::string s, float xScale, float yScale)
     return size;
 }
 
-void CanvasWrapper::FillBox(Vector2F size) {
-    if (RecordingCanvas* c = canvasAt(memory_address)) sized(c, Kind::FillBox, size.X, size.Y, true);
-}
+void CanvasWrapper::FillBox(Vector2F size) { record(memory_address, Kind::FillBox, size); }
+void CanvasWrapper::FillBox(Vector2 size) { record(memory_address, Kind::FillBox, size); }
+void CanvasWrapper::DrawBox(Vector2F size) { record(memory_address, Kind::DrawBox, size); }
+void CanvasWrapper::DrawBox(Vector2 size) { record(memory_address, Kind::DrawBox, size); }
 
-void CanvasWrapper::FillBox(Vector2 size) {
-    if (RecordingCanvas* c = canvasAt(memory_address)) sized(c, Kind::FillBox, size.X, size.Y, false);
-}
-
-void CanvasWrapper::DrawBox(Vector2F size) {
-    if (RecordingCanvas* c = canvasAt(memory_address)) sized(c, Kind::DrawBox, size.X, size.Y, true);
-}
-
-void CanvasWrapper::DrawBox(Vector2 size) {
-    if (RecordingCanvas* c = canvasAt(memory_address)) sized(c, Kind::DrawBox, size.X, size.Y, false);
-}
-
-void CanvasWrapper::DrawLine(Vector2F start, Vector2F end) {
-    if (RecordingCanvas* c = canvasAt(memory_address))
-        line(c, Kind::DrawLine, start.X, start.Y, end.X, end.Y, 0, true);
-}
+void CanvasWrapper::DrawLine(Vector2F start, Vector2F end) { DrawLine(start, end, 0); }
+void CanvasWrapper::DrawLine(Vector2 start, Vector2 end) { DrawLine(start, end, 0); }
 
 void CanvasWrapper::DrawLine(Vector2F start, Vector2F end, float width) {
-    if (RecordingCanvas* c = canvasAt(memory_address))
-        line(c, Kind::DrawLine, start.X, start.Y, end.X, end.Y, width, true);
-}
-
-void CanvasWrapper::DrawLine(Vector2 start, Vector2 end) {
-    if (RecordingCanvas* c = canvasAt(memory_address))
-        line(c, Kind::DrawLine, start.X, start.Y, end.X, end.Y, 0, false);
+    line(memory_address, Kind::DrawLine, start, end, width);
 }
 
 void CanvasWrapper::DrawLine(Vector2 start, Vector2 end, float width) {
-    if (RecordingCanvas* c = canvasAt(memory_address))
-        line(c, Kind::DrawLine, start.X, start.Y, end.X, end.Y, width, false);
+    line(memory_address, Kind::DrawLine, start, end, width);
 }
 
 void CanvasWrapper::DrawRect(Vector2F start, Vector2F end) {
-    if (RecordingCanvas* c = canvasAt(memory_address))
-        line(c, Kind::DrawRect, start.X, start.Y, end.X, end.Y, 0, true);
+    line(memory_address, Kind::DrawRect, start, end, 0);
 }
 
 void CanvasWrapper::DrawRect(Vector2 start, Vector2 end) {
-    if (RecordingCanvas* c = canvasAt(memory_address))
-        line(c, Kind::DrawRect, start.X, start.Y, end.X, end.Y, 0, false);
+    line(memory_address, Kind::DrawRect, start, end, 0);
 }
 
 void CanvasWrapper::FillTriangle(Vector2F p1, Vector2F p2, Vector2F p3) {
-    if (RecordingCanvas* c = canvasAt(memory_address))
-        triangle(c, p1.X, p1.Y, p2.X, p2.Y, p3.X, p3.Y, true);
+    triangle(memory_address, p1, p2, p3);
 }
 
 void CanvasWrapper::FillTriangle(Vector2 p1, Vector2 p2, Vector2 p3) {
-    if (RecordingCanvas* c = canvasAt(memory_address))
-        triangle(c, p1.X, p1.Y, p2.X, p2.Y, p3.X, p3.Y, false);
+    triangle(memory_address, p1, p2, p3);
 }
 
 // The simulated game has no camera: every world location projects to the canvas origin.

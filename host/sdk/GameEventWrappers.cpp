@@ -2,45 +2,41 @@
 #include <string>
 
 #include "bakkesmod/wrappers/includes.h"
-#include "game/Game.h"
-#include "game/Physics.h"
+#include "sdk/FiniteWrite.h"
+
+using host::gameEventAt;
+
+namespace {
+
+// The address of the first object of a game event's list (cars or balls), 0 when it is empty.
+template <typename List>
+std::uintptr_t firstOf(std::uintptr_t eventAddress, List host::GameEvent::*list) {
+    host::GameEvent* ev = gameEventAt(eventAddress);
+    return ev != nullptr && !(ev->*list).empty() ? host::actorAddress((ev->*list).front()) : 0;
+}
+
+}  // namespace
 
 // --- GameEventWrapper and ServerWrapper ---
 
 ArrayWrapper<CarWrapper> GameEventWrapper::GetCars() {
-    return ArrayWrapper<CarWrapper>(host::gameEventAt(memory_address) != nullptr ? memory_address
-                                                                                 : 0);
-}
-
-BallWrapper ServerWrapper::GetBall() {
-    host::GameEvent* ev = host::gameEventAt(memory_address);
-    return BallWrapper(ev != nullptr && !ev->balls.empty() ? host::actorAddress(ev->balls.front())
-                                                           : 0);
-}
-
-CarWrapper ServerWrapper::GetGameCar() {
-    host::GameEvent* ev = host::gameEventAt(memory_address);
-    return CarWrapper(ev != nullptr && !ev->cars.empty() ? host::actorAddress(ev->cars.front())
-                                                         : 0);
+    return ArrayWrapper<CarWrapper>(gameEventAt(memory_address) != nullptr ? memory_address : 0);
 }
 
 ArrayWrapper<BallWrapper> ServerWrapper::GetGameBalls() {
-    return ArrayWrapper<BallWrapper>(host::gameEventAt(memory_address) != nullptr ? memory_address
-                                                                                  : 0);
+    return ArrayWrapper<BallWrapper>(gameEventAt(memory_address) != nullptr ? memory_address : 0);
 }
 
-float ServerWrapper::GetGameSpeed() {
-    host::GameEvent* ev = host::gameEventAt(memory_address);
-    return ev != nullptr ? ev->gameSpeed : 0.0f;
+BallWrapper ServerWrapper::GetBall() {
+    return BallWrapper(firstOf(memory_address, &host::GameEvent::balls));
+}
+
+CarWrapper ServerWrapper::GetGameCar() {
+    return CarWrapper(firstOf(memory_address, &host::GameEvent::cars));
 }
 
 // Stored only: the simulated game always advances 1/120 s per tick.
-void ServerWrapper::SetGameSpeed(float newGameSpeed) {
-    host::GameEvent* ev = host::gameEventAt(memory_address);
-    if (ev == nullptr || ev->game->refusedNonFinite(host::phys::isFinite(newGameSpeed), "SetGameSpeed"))
-        return;
-    ev->gameSpeed = newGameSpeed;
-}
+WL_GETSET_FINITE(ServerWrapper, float, GameSpeed, gameEventAt, gameSpeed)
 
 // --- ArrayWrapper ---
 // The address of a car or ball list is its game event's; of a wheel list, the vehicle
@@ -55,27 +51,22 @@ struct ListOf {
     static std::uintptr_t at(std::uintptr_t, int) { return 0; }
 };
 
-template <>
-struct ListOf<CarWrapper> {
+// The cars or the balls of a game event.
+template <auto list>
+struct EventList {
     static int count(std::uintptr_t a) {
-        host::GameEvent* ev = host::gameEventAt(a);
-        return ev != nullptr ? static_cast<int>(ev->cars.size()) : 0;
+        host::GameEvent* ev = gameEventAt(a);
+        return ev != nullptr ? static_cast<int>((ev->*list).size()) : 0;
     }
     static std::uintptr_t at(std::uintptr_t a, int i) {
-        return host::actorAddress(host::gameEventAt(a)->cars[static_cast<std::size_t>(i)]);
+        return host::actorAddress((gameEventAt(a)->*list)[static_cast<std::size_t>(i)]);
     }
 };
 
 template <>
-struct ListOf<BallWrapper> {
-    static int count(std::uintptr_t a) {
-        host::GameEvent* ev = host::gameEventAt(a);
-        return ev != nullptr ? static_cast<int>(ev->balls.size()) : 0;
-    }
-    static std::uintptr_t at(std::uintptr_t a, int i) {
-        return host::actorAddress(host::gameEventAt(a)->balls[static_cast<std::size_t>(i)]);
-    }
-};
+struct ListOf<CarWrapper> : EventList<&host::GameEvent::cars> {};
+template <>
+struct ListOf<BallWrapper> : EventList<&host::GameEvent::balls> {};
 
 template <>
 struct ListOf<WheelWrapper> {
@@ -95,7 +86,8 @@ template <typename T>
 ArrayWrapper<T>::ArrayWrapper(std::uintptr_t mem) : memory_address(mem) {}
 
 template <typename T>
-ArrayWrapper<T>::ArrayWrapper(const ArrayWrapper<T>& other) : memory_address(other.memory_address) {}
+ArrayWrapper<T>::ArrayWrapper(const ArrayWrapper<T>& other)
+    : memory_address(other.memory_address) {}
 
 template <typename T>
 ArrayWrapper<T>& ArrayWrapper<T>::operator=(ArrayWrapper<T> rhs) {

@@ -5,115 +5,98 @@
 #include "game/Game.h"
 #include "sdk/PluginContext.h"
 
+using host::contextAt;
+using host::gameAt;
+
 namespace {
 
-host::PluginContext* contextOf(std::uintptr_t address) {
-    return reinterpret_cast<host::PluginContext*>(address);
-}
-
-host::Game* gameOf(std::uintptr_t address) {
-    host::PluginContext* ctx = contextOf(address);
-    return ctx != nullptr ? ctx->game : nullptr;
-}
-
+// The kind of caller a hook of wrapper type T is handed.
 template <typename T>
-struct CallerKindOf;
-template <>
-struct CallerKindOf<CarWrapper> {
-    static constexpr host::CallerKind value = host::CallerKind::Car;
-};
-template <>
-struct CallerKindOf<BallWrapper> {
-    static constexpr host::CallerKind value = host::CallerKind::Ball;
-};
-template <>
-struct CallerKindOf<ActorWrapper> {
-    static constexpr host::CallerKind value = host::CallerKind::Actor;
-};
-template <>
-struct CallerKindOf<ServerWrapper> {
-    static constexpr host::CallerKind value = host::CallerKind::Server;
-};
-template <>
-struct CallerKindOf<CarComponentWrapper> {
-    static constexpr host::CallerKind value = host::CallerKind::CarComponent;
-};
+constexpr host::CallerKind callerKindOf() {
+    using host::CallerKind;
+    if constexpr (std::is_same_v<T, CarWrapper>) return CallerKind::Car;
+    else if constexpr (std::is_same_v<T, BallWrapper>) return CallerKind::Ball;
+    else if constexpr (std::is_same_v<T, ServerWrapper>) return CallerKind::Server;
+    else if constexpr (std::is_same_v<T, CarComponentWrapper>) return CallerKind::CarComponent;
+    else {
+        static_assert(std::is_same_v<T, ActorWrapper>, "no hook hands callers of this type");
+        return CallerKind::Actor;
+    }
+}
+
+void hook(std::uintptr_t address, const std::string& eventName,
+          std::function<void(std::string)>&& callback, bool post) {
+    if (host::Game* g = gameAt(address))
+        g->hookEvent(contextAt(address), eventName, std::move(callback), post);
+}
+
+void unhook(std::uintptr_t address, const std::string& eventName, bool post) {
+    if (host::Game* g = gameAt(address)) g->unhookEvent(contextAt(address), eventName, post);
+}
 
 template <typename T>
 void hookWithCaller(std::uintptr_t address, std::string& eventName,
                     std::function<void(T, void*, std::string)>& callback, bool post) {
-    host::Game* game = gameOf(address);
+    host::Game* game = gameAt(address);
     if (game == nullptr || !callback) return;
     game->hookEventWithCaller(
-        contextOf(address), eventName, CallerKindOf<T>::value,
+        contextAt(address), eventName, callerKindOf<T>(),
         [cb = std::move(callback)](std::uintptr_t caller, void* params, std::string name) {
             cb(T(caller), params, std::move(name));
         },
         post);
 }
 
+// One of the game's yes/no questions; no for a handle without a game.
+bool ask(std::uintptr_t address, bool (host::Game::*question)() const) {
+    host::Game* g = gameAt(address);
+    return g != nullptr && (g->*question)();
+}
+
+// The handle of the game event the game's getter gives, null without a game or event.
+ServerWrapper serverOf(std::uintptr_t address, host::GameEvent* (host::Game::*getter)()) {
+    host::Game* g = gameAt(address);
+    host::GameEvent* ev = g != nullptr ? (g->*getter)() : nullptr;
+    return ServerWrapper(ev != nullptr ? host::actorAddress(ev) : 0);
+}
+
 }  // namespace
 
-bool GameWrapper::IsInGame() {
-    host::Game* g = gameOf(memory_address);
-    return g != nullptr && g->isInGame();
-}
-
-bool GameWrapper::IsInOnlineGame() {
-    host::Game* g = gameOf(memory_address);
-    return g != nullptr && g->isInOnlineGame();
-}
-
-bool GameWrapper::IsInFreeplay() {
-    host::Game* g = gameOf(memory_address);
-    return g != nullptr && g->isInFreeplay();
-}
-
+bool GameWrapper::IsInGame() { return ask(memory_address, &host::Game::isInGame); }
+bool GameWrapper::IsInOnlineGame() { return ask(memory_address, &host::Game::isInOnlineGame); }
+bool GameWrapper::IsInFreeplay() { return ask(memory_address, &host::Game::isInFreeplay); }
 bool GameWrapper::IsInReplay() { return false; }
-
 bool GameWrapper::IsInCustomTraining() {
-    host::Game* g = gameOf(memory_address);
-    return g != nullptr && g->isInCustomTraining();
+    return ask(memory_address, &host::Game::isInCustomTraining);
 }
-
 bool GameWrapper::IsPaused() { return false; }
 
 CarWrapper GameWrapper::GetLocalCar() {
-    host::Game* g = gameOf(memory_address);
+    host::Game* g = gameAt(memory_address);
     host::Car* car = g != nullptr ? g->localCar() : nullptr;
     return CarWrapper(car != nullptr ? host::actorAddress(car) : 0);
 }
 
 ServerWrapper GameWrapper::GetGameEventAsServer() {
-    host::Game* g = gameOf(memory_address);
-    host::GameEvent* ev = g != nullptr ? g->serverEvent() : nullptr;
-    return ServerWrapper(ev != nullptr ? host::actorAddress(ev) : 0);
+    return serverOf(memory_address, &host::Game::serverEvent);
 }
 
 ServerWrapper GameWrapper::GetCurrentGameState() {
-    host::Game* g = gameOf(memory_address);
-    host::GameEvent* ev = g != nullptr ? g->currentEvent() : nullptr;
-    return ServerWrapper(ev != nullptr ? host::actorAddress(ev) : 0);
+    return serverOf(memory_address, &host::Game::currentEvent);
 }
 
 void GameWrapper::HookEvent(std::string eventName, std::function<void(std::string)> callback) {
-    if (host::Game* g = gameOf(memory_address))
-        g->hookEvent(contextOf(memory_address), eventName, std::move(callback), false);
+    hook(memory_address, eventName, std::move(callback), false);
 }
 
-void GameWrapper::UnhookEvent(std::string eventName) {
-    if (host::Game* g = gameOf(memory_address))
-        g->unhookEvent(contextOf(memory_address), eventName, false);
-}
+void GameWrapper::UnhookEvent(std::string eventName) { unhook(memory_address, eventName, false); }
 
 void GameWrapper::HookEventPost(std::string eventName, std::function<void(std::string)> callback) {
-    if (host::Game* g = gameOf(memory_address))
-        g->hookEvent(contextOf(memory_address), eventName, std::move(callback), true);
+    hook(memory_address, eventName, std::move(callback), true);
 }
 
 void GameWrapper::UnhookEventPost(std::string eventName) {
-    if (host::Game* g = gameOf(memory_address))
-        g->unhookEvent(contextOf(memory_address), eventName, true);
+    unhook(memory_address, eventName, true);
 }
 
 template <typename T, typename std::enable_if<std::is_base_of<ObjectWrapper, T>::value>::type*>
@@ -128,26 +111,15 @@ void GameWrapper::HookEventWithCallerPost(std::string eventName,
     hookWithCaller<T>(memory_address, eventName, callback, true);
 }
 
-template void GameWrapper::HookEventWithCaller<CarWrapper>(
-    std::string, std::function<void(CarWrapper, void*, std::string)>);
-template void GameWrapper::HookEventWithCaller<BallWrapper>(
-    std::string, std::function<void(BallWrapper, void*, std::string)>);
-template void GameWrapper::HookEventWithCaller<ActorWrapper>(
-    std::string, std::function<void(ActorWrapper, void*, std::string)>);
-template void GameWrapper::HookEventWithCaller<ServerWrapper>(
-    std::string, std::function<void(ServerWrapper, void*, std::string)>);
-template void GameWrapper::HookEventWithCaller<CarComponentWrapper>(
-    std::string, std::function<void(CarComponentWrapper, void*, std::string)>);
-template void GameWrapper::HookEventWithCallerPost<CarWrapper>(
-    std::string, std::function<void(CarWrapper, void*, std::string)>);
+WL_CALLER_HOOKS(template)
 
 void GameWrapper::RegisterDrawable(std::function<void(CanvasWrapper)> callback) {
-    if (host::Game* g = gameOf(memory_address))
-        g->registerDrawable(contextOf(memory_address), std::move(callback));
+    if (host::Game* g = gameAt(memory_address))
+        g->registerDrawable(contextAt(memory_address), std::move(callback));
 }
 
 void GameWrapper::UnregisterDrawables() {
-    if (host::Game* g = gameOf(memory_address)) g->unregisterDrawables(contextOf(memory_address));
+    if (host::Game* g = gameAt(memory_address)) g->unregisterDrawables(contextAt(memory_address));
 }
 
 // The simulated game has one thread, so "run on the game thread" means now.
@@ -156,14 +128,15 @@ void GameWrapper::Execute(std::function<void(GameWrapper*)> theLambda) {
 }
 
 void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> theLambda, float time) {
-    host::Game* g = gameOf(memory_address);
+    host::Game* g = gameAt(memory_address);
     if (g == nullptr || !theLambda) return;
-    g->setTimeout(contextOf(memory_address), time,
+    g->setTimeout(contextAt(memory_address), time,
                   [self = *this, fn = std::move(theLambda)]() mutable { fn(&self); });
 }
 
 // The chat box is not part of the console's output; it shows as a diagnostic.
 void GameWrapper::LogToChatbox(std::string text, std::string sender) {
-    host::PluginContext* ctx = contextOf(memory_address);
-    if (ctx != nullptr && ctx->console != nullptr) ctx->console->err("[chat] " + sender + ": " + text);
+    host::PluginContext* ctx = contextAt(memory_address);
+    if (ctx != nullptr && ctx->console != nullptr)
+        ctx->console->err("[chat] " + sender + ": " + text);
 }

@@ -1,5 +1,6 @@
 // What the host knows about one loaded plug-in; the console and game handles point at it.
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace host {
@@ -20,5 +21,19 @@ struct PluginContext {
     std::string path;            // the library file that was opened
     long pluginType = 0;         // exports.pluginType (PLUGINTYPE_* bits)
 };
+
+// The context, console and game behind a CVarManagerWrapper's or GameWrapper's memory_address;
+// null for a null handle (and the console or game for a context without one).
+inline PluginContext* contextAt(std::uintptr_t address) {
+    return reinterpret_cast<PluginContext*>(address);
+}
+inline Console* consoleAt(std::uintptr_t address) {
+    PluginContext* ctx = contextAt(address);
+    return ctx != nullptr ? ctx->console : nullptr;
+}
+inline Game* gameAt(std::uintptr_t address) {
+    PluginContext* ctx = contextAt(address);
+    return ctx != nullptr ? ctx->game : nullptr;
+}
 
 }  // namespace host

@@ -1,4 +1,6 @@
-// Handle constructors and null tests of the game-object wrappers: plain copies of an address.
+// Handle constructors and null tests of the wrappers: plain copies of an address (and, for the
+// console's handles, of the plug-in's type index).
+#include "bakkesmod/wrappers/cvarmanagerwrapper.h"
 #include "bakkesmod/wrappers/includes.h"
 
 #define WL_DEFINE_HANDLE(name, base)                                                               \
@@ -23,6 +25,20 @@ WL_DEFINE_HANDLE(BoostWrapper, CarComponentWrapper)
 WL_DEFINE_HANDLE(AirControlComponentWrapper, CarComponentWrapper)
 WL_DEFINE_HANDLE(VehicleSimWrapper, ObjectWrapper)
 WL_DEFINE_HANDLE(WheelWrapper, ObjectWrapper)
+
+#define WL_DEFINE_CONSOLE_HANDLE(name)                                                             \
+    name::name(std::uintptr_t mem, std::type_index pluginIdx)                                      \
+        : memory_address(mem), pluginIdx_(pluginIdx) {}                                            \
+    name::name(const name& other) = default;                                                       \
+    name& name::operator=(name rhs) {                                                              \
+        memory_address = rhs.memory_address;                                                       \
+        pluginIdx_ = rhs.pluginIdx_;                                                               \
+        return *this;                                                                              \
+    }                                                                                              \
+    name::~name() = default;
+
+WL_DEFINE_CONSOLE_HANDLE(CVarManagerWrapper)
+WL_DEFINE_CONSOLE_HANDLE(CVarWrapper)
 
 bool ActorWrapper::IsNull() { return memory_address == 0; }
 bool ActorWrapper::IsNull() const { return memory_address == 0; }
