@@ -67,16 +67,16 @@ private:
 // The wrapper classes, needed complete by the caller-hook instantiations below.
 #include "includes.h"
 
-extern template void GameWrapper::HookEventWithCaller<CarWrapper>(
-    std::string, std::function<void(CarWrapper, void*, std::string)>);
-extern template void GameWrapper::HookEventWithCaller<BallWrapper>(
-    std::string, std::function<void(BallWrapper, void*, std::string)>);
-extern template void GameWrapper::HookEventWithCaller<ActorWrapper>(
-    std::string, std::function<void(ActorWrapper, void*, std::string)>);
-extern template void GameWrapper::HookEventWithCaller<ServerWrapper>(
-    std::string, std::function<void(ServerWrapper, void*, std::string)>);
-extern template void GameWrapper::HookEventWithCaller<CarComponentWrapper>(
-    std::string, std::function<void(CarComponentWrapper, void*, std::string)>);
-extern template void GameWrapper::HookEventWithCallerPost<CarWrapper>(
-    std::string, std::function<void(CarWrapper, void*, std::string)>);
+// The caller hooks that exist, one instantiation each: any other T does not link. Declared
+// here with `extern template`; the host defines them with `template`.
+#define WL_CALLER_HOOK(kind, method, T) \
+    kind void GameWrapper::method<T>(std::string, std::function<void(T, void*, std::string)>);
+#define WL_CALLER_HOOKS(kind)                                                                      \
+    WL_CALLER_HOOK(kind, HookEventWithCaller, CarWrapper)                                          \
+    WL_CALLER_HOOK(kind, HookEventWithCaller, BallWrapper)                                         \
+    WL_CALLER_HOOK(kind, HookEventWithCaller, ActorWrapper)                                        \
+    WL_CALLER_HOOK(kind, HookEventWithCaller, ServerWrapper)                                       \
+    WL_CALLER_HOOK(kind, HookEventWithCaller, CarComponentWrapper)                                 \
+    WL_CALLER_HOOK(kind, HookEventWithCallerPost, CarWrapper)
 
+WL_CALLER_HOOKS(extern template)

@@ -23,6 +23,32 @@
     void Set##name(type name);                                                                     \
     type Get##name();
 
+// Component-wise arithmetic of the vector types, written once: the compound assignments
+// (members) and binary operators of T with a right operand b of type R over T's components;
+// OF(c) is the operand's share of component c, b.c for a vector or b itself for a scalar.
+#define WL_OF_VECTOR(c) b.c
+#define WL_OF_SCALAR(c) b
+#define WL_COMPOUND_2(T, R, OF, X, Y)                                                              \
+    T operator+=(R b) { X += OF(X); Y += OF(Y); return *this; }                                    \
+    T operator-=(R b) { X -= OF(X); Y -= OF(Y); return *this; }                                    \
+    T operator*=(R b) { X *= OF(X); Y *= OF(Y); return *this; }                                    \
+    T operator/=(R b) { X /= OF(X); Y /= OF(Y); return *this; }
+#define WL_COMPOUND_3(T, R, OF, X, Y, Z)                                                           \
+    T operator+=(R b) { X += OF(X); Y += OF(Y); Z += OF(Z); return *this; }                        \
+    T operator-=(R b) { X -= OF(X); Y -= OF(Y); Z -= OF(Z); return *this; }                        \
+    T operator*=(R b) { X *= OF(X); Y *= OF(Y); Z *= OF(Z); return *this; }                        \
+    T operator/=(R b) { X /= OF(X); Y /= OF(Y); Z /= OF(Z); return *this; }
+#define WL_BINARY_2(T, R, OF, X, Y)                                                                \
+    inline T operator+(T a, R b) { return {a.X + OF(X), a.Y + OF(Y)}; }                            \
+    inline T operator-(T a, R b) { return {a.X - OF(X), a.Y - OF(Y)}; }                            \
+    inline T operator*(T a, R b) { return {a.X * OF(X), a.Y * OF(Y)}; }                            \
+    inline T operator/(T a, R b) { return {a.X / OF(X), a.Y / OF(Y)}; }
+#define WL_BINARY_3(T, R, OF, X, Y, Z)                                                             \
+    inline T operator+(T a, R b) { return T(a.X + OF(X), a.Y + OF(Y), a.Z + OF(Z)); }              \
+    inline T operator-(T a, R b) { return T(a.X - OF(X), a.Y - OF(Y), a.Z - OF(Z)); }              \
+    inline T operator*(T a, R b) { return T(a.X * OF(X), a.Y * OF(Y), a.Z * OF(Z)); }              \
+    inline T operator/(T a, R b) { return T(a.X / OF(X), a.Y / OF(Y), a.Z / OF(Z)); }
+
 #pragma pack(push, 8)
 
 struct Vector {
@@ -31,14 +57,8 @@ struct Vector {
     Vector(float def) : X(def), Y(def), Z(def) {}  // NOLINT: implicit as in the host
     Vector() : X(0), Y(0), Z(0) {}
 
-    Vector operator+=(const Vector& b) { X += b.X; Y += b.Y; Z += b.Z; return *this; }
-    Vector operator-=(const Vector& b) { X -= b.X; Y -= b.Y; Z -= b.Z; return *this; }
-    Vector operator*=(const Vector& b) { X *= b.X; Y *= b.Y; Z *= b.Z; return *this; }
-    Vector operator/=(const Vector& b) { X /= b.X; Y /= b.Y; Z /= b.Z; return *this; }
-    Vector operator+=(const float f) { X += f; Y += f; Z += f; return *this; }
-    Vector operator-=(const float f) { X -= f; Y -= f; Z -= f; return *this; }
-    Vector operator*=(const float f) { X *= f; Y *= f; Z *= f; return *this; }
-    Vector operator/=(const float f) { X /= f; Y /= f; Z /= f; return *this; }
+    WL_COMPOUND_3(Vector, const Vector&, WL_OF_VECTOR, X, Y, Z)
+    WL_COMPOUND_3(Vector, const float, WL_OF_SCALAR, X, Y, Z)
 
     float magnitude() const { return std::sqrt(X * X + Y * Y + Z * Z); }
     void normalize() {
@@ -74,79 +94,47 @@ struct Vector {
     }
 };
 
-inline Vector operator+(Vector a, Vector b) { return Vector(a.X + b.X, a.Y + b.Y, a.Z + b.Z); }
-inline Vector operator-(Vector a, Vector b) { return Vector(a.X - b.X, a.Y - b.Y, a.Z - b.Z); }
-inline Vector operator*(Vector a, Vector b) { return Vector(a.X * b.X, a.Y * b.Y, a.Z * b.Z); }
-inline Vector operator/(Vector a, Vector b) { return Vector(a.X / b.X, a.Y / b.Y, a.Z / b.Z); }
-inline Vector operator+(Vector a, float f) { return Vector(a.X + f, a.Y + f, a.Z + f); }
-inline Vector operator-(Vector a, float f) { return Vector(a.X - f, a.Y - f, a.Z - f); }
-inline Vector operator*(Vector a, float f) { return Vector(a.X * f, a.Y * f, a.Z * f); }
-inline Vector operator/(Vector a, float f) { return Vector(a.X / f, a.Y / f, a.Z / f); }
+WL_BINARY_3(Vector, Vector, WL_OF_VECTOR, X, Y, Z)
+WL_BINARY_3(Vector, float, WL_OF_SCALAR, X, Y, Z)
 
 struct Vector2 {
     int X, Y;
     Vector2 minus(const Vector2 other) const { return {X - other.X, Y - other.Y}; }
-    Vector2 operator+=(const Vector2& b) { X += b.X; Y += b.Y; return *this; }
-    Vector2 operator-=(const Vector2& b) { X -= b.X; Y -= b.Y; return *this; }
-    Vector2 operator*=(const Vector2& b) { X *= b.X; Y *= b.Y; return *this; }
-    Vector2 operator/=(const Vector2& b) { X /= b.X; Y /= b.Y; return *this; }
-    Vector2 operator+=(const int i) { X += i; Y += i; return *this; }
-    Vector2 operator-=(const int i) { X -= i; Y -= i; return *this; }
-    Vector2 operator*=(const int i) { X *= i; Y *= i; return *this; }
-    Vector2 operator/=(const int i) { X /= i; Y /= i; return *this; }
+    WL_COMPOUND_2(Vector2, const Vector2&, WL_OF_VECTOR, X, Y)
+    WL_COMPOUND_2(Vector2, const int, WL_OF_SCALAR, X, Y)
 };
 
-inline Vector2 operator+(Vector2 a, Vector2 b) { return {a.X + b.X, a.Y + b.Y}; }
-inline Vector2 operator-(Vector2 a, Vector2 b) { return {a.X - b.X, a.Y - b.Y}; }
-inline Vector2 operator*(Vector2 a, Vector2 b) { return {a.X * b.X, a.Y * b.Y}; }
-inline Vector2 operator/(Vector2 a, Vector2 b) { return {a.X / b.X, a.Y / b.Y}; }
-inline Vector2 operator+(Vector2 a, int i) { return {a.X + i, a.Y + i}; }
-inline Vector2 operator-(Vector2 a, int i) { return {a.X - i, a.Y - i}; }
-inline Vector2 operator*(Vector2 a, int i) { return {a.X * i, a.Y * i}; }
-inline Vector2 operator/(Vector2 a, int i) { return {a.X / i, a.Y / i}; }
+WL_BINARY_2(Vector2, Vector2, WL_OF_VECTOR, X, Y)
+WL_BINARY_2(Vector2, int, WL_OF_SCALAR, X, Y)
 
 struct Vector2F {
     float X, Y;
     Vector2F minus(const Vector2 other) const { return {X - other.X, Y - other.Y}; }
     Vector2F minus(const Vector2F other) const { return {X - other.X, Y - other.Y}; }
-    Vector2F operator+=(const Vector2F& b) { X += b.X; Y += b.Y; return *this; }
-    Vector2F operator-=(const Vector2F& b) { X -= b.X; Y -= b.Y; return *this; }
-    Vector2F operator*=(const Vector2F& b) { X *= b.X; Y *= b.Y; return *this; }
-    Vector2F operator/=(const Vector2F& b) { X /= b.X; Y /= b.Y; return *this; }
-    Vector2F operator+=(const float f) { X += f; Y += f; return *this; }
-    Vector2F operator-=(const float f) { X -= f; Y -= f; return *this; }
-    Vector2F operator*=(const float f) { X *= f; Y *= f; return *this; }
-    Vector2F operator/=(const float f) { X /= f; Y /= f; return *this; }
+    WL_COMPOUND_2(Vector2F, const Vector2F&, WL_OF_VECTOR, X, Y)
+    WL_COMPOUND_2(Vector2F, const float, WL_OF_SCALAR, X, Y)
 };
 
-inline Vector2F operator+(Vector2F a, Vector2F b) { return {a.X + b.X, a.Y + b.Y}; }
-inline Vector2F operator-(Vector2F a, Vector2F b) { return {a.X - b.X, a.Y - b.Y}; }
-inline Vector2F operator*(Vector2F a, Vector2F b) { return {a.X * b.X, a.Y * b.Y}; }
-inline Vector2F operator/(Vector2F a, Vector2F b) { return {a.X / b.X, a.Y / b.Y}; }
-inline Vector2F operator+(Vector2F a, Vector2 b) { return {a.X + b.X, a.Y + b.Y}; }
-inline Vector2F operator-(Vector2F a, Vector2 b) { return {a.X - b.X, a.Y - b.Y}; }
-inline Vector2F operator*(Vector2F a, Vector2 b) { return {a.X * b.X, a.Y * b.Y}; }
-inline Vector2F operator/(Vector2F a, Vector2 b) { return {a.X / b.X, a.Y / b.Y}; }
-inline Vector2F operator+(Vector2F a, float f) { return {a.X + f, a.Y + f}; }
-inline Vector2F operator-(Vector2F a, float f) { return {a.X - f, a.Y - f}; }
-inline Vector2F operator*(Vector2F a, float f) { return {a.X * f, a.Y * f}; }
-inline Vector2F operator/(Vector2F a, float f) { return {a.X / f, a.Y / f}; }
+WL_BINARY_2(Vector2F, Vector2F, WL_OF_VECTOR, X, Y)
+WL_BINARY_2(Vector2F, Vector2, WL_OF_VECTOR, X, Y)
+WL_BINARY_2(Vector2F, float, WL_OF_SCALAR, X, Y)
 
 struct Rotator {
     int Pitch, Yaw, Roll;
     Rotator(int pitch, int yaw, int roll) : Pitch(pitch), Yaw(yaw), Roll(roll) {}
     Rotator(int def) : Pitch(def), Yaw(def), Roll(def) {}  // NOLINT: implicit as in the host
     Rotator() : Pitch(0), Yaw(0), Roll(0) {}
-    Rotator operator+=(const Rotator& b) { Pitch += b.Pitch; Yaw += b.Yaw; Roll += b.Roll; return *this; }
-    Rotator operator-=(const Rotator& b) { Pitch -= b.Pitch; Yaw -= b.Yaw; Roll -= b.Roll; return *this; }
-    Rotator operator*=(const Rotator& b) { Pitch *= b.Pitch; Yaw *= b.Yaw; Roll *= b.Roll; return *this; }
-    Rotator operator/=(const Rotator& b) { Pitch /= b.Pitch; Yaw /= b.Yaw; Roll /= b.Roll; return *this; }
+    WL_COMPOUND_3(Rotator, const Rotator&, WL_OF_VECTOR, Pitch, Yaw, Roll)
 };
 
-inline Rotator operator+(Rotator a, Rotator b) { return Rotator(a.Pitch + b.Pitch, a.Yaw + b.Yaw, a.Roll + b.Roll); }
-inline Rotator operator-(Rotator a, Rotator b) { return Rotator(a.Pitch - b.Pitch, a.Yaw - b.Yaw, a.Roll - b.Roll); }
-inline Rotator operator*(Rotator a, Rotator b) { return Rotator(a.Pitch * b.Pitch, a.Yaw * b.Yaw, a.Roll * b.Roll); }
-inline Rotator operator/(Rotator a, Rotator b) { return Rotator(a.Pitch / b.Pitch, a.Yaw / b.Yaw, a.Roll / b.Roll); }
+WL_BINARY_3(Rotator, Rotator, WL_OF_VECTOR, Pitch, Yaw, Roll)
+
+#undef WL_OF_VECTOR
+#undef WL_OF_SCALAR
+#undef WL_COMPOUND_2
+#undef WL_COMPOUND_3
+#undef WL_BINARY_2
+#undef WL_BINARY_3
 
 // Stored X, Y, Z, W; W is the scalar part. Note the constructor takes W first.
 struct Quat {
