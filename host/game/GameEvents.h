@@ -7,16 +7,8 @@
 namespace host {
 
 namespace events {
+// The car's input of one tick: the hook the simulated game fires once per car and tick.
 inline constexpr std::string_view kSetVehicleInput = "Function TAGame.Car_TA.SetVehicleInput";
-inline constexpr std::string_view kInitGameEvent = "Function TAGame.GameInfo_Soccar_TA.InitGameEvent";
-inline constexpr std::string_view kFreeplayInit = "Function TAGame.Mutator_Freeplay_TA.Init";
-inline constexpr std::string_view kSoccarDestroyed = "Function TAGame.GameEvent_Soccar_TA.Destroyed";
-inline constexpr std::string_view kMainEventDestroyed =
-    "Function TAGame.GameInfo_Soccar_TA.HandleMainEventDestroyed";
-inline constexpr std::string_view kTrainingStart =
-    "Function TAGame.GameEvent_TrainingEditor_TA.StartPlayTest";
-inline constexpr std::string_view kTrainingDestroyed =
-    "Function TAGame.GameEvent_TrainingEditor_TA.Destroyed";
 }  // namespace events
 
 enum class Mode { Menu, Freeplay, Training, Exhibition, Online };

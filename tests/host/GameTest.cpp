@@ -9,9 +9,15 @@ using host::Mode;
 namespace ev = host::events;
 
 TEST_F(GameFixture, ModeChangesFireEndThenStartEventsInTheGamesOrder) {
-    const std::string_view all[] = {ev::kInitGameEvent,  ev::kFreeplayInit,     ev::kSoccarDestroyed,
-                                    ev::kMainEventDestroyed, ev::kTrainingStart, ev::kTrainingDestroyed};
-    for (std::string_view name : all) gwA.HookEvent(std::string(name), [this](std::string n) {
+    // The game's own function names: a typo in the host's table shows here.
+    const std::string init = "Function TAGame.GameInfo_Soccar_TA.InitGameEvent",
+                      fpInit = "Function TAGame.Mutator_Freeplay_TA.Init",
+                      destroyed = "Function TAGame.GameEvent_Soccar_TA.Destroyed",
+                      mainDestroyed = "Function TAGame.GameInfo_Soccar_TA.HandleMainEventDestroyed",
+                      trStart = "Function TAGame.GameEvent_TrainingEditor_TA.StartPlayTest",
+                      trDestroyed = "Function TAGame.GameEvent_TrainingEditor_TA.Destroyed";
+    const std::string all[] = {init, fpInit, destroyed, mainDestroyed, trStart, trDestroyed};
+    for (const std::string& name : all) gwA.HookEvent(name, [this](std::string n) {
         // Each event also records whether the game exists while it runs.
         seen.push_back(n + (gwA.GetLocalCar().IsNull() ? " (no car)" : ""));
     });
@@ -19,9 +25,6 @@ TEST_F(GameFixture, ModeChangesFireEndThenStartEventsInTheGamesOrder) {
         Mode to;
         std::vector<std::string> expected;
     };
-    const std::string init(ev::kInitGameEvent), fpInit(ev::kFreeplayInit),
-        destroyed(ev::kSoccarDestroyed), mainDestroyed(ev::kMainEventDestroyed),
-        trStart(ev::kTrainingStart), trDestroyed(ev::kTrainingDestroyed);
     const Step steps[] = {
         {Mode::Freeplay, {init, fpInit}},
         {Mode::Freeplay, {destroyed, mainDestroyed, init, fpInit}},
