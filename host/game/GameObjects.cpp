@@ -5,11 +5,29 @@ namespace host {
 
 namespace {
 
-RBState restingState(Vector location) {
-    RBState s{};
-    s.Quaternion = Quat();
-    s.Location = location;
-    return s;
+// The stock mass and limits of a kind of body.
+struct BodyStock {
+    float mass;
+    float maxSpeedUuS;
+    float maxAngularSpeedRadS;
+};
+
+constexpr BodyStock kCarBody{.mass = phys::kCarMass,
+                             .maxSpeedUuS = phys::kCarMaxSpeedUuS,
+                             .maxAngularSpeedRadS = phys::kCarMaxAngularSpeedRadS};
+constexpr BodyStock kBallBody{.mass = phys::kBallMass,
+                              .maxSpeedUuS = phys::kBallMaxSpeedUuS,
+                              .maxAngularSpeedRadS = phys::kBallMaxAngularSpeedRadS};
+
+// Puts the body at rest at `location`, identity orientation, with its stock mass and limits.
+void resetBody(RBActor& body, Vector location, const BodyStock& stock) {
+    body.rb = RBState{};
+    body.rb.Quaternion = Quat();
+    body.rb.Location = location;
+    body.mass = stock.mass;
+    body.maxLinearSpeed = stock.maxSpeedUuS;
+    body.maxLinearSpeed2 = stock.maxSpeedUuS;
+    body.maxAngularSpeed = stock.maxAngularSpeedRadS;
 }
 
 // Wheels 0..3: front left, front right, back left, back right (left is -Y). Wheels past four
@@ -20,17 +38,10 @@ void stockWheel(Wheel& w, VehicleSim* sim, int index) {
     w = Wheel{};
     w.sim = sim;
     w.index = index;
-    w.suspensionStiffness = phys::kSuspensionStiffness;
-    w.suspensionDampingCompression = phys::kSuspensionDampingCompression;
-    w.suspensionDampingRelaxation = phys::kSuspensionDampingRelaxation;
-    w.suspensionTravel = phys::kSuspensionTravelUu;
-    w.suspensionMaxRaise = phys::kSuspensionMaxRaiseUu;
-    w.spinSpeedDecayRate = phys::kSpinSpeedDecayRate;
-    w.suspensionDistance = phys::kSuspensionRestDistanceUu;
-    const float side = front ? phys::kFrontWheelMountSideUu : phys::kBackWheelMountSideUu;
-    w.refLocation = Vector(front ? phys::kFrontWheelMountForwardUu : phys::kBackWheelMountForwardUu,
-                           left ? -side : side, phys::kWheelMountUpUu);
-    w.radius = front ? phys::kFrontWheelRadiusUu : phys::kBackWheelRadiusUu;
+    const phys::WheelPair& pair = front ? phys::kFrontWheels : phys::kBackWheels;
+    w.refLocation =
+        Vector(pair.forwardUu, left ? -pair.sideUu : pair.sideUu, phys::kWheelMountUpUu);
+    w.radius = pair.radiusUu;
 }
 
 }  // namespace
@@ -41,11 +52,7 @@ Car::Car(Game* g) : RBActor(ActorKind::Car, g), boost(this, g), airControl(this,
 }
 
 void Car::resetToStock(Vector location) {
-    rb = restingState(location);
-    mass = phys::kCarMass;
-    maxLinearSpeed = phys::kCarMaxSpeedUuS;
-    maxLinearSpeed2 = phys::kCarMaxSpeedUuS;
-    maxAngularSpeed = phys::kCarMaxAngularSpeedRadS;
+    resetBody(*this, location, kCarBody);
     onGround = 1;
     extent = Vector(phys::kCarHalfExtentForwardUu, phys::kCarHalfExtentRightUu,
                     phys::kCarHalfExtentUpUu);
@@ -58,13 +65,7 @@ void Car::resetToStock(Vector location) {
     airControl.airDamping =
         Rotator(phys::kAirDampingPitch, phys::kAirDampingYaw, phys::kAirDampingRoll);
     airControl.throttleForce = phys::kAirThrottleForce;
-    sim.driveTorque = phys::kDriveTorque;
-    sim.brakeTorque = phys::kBrakeTorque;
-    sim.stopThreshold = phys::kStopThresholdUuS;
-    sim.idleBrakeFactor = phys::kIdleBrakeFactor;
-    sim.oppositeBrakeFactor = phys::kOppositeBrakeFactor;
-    sim.useAckermannSteering = 0;
-    sim.wheelCount = phys::kDefaultWheelCount;
+    sim = VehicleSim{.car = this};
     for (int i = 0; i < phys::kMaxWheels; ++i) stockWheel(sim.wheels[i], &sim, i);
     input = ControllerInput{};
     jumpHeld = false;
@@ -80,12 +81,6 @@ Ball::Ball(Game* g) : RBActor(ActorKind::Ball, g) {
     resetAt(Vector(phys::kBallStartXUu, phys::kBallStartYUu, phys::kBallRestHeightUu));
 }
 
-void Ball::resetAt(Vector location) {
-    rb = restingState(location);
-    mass = phys::kBallMass;
-    maxLinearSpeed = phys::kBallMaxSpeedUuS;
-    maxLinearSpeed2 = phys::kBallMaxSpeedUuS;
-    maxAngularSpeed = phys::kBallMaxAngularSpeedRadS;
-}
+void Ball::resetAt(Vector location) { resetBody(*this, location, kBallBody); }
 
 }  // namespace host

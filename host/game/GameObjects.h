@@ -74,32 +74,35 @@ struct AirControlComponent : CarComponent {
 
 struct VehicleSim;
 
+// A new wheel and a new vehicle simulation hold the Octane's stock values; a wheel's mount
+// point and radius depend on its place on the car (Car::resetToStock sets them).
 struct Wheel {
     VehicleSim* sim = nullptr;
     int index = 0;
-    float suspensionStiffness = 0.0f;
-    float suspensionDampingCompression = 0.0f;
-    float suspensionDampingRelaxation = 0.0f;
-    float suspensionTravel = 0.0f;     // uu
-    float suspensionMaxRaise = 0.0f;   // uu
-    float spinSpeedDecayRate = 0.0f;   // 1/s
-    float spinSpeed = 0.0f;            // rad/s, positive rolling forward
-    float steer = 0.0f;                // rad, positive to the right
-    float suspensionDistance = 0.0f;   // uu
-    Vector refLocation;                // mount point, car-local uu
-    float radius = 0.0f;               // uu
+    float suspensionStiffness = phys::kSuspensionStiffness;
+    float suspensionDampingCompression = phys::kSuspensionDampingCompression;
+    float suspensionDampingRelaxation = phys::kSuspensionDampingRelaxation;
+    float suspensionTravel = phys::kSuspensionTravelUu;          // uu
+    float suspensionMaxRaise = phys::kSuspensionMaxRaiseUu;      // uu
+    float spinSpeedDecayRate = phys::kSpinSpeedDecayRate;        // 1/s
+    float spinSpeed = 0.0f;                                      // rad/s, positive rolling forward
+    float steer = 0.0f;                                          // rad, positive to the right
+    float suspensionDistance = phys::kSuspensionRestDistanceUu;  // uu
+    Vector refLocation;                                          // mount point, car-local uu
+    float radius = 0.0f;                                         // uu
 };
 
 // Drive constants and the wheels. Lives inside its Car; alive exactly as long as the car.
 struct VehicleSim {
     Car* car = nullptr;
-    float driveTorque = 0.0f;
-    float brakeTorque = 0.0f;
-    float stopThreshold = 0.0f;       // uu/s
-    float idleBrakeFactor = 0.0f;
-    float oppositeBrakeFactor = 0.0f;
+    float driveTorque = phys::kDriveTorque;
+    float brakeTorque = phys::kBrakeTorque;
+    float stopThreshold = phys::kStopThresholdUuS;  // uu/s
+    float idleBrakeFactor = phys::kIdleBrakeFactor;
+    float oppositeBrakeFactor = phys::kOppositeBrakeFactor;
     unsigned long useAckermannSteering = 0;
-    int wheelCount = 0;  // 0 .. kMaxWheels; wheels past the count are not part of the car
+    // 0 .. kMaxWheels; wheels past the count are not part of the car.
+    int wheelCount = phys::kDefaultWheelCount;
     std::array<Wheel, phys::kMaxWheels> wheels{};
 };
 

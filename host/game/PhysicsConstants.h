@@ -143,13 +143,17 @@ inline constexpr float kSuspensionMaxRaiseUu = 5.0f;
 inline constexpr float kSuspensionRestDistanceUu = 6.0f;
 // Exponential decay rate of a wheel's spin while it does not touch the floor, 1/s. Inference.
 inline constexpr float kSpinSpeedDecayRate = 2.0f;
-// Wheel radii (front, back) and mount points in car-local coordinates, uu. RS.
-inline constexpr float kFrontWheelRadiusUu = 12.5f;
-inline constexpr float kBackWheelRadiusUu = 15.0f;
-inline constexpr float kFrontWheelMountForwardUu = 51.25f;
-inline constexpr float kFrontWheelMountSideUu = 25.9f;
-inline constexpr float kBackWheelMountForwardUu = -33.75f;
-inline constexpr float kBackWheelMountSideUu = 29.5f;
+// A pair of wheels (front or back): radius and mount point in car-local coordinates, uu; the
+// left wheel of the pair sits at -sideUu, the right one at +sideUu.
+struct WheelPair {
+    float radiusUu;
+    float forwardUu;
+    float sideUu;
+};
+// The Octane's front and back wheels. RS.
+inline constexpr WheelPair kFrontWheels{.radiusUu = 12.5f, .forwardUu = 51.25f, .sideUu = 25.9f};
+inline constexpr WheelPair kBackWheels{.radiusUu = 15.0f, .forwardUu = -33.75f, .sideUu = 29.5f};
+// Height of every wheel's mount point, car-local uu. RS.
 inline constexpr float kWheelMountUpUu = 20.755f;
 
 // --- Ball ---

@@ -7,82 +7,63 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 namespace host {
 
 namespace {
 
-void putVec(double* o, Vector v) {
-    o[0] = v.X;
-    o[1] = v.Y;
-    o[2] = v.Z;
-}
-Vector vecOf(const double* i) {
-    return Vector(static_cast<float>(i[0]), static_cast<float>(i[1]), static_cast<float>(i[2]));
-}
-// Quaternions are shown and typed W first.
-void putQuat(double* o, Quat q) {
-    o[0] = q.W;
-    o[1] = q.X;
-    o[2] = q.Y;
-    o[3] = q.Z;
-}
-Quat quatOf(const double* i) {
-    return Quat(static_cast<float>(i[0]), static_cast<float>(i[1]), static_cast<float>(i[2]),
-                static_cast<float>(i[3]));
-}
-void putRot(double* o, Rotator r) {
-    o[0] = r.Pitch;
-    o[1] = r.Yaw;
-    o[2] = r.Roll;
-}
-Rotator rotOf(const double* i) {
-    return Rotator(static_cast<int>(i[0]), static_cast<int>(i[1]), static_cast<int>(i[2]));
-}
-float f(double v) { return static_cast<float>(v); }
+// The components of a compound value in the order sim_state shows them and sim_set reads them.
+constexpr float Vector::*kVectorParts[] = {&Vector::X, &Vector::Y, &Vector::Z};
+constexpr float Quat::*kQuatParts[] = {&Quat::W, &Quat::X, &Quat::Y, &Quat::Z};  // W first
+constexpr int Rotator::*kRotatorParts[] = {&Rotator::Pitch, &Rotator::Yaw, &Rotator::Roll};
+constexpr float StickyForceData::*kStickyParts[] = {&StickyForceData::Ground,
+                                                    &StickyForceData::Wall};
 
-// The rigid-body fields every car and ball has.
-#define WL_RB_FIELDS(Obj)                                                                          \
-    {"location", FieldKind::Float, 3, [](const Obj& o, double* v) { putVec(v, o.rb.Location); },   \
-     [](Obj& o, const double* v) { o.rb.Location = vecOf(v); }},                                   \
-        {"velocity", FieldKind::Float, 3,                                                          \
-         [](const Obj& o, double* v) { putVec(v, o.rb.LinearVelocity); },                          \
-         [](Obj& o, const double* v) { o.rb.LinearVelocity = vecOf(v); }},                         \
-        {"angular_velocity", FieldKind::Float, 3,                                                  \
-         [](const Obj& o, double* v) { putVec(v, o.rb.AngularVelocity); },                         \
-         [](Obj& o, const double* v) { o.rb.AngularVelocity = vecOf(v); }},                        \
-        {"quaternion", FieldKind::Float, 4,                                                        \
-         [](const Obj& o, double* v) { putQuat(v, o.rb.Quaternion); },                             \
-         [](Obj& o, const double* v) { o.rb.Quaternion = quatOf(v); }}
+template <typename T, typename C, std::size_t N>
+void put(double* out, const T& value, C T::*const (&parts)[N]) {
+    for (std::size_t i = 0; i < N; ++i) out[i] = value.*parts[i];
+}
+
+template <typename T, typename C, std::size_t N>
+T take(const double* in, C T::*const (&parts)[N]) {
+    T value{};
+    for (std::size_t i = 0; i < N; ++i) value.*parts[i] = static_cast<C>(in[i]);
+    return value;
+}
 
 #define WL_SCALAR(Obj, name, kind, expr, type)                                                     \
     {name, kind, 1, [](const Obj& o, double* v) { v[0] = static_cast<double>(o.expr); },           \
      [](Obj& o, const double* v) { o.expr = static_cast<type>(v[0]); }}
 
+// A field of several components, shown and typed in the order of `parts`.
+#define WL_COMPOUND(Obj, name, kind, expr, parts)                                                  \
+    {name, kind, static_cast<int>(std::size(parts)),                                               \
+     [](const Obj& o, double* v) { put(v, o.expr, parts); },                                       \
+     [](Obj& o, const double* v) { o.expr = take(v, parts); }}
+
+// The rigid-body fields every car and ball has.
+#define WL_RB_FIELDS(Obj)                                                                          \
+    WL_COMPOUND(Obj, "location", FieldKind::Float, rb.Location, kVectorParts),                     \
+        WL_COMPOUND(Obj, "velocity", FieldKind::Float, rb.LinearVelocity, kVectorParts),           \
+        WL_COMPOUND(Obj, "angular_velocity", FieldKind::Float, rb.AngularVelocity, kVectorParts),  \
+        WL_COMPOUND(Obj, "quaternion", FieldKind::Float, rb.Quaternion, kQuatParts)
+
 const Field<Car> kCarFields[] = {
     WL_RB_FIELDS(Car),
-    {"extent", FieldKind::Float, 3, [](const Car& c, double* v) { putVec(v, c.extent); },
-     [](Car& c, const double* v) { c.extent = vecOf(v); }},
+    WL_COMPOUND(Car, "extent", FieldKind::Float, extent, kVectorParts),
     WL_SCALAR(Car, "mass", FieldKind::Float, mass, float),
     WL_SCALAR(Car, "on_ground", FieldKind::Flag, onGround, unsigned long),
     WL_SCALAR(Car, "max_linear_speed", FieldKind::Float, maxLinearSpeed, float),
     WL_SCALAR(Car, "max_linear_speed2", FieldKind::Float, maxLinearSpeed2, float),
     WL_SCALAR(Car, "max_angular_speed", FieldKind::Float, maxAngularSpeed, float),
-    {"sticky_force", FieldKind::Float, 2,
-     [](const Car& c, double* v) {
-         v[0] = c.sticky.Ground;
-         v[1] = c.sticky.Wall;
-     },
-     [](Car& c, const double* v) { c.sticky = StickyForceData{f(v[0]), f(v[1])}; }},
+    WL_COMPOUND(Car, "sticky_force", FieldKind::Float, sticky, kStickyParts),
     WL_SCALAR(Car, "has_boost", FieldKind::Flag, boost.alive, bool),
     WL_SCALAR(Car, "boost_force", FieldKind::Float, boost.boostForce, float),
     WL_SCALAR(Car, "has_air_control", FieldKind::Flag, airControl.alive, bool),
     WL_SCALAR(Car, "throttle_force", FieldKind::Float, airControl.throttleForce, float),
-    {"air_torque", FieldKind::Int, 3, [](const Car& c, double* v) { putRot(v, c.airControl.airTorque); },
-     [](Car& c, const double* v) { c.airControl.airTorque = rotOf(v); }},
-    {"air_damping", FieldKind::Int, 3,
-     [](const Car& c, double* v) { putRot(v, c.airControl.airDamping); },
-     [](Car& c, const double* v) { c.airControl.airDamping = rotOf(v); }},
+    WL_COMPOUND(Car, "air_torque", FieldKind::Int, airControl.airTorque, kRotatorParts),
+    WL_COMPOUND(Car, "air_damping", FieldKind::Int, airControl.airDamping, kRotatorParts),
     WL_SCALAR(Car, "drive_torque", FieldKind::Float, sim.driveTorque, float),
     WL_SCALAR(Car, "brake_torque", FieldKind::Float, sim.brakeTorque, float),
     WL_SCALAR(Car, "stop_threshold", FieldKind::Float, sim.stopThreshold, float),
@@ -106,14 +87,14 @@ const Field<Wheel> kWheelFields[] = {
     WL_SCALAR(Wheel, "spin_speed", FieldKind::Float, spinSpeed, float),
     WL_SCALAR(Wheel, "steer", FieldKind::Float, steer, float),
     WL_SCALAR(Wheel, "suspension_distance", FieldKind::Float, suspensionDistance, float),
-    {"ref_location", FieldKind::Float, 3, [](const Wheel& w, double* v) { putVec(v, w.refLocation); },
-     [](Wheel& w, const double* v) { w.refLocation = vecOf(v); }},
+    WL_COMPOUND(Wheel, "ref_location", FieldKind::Float, refLocation, kVectorParts),
 };
 
 const Field<Ball> kBallFields[] = {WL_RB_FIELDS(Ball)};
 
 #undef WL_RB_FIELDS
 #undef WL_SCALAR
+#undef WL_COMPOUND
 
 std::string formatNumber(FieldKind kind, double v) {
     if (kind != FieldKind::Float) return std::to_string(static_cast<long long>(v));
