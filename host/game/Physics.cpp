@@ -155,6 +155,41 @@ Quat levelled(Quat q) {
     return Quat(float(std::cos(half)), 0.0f, 0.0f, float(std::sin(half)));
 }
 
+// A tick on the floor: the sticky force presses the car down, the wheels drive and steer it,
+// and a new press of jump lifts it off.
+void groundStep(Car& car, const Axes& ax, float throttle, float dt, Vector& a, EngineMotion& m,
+                Vector& w) {
+    a = a - ax.up * (car.sticky.Ground * kGravityMagnitudeUuS2);
+    Vector v = car.rb.LinearVelocity;
+    driveOnGround(car, ax, throttle, dt, v, w);
+    if (car.input.jump && !car.jumpHeld) v = v + ax.up * kJumpImpulseUuS;
+    m.velocity = toEngine(v);
+}
+
+// A tick in the air: air throttle and air control act, the wheels spin down.
+void airStep(Car& car, const Axes& ax, float throttle, float invMass, float dt, Vector& a,
+             Vector& w) {
+    if (car.airControl.alive) {
+        a = a + ax.forward * (car.airControl.throttleForce * invMass * throttle);
+        airControl(car.airControl, car.input, ax, dt, w);
+    }
+    spinDown(car, dt);
+}
+
+// Keeps the moved car above the floor. True when it touches the floor standing on its wheels;
+// the suspension then sets it level at once.
+bool meetFloor(Vector& x, Vector& v, Quat& q) {
+    if (x.Z <= kCarRestHeightUu + kGroundContactToleranceUu) {
+        x.Z = std::max(x.Z, kCarRestHeightUu);
+        v.Z = std::max(v.Z, 0.0f);
+        if (rotate(q, Vector(0.0f, 0.0f, 1.0f)).Z >= kWheelsDownMinUpZ) {
+            q = levelled(q);
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 Quat normalized(Quat q) {
@@ -182,31 +217,21 @@ Quat integrate(Quat q, Vector w, float dt) {
 }
 
 bool stepCar(Car& car, float dt) {
-    const RBState& s = car.rb;
-    Quat q = normalized(s.Quaternion);
-    const Axes ax = axesOf(q);
     const ControllerInput& in = car.input;
+    Quat q = normalized(car.rb.Quaternion);
+    const Axes ax = axesOf(q);
     const bool boosting = in.boost && car.boost.alive;
     const float throttle = boosting ? kBoostThrottleInput : clampUnit(in.throttle);
     const float invMass = car.mass > 0.0f ? 1.0f / car.mass : 0.0f;
 
     EngineMotion m = motionOf(car);
-    Vector w = s.AngularVelocity;
+    Vector w = car.rb.AngularVelocity;
     Vector a(0.0f, 0.0f, kGravityZUuS2);
     if (boosting) a = a + ax.forward * (car.boost.boostForce * invMass);
-
     if (car.onGround != 0) {
-        a = a - ax.up * (car.sticky.Ground * kGravityMagnitudeUuS2);
-        Vector v = s.LinearVelocity;
-        driveOnGround(car, ax, throttle, dt, v, w);
-        if (in.jump && !car.jumpHeld) v = v + ax.up * kJumpImpulseUuS;
-        m.velocity = toEngine(v);
+        groundStep(car, ax, throttle, dt, a, m, w);
     } else {
-        if (car.airControl.alive) {
-            a = a + ax.forward * (car.airControl.throttleForce * invMass * throttle);
-            airControl(car.airControl, in, ax, dt, w);
-        }
-        spinDown(car, dt);
+        airStep(car, ax, throttle, invMass, dt, a, w);
     }
 
     // The new velocities move and turn the car; the limits apply afterwards.
@@ -215,17 +240,7 @@ bool stepCar(Car& car, float dt) {
     w = clampLength(w, car.maxAngularSpeed);
     Vector x = toUu(m.location);
     Vector v = toUu(m.velocity);
-
-    bool onWheels = false;
-    if (x.Z <= kCarRestHeightUu + kGroundContactToleranceUu) {
-        x.Z = std::max(x.Z, kCarRestHeightUu);
-        v.Z = std::max(v.Z, 0.0f);
-        if (rotate(q, Vector(0.0f, 0.0f, 1.0f)).Z >= kWheelsDownMinUpZ) {
-            onWheels = true;
-            // The suspension sets a car that lands on its wheels level at once.
-            q = levelled(q);
-        }
-    }
+    const bool onWheels = meetFloor(x, v, q);
 
     if (!commit(car, m, q, x, v, w)) return false;
     car.onGround = onWheels ? 1 : 0;
