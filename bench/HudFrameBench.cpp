@@ -1,12 +1,12 @@
 // One HUD frame with all three panels on the recording canvas, through the registered drawable.
 #include <benchmark/benchmark.h>
 
-#include "wltest/HudHarness.h"
+#include "wltest/PluginHarness.h"
 
 namespace {
 
 void BM_HudFrame(benchmark::State& state) {
-    wltest::HudHarness h;
+    wltest::PluginHarness h(host::Mode::Freeplay);
     host::Car* car = h.game.localCar();
     car->rb.Location = Vector(1234.5f, -2345.25f, 17.01f);
     car->rb.LinearVelocity = Vector(1500.25f, -320.5f, 12.75f);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "wltest/HudHarness.h"
+#include "wltest/PluginHarness.h"
 
 namespace {
 
@@ -16,9 +16,9 @@ const float kNan = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
 
 // The gauge's calls from its first to its last, in a frame where only the gauge is on.
-Lines gaugeLines(wltest::HudHarness& h) {
-    h.set("showCarDerivedInfo 0");
-    h.set("showSlider 0");
+Lines gaugeLines(wltest::PluginHarness& h) {
+    h.run("showCarDerivedInfo 0");
+    h.run("showSlider 0");
     return h.frameLines();
 }
 
@@ -32,7 +32,7 @@ Lines gaugeWithoutHeadingOrVelocity() {
 }
 
 TEST(HudFrame, AServerGameWithoutCarsDrawsNothing) {
-    wltest::HudHarness h;
+    wltest::PluginHarness h(host::Mode::Freeplay);
     ASSERT_FALSE(h.frameLines().empty());
     h.game.serverEvent()->cars.clear();
     EXPECT_EQ(h.frameLines(), Lines{});
@@ -53,7 +53,7 @@ TEST(HudFrame, NonFiniteStateNeverReachesACoordinate) {
         {"zero quaternion at rest", Quat(0, 0, 0, 0), Vector(0), false, true},
     };
     for (const Case& tc : cases) {
-        wltest::HudHarness h;
+        wltest::PluginHarness h(host::Mode::Freeplay);
         host::Car* car = h.game.localCar();
         ASSERT_NE(car, nullptr);
         car->rb.Quaternion = tc.q;
@@ -71,12 +71,12 @@ TEST(HudFrame, NonFiniteStateNeverReachesACoordinate) {
 }
 
 TEST(HudFrame, CarPanelWritesNonFiniteNumbersAsText) {
-    wltest::HudHarness h;
+    wltest::PluginHarness h(host::Mode::Freeplay);
     host::Car* car = h.game.localCar();
     car->rb.Location = Vector(kInf, 1e30f, -kInf);
     car->rb.LinearVelocity = Vector(kNan);
-    h.set("showYaw 0");
-    h.set("showSlider 0");
+    h.run("showYaw 0");
+    h.run("showSlider 0");
     const Lines ops = h.frameLines();
     // Box, title and ten rows of label and value: nothing skipped.
     ASSERT_EQ(ops.size(), 3u + 3u + 10u * 6u);
@@ -84,7 +84,7 @@ TEST(HudFrame, CarPanelWritesNonFiniteNumbersAsText) {
 }
 
 TEST(HudFrame, OutsideAGameNothingIsDrawn) {
-    wltest::HudHarness h;
+    wltest::PluginHarness h(host::Mode::Freeplay);
     for (host::Mode mode : {host::Mode::Menu, host::Mode::Online}) {
         h.game.setMode(mode);
         EXPECT_EQ(h.frameLines(), Lines{});

@@ -1,12 +1,15 @@
 // The plug-in loaded in-process on a simulated console and game, for tests and benchmarks that
-// call its members directly instead of typing lines at wingleaf-host.
+// call its members directly or draw single HUD frames, instead of typing lines at wingleaf-host.
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <typeindex>
+#include <vector>
 
+#include "bakkesmod/wrappers/canvaswrapper.h"
+#include "canvas/RecordingCanvas.h"
 #include "console/Console.h"
 #include "core/wingleaf.h"
 #include "game/Game.h"
@@ -16,7 +19,8 @@ namespace wltest {
 
 class PluginHarness {
 public:
-    PluginHarness() : console(out, err) {
+    // Loads the plug-in at the menu, then enters `mode`.
+    explicit PluginHarness(host::Mode mode = host::Mode::Menu) : console(out, err) {
         context.console = &console;
         context.game = &game;
         context.className = "wingleaf";
@@ -25,6 +29,7 @@ public:
             return true;
         });
         load();
+        game.setMode(mode);
     }
     ~PluginHarness() {
         game.dropOwner(&context);
@@ -57,12 +62,28 @@ public:
     bool run(const std::string& line) { return console.execute(line); }
     CarWrapper localCar() { return CarWrapper(host::actorAddress(game.localCar())); }
 
+    // Runs every drawable once on the cleared canvas.
+    void drawFrame() {
+        canvas.clear();
+        const CanvasWrapper handle(reinterpret_cast<std::uintptr_t>(&canvas));
+        game.runDrawables([&handle](const host::Game::DrawableFn& draw) { draw(handle); });
+    }
+
+    // One frame's canvas calls as `sim_draw --ops` prints them.
+    std::vector<std::string> frameLines() {
+        drawFrame();
+        std::vector<std::string> lines;
+        for (const host::CanvasOp& op : canvas.ops()) lines.push_back(host::formatOp(op));
+        return lines;
+    }
+
     std::ostringstream out;
     std::ostringstream err;
     host::Console console;
     host::Game game;
     host::PluginContext context;
     std::shared_ptr<wingleaf> plugin;
+    host::RecordingCanvas canvas{1920, 1080};
 };
 
 }  // namespace wltest
