@@ -208,15 +208,17 @@ void check(const std::string& error) {
 }
 
 // Draws the pictures of the comparison; returns the lines that name them. The time plots are
-// drawn on a second thread: the pictures take most of the lab's time.
+// drawn on threads of their own: the pictures take most of the lab's time.
 std::string drawPictures(const LabOptions& o, const std::vector<Flight>& flights,
                          const std::vector<Flight>& sweep) {
     const std::string launch = launchLine(o.launch);
     const fs::path side = o.outDir / "side-view.png", height = o.outDir / "height-time.png",
                    speed = o.outDir / "speed-time.png";
-    auto overTime = std::async(std::launch::async, [&] {
-        return writeTimePlot(height, flights, Quantity::Height, "Height over time, " + launch) +
-               writeTimePlot(speed, flights, Quantity::Speed, "Speed over time, " + launch);
+    auto heightPlot = std::async(std::launch::async, [&] {
+        return writeTimePlot(height, flights, Quantity::Height, "Height over time, " + launch);
+    });
+    auto speedPlot = std::async(std::launch::async, [&] {
+        return writeTimePlot(speed, flights, Quantity::Speed, "Speed over time, " + launch);
     });
     std::string error = writeSideView(side, flights, "Side view, " + launch);
     std::string lines = "flightlab: side view: " + side.string() + "\n";
@@ -227,7 +229,8 @@ std::string drawPictures(const LabOptions& o, const std::vector<Flight>& flights
                                                      o.sweep->preset + ", " + launch, &scale);
         lines += "flightlab: sweep side view: " + sweepPath.string() + "\n";
     }
-    error += overTime.get();
+    error += heightPlot.get();
+    error += speedPlot.get();
     check(error);
     return lines + "flightlab: height over time: " + height.string() + "\nflightlab: speed over time: " +
            speed.string() + "\n";
