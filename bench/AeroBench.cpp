@@ -82,12 +82,8 @@ void BM_ArithmeticOnly(benchmark::State& state) {
     for (auto _ : state) {
         car.rb = kStart;
         benchmark::DoNotOptimize(car.rb);
-        const aero::AeroSettings settings{*p.airDensity, *p.length, *p.width, *p.height,
-                                          *p.dragX,      *p.dragY,  *p.dragZ, *p.pitch,
-                                          *p.roll,       *p.yaw,    *p.lift,  *p.speed,
-                                          *p.boost,      *p.throttle};
-        const aero::AeroStep step =
-            aero::computeAeroStep(car.rb.Quaternion, car.rb.LinearVelocity, car.extent, settings);
+        const aero::AeroStep step = aero::computeAeroStep(
+            car.rb.Quaternion, car.rb.LinearVelocity, car.extent, p.sliderValues());
         car.rb.LinearVelocity += step.drag;
         car.rb.AngularVelocity += step.spin;
         car.rb.LinearVelocity += step.lift;

@@ -75,13 +75,13 @@ void checkPresetFile(std::string_view content) {
     SliderValues values{};
     const std::size_t count = parsePresetFile(content, values);
     check(count <= kSliderCount);
-    for (float value : values) check(std::isfinite(value));
+    for (Slider slider : kSliders) check(std::isfinite(values[slider]));
 
     SliderValues again = values;
     check(parsePresetFile(formatPresetFile(values), again) == kSliderCount);
-    for (std::size_t i = 0; i < kSliderCount; ++i)
-        check(std::fabs(static_cast<double>(again[i]) - static_cast<double>(values[i])) <=
-              0.0005 + std::fabs(static_cast<double>(values[i])) * 1e-6);
+    for (Slider s : kSliders)
+        check(std::fabs(static_cast<double>(again[s]) - static_cast<double>(values[s])) <=
+              0.0005 + std::fabs(static_cast<double>(values[s])) * 1e-6);
 }
 
 }  // namespace

@@ -79,44 +79,46 @@ float scaledDrag(float velocity, float drag, float scale) {
 // Quadratic drag along each car axis, weighted by the share of the scaled collision box's face
 // area that faces the axis; the drag settings scale its world components.
 Vector dragIncrement(const Vector& v, const CarAxes& ax, const Vector& extent,
-                     const AeroSettings& st) {
+                     const SliderValues& sliders) {
     const AxisDrag onR = axisDrag(v, ax.r, ax.dR);
     const AxisDrag onU = axisDrag(v, ax.u, ax.dU);
     const AxisDrag onF = axisDrag(v, ax.f, ax.dF);
 
-    const float len = st.length * extent.X;
-    const float wid = st.width * extent.Y;
-    const float hei = st.height * extent.Z;
+    const float len = sliders[Slider::length] * extent.X;
+    const float wid = sliders[Slider::width] * extent.Y;
+    const float hei = sliders[Slider::height] * extent.Z;
     const float areaR = len * hei;
     const float areaU = len * wid;
     const float areaF = hei * wid;
     const float total = areaR + areaU + areaF;
 
-    const float rho = st.airDensity;
+    const float rho = sliders[Slider::air_density];
     const float kR = std::fabs(onR.cosine * areaShare(areaR, total) * rho);
     const float kU = std::fabs(onU.cosine * areaShare(areaU, total) * rho);
     const float kF = std::fabs(onF.cosine * areaShare(areaF, total) * rho);
     const Vector drag = onF.along * kF + onU.along * kU + onR.along * kR;
-    return finiteOrZero(Vector(scaledDrag(v.X, drag.X, st.dragX), scaledDrag(v.Y, drag.Y, st.dragY),
-                               scaledDrag(v.Z, drag.Z, st.dragZ)));
+    return finiteOrZero(Vector(scaledDrag(v.X, drag.X, sliders[Slider::drag_x]),
+                               scaledDrag(v.Y, drag.Y, sliders[Slider::drag_y]),
+                               scaledDrag(v.Z, drag.Z, sliders[Slider::drag_z])));
 }
 
 // A turn of fixed size about the axis perpendicular to nose and travel; with the two parallel
 // (or at rest) there is none and the car is left to turn as it does.
-Vector stabilisationIncrement(const Vector& v, const CarAxes& ax, const AeroSettings& st) {
+Vector stabilisationIncrement(const Vector& v, const CarAxes& ax, const SliderValues& sliders) {
     const Vector n = Vector::cross(ax.f, v);
     const float nLen = sqrtOfFloat(dot(n, n));
     if (nLen == 0.0f) return Vector(0.0f, 0.0f, 0.0f);
-    return finiteOrZero(Vector(st.pitch, st.roll, st.yaw) * (n / nLen) * st.airDensity);
+    const Vector scale(sliders[Slider::pitch], sliders[Slider::roll], sliders[Slider::yaw]);
+    return finiteOrZero(scale * (n / nLen) * sliders[Slider::air_density]);
 }
 
 // Lift along the up axis in proportion to forward speed, extra forward drag, and damping of the
 // sideways and up-axis velocity.
-Vector liftIncrement(const CarAxes& ax, const AeroSettings& st) {
+Vector liftIncrement(const CarAxes& ax, const SliderValues& sliders) {
     const Vector terms = ax.u * (kLiftPerForwardSpeed * ax.dF) -
                          ax.f * (kForwardDragPerForwardSpeed * ax.dF) -
                          ax.r * (kAxisDamping * ax.dR) - ax.u * (kAxisDamping * ax.dU);
-    return finiteOrZero(terms * (st.airDensity * st.lift));
+    return finiteOrZero(terms * (sliders[Slider::air_density] * sliders[Slider::lift]));
 }
 
 // k = 1300 / s truncated; saturated where the quotient leaves the exact range (s near 0).
@@ -133,18 +135,20 @@ int throughFloat(int value) { return static_cast<int>(static_cast<float>(value))
 float sqrtOfFloat(float x) { return static_cast<float>(std::sqrt(static_cast<double>(x))); }
 
 AeroStep computeAeroStep(const Quat& q, const Vector& v, const Vector& extent,
-                         const AeroSettings& st) {
+                         const SliderValues& sliders) {
     AeroStep out{};
     out.speedUu = sqrtOfFloat(dot(v, v));
 
     const CarAxes axes = carAxes(q, v);
-    out.drag = dragIncrement(v, axes, extent, st);
-    out.spin = stabilisationIncrement(v, axes, st);
-    out.lift = liftIncrement(axes, st);
+    out.drag = dragIncrement(v, axes, extent, sliders);
+    out.spin = stabilisationIncrement(v, axes, sliders);
+    out.lift = liftIncrement(axes, sliders);
 
-    out.maxLinearSpeed = finiteOr(st.speed * stock::kMaxLinearSpeedUu, stock::kMaxLinearSpeedUu);
-    out.boostForce = finiteOr(st.boost * stock::kBoostForce, stock::kBoostForce);
-    out.throttleForce = finiteOr(st.throttle * stock::kAirThrottleForce, stock::kAirThrottleForce);
+    out.maxLinearSpeed = finiteOr(sliders[Slider::speed] * stock::kMaxLinearSpeedUu,
+                                  stock::kMaxLinearSpeedUu);
+    out.boostForce = finiteOr(sliders[Slider::boost] * stock::kBoostForce, stock::kBoostForce);
+    out.throttleForce = finiteOr(sliders[Slider::throttle] * stock::kAirThrottleForce,
+                                 stock::kAirThrottleForce);
 
     const int k = torqueScale(out.speedUu);
     out.scaledAirTorque = Rotator(throughFloat(stock::kAirTorquePitch * k),

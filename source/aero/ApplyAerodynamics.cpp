@@ -13,11 +13,8 @@ void wingleaf::applyAerodynamics(CarWrapper car, void* /*params*/, std::string /
 
     const RBState state = car.GetRBState();
     const Vector extent = car.GetLocalCollisionExtent();
-    const aero::AeroSettings settings{*airDensity, *length, *width, *height, *dragX,
-                                      *dragY,      *dragZ,  *pitch, *roll,   *yaw,
-                                      *lift,       *speed,  *boost, *throttle};
     const aero::AeroStep step =
-        aero::computeAeroStep(state.Quaternion, state.LinearVelocity, extent, settings);
+        aero::computeAeroStep(state.Quaternion, state.LinearVelocity, extent, sliderValues());
 
     car.AddVelocity(step.drag);
     car.SetAngularVelocity(step.spin, true);

@@ -6,13 +6,32 @@
 
 #include "core/CallbackGuard.h"
 #include "core/Messages.h"
+#include "core/wingleaf.h"
 
 namespace {
+
+using ChangeHandler = void (wingleaf::*)(std::string, CVarWrapper);
+
+// The handler that runs on every change of a variable; null for none.
+ChangeHandler handlerOf(Binding binding) {
+    switch (binding) {
+        case Binding::Enabled:
+            return &wingleaf::onEnabledChange;
+        case Binding::PresetSelect:
+            return &wingleaf::onPresetSelect;
+        case Binding::PresetCreate:
+            return &wingleaf::onPresetCreate;
+        case Binding::PresetDelete:
+            return &wingleaf::onPresetDelete;
+        default:
+            return nullptr;
+    }
+}
 
 // Wraps a member handler so that a failure becomes a console line instead of reaching the host.
 std::function<void(std::string, CVarWrapper)> guardedHandler(wingleaf& plugin,
                                                              const SettingRow& row) {
-    return [self = &plugin, handler = row.onChange, name = std::string(row.name)](
+    return [self = &plugin, handler = handlerOf(row.binding), name = std::string(row.name)](
                std::string oldValue, CVarWrapper cvar) {
         guardCallback([&] { (self->*handler)(std::move(oldValue), cvar); },
                       [&](const char* what) {
@@ -24,17 +43,17 @@ std::function<void(std::string, CVarWrapper)> guardedHandler(wingleaf& plugin,
 }
 
 void bindCell(wingleaf& plugin, const SettingRow& row, CVarWrapper& cvar) {
-    switch (row.cellKind()) {
-        case CellKind::Float:
-            cvar.bindTo(plugin.*row.floatCell);
+    switch (row.binding) {
+        case Binding::Slider:
+            cvar.bindTo(plugin.cell(row.slider));
             break;
-        case CellKind::Bool:
-            cvar.bindTo(plugin.*row.boolCell);
+        case Binding::Enabled:
+            cvar.bindTo(plugin.enabled);
             break;
-        case CellKind::String:
-            cvar.bindTo(plugin.*row.stringCell);
+        case Binding::NamePreset:
+            cvar.bindTo(plugin.namePreset);
             break;
-        case CellKind::None:
+        default:
             break;
     }
 }
@@ -48,7 +67,7 @@ void registerSettings(wingleaf& plugin) {
         CVarWrapper cvar =
             console.registerCvar(name, std::string(row.defaultValue), std::string(row.description),
                                  true, row.hasMin, row.min, row.hasMax, row.max, row.saved);
-        if (row.onChange == nullptr) {
+        if (handlerOf(row.binding) == nullptr) {
             bindCell(plugin, row, cvar);
             continue;
         }

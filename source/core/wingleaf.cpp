@@ -1,7 +1,6 @@
 // Load and unload of the plug-in object.
 #include "core/wingleaf.h"
 
-#include <charconv>
 #include <string>
 #include <utility>
 
@@ -9,25 +8,10 @@
 #include "core/Messages.h"
 #include "core/Settings.h"
 
-namespace {
-
-// The numeric default of a table row, as a float cell starts before the host writes it.
-float defaultAsFloat(const SettingRow& row) {
-    float value = 0.0f;
-    std::from_chars(row.defaultValue.data(), row.defaultValue.data() + row.defaultValue.size(),
-                    value);
-    return value;
-}
-
-}  // namespace
-
 void wingleaf::onLoad() {
     enabled = std::make_shared<bool>(false);
     namePreset = std::make_shared<std::string>();
-    for (const SettingRow& row : kSettings) {
-        if (row.cellKind() == CellKind::Float)
-            this->*row.floatCell = std::make_shared<float>(defaultAsFloat(row));
-    }
+    for (Slider slider : kSliders) cell(slider) = std::make_shared<float>(sliderDefault(slider));
 
     Preset defaults;
     preset = std::make_shared<Preset>(std::move(defaults));
@@ -54,4 +38,11 @@ void wingleaf::onLoad() {
 void wingleaf::onUnload() {
     if (cvarManager) cvarManager->log(std::string(kUnloadLogLine));
     if (gameWrapper && gameWrapper->IsInGame()) restoreStockValues(gameWrapper->GetLocalCar());
+}
+
+SliderValues wingleaf::sliderValues() const {
+    SliderValues values;
+    for (Slider slider : kSliders)
+        if (const std::shared_ptr<float>& c = sliderCells[sliderIndex(slider)]) values[slider] = *c;
+    return values;
 }

@@ -1,9 +1,12 @@
 // The plug-in object: owns the setting cells, the preset, the toolbox and the HUD.
 #pragma once
+#include <array>
 #include <memory>
 #include <string>
 
 #include "bakkesmod/plugin/bakkesmodplugin.h"
+#include "core/Settings.h"
+#include "core/SliderValues.h"
 #include "devtools/DevCommands.h"
 #include "hud/Hud.h"
 #include "presets/Preset.h"
@@ -36,20 +39,14 @@ public:
     std::shared_ptr<Preset> preset;
 
     // Storage cells bound to the wl_ variables; the host writes every new value into them.
-    std::shared_ptr<float> airDensity;
-    std::shared_ptr<float> boost;
-    std::shared_ptr<float> speed;
-    std::shared_ptr<float> length;
-    std::shared_ptr<float> width;
-    std::shared_ptr<float> height;
-    std::shared_ptr<float> dragX;
-    std::shared_ptr<float> dragY;
-    std::shared_ptr<float> dragZ;
-    std::shared_ptr<float> pitch;
-    std::shared_ptr<float> roll;
-    std::shared_ptr<float> yaw;
-    std::shared_ptr<float> lift;
     std::shared_ptr<bool> enabled;
     std::shared_ptr<std::string> namePreset;
-    std::shared_ptr<float> throttle;
+    // One float cell per slider, indexed by the slider.
+    std::array<std::shared_ptr<float>, kSliderCount> sliderCells;
+
+    std::shared_ptr<float>& cell(Slider slider) { return sliderCells[sliderIndex(slider)]; }
+
+    // The sliders' current values, read from their cells; a cell not yet created reads as the
+    // slider's default.
+    SliderValues sliderValues() const;
 };

@@ -67,6 +67,8 @@ private:
     // The server game's ball or game car; a null handle when there is none.
     BallWrapper takeBall();
     CarWrapper takeGameCar();
+    // The ball or the game car as a rigid body.
+    RBActorWrapper takeBody(bool ball);
     // The game event when a game runs locally as server; null otherwise.
     ServerWrapper takeServer();
     // The game car's vehicle simulation; null without a game car.

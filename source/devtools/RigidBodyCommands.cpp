@@ -24,19 +24,32 @@ void DevCommands::resetInputs(std::vector<std::string> /*args*/) {
     writeLine("Inputs have been reset ");
 }
 
+namespace {
+
+// Applies `change` to a body's physics state; false when there is no body.
+template <typename Change>
+bool changeRBState(RBActorWrapper body, Change&& change) {
+    if (body.IsNull()) return false;
+    RBState state = body.GetRBState();
+    change(state);
+    body.SetPhysicsState(state);
+    return true;
+}
+
+}  // namespace
+
+RBActorWrapper DevCommands::takeBody(bool ball) {
+    return ball ? RBActorWrapper(takeBall()) : RBActorWrapper(takeGameCar());
+}
+
 void DevCommands::setRBVector(const std::vector<std::string>& args, bool onBall,
                               Vector RBState::*field, const char* prefix, int decimals) {
     const float x = parseFloatArg(args[1]);
     const float y = parseFloatArg(args[2]);
     const float z = parseFloatArg(args[3]);
-    RBActorWrapper body = onBall ? RBActorWrapper(takeBall()) : RBActorWrapper(takeGameCar());
-    if (body.IsNull()) {
-        return;
-    }
-    RBState state = body.GetRBState();
-    state.*field = Vector(x, y, z);
-    body.SetPhysicsState(state);
-    writeLine(prefix + vectorToString(Vector(x, y, z), decimals));
+    const Vector value(x, y, z);
+    if (changeRBState(takeBody(onBall), [&](RBState& state) { state.*field = value; }))
+        writeLine(prefix + vectorToString(value, decimals));
 }
 
 void DevCommands::setRBQuaternion(const std::vector<std::string>& args, bool onBall,
@@ -46,14 +59,9 @@ void DevCommands::setRBQuaternion(const std::vector<std::string>& args, bool onB
     const float x = parseFloatArg(args[2]);
     const float y = parseFloatArg(args[3]);
     const float z = parseFloatArg(args[4]);
-    RBActorWrapper body = onBall ? RBActorWrapper(takeBall()) : RBActorWrapper(takeGameCar());
-    if (body.IsNull()) {
-        return;
-    }
-    RBState state = body.GetRBState();
-    state.Quaternion = Quat(w, x, y, z);
-    body.SetPhysicsState(state);
-    writeLine(prefix + quatToString(state.Quaternion, 10));
+    const Quat value(w, x, y, z);
+    if (changeRBState(takeBody(onBall), [&](RBState& state) { state.Quaternion = value; }))
+        writeLine(prefix + quatToString(value, 10));
 }
 
 void DevCommands::resetCar(std::vector<std::string> /*args*/) {

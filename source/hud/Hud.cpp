@@ -24,9 +24,6 @@ constexpr std::array<const char*, 8> kSliderRowLabels{
 
 constexpr int kSliderDecimals = 3;
 
-// An unset cell (before the plug-in has loaded) reads as 0 rather than crashing the frame.
-float cellValue(const std::shared_ptr<float>& cell) { return cell ? *cell : 0.0f; }
-
 Vector unitAxis(Vector axis, const Quat& q) {
     Vector v = rotateByQuat(axis, q);
     v.normalize();
@@ -116,19 +113,19 @@ void Hud::drawCarPanel(CanvasWrapper& canvas, CarWrapper& car, int x, int y) {
 }
 
 void Hud::drawSliderPanel(CanvasWrapper& canvas, CarWrapper& /*car*/, int right, int bottom) {
-    const wingleaf& p = *owner;
+    const SliderValues s = owner->sliderValues();
+    const auto triple = [&](Slider a, Slider b, Slider c) {
+        return vectorToString(Vector(s[a], s[b], s[c]), kSliderDecimals);
+    };
     const std::array<std::string, 8> values{
-        toFixedString(cellValue(p.speed), kSliderDecimals),
-        toFixedString(cellValue(p.boost), kSliderDecimals),
-        toFixedString(cellValue(p.airDensity), kSliderDecimals),
-        vectorToString(Vector(cellValue(p.length), cellValue(p.width), cellValue(p.height)),
-                       kSliderDecimals),
-        vectorToString(Vector(cellValue(p.dragX), cellValue(p.dragY), cellValue(p.dragZ)),
-                       kSliderDecimals),
-        vectorToString(Vector(cellValue(p.pitch), cellValue(p.roll), cellValue(p.yaw)),
-                       kSliderDecimals),
-        toFixedString(cellValue(p.lift), kSliderDecimals),
-        toFixedString(cellValue(p.throttle), kSliderDecimals)};
+        toFixedString(s[Slider::speed], kSliderDecimals),
+        toFixedString(s[Slider::boost], kSliderDecimals),
+        toFixedString(s[Slider::air_density], kSliderDecimals),
+        triple(Slider::length, Slider::width, Slider::height),
+        triple(Slider::drag_x, Slider::drag_y, Slider::drag_z),
+        triple(Slider::pitch, Slider::roll, Slider::yaw),
+        toFixedString(s[Slider::lift], kSliderDecimals),
+        toFixedString(s[Slider::throttle], kSliderDecimals)};
 
     const Vector2 size = canvas.GetSize();
     const int x = size.X - right, y = size.Y - bottom;

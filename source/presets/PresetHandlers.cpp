@@ -1,11 +1,8 @@
 // The change handlers of wl_create, wl_delete and wl_preset, and what they take from the plug-in
-// object: its console and its slider cells.
+// object: its console.
 #include "presets/PresetHandlers.h"
 
-#include <array>
 #include <memory>
-
-#include "core/Settings.h"
 
 PresetIo pluginPresetIo(wingleaf& plugin) {
     std::shared_ptr<CVarManagerWrapper> console = plugin.cvarManager;
@@ -19,32 +16,11 @@ PresetIo pluginPresetIo(wingleaf& plugin) {
     return io;
 }
 
-namespace {
-
-// The plug-in's cell of each slider, in slider order, found by variable name in the settings table.
-constexpr std::array<FloatCell, kSliderCount> sliderCells() {
-    std::array<FloatCell, kSliderCount> cells{};
-    for (std::size_t i = 0; i < kSliderCount; ++i)
-        cells[i] = findSetting(kSliderFields[i].variable)->floatCell;
-    return cells;
-}
-
-constexpr std::array<FloatCell, kSliderCount> kSliderCells = sliderCells();
-
-}  // namespace
-
-SliderValues currentSliders(const wingleaf& plugin) {
-    SliderValues values = kBasePresets[0];
-    for (std::size_t i = 0; i < kSliderCount; ++i)
-        if (const auto& cell = plugin.*kSliderCells[i]) values[i] = *cell;
-    return values;
-}
-
 // Change handler of wl_create: stores the current sliders as a user preset.
 void wingleaf::onPresetCreate(std::string /*oldValue*/, CVarWrapper cvar) {
     if (!cvar.getBoolValue()) return;
     const std::string name = namePreset ? *namePreset : std::string();
-    createPreset(pluginPresetIo(*this), name, currentSliders(*this));
+    createPreset(pluginPresetIo(*this), name, sliderValues());
 }
 
 // Change handler of wl_delete: removes the user preset named in wl_name_preset, on every change.
@@ -64,9 +40,9 @@ void wingleaf::onPresetSelect(std::string /*oldValue*/, CVarWrapper cvar) {
     }
     // Fields a short file does not supply keep the sliders' current values, so only what
     // the file states changes; a file without any number changes nothing.
-    SliderValues values = currentSliders(*this);
+    SliderValues values = sliderValues();
     const auto count = readPresetFile(PresetPaths{}, value, values);
     if (!count || *count == 0) return;
-    preset->setValues(values);
+    preset->values = values;
     preset->apply();
 }

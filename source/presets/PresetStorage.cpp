@@ -49,8 +49,8 @@ bool isSafePresetName(std::string_view name) {
 
 std::string formatPresetFile(const SliderValues& values) {
     std::string text;
-    for (float value : values) {
-        text += toFixedString(value, 3);
+    for (Slider slider : kSliders) {
+        text += toFixedString(values[slider], 3);
         text += ' ';
     }
     return text;
@@ -61,7 +61,8 @@ std::size_t parsePresetFile(std::string_view content, SliderValues& values) {
     in.imbue(std::locale::classic());
     std::size_t count = 0;
     float value = 0;
-    while (count < kSliderCount && in >> value && std::isfinite(value)) values[count++] = value;
+    while (count < kSliderCount && in >> value && std::isfinite(value))
+        values[kSliders[count++]] = value;
     return count;
 }
 

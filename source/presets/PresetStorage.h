@@ -28,12 +28,14 @@ std::string presetFilePath(std::string_view directory, std::string_view name);
 // COM1 (which would open a device instead of a file).
 bool isSafePresetName(std::string_view name);
 
-// The preset file: each value with three decimals followed by one blank, no line end.
+// The preset file: each value in slider order with three decimals followed by one blank, no line
+// end.
 std::string formatPresetFile(const SliderValues& values);
 
 // Reads numbers as stream extraction of floats does, skipping any white space, and stops at the
 // end, at the first text that is not a finite float, or after the fourteenth number. The numbers
-// read go into values[0...]; the rest of `values` is left as it was. Returns how many were read.
+// read go to the sliders in slider order from the first; the rest of `values` is left as it was.
+// Returns how many were read.
 std::size_t parsePresetFile(std::string_view content, SliderValues& values);
 
 // True when a selection value is a base-preset index: an optional sign and decimal digits only.

@@ -9,16 +9,19 @@
 
 namespace {
 
-using aero::AeroSettings;
 using aero::AeroStep;
 using aero::computeAeroStep;
 
 const Quat kIdentity(1.0f, 0.0f, 0.0f, 0.0f);
 const Vector kExtent(60.0f, 40.0f, 20.0f);
 
-// rho 0.1, dimensions 1, drag 1, stabilisation 1, lift 1, multipliers 1.
-AeroSettings workedSettings() {
-    return AeroSettings{0.1f, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+// rho 0.1, dimensions 1, drag 1, stabilisation 1, lift 1, multipliers 1; then the changes.
+SliderValues worked(std::initializer_list<SliderValues::Named> changes = {}) {
+    SliderValues s{{Slider::air_density, 0.1f}, {Slider::drag_x, 1}, {Slider::drag_y, 1},
+                   {Slider::drag_z, 1},         {Slider::pitch, 1},  {Slider::roll, 1},
+                   {Slider::yaw, 1},            {Slider::lift, 1}};
+    for (const SliderValues::Named& c : changes) s[c.slider] = c.value;
+    return s;
 }
 
 void expectVec(const Vector& got, double x, double y, double z) {
@@ -52,7 +55,7 @@ const double kU = 100.0 / kS * (2400.0 / 4400.0) * 0.1;
 
 TEST(AeroModel, WorkedCase) {
     const AeroStep step =
-        computeAeroStep(kIdentity, Vector(1000, 0, 100), kExtent, workedSettings());
+        computeAeroStep(kIdentity, Vector(1000, 0, 100), kExtent, worked());
     EXPECT_NEAR(step.speedUu, 1004.98756, 1e-3);
     expectVec(step.drag, -1000.0 * kF, 0, -100.0 * kU);
     expectVec(step.spin, 0, -0.1, 0);
@@ -69,7 +72,7 @@ struct VariantCase {
     Quat q;
     Vector v;
     Vector extent;
-    void (*tune)(AeroSettings&);
+    SliderValues sliders;
     double drag[3];
     double spin[3];
     double lift[3];
@@ -80,48 +83,46 @@ TEST(AeroModel, VariantsOfTheWorkedCase) {
     const Quat yaw45(std::cos(0.39269908f), 0, 0, std::sin(0.39269908f));
     const VariantCase cases[] = {
         {"air density 0 zeroes every increment", kIdentity, Vector(1000, 0, 100), kExtent,
-         [](AeroSettings& s) { s.airDensity = 0; }, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}},
+         worked({{Slider::air_density, 0}}), {0, 0, 0}, {0, 0, 0}, {0, 0, 0}},
         {"drag settings 0 keep stabilisation and lift", kIdentity, Vector(1000, 0, 100), kExtent,
-         [](AeroSettings& s) { s.dragX = s.dragY = s.dragZ = 0; }, {0, 0, 0}, {0, -0.1, 0},
-         {-5, 0, 17.5}},
+         worked({{Slider::drag_x, 0}, {Slider::drag_y, 0}, {Slider::drag_z, 0}}), {0, 0, 0},
+         {0, -0.1, 0}, {-5, 0, 17.5}},
         {"moving backwards reverses lift and forward drag", kIdentity, Vector(-1000, 0, 100),
-         kExtent, [](AeroSettings&) {}, {1000.0 * kF, 0, -100.0 * kU}, {0, -0.1, 0},
+         kExtent, worked(), {1000.0 * kF, 0, -100.0 * kU}, {0, -0.1, 0},
          {5, 0, -22.5}},
         {"length 0 leaves only the forward face", kIdentity, Vector(1000, 0, 100), kExtent,
-         [](AeroSettings& s) { s.length = 0; }, {-1000.0 * (1000.0 / kS) * 0.1, 0, 0},
+         worked({{Slider::length, 0}}), {-1000.0 * (1000.0 / kS) * 0.1, 0, 0},
          {0, -0.1, 0}, {-5, 0, 17.5}},
         {"drag settings scale world components", kIdentity, Vector(1000, 0, 100), kExtent,
-         [](AeroSettings& s) { s.dragX = 2; s.dragZ = 0; }, {-2000.0 * kF, 0, 0},
+         worked({{Slider::drag_x, 2}, {Slider::drag_z, 0}}), {-2000.0 * kF, 0, 0},
          {0, -0.1, 0}, {-5, 0, 17.5}},
         {"stabilisation settings scale world components", kIdentity, Vector(1000, 0, 100),
-         kExtent, [](AeroSettings& s) { s.roll = 3; s.pitch = 0; }, {-1000.0 * kF, 0, -100.0 * kU},
+         kExtent, worked({{Slider::roll, 3}, {Slider::pitch, 0}}), {-1000.0 * kF, 0, -100.0 * kU},
          {0, -0.3, 0}, {-5, 0, 17.5}},
         {"lift 2 doubles the lift only", kIdentity, Vector(1000, 0, 100), kExtent,
-         [](AeroSettings& s) { s.lift = 2; }, {-1000.0 * kF, 0, -100.0 * kU}, {0, -0.1, 0},
+         worked({{Slider::lift, 2}}), {-1000.0 * kF, 0, -100.0 * kU}, {0, -0.1, 0},
          {-10, 0, 35}},
         // Yawed 90 degrees right: nose along world +Y, right along world -X.
         {"yawed car: world X setting does not touch drag along Y", Quat(h, 0, 0, h),
-         Vector(0, 1000, 100), kExtent, [](AeroSettings& s) { s.dragX = 0; s.pitch = 2; },
+         Vector(0, 1000, 100), kExtent, worked({{Slider::drag_x, 0}, {Slider::pitch, 2}}),
          {0, -1000.0 * kF, -100.0 * kU}, {0.2, 0, 0}, {0, -5, 17.5}},
         // Scaled drag may stop a world component, never turn it round: unbounded, the drag
         // along X would be -4975.
         {"strong drag stops a world component at zero", kIdentity, Vector(1000, 0, 100), kExtent,
-         [](AeroSettings& s) { s.airDensity = 0.5f; s.length = 0; s.dragX = 10; }, {-1000, 0, 0},
-         {0, -0.5, 0}, {-25, 0, 87.5}},
+         worked({{Slider::air_density, 0.5f}, {Slider::length, 0}, {Slider::drag_x, 10}}),
+         {-1000, 0, 0}, {0, -0.5, 0}, {-25, 0, 87.5}},
         // Yawed 45 degrees, a small Y component meets the Y part of the forward drag, which
         // alone passes zero (-36.06 on 10): scaled by 3 it goes no further than that.
         {"scaled drag passes zero no further than the model's own", yaw45, Vector(1000, 10, 0),
-         kExtent, [](AeroSettings& s) { s.length = 0; s.dragY = 3; },
+         kExtent, worked({{Slider::length, 0}, {Slider::drag_y, 3}}),
          {-36.064178, -36.064178, 0}, {0, 0, -0.1}, {-14.9, 9.85, 14.283557}},
         {"sideways travel is damped along the right axis", kIdentity, Vector(0, 500, 0),
-         kExtent, [](AeroSettings&) {}, {0, -500.0 * 0.1 * (1200.0 / 4400.0), 0}, {0, 0, 0.1},
+         kExtent, worked(), {0, -500.0 * 0.1 * (1200.0 / 4400.0), 0}, {0, 0, 0.1},
          {0, -12.5, 0}},
     };
     for (const VariantCase& c : cases) {
         SCOPED_TRACE(c.name);
-        AeroSettings settings = workedSettings();
-        c.tune(settings);
-        const AeroStep step = computeAeroStep(c.q, c.v, c.extent, settings);
+        const AeroStep step = computeAeroStep(c.q, c.v, c.extent, c.sliders);
         expectVec(step.drag, c.drag[0], c.drag[1], c.drag[2]);
         expectVec(step.spin, c.spin[0], c.spin[1], c.spin[2]);
         expectVec(step.lift, c.lift[0], c.lift[1], c.lift[2]);
@@ -129,11 +130,9 @@ TEST(AeroModel, VariantsOfTheWorkedCase) {
 }
 
 TEST(AeroModel, MultipliersScaleTheStockValues) {
-    AeroSettings settings = workedSettings();
-    settings.speed = 1.5f;
-    settings.boost = 2.0f;
-    settings.throttle = 0.0f;
-    const AeroStep step = computeAeroStep(kIdentity, Vector(1000, 0, 100), kExtent, settings);
+    const SliderValues sliders =
+        worked({{Slider::speed, 1.5f}, {Slider::boost, 2.0f}, {Slider::throttle, 0.0f}});
+    const AeroStep step = computeAeroStep(kIdentity, Vector(1000, 0, 100), kExtent, sliders);
     EXPECT_EQ(step.maxLinearSpeed, 3450.0f);
     EXPECT_EQ(step.boostForce, 357000.0f);
     EXPECT_EQ(step.throttleForce, 0.0f);
@@ -155,7 +154,7 @@ TEST(AeroModel, AirTorqueScaleIsTheTruncatedQuotient) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.speed);
         const AeroStep step =
-            computeAeroStep(kIdentity, Vector(0, 0, c.speed), kExtent, workedSettings());
+            computeAeroStep(kIdentity, Vector(0, 0, c.speed), kExtent, worked());
         EXPECT_EQ(step.speedUu, c.speed);
         expectRotator(step.scaledAirTorque, c.pitch, c.yaw, c.roll);
     }
@@ -184,7 +183,7 @@ TEST(AeroModel, DegenerateInputsGiveZeroIncrementsNotNaN) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const AeroStep step = computeAeroStep(c.q, c.v, c.extent, workedSettings());
+        const AeroStep step = computeAeroStep(c.q, c.v, c.extent, worked());
         EXPECT_TRUE(allFinite(step));
         const auto isZero = [](const Vector& a) { return a.X == 0 && a.Y == 0 && a.Z == 0; };
         EXPECT_EQ(isZero(step.drag), c.dragZero);
@@ -194,11 +193,11 @@ TEST(AeroModel, DegenerateInputsGiveZeroIncrementsNotNaN) {
 }
 
 TEST(AeroModel, NonFiniteMultipliersFallBackToStock) {
-    AeroSettings settings = workedSettings();
-    settings.speed = std::numeric_limits<float>::infinity();
-    settings.boost = std::numeric_limits<float>::quiet_NaN();
-    settings.throttle = 1e38f;  // overflows when multiplied
-    const AeroStep step = computeAeroStep(kIdentity, Vector(1000, 0, 100), kExtent, settings);
+    const SliderValues sliders = worked({{Slider::speed, std::numeric_limits<float>::infinity()},
+                                         {Slider::boost, std::numeric_limits<float>::quiet_NaN()},
+                                         // overflows when multiplied
+                                         {Slider::throttle, 1e38f}});
+    const AeroStep step = computeAeroStep(kIdentity, Vector(1000, 0, 100), kExtent, sliders);
     EXPECT_EQ(step.maxLinearSpeed, 2300.0f);
     EXPECT_EQ(step.boostForce, 178500.0f);
     EXPECT_EQ(step.throttleForce, 12000.0f);
@@ -215,7 +214,11 @@ TEST(AeroModel, MatchesClosedFormForRandomStates) {
         const double qn = std::sqrt(qd[0] * qd[0] + qd[1] * qd[1] + qd[2] * qd[2] + qd[3] * qd[3]);
         const Quat q(float(qd[3] / qn), float(qd[0] / qn), float(qd[1] / qn), float(qd[2] / qn));
         const Vector v(vel(rng), vel(rng), vel(rng));
-        const AeroSettings st{0.37f, 1.2f, 0.8f, 1.5f, 1, 1, 1, 1, 1, 1, 1.3f, 1, 1, 1};
+        const SliderValues st = worked({{Slider::air_density, 0.37f},
+                                        {Slider::length, 1.2f},
+                                        {Slider::width, 0.8f},
+                                        {Slider::height, 1.5f},
+                                        {Slider::lift, 1.3f}});
         const AeroStep step = computeAeroStep(q, v, kExtent, st);
 
         // Car axes from the rotation matrix of the normalised quaternion.

@@ -59,12 +59,13 @@ private:
 };
 
 void randomSliders(RandomState& r, wingleaf& p) {
-    *p.airDensity = r.slider(0.0f, 0.5f);
-    for (auto* cell : {&p.length, &p.width, &p.height, &p.dragX, &p.dragY, &p.dragZ, &p.pitch,
-                       &p.roll, &p.yaw, &p.lift, &p.boost, &p.throttle}) {
-        **cell = r.slider(0.0f, 10.0f);
+    *p.cell(Slider::air_density) = r.slider(0.0f, 0.5f);
+    for (Slider s : {Slider::length, Slider::width, Slider::height, Slider::drag_x, Slider::drag_y,
+                     Slider::drag_z, Slider::pitch, Slider::roll, Slider::yaw, Slider::lift,
+                     Slider::boost, Slider::throttle}) {
+        *p.cell(s) = r.slider(0.0f, 10.0f);
     }
-    *p.speed = r.slider(0.000499f, 10.0f);
+    *p.cell(Slider::speed) = r.slider(0.000499f, 10.0f);
 }
 
 void randomCar(RandomState& r, host::Car& car) {

@@ -57,13 +57,13 @@ void expectPristine(wingleaf& plugin) {
     for (const SettingRow& row : kSettings) {
         switch (row.cellKind()) {
             case CellKind::Float:
-                EXPECT_EQ(plugin.*row.floatCell, nullptr) << row.name;
+                EXPECT_EQ(plugin.cell(row.slider), nullptr) << row.name;
                 break;
             case CellKind::Bool:
-                EXPECT_EQ(plugin.*row.boolCell, nullptr) << row.name;
+                EXPECT_EQ(plugin.enabled, nullptr) << row.name;
                 break;
             case CellKind::String:
-                EXPECT_EQ(plugin.*row.stringCell, nullptr) << row.name;
+                EXPECT_EQ(plugin.namePreset, nullptr) << row.name;
                 break;
             case CellKind::None:
                 break;

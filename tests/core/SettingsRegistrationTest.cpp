@@ -126,9 +126,8 @@ TEST_F(LoadedPlugin, CellsHoldTheDefaultsAfterLoad) {
     for (const SettingRow& row : kSettings) {
         switch (row.cellKind()) {
             case CellKind::Float:
-                ASSERT_NE(plugin.get()->*row.floatCell, nullptr) << row.name;
-                EXPECT_EQ(*(plugin.get()->*row.floatCell), parseFloat(row.defaultValue))
-                    << row.name;
+                ASSERT_NE(plugin->cell(row.slider), nullptr) << row.name;
+                EXPECT_EQ(*plugin->cell(row.slider), parseFloat(row.defaultValue)) << row.name;
                 break;
             case CellKind::Bool:
                 ASSERT_NE(plugin->enabled, nullptr);
@@ -143,8 +142,8 @@ TEST_F(LoadedPlugin, CellsHoldTheDefaultsAfterLoad) {
         }
     }
     ASSERT_NE(plugin->preset, nullptr);
-    EXPECT_EQ(plugin->preset->speed, 1.0f);
-    EXPECT_EQ(plugin->preset->air_density, 0.0f);
+    EXPECT_EQ(plugin->preset->values[Slider::speed], 1.0f);
+    EXPECT_EQ(plugin->preset->values[Slider::air_density], 0.0f);
     EXPECT_EQ(plugin->preset->cvarManager, plugin->cvarManager);
 }
 
@@ -170,7 +169,7 @@ TEST_F(LoadedPlugin, EveryCellFollowsItsOwnVariable) {
     for (const SettingRow& row : kSettings) {
         if (row.cellKind() != CellKind::Float) continue;
         value += 0.03125f;
-        EXPECT_EQ(*(plugin.get()->*row.floatCell), value) << row.name;
+        EXPECT_EQ(*plugin->cell(row.slider), value) << row.name;
     }
 
     ASSERT_TRUE(console.execute("wl_name_preset \"My Glide\""));
@@ -182,9 +181,9 @@ TEST_F(LoadedPlugin, EveryCellFollowsItsOwnVariable) {
 
     // The host clamps to the registered range before the cell sees the value.
     ASSERT_TRUE(console.execute("wl_speed 0"));
-    EXPECT_EQ(*plugin->speed, 0.000499f);
+    EXPECT_EQ(*plugin->cell(Slider::speed), 0.000499f);
     ASSERT_TRUE(console.execute("wl_air_density 3"));
-    EXPECT_EQ(*plugin->airDensity, 0.5f);
+    EXPECT_EQ(*plugin->cell(Slider::air_density), 0.5f);
 }
 
 TEST_F(LoadedPlugin, ExactlyTheSavedVariablesReachTheConfiguration) {

@@ -59,16 +59,12 @@ protected:
         for (std::string line; std::getline(in, line);) logged.push_back(line);
         return logged;
     }
-    SliderValues sliders() const {
-        return {*plugin.speed,  *plugin.boost, *plugin.airDensity, *plugin.length,  *plugin.width,
-                *plugin.height, *plugin.dragX, *plugin.dragY,      *plugin.dragZ,   *plugin.pitch,
-                *plugin.roll,   *plugin.yaw,   *plugin.lift,       *plugin.throttle};
-    }
+    SliderValues sliders() const { return plugin.sliderValues(); }
     // Every slider set to a value no preset uses.
     void scramble() {
         Lines lines;
-        for (const SliderField& slider : kSliderFields)
-            lines.push_back(std::string(slider.variable) + " 0.25");
+        for (Slider slider : kSliders)
+            lines.push_back(std::string(settingOf(slider).name) + " 0.25");
         run(lines);
     }
 
@@ -83,14 +79,14 @@ protected:
 
 // What the sliders hold after a value set: the host keeps each variable within its range.
 SliderValues clamped(SliderValues v) {
-    v[0] = std::max(v[0], 0.000499f);  // wl_speed
-    v[2] = std::min(v[2], 0.5f);       // wl_air_density
+    v[Slider::speed] = std::max(v[Slider::speed], 0.000499f);
+    v[Slider::air_density] = std::min(v[Slider::air_density], 0.5f);
     return v;
 }
 
 SliderValues filled(float value) {
     SliderValues v;
-    v.fill(value);
+    for (Slider slider : kSliders) v[slider] = value;
     return v;
 }
 
@@ -103,7 +99,7 @@ TEST_F(PresetHandlers, SelectionByIndexAppliesBasePresetsSilently) {
         scramble();
         EXPECT_EQ(run({std::string("wl_preset ") + c.value}), Lines{}) << c.value;
         EXPECT_EQ(sliders(), clamped(kBasePresets[c.base])) << c.value;
-        EXPECT_EQ(plugin.preset->values(), kBasePresets[c.base]) << c.value;
+        EXPECT_EQ(plugin.preset->values, kBasePresets[c.base]) << c.value;
     }
 }
 
@@ -122,7 +118,12 @@ TEST_F(PresetHandlers, SelectionByNameReadsThePresetFile) {
         {"wl_preset 12abc", kBasePresets[4]},
         {"wl_preset \"My Glide\"", kBasePresets[1]},
         {"wl_preset 3", kBasePresets[3]},  // all digits: an index, never the file
-        {"wl_preset sixteen", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0.1f, 0.2f, 0.3f, 0.4f}},
+        {"wl_preset sixteen",
+         {{Slider::speed, 1},   {Slider::boost, 2},    {Slider::air_density, 3},
+          {Slider::length, 4},  {Slider::width, 5},    {Slider::height, 6},
+          {Slider::drag_x, 7},  {Slider::drag_y, 8},   {Slider::drag_z, 9},
+          {Slider::pitch, 10},  {Slider::roll, 0.1f},  {Slider::yaw, 0.2f},
+          {Slider::lift, 0.3f}, {Slider::throttle, 0.4f}}},
     };
     for (const auto& c : cases) {
         scramble();
@@ -138,8 +139,8 @@ TEST_F(PresetHandlers, ShortFileChangesOnlyTheValuesItHolds) {
     scramble();
     run({"wl_preset short"});
     SliderValues expected = filled(0.25f);
-    expected[0] = 4;
-    expected[1] = 5;
+    expected[Slider::speed] = 4;
+    expected[Slider::boost] = 5;
     EXPECT_EQ(sliders(), expected);
     run({"wl_preset empty"});
     EXPECT_EQ(sliders(), expected);
@@ -155,7 +156,7 @@ TEST_F(PresetHandlers, SelectionOfAMissingOrUnsafeNameChangesNothing) {
                              "wl_preset \"a@b\"", "wl_preset 2.5x"}) {
         EXPECT_EQ(run({line}), Lines{}) << line;
         EXPECT_EQ(sliders(), filled(0.25f)) << line;
-        EXPECT_EQ(plugin.preset->values(), before.values()) << line;
+        EXPECT_EQ(plugin.preset->values, before.values) << line;
     }
 }
 

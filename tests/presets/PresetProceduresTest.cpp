@@ -29,8 +29,8 @@ const std::string kUnsafe =
     "as CON, and must not contain control characters, \"..\" or any of / \\ : & @ | < > \" ? *";
 
 SliderValues values(float first) {
-    SliderValues v = kBasePresets[0];
-    v[0] = first;
+    SliderValues v;
+    v[Slider::speed] = first;
     return v;
 }
 
@@ -197,11 +197,12 @@ TEST_F(PresetDisk, ReadingAPresetFile) {
     writeFile(presetFilePath(io.paths.directory, "a b"), "9");
     SliderValues v{};
     EXPECT_EQ(readPresetFile(io.paths, "sixteen", v), std::optional<std::size_t>(14));
-    EXPECT_EQ(v, (SliderValues{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
-    v.fill(0.5f);
+    EXPECT_EQ(formatPresetFile(v), "1.000 2.000 3.000 4.000 5.000 6.000 7.000 8.000 9.000 10.000 "
+                                   "11.000 12.000 13.000 14.000 ");
+    for (Slider slider : kSliders) v[slider] = 0.5f;
     EXPECT_EQ(readPresetFile(io.paths, "short", v), std::optional<std::size_t>(2));
-    EXPECT_EQ(v[1], 5.0f);
-    EXPECT_EQ(v[2], 0.5f);
+    EXPECT_EQ(v[Slider::boost], 5.0f);
+    EXPECT_EQ(v[Slider::air_density], 0.5f);
     EXPECT_EQ(readPresetFile(io.paths, "a b", v), std::optional<std::size_t>(1));
     EXPECT_EQ(readPresetFile(io.paths, "missing", v), std::nullopt);
     writeFile(root / "bakkesmod/outside.txt", "1 2 3");

@@ -6,32 +6,40 @@
 
 namespace {
 
-const SliderValues kDefaults{1, 1, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 1};
+const SliderValues kDefaults{};
+
+// Values in the order a preset file lists them (slider order); the sliders not listed hold 7.
+SliderValues listed(std::initializer_list<float> values) {
+    SliderValues result;
+    auto next = values.begin();
+    for (Slider slider : kSliders) result[slider] = next != values.end() ? *next++ : 7.0f;
+    return result;
+}
 
 TEST(Preset, LoadBaseGivesDefaultsOutsideOneToFive) {
     for (int index : {0, -1, 6, 7, 2000, -2147483647 - 1}) {
         Preset preset;
         preset.loadBase(3);
         preset.loadBase(index);
-        EXPECT_EQ(preset.values(), kDefaults) << index;
+        EXPECT_EQ(preset.values, kDefaults) << index;
     }
-    EXPECT_EQ(Preset{}.values(), kDefaults);
+    EXPECT_EQ(Preset{}.values, kDefaults);
 }
 
 TEST(Preset, LoadBaseFillsNamedFieldsInSliderOrder) {
     Preset preset;
     preset.loadBase(1);
-    EXPECT_EQ(preset.speed, 2.067f);
-    EXPECT_EQ(preset.air_density, 0.035f);
-    EXPECT_EQ(preset.yaw, 0.24f);
-    EXPECT_EQ(preset.throttle, 6.724f);
+    EXPECT_EQ(preset.values[Slider::speed], 2.067f);
+    EXPECT_EQ(preset.values[Slider::air_density], 0.035f);
+    EXPECT_EQ(preset.values[Slider::yaw], 0.24f);
+    EXPECT_EQ(preset.values[Slider::throttle], 6.724f);
     preset.loadBase(4);
-    EXPECT_EQ(preset.length, 10.0f);
-    EXPECT_EQ(preset.height, 0.001f);
-    EXPECT_EQ(preset.lift, 0.839f);
+    EXPECT_EQ(preset.values[Slider::length], 10.0f);
+    EXPECT_EQ(preset.values[Slider::height], 0.001f);
+    EXPECT_EQ(preset.values[Slider::lift], 0.839f);
     preset.loadBase(5);
-    EXPECT_EQ(preset.drag_z, 10.0f);
-    EXPECT_EQ(preset.pitch, 0.0f);
+    EXPECT_EQ(preset.values[Slider::drag_z], 10.0f);
+    EXPECT_EQ(preset.values[Slider::pitch], 0.0f);
 }
 
 TEST(Preset, SliderCommandsHaveFiveDecimals) {
@@ -55,14 +63,14 @@ TEST(PresetFile, WritesThreeDecimalsEachFollowedByOneBlank) {
               "1.000 1.000 0.000 1.000 1.000 1.000 0.000 0.000 0.000 0.000 0.000 0.000 0.000 "
               "1.000 ");
     SliderValues values = kDefaults;
-    values[0] = 0.0004f;
-    values[1] = 0.12345f;
-    values[2] = -0.5f;
+    values[Slider::speed] = 0.0004f;
+    values[Slider::boost] = 0.12345f;
+    values[Slider::air_density] = -0.5f;
     EXPECT_EQ(formatPresetFile(values).substr(0, 19), "0.000 0.123 -0.500 ");
 }
 
 TEST(PresetFile, ReadsLikeStreamExtraction) {
-    const SliderValues kSeven{7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7};
+    const SliderValues kSeven = listed({});
     const struct {
         const char* content;
         std::size_t count;
@@ -72,15 +80,15 @@ TEST(PresetFile, ReadsLikeStreamExtraction) {
          kBasePresets[1]},
         {"1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n",
          14,
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}},
-        {"\t1.5e1\r\n -2 +3 .5", 4, {15, -2, 3, 0.5f, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}},
-        {"1 2 x 4", 2, {1, 2, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}},
-        {"0.000 0.123", 2, {0, 0.123f, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}},
+         listed({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14})},
+        {"\t1.5e1\r\n -2 +3 .5", 4, listed({15, -2, 3, 0.5f})},
+        {"1 2 x 4", 2, listed({1, 2})},
+        {"0.000 0.123", 2, listed({0, 0.123f})},
         {"", 0, kSeven},
         {"garbage", 0, kSeven},
-        {"1 1e999 3", 1, {1, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}},
-        {"1 nan 3", 1, {1, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}},
-        {"1 inf 3", 1, {1, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7}},
+        {"1 1e999 3", 1, listed({1})},
+        {"1 nan 3", 1, listed({1})},
+        {"1 inf 3", 1, listed({1})},
     };
     for (const auto& c : cases) {
         SliderValues values = kSeven;
@@ -190,7 +198,7 @@ TEST(Preset, ApplySendsFourteenCommandsInSliderOrder) {
     EXPECT_EQ(applied(preset).front(), "wl_speed 10.00000");
     preset.loadBase(3);
     EXPECT_EQ(applied(preset).front(), "wl_speed 2.08100");
-    EXPECT_EQ(preset.values(), kBasePresets[3]);  // applying leaves the record as it was
+    EXPECT_EQ(preset.values, kBasePresets[3]);  // applying leaves the record as it was
 }
 
 TEST(Preset, ApplyWithoutConsoleSendsNothing) {
