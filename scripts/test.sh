@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the dev preset (ASan + UBSan), runs every test,
-# the Windows cross builds under Wine among them, then runs each fuzz target for a bounded time.
+# the Windows cross builds under Wine among them, builds the main job's programs as the demo does
+# (optimised: the compiler warns about other things there), then runs each fuzz target for a
+# bounded time.
 # WINGLEAF_REAL_SDK_DIR=DIR (a folder of the host's SDK headers with its check-source.sh) adds
 # the check of every plug-in source against those headers.
 set -euo pipefail
@@ -8,7 +10,8 @@ case "${1:-}" in
   -h|--help)
     echo "usage: scripts/test.sh"
     echo "Installs what is missing (scripts/bootstrap.sh --windows), builds the dev preset with"
-    echo "ASan and UBSan, runs every CTest test (unit, integration, windows) and then each fuzz"
+    echo "ASan and UBSan, runs every CTest test (unit, integration, windows), builds the main"
+    echo "job's programs with the release preset as scripts/demo.sh does, and then runs each fuzz"
     echo "target for FUZZ_SECONDS seconds (default 30)."
     exit 0 ;;
 esac
@@ -18,4 +21,6 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake --preset dev -DWINGLEAF_REAL_SDK_DIR="${WINGLEAF_REAL_SDK_DIR:-}" >/dev/null
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs"
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs" --target wingleaf-flightlab wingleaf-host wingleaf
 ./scripts/run-fuzzers.sh

@@ -3,13 +3,22 @@
 
 #ifdef WINGLEAF_HAVE_CAIRO
 #include <cairo.h>
+#include <fcntl.h>
 #include <fontconfig/fontconfig.h>
+#include <png.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
+#include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
+#include <vector>
 
 #include "canvas/TextMetrics.h"
 #endif
@@ -21,6 +30,10 @@ namespace host {
 bool canWritePng() { return false; }
 
 std::string writeFramePng(const RecordingCanvas&, const std::string&) {
+    return "this host was built without Cairo (WINGLEAF_WITH_CAIRO=OFF); PNG output is unavailable";
+}
+
+std::string writeOpaquePng(_cairo_surface*, const std::string&) {
     return "this host was built without Cairo (WINGLEAF_WITH_CAIRO=OFF); PNG output is unavailable";
 }
 
@@ -50,6 +63,53 @@ bool finite(std::initializer_list<double> values) {
     for (double v : values)
         if (!std::isfinite(v)) return false;
     return true;
+}
+
+// Encodes the surface's rows as RGB. False when libpng fails (it has then said why).
+bool encodeRgb(FILE* out, cairo_surface_t* surface) {
+    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    std::vector<unsigned char> row(static_cast<std::size_t>(w) * 3);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr || data == nullptr || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, out);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // Unfiltered rows at the fastest level: the smallest files of the quick settings for
+    // pictures that are mostly one colour.
+    png_set_compression_level(png, 1);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_write_info(png, info);
+    for (int y = 0; y < h; ++y) {
+        const auto* px = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (std::size_t x = 0; x < static_cast<std::size_t>(w); ++x) {
+            row[x * 3] = static_cast<unsigned char>(px[x] >> 16);
+            row[x * 3 + 1] = static_cast<unsigned char>(px[x] >> 8);
+            row[x * 3 + 2] = static_cast<unsigned char>(px[x]);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+// A new file at TEMP opened for writing; a leftover file or link of that name goes first.
+FILE* createTemporary(const std::filesystem::path& temp) {
+    std::error_code ec;
+    const auto kind = std::filesystem::symlink_status(temp, ec).type();
+    if (kind != std::filesystem::file_type::not_found && kind != std::filesystem::file_type::directory)
+        std::filesystem::remove(temp, ec);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return nullptr;
+    FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) ::close(fd);
+    return file;
 }
 
 class Replayer {
@@ -178,20 +238,31 @@ std::string writeFramePng(const RecordingCanvas& canvas, const std::string& path
         error = std::string("drawing failed: ") + cairo_status_to_string(cairo_status(cr));
     cairo_destroy(cr);
 
-    // Written beside the target and renamed, so an existing picture survives a failed write.
-    const std::string temporary = path + ".tmp";
+    // The background is opaque and every call blends over it, so the frame stays opaque.
     if (error.empty()) {
-        const cairo_status_t st = cairo_surface_write_to_png(surface, temporary.c_str());
-        if (st != CAIRO_STATUS_SUCCESS)
-            error = "cannot write " + path + ": " + cairo_status_to_string(st);
+        cairo_surface_flush(surface);
+        error = writeOpaquePng(surface, path);
     }
     cairo_surface_destroy(surface);
+    return error;
+}
+
+std::string writeOpaquePng(cairo_surface_t* surface, const std::string& path) {
+    const std::filesystem::path temp = path + ".tmp";
+    std::unique_ptr<FILE, decltype(&std::fclose)> out(createTemporary(temp), std::fclose);
+    if (!out) return "cannot write " + path + ": " + std::strerror(errno);
+    const bool encoded = encodeRgb(out.get(), surface);
+    const bool flushed = std::fflush(out.get()) == 0 && std::ferror(out.get()) == 0;
+    const bool closed = std::fclose(out.release()) == 0;
+    std::string error;
     std::error_code ec;
-    if (error.empty()) {
-        std::filesystem::rename(temporary, path, ec);
+    if (!encoded || !flushed || !closed) {
+        error = "cannot write " + path;
+    } else {
+        std::filesystem::rename(temp, path, ec);
         if (ec) error = "cannot write " + path + ": " + ec.message();
     }
-    if (!error.empty()) std::filesystem::remove(temporary, ec);
+    if (!error.empty()) std::filesystem::remove(temp, ec);
     return error;
 }
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <sstream>
 
 #include "Flight.h"
@@ -189,6 +191,20 @@ TEST(FlightLabReport, BodyColumnOnlyWhenBodiesDifferAndCausesOfEachSetup) {
     EXPECT_NE(sliders.str().find("merc        2.250    0.000"), std::string::npos) << sliders.str();
     EXPECT_NE(csv.str().find("\n\"My, \"\"Glide\"\"\",merc,on,2.25000,0.00000,"), std::string::npos)
         << csv.str();
+}
+
+// Trajectory rows read as printf writes them: signs of tiny figures, halves, wide figures.
+TEST(FlightLabReport, TrajectoryRowsAreThePrintfFigures) {
+    Flight f;
+    f.setup = setupFor("stock");
+    f.samples = {{7, -0.0004, 2.0005, 1e6 / 3, -1812.6165, 0, 845.2375, false}};
+    std::ostringstream csv;
+    writeCsv(csv, {f});
+    const Sample& s = f.samples[0];
+    char row[512];
+    std::snprintf(row, sizeof row, "stock,octane,7,%.4f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f\n", 7 * kTickS,
+                  s.x, s.y, s.z, s.vx, s.vy, s.vz, std::sqrt(s.vx * s.vx + s.vz * s.vz));
+    EXPECT_EQ(csv.str().substr(csv.str().find('\n') + 1), row);
 }
 
 TEST(FlightLabTune, ErrorSumsRelativeMissesOfTheSetTargetsOnly) {

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <exception>
+#include <cstdlib>
 #include <fstream>
 #include <future>
 #include <ostream>
@@ -30,6 +30,17 @@ bool isBaseIndex(const std::string& preset) {
     return preset.size() == 1 && preset[0] >= '0' && preset[0] <= '5';
 }
 
+// Where temporary folders go: TMPDIR when set, else the memory-backed /dev/shm when there, else
+// the system's temporary folder. The game folders in them are small and live for one run, and
+// removing a dozen folders from a disk can take as long as the flights.
+fs::path temporaryParent() {
+    std::error_code ec;
+    if (std::getenv("TMPDIR") == nullptr && fs::is_directory("/dev/shm", ec) &&
+        ::access("/dev/shm", W_OK | X_OK) == 0)
+        return "/dev/shm";
+    return fs::temp_directory_path();
+}
+
 // The folder the workers play in: OUT/runs with --keep-runs, else a temporary one removed at
 // the end.
 class WorkFolder {
@@ -40,10 +51,10 @@ public:
             fs::create_directories(path_);
             return;
         }
-        std::string pattern = (fs::temp_directory_path() / "wingleaf-flightlab-XXXXXX").string();
+        const fs::path parent = temporaryParent();
+        std::string pattern = (parent / "wingleaf-flightlab-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("cannot create a temporary folder in " +
-                                     fs::temp_directory_path().string());
+            throw std::runtime_error("cannot create a temporary folder in " + parent.string());
         path_ = pattern;
     }
     ~WorkFolder() {
@@ -197,15 +208,17 @@ void check(const std::string& error) {
 }
 
 // Draws the pictures of the comparison; returns the lines that name them. The time plots are
-// drawn on a second thread: the pictures take most of the lab's time.
+// drawn on threads of their own: the pictures take most of the lab's time.
 std::string drawPictures(const LabOptions& o, const std::vector<Flight>& flights,
                          const std::vector<Flight>& sweep) {
     const std::string launch = launchLine(o.launch);
     const fs::path side = o.outDir / "side-view.png", height = o.outDir / "height-time.png",
                    speed = o.outDir / "speed-time.png";
-    auto overTime = std::async(std::launch::async, [&] {
-        return writeTimePlot(height, flights, Quantity::Height, "Height over time, " + launch) +
-               writeTimePlot(speed, flights, Quantity::Speed, "Speed over time, " + launch);
+    auto heightPlot = std::async(std::launch::async, [&] {
+        return writeTimePlot(height, flights, Quantity::Height, "Height over time, " + launch);
+    });
+    auto speedPlot = std::async(std::launch::async, [&] {
+        return writeTimePlot(speed, flights, Quantity::Speed, "Speed over time, " + launch);
     });
     std::string error = writeSideView(side, flights, "Side view, " + launch);
     std::string lines = "flightlab: side view: " + side.string() + "\n";
@@ -216,7 +229,8 @@ std::string drawPictures(const LabOptions& o, const std::vector<Flight>& flights
                                                      o.sweep->preset + ", " + launch, &scale);
         lines += "flightlab: sweep side view: " + sweepPath.string() + "\n";
     }
-    error += overTime.get();
+    error += heightPlot.get();
+    error += speedPlot.get();
     check(error);
     return lines + "flightlab: height over time: " + height.string() + "\nflightlab: speed over time: " +
            speed.string() + "\n";
@@ -230,10 +244,12 @@ const Flight* hudFlight(const LabOptions& o, const std::vector<Flight>& flights)
     return nullptr;
 }
 
-void drawHud(const LabOptions& o, const std::vector<Flight>& flights, WorkerPool* pool,
-             const fs::path& work, std::ostream& err) {
+// Draws the HUD at the top of its preset's flight; returns the line that names the picture, or
+// "" when no HUD is asked for.
+std::string drawHud(const LabOptions& o, const std::vector<Flight>& flights, WorkerPool* pool,
+                    const fs::path& work) {
     const Flight* flight = hudFlight(o, flights);
-    if (flight == nullptr) return;
+    if (flight == nullptr) return "";
     const fs::path hudPath = fs::absolute(o.outDir / "hud-apex.png");
     const int tick = std::max(1, flight->apexTick);
     if (pool != nullptr) {
@@ -250,46 +266,56 @@ void drawHud(const LabOptions& o, const std::vector<Flight>& flights, WorkerPool
         if (result.exitCode != 0) throw std::runtime_error("wingleaf-host could not draw the HUD: " + result.err);
     }
     if (!fs::exists(hudPath)) throw std::runtime_error("the HUD picture was not drawn");
-    err << "flightlab: HUD at the top of the flight of " << flight->setup.label << ": "
-        << (o.outDir / "hud-apex.png").string() << std::endl;
+    return "flightlab: HUD at the top of the flight of " + flight->setup.label + ": " +
+           (o.outDir / "hud-apex.png").string() + "\n";
+}
+
+// Flies every set-up, in workers (left in POOL for the HUD) or in one host process each, and
+// names the base presets as the settings window does.
+std::vector<Flight> flyAll(const LabOptions& o, const std::vector<Setup>& setups, const fs::path& work,
+                           std::unique_ptr<WorkerPool>& pool, std::ostream& err) {
+    Progress progress(err, o.progressBar, "flights", setups.size());
+    std::vector<Flight> flown;
+    std::vector<std::string> labels;
+    if (o.hostProcesses) {
+        flown = flyInHosts(o, setups, work, progress);
+        labels = baseLabelsIn(work / "flight1");
+    } else {
+        pool = std::make_unique<WorkerPool>(
+            WorkerSetup{o.program.plugin, work, userPresetFiles(o), workerCount(o, setups.size())});
+        flown = pool->run(flyJobs(o, setups), [&](std::size_t n) { progress.update(n); });
+        labels = pool->baseLabels();
+    }
+    progress.finish();
+    labelBasePresets(flown, labels);
+    return flown;
 }
 
 int compare(const LabOptions& o, std::ostream& out, std::ostream& err) {
     const WorkFolder work(o);
     const auto setups = comparisonSetups(o);
-    const auto sweeps = sweepSetups(o);
     std::vector<Setup> all = setups;
+    const auto sweeps = sweepSetups(o);
     all.insert(all.end(), sweeps.begin(), sweeps.end());
-    Progress progress(err, o.progressBar, "flights", all.size());
-    std::vector<Flight> flown;
     std::unique_ptr<WorkerPool> pool;
-    std::vector<std::string> labels;
-    if (o.hostProcesses) {
-        flown = flyInHosts(o, all, work.path(), progress);
-        labels = baseLabelsIn(work.path() / "flight1");
-    } else {
-        pool = std::make_unique<WorkerPool>(WorkerSetup{o.program.plugin, work.path(),
-                                                        userPresetFiles(o), workerCount(o, all.size())});
-        flown = pool->run(flyJobs(o, all), [&](std::size_t n) { progress.update(n); });
-        labels = pool->baseLabels();
-    }
-    progress.finish();
-    std::vector<Flight> flights(flown.begin(), flown.begin() + static_cast<long>(setups.size()));
-    std::vector<Flight> sweep(flown.begin() + static_cast<long>(setups.size()), flown.end());
-    labelBasePresets(flights, labels);
+    const std::vector<Flight> flown = flyAll(o, all, work.path(), pool, err);
+    const std::vector<Flight> flights(flown.begin(), flown.begin() + static_cast<long>(setups.size()));
+    const std::vector<Flight> sweep(flown.begin() + static_cast<long>(setups.size()), flown.end());
     writeTables(o, flights, sweep, out);
-    writeFiles(o, flights, sweep, err);
-    // The HUD is drawn by a worker meanwhile.
+    // The pictures take the longest: drawn on other threads, the HUD by a worker, while the files
+    // are written.
     auto pictures = std::async(std::launch::async, [&] { return drawPictures(o, flights, sweep); });
-    std::exception_ptr hudFailure;
-    std::ostringstream hudLine;
+    auto hud = std::async(std::launch::async, [&] { return drawHud(o, flights, pool.get(), work.path()); });
+    writeFiles(o, flights, sweep, err);
+    const std::string lines = pictures.get();
+    std::string hudLine;
     try {
-        drawHud(o, flights, pool.get(), work.path(), hudLine);
+        hudLine = hud.get();
     } catch (...) {
-        hudFailure = std::current_exception();
+        err << lines << std::flush;
+        throw;
     }
-    err << pictures.get() << hudLine.str() << std::flush;
-    if (hudFailure) std::rethrow_exception(hudFailure);
+    err << lines << hudLine << std::flush;
     return 0;
 }
 

@@ -2,15 +2,15 @@
 #include "Plot.h"
 
 #include <cairo.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <memory>
+
+#include "canvas/PngRasterizer.h"
 
 namespace flightlab {
 
@@ -67,47 +67,6 @@ struct Frame {
     double py(double y) const { return top + h - (y - y0) / (y1 - y0) * h; }
 };
 
-// Writes an opaque image surface as an RGB PNG with fast compression: most of a plot is one
-// colour, so the file stays small, and the default compression would take most of the lab's
-// time. The file is written beside its place and renamed over it when complete.
-std::string writePng(const std::filesystem::path& file, cairo_surface_t* surface) {
-    std::filesystem::path temp = file;
-    temp += ".part";
-    std::unique_ptr<FILE, decltype(&std::fclose)> out(std::fopen(temp.c_str(), "wb"), std::fclose);
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (!out || info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return "cannot write " + file.string();
-    }
-    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    png_init_io(png, out.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_compression_level(png, 1);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-    png_write_info(png, info);
-    std::vector<unsigned char> row(static_cast<std::size_t>(w) * 3);
-    for (int y = 0; y < h; ++y) {
-        const auto* px = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (int x = 0; x < w; ++x) {
-            row[static_cast<std::size_t>(x) * 3] = static_cast<unsigned char>(px[x] >> 16);
-            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<unsigned char>(px[x] >> 8);
-            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<unsigned char>(px[x]);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    if (std::fflush(out.get()) != 0 || std::ferror(out.get()) != 0) return "cannot write " + file.string();
-    out.reset();
-    std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
-    return ec ? "cannot write " + file.string() + ": " + ec.message() : "";
-}
-
 struct Picture {
     std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface{
         cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidthPx, kHeightPx), cairo_surface_destroy};
@@ -135,7 +94,7 @@ struct Picture {
     }
     std::string save(const std::filesystem::path& file) {
         cairo_surface_flush(surface.get());
-        return writePng(file, surface.get());
+        return host::writeOpaquePng(surface.get(), file.string());
     }
 };
 
