@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <system_error>
 
@@ -48,6 +49,48 @@ std::vector<std::string> splitAt(const std::string& text, char sep) {
     }
 }
 
+// A dropdown's "label@value&label@value..." as its options; a label without '@' has no value.
+std::vector<std::pair<std::string, std::string>> dropdownOptions(const std::string& list) {
+    std::vector<std::pair<std::string, std::string>> options;
+    for (const std::string& option : splitAt(list, '&')) {
+        if (option.empty()) continue;
+        const std::size_t at = option.find('@');
+        if (at == std::string::npos) options.emplace_back(option, "");
+        else options.emplace_back(option.substr(0, at), option.substr(at + 1));
+    }
+    return options;
+}
+
+// One control line "CODE|FIELD|...", or nullopt after setting `problem`.
+std::optional<SettingsControl> parseControl(const std::string& line, std::string& problem) {
+    std::vector<std::string> fields = splitAt(line, '|');
+    int code = -1;
+    const std::string& head = fields[0];
+    const auto res = std::from_chars(head.data(), head.data() + head.size(), code);
+    if (res.ec != std::errc() || res.ptr != head.data() + head.size() || code < 0 ||
+        code >= kKindCount) {
+        problem = "unknown control code '" + head + "'";
+        return std::nullopt;
+    }
+    SettingsControl control;
+    control.code = code;
+    control.params.assign(fields.begin() + 1, fields.end());
+    if (code == 6 && control.params.size() > 3) {
+        // Option labels may contain '|': everything after the variable is the list.
+        std::string list = control.params[2];
+        for (std::size_t i = 3; i < control.params.size(); ++i) list += "|" + control.params[i];
+        control.params.resize(2);
+        control.params.push_back(list);
+    }
+    if (control.params.size() < kKinds[code].fields) {
+        problem = std::string(kKinds[code].name) + " needs " + std::to_string(kKinds[code].fields) +
+                  " fields after the code";
+        return std::nullopt;
+    }
+    if (code == 6) control.options = dropdownOptions(control.params[2]);
+    return control;
+}
+
 }  // namespace
 
 SettingsWindow parseSettingsFile(const std::string& fileName, const std::string& text,
@@ -67,38 +110,11 @@ SettingsWindow parseSettingsFile(const std::string& fileName, const std::string&
             continue;
         }
         if (line.find_first_not_of(" \t") == std::string::npos) continue;
-        std::vector<std::string> fields = splitAt(line, '|');
-        int code = -1;
-        const std::string& head = fields[0];
-        const auto res = std::from_chars(head.data(), head.data() + head.size(), code);
-        if (res.ec != std::errc() || res.ptr != head.data() + head.size() || code < 0 || code >= kKindCount) {
-            problems.push_back("line " + std::to_string(number) + ": unknown control code '" + head + "'");
-            continue;
-        }
-        SettingsControl control;
-        control.code = code;
-        control.params.assign(fields.begin() + 1, fields.end());
-        if (code == 6 && control.params.size() > 3) {
-            // Option labels may contain '|': everything after the variable is the list.
-            std::string list = control.params[2];
-            for (std::size_t i = 3; i < control.params.size(); ++i) list += "|" + control.params[i];
-            control.params.resize(2);
-            control.params.push_back(list);
-        }
-        if (control.params.size() < kKinds[code].fields) {
-            problems.push_back("line " + std::to_string(number) + ": " + kKinds[code].name + " needs " +
-                               std::to_string(kKinds[code].fields) + " fields after the code");
-            continue;
-        }
-        if (code == 6) {
-            for (const std::string& option : splitAt(control.params[2], '&')) {
-                if (option.empty()) continue;
-                const std::size_t at = option.find('@');
-                if (at == std::string::npos) control.options.emplace_back(option, "");
-                else control.options.emplace_back(option.substr(0, at), option.substr(at + 1));
-            }
-        }
-        window.controls.push_back(std::move(control));
+        std::string problem;
+        if (std::optional<SettingsControl> control = parseControl(line, problem))
+            window.controls.push_back(std::move(*control));
+        else
+            problems.push_back("line " + std::to_string(number) + ": " + problem);
     }
     if (!haveTitle) problems.push_back("empty file");
     return window;
