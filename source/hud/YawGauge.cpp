@@ -89,15 +89,51 @@ void text(CanvasWrapper& canvas, const std::string& s, const std::optional<Vecto
     if (at) Hud::drawText(canvas, s, at->X, at->Y, kHudWhite);
 }
 
+// Where the gauge stands on the canvas: its top-left corner and its scale.
+struct GaugeFrame {
+    int x0, y0;
+    float scale;
+
+    // The canvas point (ux, uy) gauge units from the corner.
+    std::optional<Vector2> at(float ux, float uy) const {
+        return point(x0, y0, ux * scale, uy * scale);
+    }
+
+    // The point px gauge units to the car's right and py along its nose, turned by the heading.
+    std::optional<Vector2> onCar(const hud::GaugeHeading& heading, float px, float py) const {
+        const std::optional<int> rx = truncToInt(px * heading.c - py * heading.sn);
+        const std::optional<int> ry = truncToInt(-(px * heading.sn + py * heading.c));
+        if (!rx || !ry) return std::nullopt;
+        return at(static_cast<float>(kCentreWide + *rx), static_cast<float>(kCentreWide + *ry));
+    }
+};
+
+// The car's outline and, in half white, its nose line.
+void drawOutline(CanvasWrapper& canvas, const GaugeFrame& gauge, const hud::GaugeHeading& heading,
+                 const std::optional<Vector2>& centre) {
+    const float w = kOutlineHalfWidth;
+    const std::optional<Vector2> frontLeft = gauge.onCar(heading, -w, kOutlineFront);
+    const std::optional<Vector2> frontRight = gauge.onCar(heading, w, kOutlineFront);
+    const std::optional<Vector2> rearLeft = gauge.onCar(heading, -w, kOutlineRear);
+    const std::optional<Vector2> rearRight = gauge.onCar(heading, w, kOutlineRear);
+    line(canvas, frontLeft, frontRight);
+    line(canvas, rearLeft, rearRight);
+    line(canvas, frontLeft, rearLeft);
+    line(canvas, frontRight, rearRight);
+    Hud::setColor(canvas, kHudHalfWhite);
+    line(canvas, centre, gauge.onCar(heading, 0, kNoseLength));
+}
+
 }  // namespace
 
 void Hud::drawYawGauge(CanvasWrapper& canvas, CarWrapper& car, int x0, int y0, float scale) {
     const RBState state = car.GetRBState();
     const hud::GaugeHeading heading = hud::gaugeHeading(state.Quaternion);
     const std::optional<hud::GaugeVelocity> velocity = hud::gaugeVelocity(state.LinearVelocity);
+    const GaugeFrame gauge{x0, y0, scale};
 
     const std::optional<int> side = truncToInt(kGaugeSide * scale);
-    const std::optional<Vector2> centre = point(x0, y0, kCentre * scale, kCentre * scale);
+    const std::optional<Vector2> centre = gauge.at(kCentre, kCentre);
     // A scale that puts the gauge off the int grid draws nothing at all.
     if (!side || !centre) return;
 
@@ -105,38 +141,16 @@ void Hud::drawYawGauge(CanvasWrapper& canvas, CarWrapper& car, int x0, int y0, f
     setColor(canvas, kHudPanelGrey);
     canvas.FillBox(Vector2{*side, *side});
     setColor(canvas, kHudWhite);
-    line(canvas, centre, point(x0, y0, kGaugeUpEndX * scale, kGaugeUpEndY * scale));
-    line(canvas, centre, point(x0, y0, kGaugeRightEndX * scale, kGaugeRightEndY * scale));
-
-    // Gauge units: px to the car's right, py along its nose, rotated by the heading.
-    const auto transform = [&](float px, float py) -> std::optional<Vector2> {
-        const std::optional<int> rx = truncToInt(px * heading.c - py * heading.sn);
-        const std::optional<int> ry = truncToInt(-(px * heading.sn + py * heading.c));
-        if (!rx || !ry) return std::nullopt;
-        return point(x0, y0, scale * static_cast<float>(kCentreWide + *rx),
-                     scale * static_cast<float>(kCentreWide + *ry));
-    };
+    line(canvas, centre, gauge.at(kGaugeUpEndX, kGaugeUpEndY));
+    line(canvas, centre, gauge.at(kGaugeRightEndX, kGaugeRightEndY));
 
     // A nose pointing straight up or down has no heading: no outline, nose line or angle then.
-    if (heading.defined) {
-        const float w = kOutlineHalfWidth;
-        const std::optional<Vector2> frontLeft = transform(-w, kOutlineFront);
-        const std::optional<Vector2> frontRight = transform(w, kOutlineFront);
-        const std::optional<Vector2> rearLeft = transform(-w, kOutlineRear);
-        const std::optional<Vector2> rearRight = transform(w, kOutlineRear);
-        line(canvas, frontLeft, frontRight);
-        line(canvas, rearLeft, rearRight);
-        line(canvas, frontLeft, rearLeft);
-        line(canvas, frontRight, rearRight);
-        setColor(canvas, kHudHalfWhite);
-        line(canvas, centre, transform(0, kNoseLength));
-    }
+    if (heading.defined) drawOutline(canvas, gauge, heading, centre);
 
     // The velocity line is in world axes, so it needs no heading.
     if (velocity) {
-        const std::optional<Vector2> end =
-            point(x0, y0, scale * static_cast<float>(kCentreWide + velocity->dx),
-                  scale * static_cast<float>(kCentreWide + velocity->dy));
+        const std::optional<Vector2> end = gauge.at(static_cast<float>(kCentreWide + velocity->dx),
+                                                    static_cast<float>(kCentreWide + velocity->dy));
         if (end) {
             setColor(canvas, kHudGreen);
             canvas.DrawLine(*centre, *end);
@@ -144,8 +158,7 @@ void Hud::drawYawGauge(CanvasWrapper& canvas, CarWrapper& car, int x0, int y0, f
     }
 
     if (heading.defined)
-        text(canvas, toFixedString(heading.theta, 2),
-             point(x0, y0, kAngleTextX * scale, kAngleTextY * scale));
-    text(canvas, "x", point(x0, y0, kXLabelX * scale, kXLabelY * scale));
-    text(canvas, "y", point(x0, y0, kYLabelX * scale, kYLabelY * scale));
+        text(canvas, toFixedString(heading.theta, 2), gauge.at(kAngleTextX, kAngleTextY));
+    text(canvas, "x", gauge.at(kXLabelX, kXLabelY));
+    text(canvas, "y", gauge.at(kYLabelX, kYLabelY));
 }
