@@ -127,6 +127,52 @@ std::vector<std::string> ProcessResult::lines() const {
     return result;
 }
 
+namespace {
+
+// The parent's side of a run: feeds the input and collects both outputs.
+struct Exchange {
+    Pipe& in;
+    Pipe& out;
+    Pipe& err;
+    const std::string& input;
+    ProcessResult& result;
+    std::size_t written = 0;
+
+    void feed() {
+        const ssize_t w = writeQuietly(in.end[1], input.data() + written, input.size() - written);
+        if (w > 0) written += static_cast<std::size_t>(w);
+        if ((w < 0 && errno != EAGAIN && errno != EINTR) || written == input.size()) in.close(1);
+    }
+
+    void drain(int fd) {
+        char buf[65536];
+        const bool isOut = fd == out.end[0];
+        const ssize_t r = ::read(fd, buf, sizeof buf);
+        if (r < 0 && errno == EINTR) return;
+        if (r <= 0) (isOut ? out : err).close(0);
+        else (isOut ? result.out : result.err).append(buf, static_cast<std::size_t>(r));
+    }
+
+    // Waits up to `wait` ms (-1: no limit) for a pipe to be ready and serves it; false when
+    // the wait itself failed.
+    bool step(int wait) {
+        pollfd fds[3];
+        int n = 0;
+        for (int fd : {out.end[0], err.end[0]})
+            if (fd >= 0) fds[n++] = {fd, POLLIN, 0};
+        if (in.end[1] >= 0) fds[n++] = {in.end[1], POLLOUT, 0};
+        if (::poll(fds, static_cast<nfds_t>(n), wait) < 0) return errno == EINTR;
+        for (int i = 0; i < n; ++i) {
+            if (fds[i].revents == 0) continue;
+            if (fds[i].fd == in.end[1]) feed();
+            else drain(fds[i].fd);
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
 ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
     Pipe in, out, err;
     const pid_t pid = spawn(argv, in.end[0], out.end[1], err.end[1]);
@@ -139,8 +185,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
     const bool hasDeadline = options.timeout.count() > 0;
     const Clock::time_point deadline = Clock::now() + options.timeout;
     ProcessResult result;
-    std::size_t written = 0;
-    char buf[65536];
+    Exchange exchange{in, out, err, options.input, result};
     // Feed the input while draining both outputs, so that no pipe fills up and stalls.
     while (out.end[0] >= 0 || err.end[0] >= 0) {
         int wait = -1;
@@ -150,31 +195,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
             if (left.count() <= 0) break;
             wait = static_cast<int>(left.count());
         }
-        pollfd fds[3];
-        int n = 0;
-        for (int fd : {out.end[0], err.end[0]})
-            if (fd >= 0) fds[n++] = {fd, POLLIN, 0};
-        if (in.end[1] >= 0) fds[n++] = {in.end[1], POLLOUT, 0};
-        if (::poll(fds, static_cast<nfds_t>(n), wait) < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        for (int i = 0; i < n; ++i) {
-            if (fds[i].revents == 0) continue;
-            if (fds[i].fd == in.end[1]) {
-                const ssize_t w = writeQuietly(in.end[1], options.input.data() + written,
-                                               options.input.size() - written);
-                if (w > 0) written += static_cast<std::size_t>(w);
-                if ((w < 0 && errno != EAGAIN && errno != EINTR) || written == options.input.size())
-                    in.close(1);
-                continue;
-            }
-            const bool isOut = fds[i].fd == out.end[0];
-            const ssize_t r = ::read(fds[i].fd, buf, sizeof buf);
-            if (r < 0 && errno == EINTR) continue;
-            if (r <= 0) (isOut ? out : err).close(0);
-            else (isOut ? result.out : result.err).append(buf, static_cast<std::size_t>(r));
-        }
+        if (!exchange.step(wait)) break;
     }
     in.close(1);
     out.close(0);
