@@ -1,16 +1,20 @@
 // Worker processes that each hold one flight engine, and the messages between them and the lab.
 #include "Workers.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 
 namespace flightlab {
 
@@ -18,9 +22,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr std::size_t kJobsInHand = 2;
+constexpr int kReplyPipeBytes = 1 << 20;
+
+
 // A message: its byte count, then fields in a fixed order. Both ends are this program.
 class Writer {
 public:
+    // Room for `expected` bytes of fields after the length.
+    explicit Writer(std::size_t expected = 64) {
+        bytes_.reserve(sizeof(std::uint32_t) + expected);
+        bytes_.resize(sizeof(std::uint32_t));
+    }
     template <typename T>
         requires std::is_arithmetic_v<T>
     void put(T v) {
@@ -31,10 +44,11 @@ public:
         put(static_cast<std::uint32_t>(s.size()));
         bytes_ += s;
     }
-    std::string frame() const {
-        Writer w;
-        w.put(static_cast<std::uint32_t>(bytes_.size()));
-        return w.bytes_ + bytes_;
+    // The message: the length of the fields, then the fields.
+    std::string frame() && {
+        const auto size = static_cast<std::uint32_t>(bytes_.size() - sizeof(std::uint32_t));
+        std::memcpy(bytes_.data(), &size, sizeof size);
+        return std::move(bytes_);
     }
 
 private:
@@ -99,6 +113,27 @@ bool readFrame(int fd, std::string& bytes) {
     return size == 0 || readExactly(fd, bytes.data(), size);
 }
 
+// Each worker hands its replies over in memory it shares with the lab: one slot per job in
+// hand, used in turn, so that a slot is written again only after the lab has read it (the job
+// that reuses it is sent after that read). Pages once touched stay, where a pipe would take
+// and give back fresh ones for every flight. A reply too large for its slot takes the pipe.
+constexpr std::size_t kSlotBytes = std::size_t{1} << 20;
+constexpr std::uint8_t kReplyInSlot = 2;
+
+char* slotOf(char* shared, std::size_t job) { return shared + (job % kJobsInHand) * kSlotBytes; }
+
+// The reply to the worker's job number `job`: put in its slot with a short note through the
+// pipe, or whole through the pipe.
+void sendReply(int out, char* shared, std::size_t job, const std::string& frame) {
+    const std::size_t fields = frame.size() - sizeof(std::uint32_t);
+    if (shared == nullptr || fields > kSlotBytes) return writeAll(out, frame);
+    std::memcpy(slotOf(shared, job), frame.data() + sizeof(std::uint32_t), fields);
+    Writer note;
+    note.put(kReplyInSlot);
+    note.put(static_cast<std::uint32_t>(fields));
+    writeAll(out, std::move(note).frame());
+}
+
 void putLaunch(Writer& w, const Launch& l) {
     for (double v : {l.speedUu, l.pitchDeg, l.heightUu, l.boostSeconds, l.timeLimitS}) w.put(v);
 }
@@ -144,7 +179,7 @@ std::string encodeJob(const Job& job) {
     w.put(job.file);
     w.put(static_cast<std::uint32_t>(job.values.size()));
     for (const auto& v : job.values) w.put(v);
-    return w.frame();
+    return std::move(w).frame();
 }
 Job decodeJob(Reader& r) {
     Job job;
@@ -159,8 +194,12 @@ Job decodeJob(Reader& r) {
     return job;
 }
 
+// Bytes of one trajectory sample in a message.
+// The car's state is single precision, so the sample's figures travel as floats, exactly.
+constexpr std::size_t kSampleBytes = sizeof(int) + 6 * sizeof(float) + 1;
+
 std::string encodeFlight(const Flight& f) {
-    Writer w;
+    Writer w(128 + kSliderCount * sizeof(double) + f.samples.size() * kSampleBytes);
     w.put(static_cast<std::uint8_t>(1));
     w.put(static_cast<std::uint8_t>(f.landed));
     for (double v : {f.airtimeS, f.distanceUu, f.topHeightUu, f.landingSpeedUu}) w.put(v);
@@ -169,10 +208,10 @@ std::string encodeFlight(const Flight& f) {
     w.put(static_cast<std::uint32_t>(f.samples.size()));
     for (const Sample& s : f.samples) {
         w.put(s.tick);
-        for (double v : {s.x, s.y, s.z, s.vx, s.vy, s.vz}) w.put(v);
+        for (double v : {s.x, s.y, s.z, s.vx, s.vy, s.vz}) w.put(static_cast<float>(v));
         w.put(static_cast<std::uint8_t>(s.onGround));
     }
-    return w.frame();
+    return std::move(w).frame();
 }
 // Throws the worker's error when the job failed.
 Flight decodeFlight(Reader& r) {
@@ -186,7 +225,7 @@ Flight decodeFlight(Reader& r) {
     f.samples.resize(r.get<std::uint32_t>());
     for (Sample& s : f.samples) {
         s.tick = r.get<int>();
-        for (double* v : {&s.x, &s.y, &s.z, &s.vx, &s.vy, &s.vz}) *v = r.get<double>();
+        for (double* v : {&s.x, &s.y, &s.z, &s.vx, &s.vy, &s.vz}) *v = r.get<float>();
         s.onGround = r.get<std::uint8_t>() != 0;
     }
     return f;
@@ -196,7 +235,7 @@ std::string encodeError(const std::string& message) {
     Writer w;
     w.put(static_cast<std::uint8_t>(0));
     w.put(message);
-    return w.frame();
+    return std::move(w).frame();
 }
 
 std::string encodeHello(const FlightEngine& engine) {
@@ -205,7 +244,7 @@ std::string encodeHello(const FlightEngine& engine) {
     for (const SliderRange& r : engine.sliderRanges())
         for (double v : {r.min, r.max, r.defaultValue}) w.put(v);
     for (const auto& label : baseLabelsIn(".")) w.put(label);
-    return w.frame();
+    return std::move(w).frame();
 }
 
 // Copies a file so that TARGET is either the old file or the complete new one.
@@ -233,7 +272,7 @@ Flight handle(FlightEngine& engine, const Job& job) {
     return {};
 }
 
-[[noreturn]] void workerMain(const WorkerSetup& setup, int index, int in, int out) {
+[[noreturn]] void workerMain(const WorkerSetup& setup, int index, int in, int out, char* shared) {
     int status = 0;
     try {
         FlightEngine engine(setup.plugin,
@@ -242,7 +281,7 @@ Flight handle(FlightEngine& engine, const Job& job) {
                             setup.presetFiles, !setup.gameFolder);
         writeAll(out, encodeHello(engine));
         std::string bytes;
-        while (readFrame(in, bytes)) {
+        for (std::size_t job = 0; readFrame(in, bytes); ++job) {
             Reader r(std::move(bytes));
             std::string reply;
             try {
@@ -250,7 +289,7 @@ Flight handle(FlightEngine& engine, const Job& job) {
             } catch (const std::exception& e) {
                 reply = encodeError(e.what());
             }
-            writeAll(out, reply);
+            sendReply(out, shared, job, reply);
         }
     } catch (const std::exception& e) {
         try {
@@ -274,6 +313,9 @@ WorkerPool::WorkerPool(const WorkerSetup& setup) {
         int down[2], up[2];
         if (::pipe(down) != 0 || ::pipe(up) != 0)
             throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(errno));
+        void* mapped = ::mmap(nullptr, kJobsInHand * kSlotBytes, PROT_READ | PROT_WRITE,
+                              MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+        char* shared = mapped == MAP_FAILED ? nullptr : static_cast<char*>(mapped);
         const pid_t pid = ::fork();
         if (pid < 0) throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(errno));
         if (pid == 0) {
@@ -283,11 +325,14 @@ WorkerPool::WorkerPool(const WorkerSetup& setup) {
             }
             ::close(down[1]);
             ::close(up[0]);
-            workerMain(setup, i, down[0], up[1]);
+            workerMain(setup, i, down[0], up[1], shared);
         }
         ::close(down[0]);
         ::close(up[1]);
-        workers_.push_back({pid, down[1], up[0]});
+        // Room for a whole flight in the pipe, so that a worker hands it over in one write
+        // (best effort: the default size only costs more switches).
+        ::fcntl(up[0], F_SETPIPE_SZ, kReplyPipeBytes);
+        workers_.push_back({pid, down[1], up[0], shared, 0});
     }
     for (const Worker& w : workers_) {
         std::string bytes;
@@ -308,44 +353,71 @@ WorkerPool::~WorkerPool() {
         int status = 0;
         while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
         }
+        if (w.shared != nullptr) ::munmap(w.shared, kJobsInHand * kSlotBytes);
+    }
+}
+
+std::string WorkerPool::nextReply(Worker& w) {
+    std::string bytes;
+    if (!readFrame(w.fromWorker, bytes)) throw std::runtime_error("a worker ended unexpectedly");
+    const std::size_t job = w.replies++;
+    if (bytes.empty() || static_cast<std::uint8_t>(bytes[0]) != kReplyInSlot) return bytes;
+    Reader note(std::move(bytes));
+    note.get<std::uint8_t>();
+    const auto size = note.get<std::uint32_t>();
+    if (w.shared == nullptr || size > kSlotBytes)
+        throw std::runtime_error("a worker's reply does not fit its slot");
+    return std::string(slotOf(w.shared, job), size);
+}
+
+void WorkerPool::drain(std::vector<std::deque<std::size_t>>& queued) {
+    try {
+        for (std::size_t w = 0; w < workers_.size(); ++w)
+            for (; !queued[w].empty(); queued[w].pop_front()) nextReply(workers_[w]);
+    } catch (const std::exception&) {
+        // A worker that cannot answer any more fails the next run in turn.
     }
 }
 
 std::vector<Flight> WorkerPool::run(const std::vector<Job>& jobs,
                                     const std::function<void(std::size_t)>& done) {
     std::vector<Flight> results(jobs.size());
-    std::vector<long> busyWith(workers_.size(), -1);
+    // The jobs each worker holds, oldest first: its replies come back in this order.
+    std::vector<std::deque<std::size_t>> queued(workers_.size());
     std::size_t next = 0, finished = 0;
-    auto dispatch = [&](std::size_t w) {
-        if (next >= jobs.size()) return;
-        writeAll(workers_[w].toWorker, encodeJob(jobs[next]));
-        busyWith[w] = static_cast<long>(next++);
+    auto dispatch = [&](std::size_t w, std::size_t depth) {
+        while (next < jobs.size() && queued[w].size() < depth) {
+            writeAll(workers_[w].toWorker, encodeJob(jobs[next]));
+            queued[w].push_back(next++);
+        }
     };
-    for (std::size_t w = 0; w < workers_.size(); ++w) dispatch(w);
+    // One job each first, then a second in hand, so that a worker starts its next flight while
+    // the lab reads the last one.
+    for (std::size_t w = 0; w < workers_.size(); ++w) dispatch(w, 1);
+    for (std::size_t w = 0; w < workers_.size(); ++w) dispatch(w, kJobsInHand);
     std::vector<pollfd> fds(workers_.size());
     while (finished < jobs.size()) {
         for (std::size_t w = 0; w < workers_.size(); ++w)
-            fds[w] = {busyWith[w] >= 0 ? workers_[w].fromWorker : -1, POLLIN, 0};
+            fds[w] = {queued[w].empty() ? -1 : workers_[w].fromWorker, POLLIN, 0};
         if (::poll(fds.data(), fds.size(), -1) < 0) {
             if (errno == EINTR) continue;
             throw std::runtime_error(std::string("waiting for the workers failed: ") + std::strerror(errno));
         }
         for (std::size_t w = 0; w < workers_.size(); ++w) {
-            if (busyWith[w] < 0 || fds[w].revents == 0) continue;
-            std::string bytes;
-            if (!readFrame(workers_[w].fromWorker, bytes)) throw std::runtime_error("a worker ended unexpectedly");
-            const auto index = static_cast<std::size_t>(busyWith[w]);
-            Reader r(std::move(bytes));
+            if (queued[w].empty() || fds[w].revents == 0) continue;
+            const std::size_t index = queued[w].front();
             try {
+                Reader r(nextReply(workers_[w]));
+                queued[w].pop_front();
                 results[index] = decodeFlight(r);
             } catch (const std::exception& e) {
+                drain(queued);
                 throw std::runtime_error(jobs[index].setup.label + ": " + e.what());
             }
             results[index].setup = jobs[index].setup;
-            busyWith[w] = -1;
             ++finished;
             if (done) done(finished);
-            dispatch(w);
+            dispatch(w, kJobsInHand);
         }
     }
     return results;

@@ -1,6 +1,7 @@
 // Worker processes that each hold one flight engine and fly the jobs handed to them.
 #pragma once
 #include <cstddef>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -64,7 +65,13 @@ private:
     struct Worker {
         int pid = -1;
         int toWorker = -1, fromWorker = -1;
+        char* shared = nullptr;    // the reply slots, shared with the worker; may be null
+        std::size_t replies = 0;   // replies read so far
     };
+    // The next reply of worker `w`, whichever way it came.
+    std::string nextReply(Worker& w);
+    // Reads and drops the replies to the jobs still in hand after a failure.
+    void drain(std::vector<std::deque<std::size_t>>& queued);
     std::vector<Worker> workers_;
     std::array<SliderRange, kSliderCount> ranges_{};
     std::vector<std::string> labels_;
