@@ -1,4 +1,4 @@
-// Worker processes that each hold one flight engine, and the messages between them and the lab.
+// Worker processes that each hold one flight engine, and how the lab hands them work.
 #include "Workers.h"
 
 #include <fcntl.h>
@@ -13,105 +13,19 @@
 #include <cstring>
 #include <deque>
 #include <stdexcept>
-#include <type_traits>
 #include <utility>
+
+#include "WorkerMessages.h"
 
 namespace flightlab {
 
 namespace fs = std::filesystem;
+using namespace wire;
 
 namespace {
 
 constexpr std::size_t kJobsInHand = 2;
 constexpr int kReplyPipeBytes = 1 << 20;
-
-
-// A message: its byte count, then fields in a fixed order. Both ends are this program.
-class Writer {
-public:
-    // Room for `expected` bytes of fields after the length.
-    explicit Writer(std::size_t expected = 64) {
-        bytes_.reserve(sizeof(std::uint32_t) + expected);
-        bytes_.resize(sizeof(std::uint32_t));
-    }
-    template <typename T>
-        requires std::is_arithmetic_v<T>
-    void put(T v) {
-        const auto* p = reinterpret_cast<const char*>(&v);
-        bytes_.append(p, sizeof v);
-    }
-    void put(const std::string& s) {
-        put(static_cast<std::uint32_t>(s.size()));
-        bytes_ += s;
-    }
-    // The message: the length of the fields, then the fields.
-    std::string frame() && {
-        const auto size = static_cast<std::uint32_t>(bytes_.size() - sizeof(std::uint32_t));
-        std::memcpy(bytes_.data(), &size, sizeof size);
-        return std::move(bytes_);
-    }
-
-private:
-    std::string bytes_;
-};
-
-class Reader {
-public:
-    explicit Reader(std::string bytes) : bytes_(std::move(bytes)) {}
-    template <typename T>
-        requires std::is_arithmetic_v<T>
-    T get() {
-        T v{};
-        need(sizeof v);
-        std::memcpy(&v, bytes_.data() + pos_, sizeof v);
-        pos_ += sizeof v;
-        return v;
-    }
-    std::string text() {
-        const auto n = get<std::uint32_t>();
-        need(n);
-        std::string s = bytes_.substr(pos_, n);
-        pos_ += n;
-        return s;
-    }
-
-private:
-    void need(std::size_t n) const {
-        if (bytes_.size() - pos_ < n) throw std::runtime_error("a worker's message was cut short");
-    }
-    std::string bytes_;
-    std::size_t pos_ = 0;
-};
-
-void writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw std::runtime_error(std::string("a worker's pipe failed: ") + std::strerror(errno));
-        done += static_cast<std::size_t>(n);
-    }
-}
-
-// False at the end of the stream before any byte.
-bool readExactly(int fd, char* buf, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, buf + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n == 0 && done == 0) return false;
-        if (n <= 0) throw std::runtime_error("a worker ended in the middle of a message");
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool readFrame(int fd, std::string& bytes) {
-    std::uint32_t size = 0;
-    if (!readExactly(fd, reinterpret_cast<char*>(&size), sizeof size)) return false;
-    bytes.assign(size, '\0');
-    return size == 0 || readExactly(fd, bytes.data(), size);
-}
 
 // Each worker hands its replies over in memory it shares with the lab: one slot per job in
 // hand, used in turn, so that a slot is written again only after the lab has read it (the job
@@ -132,110 +46,6 @@ void sendReply(int out, char* shared, std::size_t job, const std::string& frame)
     note.put(kReplyInSlot);
     note.put(static_cast<std::uint32_t>(fields));
     writeAll(out, std::move(note).frame());
-}
-
-void putLaunch(Writer& w, const Launch& l) {
-    for (double v : {l.speedUu, l.pitchDeg, l.heightUu, l.boostSeconds, l.timeLimitS}) w.put(v);
-}
-Launch getLaunch(Reader& r) {
-    Launch l;
-    for (double* v : {&l.speedUu, &l.pitchDeg, &l.heightUu, &l.boostSeconds, &l.timeLimitS})
-        *v = r.get<double>();
-    return l;
-}
-
-void putSetup(Writer& w, const Setup& s) {
-    w.put(s.label);
-    w.put(static_cast<std::uint8_t>(s.modelOn));
-    w.put(s.preset);
-    w.put(static_cast<std::uint32_t>(s.overrides.size()));
-    for (const auto& [k, v] : s.overrides) {
-        w.put(k);
-        w.put(v);
-    }
-    w.put(s.body);
-}
-Setup getSetup(Reader& r) {
-    Setup s;
-    s.label = r.text();
-    s.modelOn = r.get<std::uint8_t>() != 0;
-    s.preset = r.text();
-    const auto n = r.get<std::uint32_t>();
-    for (std::uint32_t i = 0; i < n; ++i) {
-        std::string k = r.text();
-        s.overrides.emplace_back(std::move(k), r.text());
-    }
-    s.body = r.text();
-    return s;
-}
-
-std::string encodeJob(const Job& job) {
-    Writer w;
-    w.put(static_cast<std::uint8_t>(job.kind));
-    putLaunch(w, job.launch);
-    putSetup(w, job.setup);
-    w.put(static_cast<std::uint8_t>(job.keepSamples));
-    w.put(job.drawTick);
-    w.put(job.file);
-    w.put(static_cast<std::uint32_t>(job.values.size()));
-    for (const auto& v : job.values) w.put(v);
-    return std::move(w).frame();
-}
-Job decodeJob(Reader& r) {
-    Job job;
-    job.kind = static_cast<Job::Kind>(r.get<std::uint8_t>());
-    job.launch = getLaunch(r);
-    job.setup = getSetup(r);
-    job.keepSamples = r.get<std::uint8_t>() != 0;
-    job.drawTick = r.get<int>();
-    job.file = r.text();
-    const auto n = r.get<std::uint32_t>();
-    for (std::uint32_t i = 0; i < n; ++i) job.values.push_back(r.text());
-    return job;
-}
-
-// Bytes of one trajectory sample in a message.
-// The car's state is single precision, so the sample's figures travel as floats, exactly.
-constexpr std::size_t kSampleBytes = sizeof(int) + 6 * sizeof(float) + 1;
-
-std::string encodeFlight(const Flight& f) {
-    Writer w(128 + kSliderCount * sizeof(double) + f.samples.size() * kSampleBytes);
-    w.put(static_cast<std::uint8_t>(1));
-    w.put(static_cast<std::uint8_t>(f.landed));
-    for (double v : {f.airtimeS, f.distanceUu, f.topHeightUu, f.landingSpeedUu}) w.put(v);
-    w.put(f.apexTick);
-    for (double v : f.sliders) w.put(v);
-    w.put(static_cast<std::uint32_t>(f.samples.size()));
-    for (const Sample& s : f.samples) {
-        w.put(s.tick);
-        for (double v : {s.x, s.y, s.z, s.vx, s.vy, s.vz}) w.put(static_cast<float>(v));
-        w.put(static_cast<std::uint8_t>(s.onGround));
-    }
-    return std::move(w).frame();
-}
-// Throws the worker's error when the job failed.
-Flight decodeFlight(Reader& r) {
-    if (r.get<std::uint8_t>() == 0) throw std::runtime_error(r.text());
-    Flight f;
-    f.landed = r.get<std::uint8_t>() != 0;
-    for (double* v : {&f.airtimeS, &f.distanceUu, &f.topHeightUu, &f.landingSpeedUu})
-        *v = r.get<double>();
-    f.apexTick = r.get<int>();
-    for (double& v : f.sliders) v = r.get<double>();
-    f.samples.resize(r.get<std::uint32_t>());
-    for (Sample& s : f.samples) {
-        s.tick = r.get<int>();
-        for (double* v : {&s.x, &s.y, &s.z, &s.vx, &s.vy, &s.vz}) *v = r.get<float>();
-        s.onGround = r.get<std::uint8_t>() != 0;
-    }
-    return f;
-}
-
-std::string encodeError(const std::string& message) {
-    Writer w;
-    w.put(static_cast<std::uint8_t>(0));
-    w.put(message);
-    return std::move(w).frame();
 }
 
 std::string encodeHello(const FlightEngine& engine) {

@@ -1,0 +1,147 @@
+// The messages between the lab and its workers.
+#include "WorkerMessages.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace flightlab::wire {
+
+namespace {
+
+// False at the end of the stream before any byte.
+bool readExactly(int fd, char* buf, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, buf + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0 && done == 0) return false;
+        if (n <= 0) throw std::runtime_error("a worker ended in the middle of a message");
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void putLaunch(Writer& w, const Launch& l) {
+    for (double v : {l.speedUu, l.pitchDeg, l.heightUu, l.boostSeconds, l.timeLimitS}) w.put(v);
+}
+Launch getLaunch(Reader& r) {
+    Launch l;
+    for (double* v : {&l.speedUu, &l.pitchDeg, &l.heightUu, &l.boostSeconds, &l.timeLimitS})
+        *v = r.get<double>();
+    return l;
+}
+
+void putSetup(Writer& w, const Setup& s) {
+    w.put(s.label);
+    w.put(static_cast<std::uint8_t>(s.modelOn));
+    w.put(s.preset);
+    w.put(static_cast<std::uint32_t>(s.overrides.size()));
+    for (const auto& [k, v] : s.overrides) {
+        w.put(k);
+        w.put(v);
+    }
+    w.put(s.body);
+}
+Setup getSetup(Reader& r) {
+    Setup s;
+    s.label = r.text();
+    s.modelOn = r.get<std::uint8_t>() != 0;
+    s.preset = r.text();
+    const auto n = r.get<std::uint32_t>();
+    for (std::uint32_t i = 0; i < n; ++i) {
+        std::string k = r.text();
+        s.overrides.emplace_back(std::move(k), r.text());
+    }
+    s.body = r.text();
+    return s;
+}
+
+}  // namespace
+
+void writeAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throw std::runtime_error(std::string("a worker's pipe failed: ") + std::strerror(errno));
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+bool readFrame(int fd, std::string& bytes) {
+    std::uint32_t size = 0;
+    if (!readExactly(fd, reinterpret_cast<char*>(&size), sizeof size)) return false;
+    bytes.assign(size, '\0');
+    return size == 0 || readExactly(fd, bytes.data(), size);
+}
+std::string encodeJob(const Job& job) {
+    Writer w;
+    w.put(static_cast<std::uint8_t>(job.kind));
+    putLaunch(w, job.launch);
+    putSetup(w, job.setup);
+    w.put(static_cast<std::uint8_t>(job.keepSamples));
+    w.put(job.drawTick);
+    w.put(job.file);
+    w.put(static_cast<std::uint32_t>(job.values.size()));
+    for (const auto& v : job.values) w.put(v);
+    return std::move(w).frame();
+}
+Job decodeJob(Reader& r) {
+    Job job;
+    job.kind = static_cast<Job::Kind>(r.get<std::uint8_t>());
+    job.launch = getLaunch(r);
+    job.setup = getSetup(r);
+    job.keepSamples = r.get<std::uint8_t>() != 0;
+    job.drawTick = r.get<int>();
+    job.file = r.text();
+    const auto n = r.get<std::uint32_t>();
+    for (std::uint32_t i = 0; i < n; ++i) job.values.push_back(r.text());
+    return job;
+}
+
+// Bytes of one trajectory sample in a message. The car's state is single precision, so the
+// sample's figures travel as floats, exactly.
+constexpr std::size_t kSampleBytes = sizeof(int) + 6 * sizeof(float) + 1;
+
+std::string encodeFlight(const Flight& f) {
+    Writer w(128 + kSliderCount * sizeof(double) + f.samples.size() * kSampleBytes);
+    w.put(static_cast<std::uint8_t>(1));
+    w.put(static_cast<std::uint8_t>(f.landed));
+    for (double v : {f.airtimeS, f.distanceUu, f.topHeightUu, f.landingSpeedUu}) w.put(v);
+    w.put(f.apexTick);
+    for (double v : f.sliders) w.put(v);
+    w.put(static_cast<std::uint32_t>(f.samples.size()));
+    for (const Sample& s : f.samples) {
+        w.put(s.tick);
+        for (double v : {s.x, s.y, s.z, s.vx, s.vy, s.vz}) w.put(static_cast<float>(v));
+        w.put(static_cast<std::uint8_t>(s.onGround));
+    }
+    return std::move(w).frame();
+}
+
+Flight decodeFlight(Reader& r) {
+    if (r.get<std::uint8_t>() == 0) throw std::runtime_error(r.text());
+    Flight f;
+    f.landed = r.get<std::uint8_t>() != 0;
+    for (double* v : {&f.airtimeS, &f.distanceUu, &f.topHeightUu, &f.landingSpeedUu})
+        *v = r.get<double>();
+    f.apexTick = r.get<int>();
+    for (double& v : f.sliders) v = r.get<double>();
+    f.samples.resize(r.get<std::uint32_t>());
+    for (Sample& s : f.samples) {
+        s.tick = r.get<int>();
+        for (double* v : {&s.x, &s.y, &s.z, &s.vx, &s.vy, &s.vz}) *v = r.get<float>();
+        s.onGround = r.get<std::uint8_t>() != 0;
+    }
+    return f;
+}
+
+std::string encodeError(const std::string& message) {
+    Writer w;
+    w.put(static_cast<std::uint8_t>(0));
+    w.put(message);
+    return std::move(w).frame();
+}
+
+}  // namespace flightlab::wire
