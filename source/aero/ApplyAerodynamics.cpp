@@ -9,7 +9,8 @@ void wingleaf::applyAerodynamics(CarWrapper car, void* /*params*/, std::string /
     if (!gameWrapper->IsInFreeplay()) return;
     if (!enabled || !*enabled) return;
     if (car.IsNull()) return;
-    if (car.GetBoostComponent().IsNull()) return;
+    BoostWrapper boost = car.GetBoostComponent();
+    if (boost.IsNull()) return;
 
     const RBState state = car.GetRBState();
     const Vector extent = car.GetLocalCollisionExtent();
@@ -21,7 +22,7 @@ void wingleaf::applyAerodynamics(CarWrapper car, void* /*params*/, std::string /
     car.AddVelocity(step.lift);
     car.SetMaxLinearSpeed(step.maxLinearSpeed);
     car.SetMaxLinearSpeed2(step.maxLinearSpeed);
-    car.GetBoostComponent().SetBoostForce(step.boostForce);
+    boost.SetBoostForce(step.boostForce);
     AirControlComponentWrapper airControl = car.GetAirControlComponent();
     airControl.SetThrottleForce(step.throttleForce);
     airControl.SetAirTorque(step.scaledAirTorque);
