@@ -22,7 +22,7 @@ const fs::path kOut = fs::temp_directory_path() / "wingleaf-flightlab-bench";
 void BM_FlightsPerSecondOneWorker(benchmark::State& state) {
     flightlab::WorkerPool pool(flightlab::WorkerSetup{WL_PLUGIN_PATH, kOut / "work", {}, 1});
     std::vector<flightlab::Job> jobs;
-    for (const char* p : {"stock", "1", "2", "3", "4", "5"})
+    for (const std::string& p : flightlab::LabOptions{}.presets)
         jobs.push_back(flightlab::flightJob(flightlab::Launch{}, flightlab::setupFor(p)));
     for (auto _ : state) benchmark::DoNotOptimize(pool.run(jobs));
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(jobs.size()));
@@ -47,7 +47,8 @@ BENCHMARK_CAPTURE(BM_DefaultComparison, host_process_per_flight, true)
 void BM_FlightsPerCpuSecondInProcess(benchmark::State& state) {
     flightlab::FlightEngine engine(WL_PLUGIN_PATH, kOut / "in-process");
     std::vector<flightlab::Setup> setups;
-    for (const char* p : {"stock", "1", "2", "3", "4", "5"}) setups.push_back(flightlab::setupFor(p));
+    for (const std::string& p : flightlab::LabOptions{}.presets)
+        setups.push_back(flightlab::setupFor(p));
     for (auto _ : state)
         for (const auto& s : setups) benchmark::DoNotOptimize(engine.fly(flightlab::Launch{}, s));
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(setups.size()));

@@ -3,7 +3,6 @@
 
 #ifdef WINGLEAF_HAVE_CAIRO
 #include <cairo.h>
-#include <fcntl.h>
 #include <fontconfig/fontconfig.h>
 #include <png.h>
 #include <unistd.h>
@@ -21,6 +20,7 @@
 #include <vector>
 
 #include "canvas/TextMetrics.h"
+#include "console/AtomicFile.h"
 #endif
 
 namespace host {
@@ -101,11 +101,7 @@ bool encodeRgb(FILE* out, cairo_surface_t* surface) {
 
 // A new file at TEMP opened for writing; a leftover file or link of that name goes first.
 FILE* createTemporary(const std::filesystem::path& temp) {
-    std::error_code ec;
-    const auto kind = std::filesystem::symlink_status(temp, ec).type();
-    if (kind != std::filesystem::file_type::not_found && kind != std::filesystem::file_type::directory)
-        std::filesystem::remove(temp, ec);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd = createFreshFile(temp);
     if (fd < 0) return nullptr;
     FILE* file = ::fdopen(fd, "wb");
     if (file == nullptr) ::close(fd);

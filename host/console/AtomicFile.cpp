@@ -53,15 +53,20 @@ bool writeAll(int fd, const std::string& content) {
 
 }  // namespace
 
-bool replaceFile(const std::filesystem::path& file, const std::string& content, std::string& error) {
-    std::filesystem::path temp = file;
-    temp += ".tmp";
+int createFreshFile(const std::filesystem::path& temp) {
     std::error_code ec;
     // A leftover temporary (a file or a link) goes by name; a directory there is not ours.
     const auto kind = std::filesystem::symlink_status(temp, ec).type();
     if (kind != std::filesystem::file_type::not_found && kind != std::filesystem::file_type::directory)
         std::filesystem::remove(temp, ec);
-    const int fd = createNew(temp);
+    return createNew(temp);
+}
+
+bool replaceFile(const std::filesystem::path& file, const std::string& content, std::string& error) {
+    std::filesystem::path temp = file;
+    temp += ".tmp";
+    std::error_code ec;
+    const int fd = createFreshFile(temp);
     if (fd < 0) {
         error = "cannot write " + temp.string() + ": " + std::strerror(errno);
         return false;

@@ -116,7 +116,6 @@ bool Console::hasNotifier(const std::string& name) const { return notifiers_.cou
 void Console::dropOwner(const PluginContext* owner) {
     for (auto it = variables_.begin(); it != variables_.end();) {
         if (it->second->owner == owner) {
-            if (it->second->def.save) pendingSaved_[it->first] = it->second->value;
             retire(std::move(it->second));
             it = variables_.erase(it);
         } else {
@@ -134,6 +133,8 @@ void Console::dropOwner(const PluginContext* owner) {
 }
 
 void Console::retire(std::unique_ptr<Variable> var) {
+    // A saved variable's value is written to the configuration even after it is gone.
+    if (var->def.save) pendingSaved_[var->def.name] = var->value;
     // A removed variable is never set again: its cells and handlers are of no use.
     var->removed = true;
     var->bindings.clear();

@@ -131,7 +131,8 @@ private:
     };
     bool applyValue(Variable& var, const std::string& value, bool runHandlers);
     void runHandlers(Variable& var, const std::string& previous);
-    // Unregisters the variable; it lives on only while a handle refers to it.
+    // Unregisters the variable (a saved one's value is kept for the configuration); it lives
+    // on only while a handle refers to it.
     void retire(std::unique_ptr<Variable> var);
     // Frees the retired variables no handle refers to any more.
     void freeUnreferenced();

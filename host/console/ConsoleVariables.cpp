@@ -31,7 +31,6 @@ Variable* Console::findVariable(const std::string& name) {
 bool Console::removeVariable(const std::string& name) {
     auto it = variables_.find(name);
     if (it == variables_.end()) return false;
-    if (it->second->def.save) pendingSaved_[name] = it->second->value;
     retire(std::move(it->second));
     variables_.erase(it);
     return true;

@@ -26,7 +26,6 @@ public:
     using Source = std::function<long(char* buf, std::size_t n)>;
 
     LineReader() = default;
-    explicit LineReader(Source source) : source_(std::move(source)) {}
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;

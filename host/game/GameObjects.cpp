@@ -47,7 +47,6 @@ void stockWheel(Wheel& w, VehicleSim* sim, int index) {
 }  // namespace
 
 Car::Car(Game* g) : RBActor(ActorKind::Car, g), boost(this, g), airControl(this, g) {
-    sim.car = this;
     resetToStock(Vector(0.0f, 0.0f, phys::kCarRestHeightUu));
 }
 

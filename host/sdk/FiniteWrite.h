@@ -11,9 +11,7 @@ inline Game* gameOf(const Actor& a) { return a.game; }
 inline Game* gameOf(const VehicleSim& s) { return s.car->game; }
 inline Game* gameOf(const Wheel& w) { return w.sim->car->game; }
 
-inline bool isFinite(float f) { return phys::isFinite(f); }
-inline bool isFinite(const Vector& v) { return phys::isFinite(v); }
-inline bool isFinite(const RBState& s) { return phys::isFinite(s); }
+using phys::isFinite;
 inline bool isFinite(const StickyForceData& d) {
     return phys::isFinite(d.Ground) && phys::isFinite(d.Wall);
 }

@@ -20,10 +20,10 @@ struct AeroStep {
 };
 
 // Computes one tick for a car with orientation q (X, Y, Z, W), linear velocity v (uu/s) and
-// collision extent (uu, car axes), under the given slider values. Where a quotient of the model is undefined (car at rest,
-// velocity along the nose, no face area) the affected increment is zero; a non-finite
-// increment is replaced by zero and a non-finite multiplied value by its stock value, so every
-// field is finite whatever the input.
+// collision extent (uu, car axes) under the given slider values. Where a quotient of the model
+// is undefined (car at rest, velocity along the nose, no face area) the affected increment is
+// zero; a non-finite increment is replaced by zero and a non-finite multiplied value by its
+// stock value, so every field is finite whatever the input.
 AeroStep computeAeroStep(const Quat& q, const Vector& v, const Vector& extent,
                          const SliderValues& sliders);
 

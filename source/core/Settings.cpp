@@ -30,8 +30,9 @@ ChangeHandler handlerOf(Binding binding) {
 
 // Wraps a member handler so that a failure becomes a console line instead of reaching the host.
 std::function<void(std::string, CVarWrapper)> guardedHandler(wingleaf& plugin,
-                                                             const SettingRow& row) {
-    return [self = &plugin, handler = handlerOf(row.binding), name = std::string(row.name)](
+                                                             ChangeHandler handler,
+                                                             std::string_view name) {
+    return [self = &plugin, handler, name = std::string(name)](
                std::string oldValue, CVarWrapper cvar) {
         guardCallback([&] { (self->*handler)(std::move(oldValue), cvar); },
                       [&](const char* what) {
@@ -67,11 +68,12 @@ void registerSettings(wingleaf& plugin) {
         CVarWrapper cvar =
             console.registerCvar(name, std::string(row.defaultValue), std::string(row.description),
                                  true, row.hasMin, row.min, row.hasMax, row.max, row.saved);
-        if (handlerOf(row.binding) == nullptr) {
+        const ChangeHandler handler = handlerOf(row.binding);
+        if (handler == nullptr) {
             bindCell(plugin, row, cvar);
             continue;
         }
-        cvar.addOnValueChanged(guardedHandler(plugin, row));
+        cvar.addOnValueChanged(guardedHandler(plugin, handler, row.name));
         // A variable with a handler is bound through a fresh lookup once the handler is in place.
         if (row.cellKind() != CellKind::None) {
             CVarWrapper registered = console.getCvar(name);

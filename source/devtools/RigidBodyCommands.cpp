@@ -90,14 +90,12 @@ void DevCommands::slideRight(std::vector<std::string> args) {
     if (!(length > 0.0f) || !std::isfinite(length)) {
         return;
     }
-    const Vector push(right.X / length * amount, right.Y / length * amount,
-                      right.Z / length * amount);
+    const Vector push = right / length * amount;
     if (!std::isfinite(push.X) || !std::isfinite(push.Y) || !std::isfinite(push.Z)) {
         return;
     }
     // A finite push may still carry a fast car past the float range.
-    const Vector after(state.LinearVelocity.X + push.X, state.LinearVelocity.Y + push.Y,
-                       state.LinearVelocity.Z + push.Z);
+    const Vector after = state.LinearVelocity + push;
     if (!std::isfinite(after.X) || !std::isfinite(after.Y) || !std::isfinite(after.Z)) {
         writeLine("Velocity not changed: the result would not be finite");
         return;

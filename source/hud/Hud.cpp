@@ -72,8 +72,10 @@ void Hud::drawHud(CanvasWrapper& canvas) {
     CarWrapper car = cars.Get(0);
     if (car.IsNull()) return;
     if (switchOn(devswitch::kShowCarPanel)) drawCarPanel(canvas, car, kCarPanelX, kCarPanelY);
-    if (switchOn(devswitch::kShowYawGauge)) drawYawGauge(canvas, car, kGaugeX, kGaugeY, kGaugeScale);
-    if (switchOn(devswitch::kShowSliderPanel)) drawSliderPanel(canvas, car, kSliderRight, kSliderBottom);
+    if (switchOn(devswitch::kShowYawGauge))
+        drawYawGauge(canvas, car, kGaugeX, kGaugeY, kGaugeScale);
+    if (switchOn(devswitch::kShowSliderPanel))
+        drawSliderPanel(canvas, car, kSliderRight, kSliderBottom);
 }
 
 void Hud::drawText(CanvasWrapper& canvas, const std::string& text, int x, int y, HudColor color) {

@@ -3,6 +3,7 @@
 // otherwise.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -47,11 +48,10 @@ TEST(ActivationProperty, HookFollowsTheStateAfterAnyOrderOfEvents) {
     // One host for all sequences; each starts at the menu with the plug-in loaded and off.
     // Loading is the costly event, so it comes now and then rather than every sequence.
     wltest::PluginHarness h;
-    bool loaded = true;
     constexpr int kSequences = 10000;
     constexpr int kMaxLength = 24;
     for (int sequence = 0; sequence < kSequences; ++sequence) {
-        if (!loaded) h.load();
+        if (!h.plugin) h.load();
         h.game.setMode(host::Mode::Menu);
         ASSERT_TRUE(h.run("wl_enabled 0"));
         Reference ref;
@@ -62,12 +62,13 @@ TEST(ActivationProperty, HookFollowsTheStateAfterAnyOrderOfEvents) {
                 pick(400) == 0 ? Event::LoadOrUnload : static_cast<Event>(pick(kEventKinds - 1));
             switch (event) {
                 case Event::EnterMode:
-                    ref.mode = kModes[pick(5)];
+                    ref.mode = kModes[pick(static_cast<int>(std::size(kModes)))];
                     h.game.setMode(ref.mode);
                     trace += " mode" + std::string(host::modeName(ref.mode));
                     break;
                 case Event::ModeStart:
-                    h.game.fireEvent(starts[static_cast<std::size_t>(pick(3))]);
+                    h.game.fireEvent(starts[static_cast<std::size_t>(
+                        pick(static_cast<int>(starts.size())))]);
                     trace += " start";
                     break;
                 case Event::Restart:
@@ -91,8 +92,7 @@ TEST(ActivationProperty, HookFollowsTheStateAfterAnyOrderOfEvents) {
                     break;
                 }
                 case Event::LoadOrUnload:
-                    loaded = ref.loaded;
-            if (ref.loaded) {
+                    if (ref.loaded) {
                         h.unload();
                         trace += " unload";
                     } else {
@@ -104,7 +104,6 @@ TEST(ActivationProperty, HookFollowsTheStateAfterAnyOrderOfEvents) {
                     break;
             }
             ASSERT_EQ(h.game.hookCount(events::kTick), ref.tickHooks()) << trace;
-            loaded = ref.loaded;
             if (ref.loaded) {
                 ASSERT_EQ(*h.plugin->enabled, ref.modelOn()) << trace;
             }

@@ -45,7 +45,6 @@ public:
             if (std::chrono::steady_clock::now() > until || !readSome()) return false;
         }
         seen_.erase(0, seen_.find(text) + text.size());
-        all_ += text;
         return true;
     }
 
@@ -60,7 +59,6 @@ public:
         pid_ = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    const std::string& rest() const { return seen_; }
 
 private:
     bool readSome() {
@@ -76,7 +74,7 @@ private:
 
     pid_t pid_ = -1;
     int master_ = -1;
-    std::string seen_, all_;
+    std::string seen_;
 };
 
 TEST(Prompt, TabCompletesNamesCtrlCAbandonsTheLineAndHistorySurvivesARestart) {

@@ -39,22 +39,9 @@ const std::string kTempTooLarge =
     "Error writing tmp.set: File too large. wingleaf.set was not changed.";
 const std::string kCrossDevice =
     "Failed to rename tmp.set to wingleaf.set: Invalid cross-device link";
-const Lines kCreateNew{kExists,
-                       "Wrote to tmp.set",
-                       "Updated wingleaf.set permissions.",
-                       "wingleaf.set successfully deleted",
-                       "Preset New added to wingleaf.set!",
-                       "Wrote to New.txt"};
-const Lines kOverwrite{kExists,
-                       "Preset name already exists! Overwriting slider values!",
-                       "Wrote to tmp.set",
-                       "Updated wingleaf.set permissions.",
-                       "wingleaf.set successfully deleted",
-                       "Preset Old added to wingleaf.set!",
-                       "Wrote to Old.txt"};
-const Lines kDelete{"Removing Old from wingleaf.set!", "Wrote to tmp.set...",
-                    "wingleaf.set successfully deleted",
-                    "Moved tmp.set into wingleaf.set! Preset Old removed!"};
+const Lines& kCreateNew = kCreatedLines;
+const Lines& kOverwrite = kOverwrittenLines;
+const Lines& kDelete = kDeletedLines;
 
 // The first n lines of a run.
 Lines upTo(const Lines& lines, std::size_t n, const Lines& then = {}) {

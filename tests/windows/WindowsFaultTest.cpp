@@ -31,31 +31,20 @@ const Lines kDelete{"wl_name_preset Old", "wl_delete 1"};
 // The reason is the system's own text, which differs between Windows versions and Wine.
 const std::string kRenameFailed = "Failed to rename tmp.set to wingleaf.set: *";
 const std::string kUnloaded = "Debug5 statement";
-const Lines kCreatedNew{kExists,
-                        "Wrote to tmp.set",
-                        "Updated wingleaf.set permissions.",
-                        "wingleaf.set successfully deleted",
-                        "Preset New added to wingleaf.set!",
-                        "Wrote to New.txt",
-                        kUnloaded};
-const Lines kOverwritten{kExists,
-                         "Preset name already exists! Overwriting slider values!",
-                         "Wrote to tmp.set",
-                         "Updated wingleaf.set permissions.",
-                         "wingleaf.set successfully deleted",
-                         "Preset Old added to wingleaf.set!",
-                         "Wrote to Old.txt",
-                         kUnloaded};
-const Lines kDeleted{"Removing Old from wingleaf.set!", "Wrote to tmp.set...",
-                     "wingleaf.set successfully deleted",
-                     "Moved tmp.set into wingleaf.set! Preset Old removed!", kUnloaded};
+// A run's lines followed by the unload line that ends every session under Wine.
+Lines unloaded(Lines lines) {
+    lines.push_back(kUnloaded);
+    return lines;
+}
+const Lines kCreatedNew = unloaded(kCreatedLines);
+const Lines kOverwritten = unloaded(kOverwrittenLines);
+const Lines kDeleted = unloaded(kDeletedLines);
 
 // The first n lines of a run, then others, then the unload line.
 Lines upTo(const Lines& lines, std::size_t n, const Lines& then) {
     Lines out(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n));
     out.insert(out.end(), then.begin(), then.end());
-    out.push_back(kUnloaded);
-    return out;
+    return unloaded(out);
 }
 
 void directoryAt(const fs::path& root, const std::string& relative) {

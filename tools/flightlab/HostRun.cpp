@@ -4,8 +4,6 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "process/ProcessRunner.h"
-
 namespace flightlab {
 
 namespace fs = std::filesystem;
@@ -22,9 +20,8 @@ HostOutput runScript(const HostProgram& program, const fs::path& root, const std
         s << script;
         if (!s.flush()) throw std::runtime_error("cannot write " + scriptPath.string());
     }
-    const auto r = wlproc::runProcess({program.host.string(), "--root", fs::absolute(root).string(),
-                                       "--plugin", program.plugin.string(), scriptPath.string()});
-    return HostOutput{r.exitCode, r.out, r.err};
+    return wlproc::runProcess({program.host.string(), "--root", fs::absolute(root).string(),
+                               "--plugin", program.plugin.string(), scriptPath.string()});
 }
 
 }  // namespace flightlab

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "process/ProcessRunner.h"
+
 namespace flightlab {
 
 struct HostProgram {
@@ -11,11 +13,7 @@ struct HostProgram {
     std::filesystem::path plugin;  // the plug-in library it loads
 };
 
-struct HostOutput {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using HostOutput = wlproc::ProcessResult;
 
 // Lays out a fresh game folder ROOT (copying the given user preset files into its preset
 // folder), writes the script beside it and runs the host on it. Throws on a failed start.

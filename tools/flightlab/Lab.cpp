@@ -192,10 +192,9 @@ void writeTables(const LabOptions& o, const std::vector<Flight>& flights,
     }
 }
 
-void writeFiles(const LabOptions& o, const std::vector<Flight>& flights,
-                const std::vector<Flight>& sweep, std::ostream& err) {
-    std::vector<Flight> all = flights;
-    all.insert(all.end(), sweep.begin(), sweep.end());
+// ALL is every flight flown, the compared set-ups' FLIGHTS first.
+void writeFiles(const LabOptions& o, const std::vector<Flight>& all,
+                const std::vector<Flight>& flights, std::ostream& err) {
     writeReport(o.outDir / "trajectories.csv", [&](std::ostream& s) { writeCsv(s, all); }, err,
                 "trajectories of every flight");
     writeReport(o.outDir / "presets.csv", [&](std::ostream& s) { writePresetsCsv(s, flights); },
@@ -306,7 +305,7 @@ int compare(const LabOptions& o, std::ostream& out, std::ostream& err) {
     // are written.
     auto pictures = std::async(std::launch::async, [&] { return drawPictures(o, flights, sweep); });
     auto hud = std::async(std::launch::async, [&] { return drawHud(o, flights, pool.get(), work.path()); });
-    writeFiles(o, flights, sweep, err);
+    writeFiles(o, flown, flights, err);
     const std::string lines = pictures.get();
     std::string hudLine;
     try {

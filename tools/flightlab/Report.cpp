@@ -119,7 +119,8 @@ void writeCsv(std::ostream& out, const std::vector<Flight>& flights) {
         const std::string lead = csvField(f.setup.label) + "," + f.setup.body + ",";
         for (const auto& s : f.samples) {
             const double speed = std::sqrt(s.vx * s.vx + s.vy * s.vy + s.vz * s.vz);
-            row = lead + std::to_string(s.tick);
+            row.assign(lead);
+            row += std::to_string(s.tick);
             appendFixed(row, s.tick * kTickS, 4);
             for (double v : {s.x, s.y, s.z, s.vx, s.vy, s.vz, speed}) appendFixed(row, v, 3);
             row += '\n';

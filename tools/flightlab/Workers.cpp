@@ -1,7 +1,6 @@
 // Worker processes that each hold one flight engine, and how the lab hands them work.
 #include "Workers.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -25,7 +24,6 @@ using namespace wire;
 namespace {
 
 constexpr std::size_t kJobsInHand = 2;
-constexpr int kReplyPipeBytes = 1 << 20;
 
 // Each worker hands its replies over in memory it shares with the lab: one slot per job in
 // hand, used in turn, so that a slot is written again only after the lab has read it (the job
@@ -139,9 +137,6 @@ WorkerPool::WorkerPool(const WorkerSetup& setup) {
         }
         ::close(down[0]);
         ::close(up[1]);
-        // Room for a whole flight in the pipe, so that a worker hands it over in one write
-        // (best effort: the default size only costs more switches).
-        ::fcntl(up[0], F_SETPIPE_SZ, kReplyPipeBytes);
         workers_.push_back({pid, down[1], up[0], shared, 0});
     }
     for (const Worker& w : workers_) {

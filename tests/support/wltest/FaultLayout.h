@@ -2,6 +2,7 @@
 // the console lines they share.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace wltest::faults {
 
@@ -28,5 +29,24 @@ inline const std::string kPresetOpenFailed =
     "Error opening preset file. Close preset.txt if open in an editor.";
 inline const std::string kOldKept =
     "Preset Old was not removed: wingleaf.set could not be changed.";
+
+// What creating New, overwriting Old and deleting Old log when nothing goes wrong.
+inline const std::vector<std::string> kCreatedLines{kExists,
+                                                    "Wrote to tmp.set",
+                                                    "Updated wingleaf.set permissions.",
+                                                    "wingleaf.set successfully deleted",
+                                                    "Preset New added to wingleaf.set!",
+                                                    "Wrote to New.txt"};
+inline const std::vector<std::string> kOverwrittenLines{
+    kExists,
+    "Preset name already exists! Overwriting slider values!",
+    "Wrote to tmp.set",
+    "Updated wingleaf.set permissions.",
+    "wingleaf.set successfully deleted",
+    "Preset Old added to wingleaf.set!",
+    "Wrote to Old.txt"};
+inline const std::vector<std::string> kDeletedLines{
+    "Removing Old from wingleaf.set!", "Wrote to tmp.set...", "wingleaf.set successfully deleted",
+    "Moved tmp.set into wingleaf.set! Preset Old removed!"};
 
 }  // namespace wltest::faults
