@@ -10,7 +10,7 @@
 #include <typeinfo>
 
 #include "console/Console.h"
-#include "core/Settings.h"
+#include "core/Variables.h"
 #include "core/wingleaf.h"
 #include "sdk/PluginContext.h"
 
@@ -25,7 +25,7 @@ protected:
         const auto address = reinterpret_cast<std::uintptr_t>(&context);
         console.addHostCommand("cl_settings_refreshplugins", "", [this](const host::Words&) {
             ++refreshes;
-            for (const SettingRow& row : kSettings)
+            for (const VariableRow& row : kVariables)
                 registeredAtRefresh += console.findVariable(std::string(row.name)) ? 1 : 0;
             return true;
         });
@@ -96,11 +96,11 @@ constexpr ExpectedVariable kExpected[] = {
 };
 
 TEST_F(LoadedPlugin, HostRecordsEveryVariableAsRequired) {
-    ASSERT_EQ(kSettings.size(), std::size(kExpected));
+    ASSERT_EQ(kVariables.size(), std::size(kExpected));
     for (std::size_t i = 0; i < std::size(kExpected); ++i) {
         const ExpectedVariable& e = kExpected[i];
         SCOPED_TRACE(e.name);
-        EXPECT_EQ(kSettings[i].name, e.name) << "registration order";
+        EXPECT_EQ(kVariables[i].name, e.name) << "registration order";
         CVarWrapper v = cvar(e.name);
         ASSERT_FALSE(v.IsNull());
         EXPECT_EQ(v.getCVarName(), e.name);
@@ -118,12 +118,12 @@ TEST_F(LoadedPlugin, HostRecordsEveryVariableAsRequired) {
         EXPECT_TRUE(recorded->def.searchable);
         EXPECT_EQ(recorded->def.save, e.saved);
         EXPECT_EQ(recorded->bindings.size(), e.cell == CellKind::None ? 0u : 1u);
-        EXPECT_EQ(kSettings[i].cellKind(), e.cell);
+        EXPECT_EQ(kVariables[i].cellKind(), e.cell);
     }
 }
 
 TEST_F(LoadedPlugin, CellsHoldTheDefaultsAfterLoad) {
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         switch (row.cellKind()) {
             case CellKind::Float:
                 ASSERT_NE(plugin->cell(row.slider), nullptr) << row.name;
@@ -160,13 +160,13 @@ TEST_F(LoadedPlugin, HandlesAreSharedWithTheMembers) {
 TEST_F(LoadedPlugin, EveryCellFollowsItsOwnVariable) {
     // Distinct values, so a cell bound to the wrong variable shows.
     float value = 0.0f;
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         if (row.cellKind() != CellKind::Float) continue;
         value += 0.03125f;
         ASSERT_TRUE(console.execute(std::string(row.name) + " " + std::to_string(value)));
     }
     value = 0.0f;
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         if (row.cellKind() != CellKind::Float) continue;
         value += 0.03125f;
         EXPECT_EQ(*plugin->cell(row.slider), value) << row.name;
@@ -188,7 +188,7 @@ TEST_F(LoadedPlugin, EveryCellFollowsItsOwnVariable) {
 
 TEST_F(LoadedPlugin, ExactlyTheSavedVariablesReachTheConfiguration) {
     std::set<std::string> expected;
-    for (const SettingRow& row : kSettings)
+    for (const VariableRow& row : kVariables)
         if (row.saved) expected.insert(std::string(row.name));
     EXPECT_EQ(expected.size(), 14u);
     // The developer toolbox's fifteen variables are saved as well.
