@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "presets/PresetStorage.h"
-#include "presets/SettingsFile.h"
+#include "presets/SettingsWindowFile.h"
 
 namespace {
 

@@ -157,10 +157,6 @@ inline Car* carAt(std::uintptr_t address) {
     Actor* a = actorAt(address);
     return a != nullptr && a->kind == ActorKind::Car ? static_cast<Car*>(a) : nullptr;
 }
-inline Ball* ballAt(std::uintptr_t address) {
-    Actor* a = actorAt(address);
-    return a != nullptr && a->kind == ActorKind::Ball ? static_cast<Ball*>(a) : nullptr;
-}
 inline GameEvent* gameEventAt(std::uintptr_t address) {
     Actor* a = actorAt(address);
     return a != nullptr && a->kind == ActorKind::GameEvent ? static_cast<GameEvent*>(a) : nullptr;

@@ -3,7 +3,7 @@
 #pragma once
 #include "aero/ModelConstants.h"
 #include "bakkesmod/wrappers/wrapperstructs.h"
-#include "core/SliderValues.h"
+#include "sliders/SliderValues.h"
 
 namespace aero {
 

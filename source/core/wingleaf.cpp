@@ -6,7 +6,8 @@
 
 #include "core/Activation.h"
 #include "core/Messages.h"
-#include "core/Settings.h"
+#include "core/Variables.h"
+#include "presets/PresetMessages.h"
 
 void wingleaf::onLoad() {
     enabled = std::make_shared<bool>(false);
@@ -29,7 +30,7 @@ void wingleaf::onLoad() {
     Hud* overlay = &hud;
     hud.game->RegisterDrawable([overlay](CanvasWrapper canvas) { overlay->drawFrame(canvas); });
 
-    registerSettings(*this);
+    registerVariables(*this);
     hookGameEvents(*this);
 
     cvarManager->executeCommand(std::string(kRefreshSettingsCommand), false);

@@ -5,10 +5,11 @@
 #include <cmath>
 
 #include "aero/VectorUtils.h"
-#include "core/CallbackGuard.h"
 #include "core/wingleaf.h"
-#include "devtools/DevCommands.h"
+#include "guard/CallbackGuard.h"
 #include "hud/HudLayout.h"
+#include "hud/HudSwitches.h"
+#include "text/FixedText.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ void Hud::drawHud(CanvasWrapper& canvas) {
     if (switchOn(devswitch::kShowYawGauge))
         drawYawGauge(canvas, car, kGaugeX, kGaugeY, kGaugeScale);
     if (switchOn(devswitch::kShowSliderPanel))
-        drawSliderPanel(canvas, car, kSliderRight, kSliderBottom);
+        drawSliderPanel(canvas, kSliderRight, kSliderBottom);
 }
 
 void Hud::drawText(CanvasWrapper& canvas, const std::string& text, int x, int y, HudColor color) {
@@ -114,7 +115,7 @@ void Hud::drawCarPanel(CanvasWrapper& canvas, CarWrapper& car, int x, int y) {
     drawPanel(canvas, x, y, kCarPanelSize, "Wingleaf", kCarTitleX, kCarRowLabels, values);
 }
 
-void Hud::drawSliderPanel(CanvasWrapper& canvas, CarWrapper& /*car*/, int right, int bottom) {
+void Hud::drawSliderPanel(CanvasWrapper& canvas, int right, int bottom) {
     const SliderValues s = owner->sliderValues();
     const auto triple = [&](Slider a, Slider b, Slider c) {
         return vectorToString(Vector(s[a], s[b], s[c]), kSliderDecimals);

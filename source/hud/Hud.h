@@ -36,8 +36,8 @@ public:
     void drawYawGauge(CanvasWrapper& canvas, CarWrapper& car, int x, int y, float scale);
 
     // The current slider values, in a panel placed `right` pixels from the canvas's right edge
-    // and `bottom` pixels from its bottom edge. Does not read the car.
-    void drawSliderPanel(CanvasWrapper& canvas, CarWrapper& car, int right, int bottom);
+    // and `bottom` pixels from its bottom edge.
+    void drawSliderPanel(CanvasWrapper& canvas, int right, int bottom);
 
     // Draws one text with its top-left corner at (x, y).
     static void drawText(CanvasWrapper& canvas, const std::string& text, int x, int y,

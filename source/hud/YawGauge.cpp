@@ -7,6 +7,7 @@
 #include "aero/VectorUtils.h"
 #include "hud/Hud.h"
 #include "hud/HudLayout.h"
+#include "text/FixedText.h"
 
 namespace hud {
 

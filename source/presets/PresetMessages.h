@@ -3,6 +3,9 @@
 #include <string>
 #include <string_view>
 
+// Makes the host rebuild its plug-in settings windows from the settings files.
+inline constexpr std::string_view kRefreshSettingsCommand = "cl_settings_refreshplugins";
+
 namespace presetmsg {
 
 // A line made of fixed text around one value.

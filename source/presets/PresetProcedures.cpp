@@ -3,10 +3,9 @@
 
 #include <cstdlib>
 
-#include "core/Messages.h"
 #include "presets/FileSystem.h"
 #include "presets/PresetMessages.h"
-#include "presets/SettingsFile.h"
+#include "presets/SettingsWindowFile.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <locale>
 #include <sstream>
 
-#include "aero/VectorUtils.h"
+#include "text/FixedText.h"
 
 std::string presetFilePath(std::string_view directory, std::string_view name) {
     std::string path(directory);

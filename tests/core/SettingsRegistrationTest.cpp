@@ -10,7 +10,7 @@
 #include <typeinfo>
 
 #include "console/Console.h"
-#include "core/Settings.h"
+#include "core/Variables.h"
 #include "core/wingleaf.h"
 #include "sdk/PluginContext.h"
 
@@ -25,7 +25,7 @@ protected:
         const auto address = reinterpret_cast<std::uintptr_t>(&context);
         console.addHostCommand("cl_settings_refreshplugins", "", [this](const host::Words&) {
             ++refreshes;
-            for (const SettingRow& row : kSettings)
+            for (const VariableRow& row : kVariables)
                 registeredAtRefresh += console.findVariable(std::string(row.name)) ? 1 : 0;
             return true;
         });
@@ -63,7 +63,7 @@ float parseFloat(std::string_view text) {
 // change handler according to its binding (the values themselves are pinned by the README's
 // table, which a test checks against the running host).
 TEST_F(LoadedPlugin, EachRowIsRegisteredWithItsBinding) {
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         SCOPED_TRACE(std::string(row.name));
         const host::Variable* v = console.findVariable(std::string(row.name));
         ASSERT_NE(v, nullptr);
@@ -89,7 +89,7 @@ TEST_F(LoadedPlugin, EachRowIsRegisteredWithItsBinding) {
 }
 
 TEST_F(LoadedPlugin, CellsHoldTheDefaultsAfterLoad) {
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         switch (row.cellKind()) {
             case CellKind::Float:
                 ASSERT_NE(plugin->cell(row.slider), nullptr) << row.name;
@@ -126,13 +126,13 @@ TEST_F(LoadedPlugin, HandlesAreSharedWithTheMembers) {
 TEST_F(LoadedPlugin, EveryCellFollowsItsOwnVariable) {
     // Distinct values, so a cell bound to the wrong variable shows.
     float value = 0.0f;
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         if (row.cellKind() != CellKind::Float) continue;
         value += 0.03125f;
         ASSERT_TRUE(console.execute(std::string(row.name) + " " + std::to_string(value)));
     }
     value = 0.0f;
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         if (row.cellKind() != CellKind::Float) continue;
         value += 0.03125f;
         EXPECT_EQ(*plugin->cell(row.slider), value) << row.name;
@@ -154,7 +154,7 @@ TEST_F(LoadedPlugin, EveryCellFollowsItsOwnVariable) {
 
 TEST_F(LoadedPlugin, ExactlyTheSavedVariablesReachTheConfiguration) {
     std::set<std::string> expected;
-    for (const SettingRow& row : kSettings)
+    for (const VariableRow& row : kVariables)
         if (row.saved) expected.insert(std::string(row.name));
     EXPECT_EQ(expected.size(), 14u);
     // The developer toolbox's fifteen variables are saved as well.

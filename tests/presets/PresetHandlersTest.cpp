@@ -64,7 +64,7 @@ protected:
     void scramble() {
         Lines lines;
         for (Slider slider : kSliders)
-            lines.push_back(std::string(settingOf(slider).name) + " 0.25");
+            lines.push_back(std::string(variableOf(slider).name) + " 0.25");
         run(lines);
     }
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/Settings.h"
+#include "sliders/Sliders.h"
 
 namespace flightlab {
 
@@ -38,12 +38,12 @@ inline constexpr std::array<Body, 6> kBodies{{
 // The body of that name, or nothing.
 std::optional<Body> findBody(std::string_view name);
 
-// The plug-in's sliders and their console names, in its slider order, from its settings table;
-// their ranges and defaults are read from the loaded plug-in.
+// The plug-in's sliders and their console names, in its slider order, from its slider
+// vocabulary; their ranges and defaults are read from the loaded plug-in.
 using ::kSliderCount;
 inline constexpr std::array<std::string_view, kSliderCount> kSliderNames = [] {
     std::array<std::string_view, kSliderCount> names{};
-    for (std::size_t i = 0; i < kSliderCount; ++i) names[i] = settingOf(kSliders[i]).name;
+    for (std::size_t i = 0; i < kSliderCount; ++i) names[i] = sliderSpec(kSliders[i]).name;
     return names;
 }();
 using SliderValues = std::array<double, kSliderCount>;

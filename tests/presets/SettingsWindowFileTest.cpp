@@ -1,7 +1,7 @@
-// Settings-file edits of preset creation and deletion: bytes out and console lines.
+// Settings-window file edits of preset creation and deletion: bytes out and console lines.
 #include <gtest/gtest.h>
 
-#include "presets/SettingsFile.h"
+#include "presets/SettingsWindowFile.h"
 
 namespace {
 
@@ -10,7 +10,7 @@ using Lines = std::vector<std::string>;
 const char* const kExists = "Preset name already exists! Overwriting slider values!";
 const char* const kBase = "Cannot overwrite base preset. Choose a different name.";
 
-TEST(SettingsFile, CreateAppendsTheEntryToPresetLinesAndWritesCrLf) {
+TEST(SettingsWindowFile, CreateAppendsTheEntryToPresetLinesAndWritesCrLf) {
     const struct {
         const char* what;
         std::string in, name, out;
@@ -71,7 +71,7 @@ TEST(SettingsFile, CreateAppendsTheEntryToPresetLinesAndWritesCrLf) {
     }
 }
 
-TEST(SettingsFile, DeleteRemovesOnlyTheFirstExactEntryOfEachLine) {
+TEST(SettingsWindowFile, DeleteRemovesOnlyTheFirstExactEntryOfEachLine) {
     const struct {
         const char* what;
         std::string in, name, out;
@@ -138,7 +138,7 @@ TEST(SettingsFile, DeleteRemovesOnlyTheFirstExactEntryOfEachLine) {
     }
 }
 
-TEST(SettingsFile, LinesSplitAtLfWithOptionalCr) {
+TEST(SettingsWindowFile, LinesSplitAtLfWithOptionalCr) {
     const struct {
         std::string in;
         std::vector<std::string_view> lines;

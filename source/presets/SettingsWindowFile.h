@@ -1,4 +1,5 @@
-// Edits of the host's plug-in settings file that add and remove preset entries, as pure functions.
+// Edits of the host's plug-in settings-window file (wingleaf.set) that add and remove preset
+// entries, as pure functions.
 #pragma once
 #include <string>
 #include <string_view>

@@ -1,12 +1,12 @@
-// Registration of the wl_ console variables from the settings table.
-#include "core/Settings.h"
+// Registration of the wl_ console variables from their table.
+#include "core/Variables.h"
 
 #include <string>
 #include <utility>
 
-#include "core/CallbackGuard.h"
 #include "core/Messages.h"
 #include "core/wingleaf.h"
+#include "guard/CallbackGuard.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ std::function<void(std::string, CVarWrapper)> guardedHandler(wingleaf& plugin,
     };
 }
 
-void bindCell(wingleaf& plugin, const SettingRow& row, CVarWrapper& cvar) {
+void bindCell(wingleaf& plugin, const VariableRow& row, CVarWrapper& cvar) {
     switch (row.binding) {
         case Binding::Slider:
             cvar.bindTo(plugin.cell(row.slider));
@@ -61,9 +61,9 @@ void bindCell(wingleaf& plugin, const SettingRow& row, CVarWrapper& cvar) {
 
 }  // namespace
 
-void registerSettings(wingleaf& plugin) {
+void registerVariables(wingleaf& plugin) {
     CVarManagerWrapper& console = *plugin.cvarManager;
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         const std::string name(row.name);
         CVarWrapper cvar =
             console.registerCvar(name, std::string(row.defaultValue), std::string(row.description),

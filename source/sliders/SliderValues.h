@@ -1,14 +1,14 @@
-// One set of the fourteen slider values, indexed by slider; built by naming the sliders it sets.
+// One value for every slider, indexed by slider; built by naming the sliders it sets.
 #pragma once
 #include <array>
 #include <initializer_list>
 #include <string_view>
 
-#include "core/Settings.h"
+#include "sliders/Sliders.h"
 
-namespace settings_detail {
+namespace sliders_detail {
 
-// The value of a default as the settings table writes it: digits with an optional point.
+// The value of a default as the vocabulary writes it: digits with an optional point.
 constexpr float parseDefault(std::string_view text) {
     double value = 0.0;
     double scale = 1.0;
@@ -24,11 +24,11 @@ constexpr float parseDefault(std::string_view text) {
     return static_cast<float>(value / scale);
 }
 
-}  // namespace settings_detail
+}  // namespace sliders_detail
 
-// The default of a slider, from its row of the settings table.
+// The default of a slider, from its variable.
 constexpr float sliderDefault(Slider slider) {
-    return settings_detail::parseDefault(settingOf(slider).defaultValue);
+    return sliders_detail::parseDefault(sliderSpec(slider).defaultValue);
 }
 
 class SliderValues {

@@ -1,5 +1,5 @@
 // The host-edge guard: what reaches the report, and that nothing escapes it.
-#include "core/CallbackGuard.h"
+#include "guard/CallbackGuard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-// Settings files: parsing every control kind, broken lines, and the sim_settings lines.
+// Settings windows from their files: parsing every control kind, broken lines, and the sim_settings lines.
 #include <gtest/gtest.h>
 
-#include "console/SettingsFiles.h"
+#include "console/SettingsWindows.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// Settings-file edits for preset creation and deletion.
-#include "presets/SettingsFile.h"
+// Settings-window file edits for preset creation and deletion.
+#include "presets/SettingsWindowFile.h"
 
 #include "presets/PresetMessages.h"
 

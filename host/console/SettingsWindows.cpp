@@ -1,5 +1,5 @@
 // Settings windows built from the plug-in settings files (bakkesmod/plugins/settings/*.set).
-#include "console/SettingsFiles.h"
+#include "console/SettingsWindows.h"
 
 #include <algorithm>
 #include <charconv>

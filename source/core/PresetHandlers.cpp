@@ -1,6 +1,6 @@
 // The change handlers of wl_create, wl_delete and wl_preset, and what they take from the plug-in
 // object: its console.
-#include "presets/PresetHandlers.h"
+#include "core/PresetHandlers.h"
 
 #include <memory>
 
