@@ -7,6 +7,7 @@
 #include "core/Activation.h"
 #include "core/Messages.h"
 #include "core/Settings.h"
+#include "presets/PresetHandlers.h"
 
 void wingleaf::onLoad() {
     enabled = std::make_shared<bool>(false);
@@ -32,6 +33,8 @@ void wingleaf::onLoad() {
     registerSettings(*this);
     hookGameEvents(*this);
 
+    // Before the settings windows are read: a tmp.set left by a crash would show as one.
+    removeLeftovers(pluginPresetIo(*this));
     cvarManager->executeCommand(std::string(kRefreshSettingsCommand), false);
 }
 
