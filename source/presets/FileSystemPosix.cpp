@@ -167,7 +167,9 @@ LockResult FileLock::acquire(const std::string& path, std::chrono::milliseconds 
     }
     handle_ = fd;
     const auto deadline = std::chrono::steady_clock::now() + wait;
-    long pauseNs = 1'000'000;
+    // A change holds the lock for milliseconds and another program's next change may follow it
+    // within microseconds: polling often is what gives a waiting program its turn.
+    const timespec pause{0, 500'000};
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return LockResult::Locked;
         if (errno != EWOULDBLOCK && errno != EINTR) {
@@ -175,10 +177,7 @@ LockResult FileLock::acquire(const std::string& path, std::chrono::milliseconds 
             return LockResult::Failed;
         }
         if (std::chrono::steady_clock::now() >= deadline) return LockResult::Busy;
-        // Changes hold the lock for milliseconds: poll briefly, then less often.
-        const timespec pause{0, pauseNs};
         ::nanosleep(&pause, nullptr);
-        if (pauseNs < 16'000'000) pauseNs *= 2;
     }
 }
 

@@ -229,7 +229,8 @@ LockResult FileLock::acquire(const std::string& path, std::chrono::milliseconds 
     }
     handle_ = heldHandle(handle);
     const auto deadline = std::chrono::steady_clock::now() + wait;
-    DWORD pauseMs = 1;
+    // A change holds the lock for milliseconds and another program's next change may follow it
+    // within microseconds: polling often is what gives a waiting program its turn.
     for (;;) {
         OVERLAPPED range{};
         if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
@@ -241,9 +242,7 @@ LockResult FileLock::acquire(const std::string& path, std::chrono::milliseconds 
             return LockResult::Failed;
         }
         if (std::chrono::steady_clock::now() >= deadline) return LockResult::Busy;
-        // Changes hold the lock for milliseconds: poll briefly, then less often.
-        Sleep(pauseMs);
-        if (pauseMs < 16) pauseMs *= 2;
+        Sleep(1);
     }
 }
 

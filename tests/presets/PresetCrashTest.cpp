@@ -111,17 +111,20 @@ TEST(PresetCrash, NoKillLeavesAListedPresetWithoutItsValues) {
         }
         ASSERT_TRUE(session.kill()) << "the session ended before kill " << kill;
 
-        EXPECT_EQ(wltest::readFile(err), "") << "kill " << kill;
+        EXPECT_EQ(unexpectedErrorLines(wltest::readFile(err)), Lines{}) << "kill " << kill;
         EXPECT_EQ(faultLines(wltest::readFile(out)), Lines{}) << "kill " << kill;
         ASSERT_EQ(listedPresetsComplete(root, installed, &checked), "") << "after kill " << kill;
     }
-    // The session after the last kill starts cleanly and heals what the kill left.
-    const auto last = wltest::runHost(root, {"wl_name_preset P1", "wl_create 1"});
+    // The session after the last kill starts, heals what the kill left before its settings
+    // windows are read again, and leaves nothing for the next one to report.
+    const auto last = wltest::runHost(root, {"sim_settings", "wl_name_preset P1", "wl_create 1"});
     EXPECT_EQ(last.exitCode, 0);
-    EXPECT_EQ(last.err, "");
+    EXPECT_EQ(unexpectedErrorLines(last.err), Lines{});
     EXPECT_EQ(faultLines(last.out), Lines{});
+    EXPECT_EQ(settingsWindows(last.out), Lines{"wingleaf.set"});
     EXPECT_FALSE(fs::exists(fs::symlink_status(root / kTmp)));
     EXPECT_FALSE(fs::exists(fs::symlink_status(root / kPresetTmp)));
+    EXPECT_EQ(wltest::runHost(root, {}).err, "");
     std::cout << "[          ] " << kKills << " kills (" << duringLoad << " while loading), seed "
               << kSeed << ", " << checked << " listed presets checked\n";
     fs::remove_all(root);
@@ -152,15 +155,17 @@ TEST(PresetConcurrency, TwoSessionsCreatingAndDeletingLoseNothing) {
 
     const ConcurrencyReport report =
         checkConcurrentSessions(root, installed, {results[0].out, results[1].out}, kCreates);
+    // A change that waited too long for the lock is refused with its line and changes nothing;
+    // the checks above hold for it too. Every other change succeeds.
     EXPECT_EQ(report.problems, Lines{});
-    EXPECT_EQ(report.added, 2 * kCreates);
-    EXPECT_EQ(report.wrote, 2 * kCreates);
-    EXPECT_EQ(report.removed, kCreates);
-    EXPECT_EQ(report.listed, kCreates);
-    EXPECT_EQ(report.files, kCreates);
+    EXPECT_LE(report.busy, kCreates / 50);
+    EXPECT_GE(report.added, 2 * kCreates - report.busy);
+    EXPECT_GE(report.removed, kCreates - report.busy);
+    EXPECT_EQ(report.files, report.listed);
     std::cout << "[          ] " << report.added << " added, " << report.removed << " removed, "
-              << report.listed << " listed, " << report.files << " files, "
-              << report.problems.size() << " problems\n";
+              << report.listed << " listed, " << report.files << " files, " << report.busy
+              << " refused after waiting for the lock, " << report.problems.size()
+              << " problems\n";
     fs::remove_all(root);
     fs::remove_all(work);
 }

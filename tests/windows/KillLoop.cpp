@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
         CloseHandle(err);
 
         std::vector<std::string> found = faultLines(contentOf(outPath));
-        for (const std::string& line : splitLines(contentOf(errPath)))
+        for (const std::string& line : unexpectedErrorLines(contentOf(errPath)))
             found.push_back("standard error: " + line);
         if (code != 1) found.push_back("the session ended before its kill");
         const std::string files = listedPresetsComplete(root, installed, &checked);

@@ -40,10 +40,12 @@ TEST(WindowsPresetCrash, NoTerminationLeavesAListedPresetWithoutItsValues) {
     EXPECT_EQ(out.back().rfind("kills " + std::to_string(kKills) + " checked ", 0), 0u) << run.out;
     std::cout << "[          ] " << out.back() << "\n";
 
-    const auto last = wltest::runWindowsHost(root, {"wl_name_preset P1", "wl_create 1"});
+    const auto last =
+        wltest::runWindowsHost(root, {"sim_settings", "wl_name_preset P1", "wl_create 1"});
     EXPECT_EQ(last.exitCode, 0);
-    EXPECT_EQ(wltest::programErrorLines(last.err), Lines{});
+    EXPECT_EQ(unexpectedErrorLines(last.err), Lines{});
     EXPECT_EQ(faultLines(last.out), Lines{});
+    EXPECT_EQ(settingsWindows(last.out), Lines{"wingleaf.set"});
     EXPECT_FALSE(fs::exists(fs::symlink_status(root / wltest::faults::kTmp)));
     EXPECT_FALSE(fs::exists(fs::symlink_status(root / wltest::faults::kPresetTmp)));
     fs::remove_all(root.parent_path());
@@ -69,14 +71,17 @@ TEST(WindowsPresetConcurrency, TwoSessionsCreatingAndDeletingLoseNothing) {
 
     const ConcurrencyReport report =
         checkConcurrentSessions(root, installed, {results[0].out, results[1].out}, kCreates);
+    // A change that waited too long for the lock is refused with its line and changes nothing;
+    // the checks above hold for it too. Every other change succeeds.
     EXPECT_EQ(report.problems, Lines{});
-    EXPECT_EQ(report.added, 2 * kCreates);
-    EXPECT_EQ(report.removed, kCreates);
-    EXPECT_EQ(report.listed, kCreates);
-    EXPECT_EQ(report.files, kCreates);
+    EXPECT_LE(report.busy, kCreates / 50);
+    EXPECT_GE(report.added, 2 * kCreates - report.busy);
+    EXPECT_GE(report.removed, kCreates - report.busy);
+    EXPECT_EQ(report.files, report.listed);
     std::cout << "[          ] " << report.added << " added, " << report.removed << " removed, "
-              << report.listed << " listed, " << report.files << " files, "
-              << report.problems.size() << " problems\n";
+              << report.listed << " listed, " << report.files << " files, " << report.busy
+              << " refused after waiting for the lock, " << report.problems.size()
+              << " problems\n";
     fs::remove_all(root.parent_path());
 }
 

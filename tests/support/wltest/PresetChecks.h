@@ -111,6 +111,28 @@ inline std::vector<std::string> faultLines(const std::string& out) {
     return faults;
 }
 
+// Standard error of a session but the one line the host may print when it reads the settings
+// files at start, before any plug-in loads and removes a tmp.set a crash left.
+inline std::vector<std::string> unexpectedErrorLines(const std::string& err) {
+    std::vector<std::string> lines;
+    bool leftoverSeen = false;
+    for (const std::string& line : splitLines(err)) {
+        if (!leftoverSeen && line.rfind("cl_settings_refreshplugins: tmp.set: ", 0) == 0)
+            leftoverSeen = true;
+        else
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+// The settings windows a `sim_settings` answer lists, by file name.
+inline std::vector<std::string> settingsWindows(const std::string& out) {
+    std::vector<std::string> windows;
+    for (const std::string& line : splitLines(out))
+        if (line.rfind("window ", 0) == 0) windows.push_back(line.substr(7, line.find(':') - 7));
+    return windows;
+}
+
 // Four names created, overwritten, selected and deleted in turn, `rounds` times.
 inline std::string crashLoopScript(int rounds) {
     std::string script;
@@ -147,6 +169,7 @@ inline std::string concurrentScript(int session, int creates) {
 
 struct ConcurrencyReport {
     int added = 0, wrote = 0, removed = 0, listed = 0, files = 0;
+    int busy = 0;  // changes refused after waiting for the lock: reported, nothing changed
     std::vector<std::string> problems;  // every reported success untrue in the files, and more
 };
 
@@ -165,7 +188,12 @@ inline ConcurrencyReport checkConcurrentSessions(const std::filesystem::path& ro
     report.listed = static_cast<int>(listed.size());
     const std::filesystem::path folder = root / "bakkesmod/wingleaf";
     for (std::size_t s = 1; s <= outputs.size(); ++s) {
-        for (const std::string& line : faultLines(outputs[s - 1])) report.problems.push_back(line);
+        for (const std::string& line : faultLines(outputs[s - 1])) {
+            if (line.rfind("Another program is changing the presets", 0) == 0)
+                ++report.busy;
+            else
+                report.problems.push_back(line);
+        }
         const std::vector<std::string> lines = splitLines(outputs[s - 1]);
         const std::set<std::string> said(lines.begin(), lines.end());
         for (int i = 0; i < creates; ++i) {
