@@ -32,14 +32,17 @@ void waitForOutput(HANDLE file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 8) {
-        std::fprintf(stderr, "usage: kill-loop HOST PLUGIN ROOT SCRIPT KILLS SEED LOAD_MS\n");
+    if (argc != 9) {
+        std::fprintf(stderr,
+                     "usage: kill-loop HOST PLUGIN ROOT SCRIPT KILLS SEED LOAD_MS CHANGE_MS\n");
         return 2;
     }
     const std::string host = argv[1], plugin = argv[2], root = argv[3], script = argv[4];
     const int kills = std::atoi(argv[5]);
     std::mt19937 random(static_cast<unsigned>(std::strtoul(argv[6], nullptr, 10)));
+    // Kills land up to LOAD_MS after the start, or up to CHANGE_MS after the first line.
     const unsigned loadMs = static_cast<unsigned>(std::strtoul(argv[7], nullptr, 10));
+    const unsigned changeMs = static_cast<unsigned>(std::strtoul(argv[8], nullptr, 10));
     const std::string installed = contentOf(root + "\\bakkesmod\\plugins\\settings\\wingleaf.set");
     const std::string outPath = root + "\\..\\kill-loop-out.txt";
     const std::string errPath = root + "\\..\\kill-loop-err.txt";
@@ -66,7 +69,7 @@ int main(int argc, char** argv) {
             Sleep(random() % (loadMs + 1));
         } else {
             waitForOutput(out);
-            Sleep(random() % 20);
+            Sleep(random() % (changeMs + 1));
         }
         TerminateProcess(process.hProcess, 1);
         WaitForSingleObject(process.hProcess, INFINITE);
