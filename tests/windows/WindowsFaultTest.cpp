@@ -32,6 +32,8 @@ const Lines kDelete{"wl_name_preset Old", "wl_delete 1"};
 const std::string kRenameFailed = "Failed to rename tmp.set to wingleaf.set: *";
 const std::string kUnloaded = "Debug5 statement";
 const std::string kTempInTheWay = "Error creating ./bakkesmod/plugins/settings/tmp.set: *";
+// A temporary file that cannot be removed is named when the plug-in loads.
+const std::string kTempStuck = "Error removing ./bakkesmod/plugins/settings/tmp.set: *";
 // A run's lines followed by the unload line that ends every session under Wine.
 Lines unloaded(Lines lines) {
     lines.push_back(kUnloaded);
@@ -96,12 +98,12 @@ std::vector<Cell> cells() {
         {"settings_directory_at_temp",
          kCreateNew,
          [](const fs::path& r) { directoryAt(r, kTmp); },
-         {kExists, kTempInTheWay, "Wrote to New.txt", kUnloaded},
+         {kTempStuck, kExists, kTempInTheWay, "Wrote to New.txt", kUnloaded},
          {{kNew, kValues}}},
         {"settings_directory_at_temp_on_delete",
          kDelete,
          [](const fs::path& r) { directoryAt(r, kTmp); },
-         {kTempInTheWay, kOldKept, kUnloaded},
+         {kTempStuck, kTempInTheWay, kOldKept, kUnloaded},
          {}},
         {"settings_directory_at_target_on_delete",
          kDelete,
@@ -148,7 +150,11 @@ std::vector<Cell> cells() {
         {"preset_directory_at_temp",
          kOverwrite,
          [](const fs::path& r) { directoryAt(r, kPresetTmp); },
-         upTo(kOverwritten, 2, {kPresetOpenFailed}),
+         [] {
+             Lines lines = upTo(kOverwritten, 2, {kPresetOpenFailed});
+             lines.insert(lines.begin(), "Error removing ./bakkesmod/wingleaf/preset.tmp: *");
+             return lines;
+         }(),
          {}},
         {"preset_directory_at_target",
          kCreateNew,
