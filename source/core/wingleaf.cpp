@@ -6,8 +6,10 @@
 
 #include "core/Activation.h"
 #include "core/Messages.h"
+#include "core/PresetHandlers.h"
 #include "core/Variables.h"
 #include "presets/PresetMessages.h"
+#include "presets/PresetProcedures.h"
 
 void wingleaf::onLoad() {
     enabled = std::make_shared<bool>(false);
@@ -33,6 +35,8 @@ void wingleaf::onLoad() {
     registerVariables(*this);
     hookGameEvents(*this);
 
+    // Before the settings windows are read: a tmp.set left by a crash would show as one.
+    removeLeftovers(pluginPresetIo(*this));
     cvarManager->executeCommand(std::string(kRefreshSettingsCommand), false);
 }
 
