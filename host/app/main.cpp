@@ -29,8 +29,9 @@ extern "C" void onStopSignal(int signal) {
     host::noteStopSignal(signal);
 }
 
-// Ctrl-C and SIGTERM end the session through its normal end (plug-ins unloaded, saved
-// variables written). Without SA_RESTART a blocked read returns at once and sees the request.
+// Ctrl-C, SIGTERM and a hang-up (the terminal closed) end the session through its normal end
+// (plug-ins unloaded, saved variables written). Without SA_RESTART a blocked read returns at
+// once and sees the request.
 void installStopHandlers() {
 #if defined(_WIN32)
     std::signal(SIGINT, onStopSignal);
@@ -40,8 +41,7 @@ void installStopHandlers() {
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 #endif
 }
 

@@ -1,4 +1,4 @@
-// A request to end the session that arrived as a signal (Ctrl-C, SIGTERM).
+// A request to end the session that arrived as a signal (Ctrl-C, SIGTERM, a hang-up).
 #include "console/StopSignal.h"
 
 #include <csignal>
