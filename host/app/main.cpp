@@ -123,8 +123,8 @@ int main(int argc, char** argv) {
         std::cout << "wingleaf-host " << WL_VERSION << "\n";
         return 0;
     }
-    // Ctrl-C and SIGTERM end the session through its normal end (plug-ins unloaded, saved
-    // variables written).
+    // Ctrl-C, SIGTERM and a hang-up (the terminal closed) end the session through its normal
+    // end (plug-ins unloaded, saved variables written).
     host::installStopHandlers();
     try {
         return runSession(std::move(options));

@@ -1,4 +1,4 @@
-// A request to end the session that arrived as a signal (Ctrl-C, SIGTERM).
+// A request to end the session that arrived as a signal (Ctrl-C, SIGTERM, a hang-up).
 #include "console/StopSignal.h"
 
 #include <signal.h>
@@ -29,8 +29,7 @@ void installStopHandlers() noexcept {
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 #endif
 }
 
