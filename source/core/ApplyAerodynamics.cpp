@@ -25,12 +25,14 @@ void wingleaf::applyAerodynamics(CarWrapper car, void* /*params*/, std::string /
     boost.SetBoostForce(step.boostForce);
     AirControlComponentWrapper airControl = car.GetAirControlComponent();
     airControl.SetThrottleForce(step.throttleForce);
-    airControl.SetAirTorque(step.scaledAirTorque);
 
+    // Only a car released from the floor at speed keeps the scaled air torque; every other one
+    // gets the stock sticky force and air torque back.
     if (car.IsOnGround() && step.speedUu >= aero::kGroundReleaseSpeedUu) {
+        airControl.SetAirTorque(step.scaledAirTorque);
         car.SetStickyForce(StickyForceData{0.0f, 0.0f});
     } else {
-        car.SetStickyForce(stock::stickyForce());
         airControl.SetAirTorque(stock::airTorque());
+        car.SetStickyForce(stock::stickyForce());
     }
 }

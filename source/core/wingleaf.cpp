@@ -28,6 +28,7 @@ void wingleaf::onLoad() {
     hud.owner = this;
 
     devCommands.registerCommands();
+    hud.bindSwitches();
 
     Hud* overlay = &hud;
     hud.game->RegisterDrawable([overlay](CanvasWrapper canvas) { overlay->drawFrame(canvas); });
