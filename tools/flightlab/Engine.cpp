@@ -164,11 +164,16 @@ fs::path FlightEngine::createPreset(const std::vector<std::string>& values, cons
     for (std::size_t i = 0; i < kSliderCount && i < values.size(); ++i)
         run(std::string(kSliderNames[i]) + " " + values[i]);
     run("wl_name_preset \"" + name + "\"");
-    run("wl_create 1");
+    // The plug-in says why it refuses a name on the console: that is the message to pass on.
+    auto& h = *host_;
+    h.out.str("");
+    h.err.str("");
+    const bool created = h.console.execute("wl_create 1");
+    const std::string said = h.out.str() + h.err.str();
+    h.out.str("");
     const fs::path file = fs::absolute(fs::path("bakkesmod/wingleaf") / (name + ".txt"));
-    if (!fs::exists(file))
-        throw std::runtime_error("the plug-in did not create the preset " + name + ": " +
-                                 host_->out.str());
+    if (!created || !fs::exists(file))
+        throw std::runtime_error("the plug-in did not create the preset " + name + ": " + said);
     return file;
 }
 

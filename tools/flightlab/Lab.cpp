@@ -17,6 +17,7 @@
 #include "Plot.h"
 #include "Progress.h"
 #include "Report.h"
+#include "Serve.h"
 #include "Tune.h"
 #include "Workers.h"
 
@@ -350,6 +351,13 @@ Flight flyInHost(const LabOptions& options, const Setup& setup, const fs::path& 
 }
 
 int runLab(const LabOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.serve) {
+        // The workbench writes nothing to the output folder; its workers play in a temporary one.
+        LabOptions temporary = options;
+        temporary.keepRuns = false;
+        const WorkFolder work(temporary);
+        return runServe(options, work.path(), out, err);
+    }
     fs::create_directories(options.outDir);
     if (options.tune) {
         const WorkFolder work(options);

@@ -46,10 +46,13 @@ SliderValues rounded(const SliderValues& v, const std::array<SliderRange, kSlide
 }
 
 struct Search {
-    Search(const LabOptions& o, WorkerPool& p, Progress& pr) : options(o), pool(p), progress(pr) {}
+    Search(const LabOptions& o, WorkerPool& p, Progress& pr, const TuneWatch& w)
+        : options(o), pool(p), progress(pr), watch(w) {}
     const LabOptions& options;
     WorkerPool& pool;
     Progress& progress;
+    const TuneWatch& watch;
+    bool stopped = false;
     SliderValues start{};
     std::vector<int> free;       // indexes of the sliders searched
     SliderValues fixedValues{};  // every slider's value when not searched
@@ -85,6 +88,10 @@ struct Search {
         char note[64];
         std::snprintf(note, sizeof note, "best error %.3f %%", bestError * 100);
         progress.update(static_cast<std::size_t>(evaluations), note);
+        if (watch && !watch(evaluations, kGlobalEvaluations + kLocalEvaluations + kGridEvaluations, bestError)) {
+            stopped = true;
+            throw nlopt::forced_stop();
+        }
         return e;
     }
 };
@@ -224,15 +231,13 @@ double tuneError(const TuneTargets& t, const Flight& f) {
     return e;
 }
 
-int runTune(const LabOptions& o, WorkerPool& pool, std::ostream& out, std::ostream& err) {
+TuneOutcome searchTune(const LabOptions& o, WorkerPool& pool, Progress& progress, const TuneWatch& watch) {
     const Tune& t = *o.tune;
     checkFixedValues(t, pool.sliderRanges());
-    const auto began = std::chrono::steady_clock::now();
-    Progress progress(err, o.progressBar, "tuning",
-                      kGlobalEvaluations + kLocalEvaluations + kGridEvaluations, 0);
-    Search s(o, pool, progress);
+    Search s(o, pool, progress, watch);
     Setup startSetup = setupFor(t.start);
     startSetup.body = o.bodies.front();
+    for (const auto& [slider, value] : t.startValues) startSetup.overrides.emplace_back(slider, value);
     Job startJob;
     startJob.setup = startSetup;
     startJob.launch = o.launch;
@@ -247,19 +252,39 @@ int runTune(const LabOptions& o, WorkerPool& pool, std::ostream& out, std::ostre
     std::vector<double> x;
     for (int i : s.free) x.push_back(s.start[static_cast<std::size_t>(i)]);
     nlopt::srand(t.seed);
-    if (!s.free.empty()) {
-        if (s.evaluate(x) > kGoodEnoughError) runStage(s, nlopt::GN_CRS2_LM, kGlobalEvaluations, x);
-        if (s.bestError > kGoodEnoughError) runStage(s, nlopt::LN_BOBYQA, kLocalEvaluations, x);
-        polishOnGrid(s, x, kGridEvaluations);
+    TuneOutcome outcome;
+    try {
+        if (!s.free.empty()) {
+            if (s.evaluate(x) > kGoodEnoughError) runStage(s, nlopt::GN_CRS2_LM, kGlobalEvaluations, x);
+            if (s.bestError > kGoodEnoughError && !s.stopped) runStage(s, nlopt::LN_BOBYQA, kLocalEvaluations, x);
+            if (!s.stopped) polishOnGrid(s, x, kGridEvaluations);
+        }
+    } catch (const nlopt::forced_stop&) {
     }
+    outcome.evaluations = s.evaluations;
+    if (s.stopped) {
+        outcome.stopped = true;
+        return outcome;
+    }
+    outcome.values = s.valuesAt(x);
+    outcome.flight = saveAndFly(s, outcome.values, o.outDir / "tuned.txt");
+    return outcome;
+}
+
+int runTune(const LabOptions& o, WorkerPool& pool, std::ostream& out, std::ostream& err) {
+    const Tune& t = *o.tune;
+    const auto began = std::chrono::steady_clock::now();
+    Progress progress(err, o.progressBar, "tuning",
+                      kGlobalEvaluations + kLocalEvaluations + kGridEvaluations, 0);
+    const TuneOutcome outcome = searchTune(o, pool, progress);
     progress.finish();
-    const SliderValues values = s.valuesAt(x);
+    const SliderValues& values = outcome.values;
+    const Flight& tuned = outcome.flight;
     const fs::path file = o.outDir / "tuned.txt";
-    const Flight tuned = saveAndFly(s, values, file);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     char buf[200];
     std::snprintf(buf, sizeof buf, "tuned on %s after %d flights in %.1f s, from preset %s (seed %u)\n\n",
-                  o.bodies.front().c_str(), s.evaluations, seconds, t.start.c_str(), t.seed);
+                  o.bodies.front().c_str(), outcome.evaluations, seconds, t.start.c_str(), t.seed);
     out << buf << "slider values:\n";
     writeSliderTable(out, {tuned});
     out << "\ntuned flight against the targets:\n";
