@@ -130,6 +130,7 @@ LabAdapter::LabAdapter(const fs::path& plugin, const fs::path& work, const fs::p
     : work_(fs::absolute(work)), game_(game.empty() ? fs::path() : fs::absolute(game)) {
     flyPool_ = std::make_unique<WorkerPool>(WorkerSetup{plugin, work_ / "fly", {}, std::max(1, flyWorkers)});
     tunePool_ = std::make_unique<WorkerPool>(WorkerSetup{plugin, work_ / "tune", {}, 1});
+    sidePool_ = std::make_unique<WorkerPool>(WorkerSetup{plugin, work_ / "side", {}, 1});
     if (!game_.empty()) {
         WorkerSetup setup{plugin, game_, {}, 1};
         setup.gameFolder = true;
@@ -347,8 +348,8 @@ std::string LabAdapter::hudPng(const HudRequest& r) {
     job.drawTick = std::max(1, r.tick);
     job.file = file.string();
     {
-        std::lock_guard lock(flyMutex_);
-        flyPool_->fly(job);
+        std::lock_guard lock(sideMutex_);
+        sidePool_->fly(job);
     }
     std::string bytes = readFile(file);
     fs::remove(file);
@@ -364,8 +365,8 @@ std::string LabAdapter::presetFile(const PresetFileRequest& r) {
     create.values = valueTexts(r.sliders);
     create.file = file.string();
     {
-        std::lock_guard lock(flyMutex_);
-        flyPool_->fly(create);
+        std::lock_guard lock(sideMutex_);
+        sidePool_->fly(create);
     }
     std::string bytes = readFile(file);
     fs::remove(file);
@@ -377,11 +378,9 @@ json LabAdapter::readPresetText(const PresetTextRequest& r) {
     s.label = "dropped";
     s.modelOn = true;
     s.preset = "dropped";
-    std::lock_guard lock(flyMutex_);
-    // Any worker may fly it: each finds the file in its own preset folder.
-    for (int w = 0; w < flyPool_->size(); ++w)
-        writeWhole(work_ / "fly" / ("worker-" + std::to_string(w)) / "bakkesmod/wingleaf/dropped.txt", r.text);
-    const Flight f = flyPool_->fly(flyJob(Launch{}, s, false));
+    std::lock_guard lock(sideMutex_);
+    writeWhole(work_ / "side/worker-0/bakkesmod/wingleaf/dropped.txt", r.text);
+    const Flight f = sidePool_->fly(flyJob(Launch{}, s, false));
     return {{"sliders", slidersJson(f.sliders)}};
 }
 

@@ -29,7 +29,8 @@ using TuneProgress = std::function<bool(int done, int budget, double bestError)>
 class LabAdapter {
 public:
     // Starts the workers in WORK (a folder of its own): FLYWORKERS for flights, one for tunes,
-    // and with GAME one that plays in that game folder for its user presets. Throws
+    // one for pictures and files, and with GAME one that plays in that game folder for its user
+    // presets. Throws
     // std::runtime_error when a worker cannot start.
     LabAdapter(const std::filesystem::path& plugin, const std::filesystem::path& work,
                const std::filesystem::path& game, int flyWorkers);
@@ -69,8 +70,10 @@ public:
 
 private:
     std::filesystem::path work_, game_;
-    std::unique_ptr<WorkerPool> flyPool_, tunePool_, gamePool_;
-    std::mutex flyMutex_, gameMutex_;
+    // Flights of the plots; one tune; HUD pictures and preset files, so that they never hold up
+    // a flight; the game folder's presets.
+    std::unique_ptr<WorkerPool> flyPool_, tunePool_, sidePool_, gamePool_;
+    std::mutex flyMutex_, sideMutex_, gameMutex_;
     std::atomic<std::uint64_t> latestTicket_{0};
     std::atomic<bool> tuneRunning_{false};
     std::atomic<int> scratch_{0};

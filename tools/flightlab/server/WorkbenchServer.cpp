@@ -18,6 +18,7 @@ namespace {
 
 // Tune progress reaches the page at most this often.
 constexpr auto kProgressEvery = std::chrono::milliseconds(100);
+constexpr std::size_t kServerThreads = 32;
 
 void sendError(httplib::Response& res, int status, const std::string& message, const std::string& field = "") {
     json j = {{"error", message}};
@@ -108,6 +109,9 @@ void WorkbenchServer::routes() {
     h.set_read_timeout(10, 0);
     h.set_write_timeout(10, 0);
     h.set_keep_alive_max_count(1000);
+    // A browser holds several connections open between requests, each taking a thread while it
+    // waits: room for a few pages, so that none waits for another's idle connection to close.
+    h.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
     // A page of another site, or a name that resolves here by a rebinding DNS server, is
     // refused before anything else is read.
     h.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
@@ -127,6 +131,10 @@ void WorkbenchServer::routes() {
             sendError(res, 415, "the API takes application/json bodies");
             return httplib::Server::HandlerResponse::Handled;
         }
+        // Over loopback compression only costs time (brotli takes seconds for the 3D library,
+        // and milliseconds on every flight): the answers go uncompressed. The request is this
+        // server's own object, handed over as const.
+        const_cast<httplib::Request&>(req).headers.erase("Accept-Encoding");
         res.set_header("X-Content-Type-Options", "nosniff");
         res.set_header("Cache-Control", "no-store");
         res.set_header("Content-Security-Policy",

@@ -278,7 +278,7 @@ function scheduleHud() {
     } catch (e) {
       $('hud').alt = `HUD not drawn: ${e.message}`;
     }
-  }, 150);
+  }, 250);
 }
 
 function escapeHtml(text) {
