@@ -6,9 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <streambuf>
 
-#include "Progress.h"
 #include "Tune.h"
 #include "Workers.h"
 
@@ -113,12 +111,6 @@ void writeWhole(const fs::path& file, const std::string& bytes) {
     }
     fs::rename(part, file);
 }
-
-// A stream that drops what it is given: the tuner's progress goes to the page instead.
-class NullBuffer : public std::streambuf {
-protected:
-    int overflow(int c) override { return c; }
-};
 
 Job flyJob(const Launch& launch, const Setup& setup, bool keepSamples) {
     return flightJob(launch, setup, keepSamples);
@@ -293,11 +285,12 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
     for (const auto* v : {&t.targets.airtimeS, &t.targets.distanceUu, &t.targets.topHeightUu, &t.targets.landingSpeedUu})
         if (*v && !(**v > 0)) throw RequestError{"targets", "stock's figure is zero: give an absolute target"};
     o.tune = t;
-    NullBuffer nothing;
-    std::ostream quiet(&nothing);
-    Progress bar(quiet, false, "tuning", 1, 0);
-    const TuneOutcome outcome = searchTune(o, *tunePool_, bar, progress);
-    if (outcome.stopped) return {{"cancelled", true}, {"evaluations", outcome.evaluations}};
+    TuneOutcome outcome;
+    try {
+        outcome = searchTune(o, *tunePool_, progress);
+    } catch (const TuneCancelled& stop) {
+        return {{"cancelled", true}, {"evaluations", stop.evaluations}};
+    }
     json verdict = json::array();
     bool allMet = true;
     auto judge = [&](const char* figure, const std::optional<double>& want, double got) {

@@ -21,7 +21,7 @@ constexpr int kFlyWorkers = 2;
 }  // namespace
 
 int runServe(const LabOptions& o, const std::filesystem::path& work, std::ostream& out, std::ostream& err) {
-    server::LabAdapter lab(o.program.plugin, work, o.serve->game, kFlyWorkers);
+    server::LabAdapter lab(o.plugin, work, o.serve->game, kFlyWorkers);
     server::WorkbenchServer http(lab, {o.serve->listen, o.serve->port, WL_FLIGHTLAB_WEB});
     http.bind();
     if (!server::isLoopback(o.serve->listen))
