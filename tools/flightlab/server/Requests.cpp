@@ -121,7 +121,7 @@ SliderValues slidersFrom(const json& v, const std::string& field, const SliderRa
 
 std::string presetFrom(const json& v, const std::string& field) {
     const std::string preset = text(v, field, 100);
-    if (preset.size() == 1 && preset[0] >= '0' && preset[0] <= '5') return preset;
+    if (isBasePreset(preset)) return preset;
     if (const std::string problem = nameProblem(preset); !problem.empty()) refuse(field, problem);
     return preset;
 }
