@@ -123,7 +123,7 @@ async function main() {
   await page.locator('#scrubber').fill('200');
   await page.waitForFunction(() => document.querySelector('#hud').naturalWidth > 0, null, { timeout: 30000 });
   await page.screenshot({ path: join(shots, 'workbench.png'), fullPage: true });
-  await page.locator('header').screenshot({ path: join(shots, 'header.png') });
+  await page.screenshot({ path: join(shots, 'overview.png'), clip: { x: 0, y: 0, width: 1500, height: 1300 } });
 
   // Saved through the plug-in into the game folder: listed and selectable in a host session.
   await page.fill('#save-name', 'Browser Glide');
