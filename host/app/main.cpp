@@ -21,29 +21,6 @@ constexpr int kExitBadArguments = 2;
 // Lines typed at the prompt, kept across sessions; relative to the root.
 constexpr const char* kHistoryFile = ".wingleaf_history";
 
-extern "C" void onStopSignal(int signal) {
-#if defined(_WIN32)
-    std::signal(signal, onStopSignal);  // the handler is reset on each delivery there
-#endif
-    host::noteStopSignal(signal);
-}
-
-// Ctrl-C and SIGTERM end the session through its normal end (plug-ins unloaded, saved
-// variables written). Without SA_RESTART a blocked read returns at once and sees the request.
-void installStopHandlers() {
-#if defined(_WIN32)
-    std::signal(SIGINT, onStopSignal);
-    std::signal(SIGTERM, onStopSignal);
-#else
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-#endif
-}
-
 int badArguments(const std::string& error) {
     std::cerr << "wingleaf-host: " << error << "\n" << host::usageLine() << "\n";
     return kExitBadArguments;
@@ -146,7 +123,9 @@ int main(int argc, char** argv) {
         std::cout << "wingleaf-host " << WL_VERSION << "\n";
         return 0;
     }
-    installStopHandlers();
+    // Ctrl-C and SIGTERM end the session through its normal end (plug-ins unloaded, saved
+    // variables written).
+    host::installStopHandlers();
     try {
         return runSession(std::move(options));
     } catch (const std::exception& e) {

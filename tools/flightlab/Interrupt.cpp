@@ -1,44 +1,32 @@
-// Ctrl-C and SIGTERM during a run.
+// Ctrl-C and SIGTERM during a run: the host's stop request, acted on where the lab can stop.
 #include "Interrupt.h"
 
-#include <signal.h>
-
 #include <csignal>
+
+#include "console/StopSignal.h"
 
 namespace flightlab {
 
 namespace {
 
-volatile std::sig_atomic_t requested = 0;
 int deferred = 0;
-
-extern "C" void noteStop(int signal) {
-    if (requested == 0) requested = signal;
-}
 
 }  // namespace
 
-void installStopHandlers() {
-    struct sigaction action {};
-    action.sa_handler = noteStop;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
+void installStopHandlers() { host::installStopHandlers(); }
 
-int stopSignal() { return requested; }
+int stopSignal() { return host::stopSignal(); }
 
 void throwIfStopped() {
-    if (const int signal = requested; signal != 0 && deferred == 0) throw Interrupted(signal);
+    if (const int signal = host::stopSignal(); signal != 0 && deferred == 0) throw Interrupted(signal);
 }
 
 StopsDeferred::StopsDeferred() { ++deferred; }
 StopsDeferred::~StopsDeferred() { --deferred; }
 
 void ignoreStopSignals() {
-    ::signal(SIGINT, SIG_IGN);
-    ::signal(SIGTERM, SIG_IGN);
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGTERM, SIG_IGN);
 }
 
 }  // namespace flightlab

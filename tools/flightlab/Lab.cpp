@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <future>
+#include <iterator>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
@@ -254,9 +255,11 @@ int compare(const LabOptions& o, std::ostream& out, std::ostream& err) {
     checkMemory(o, all.size(), workers);
     WorkerPool pool(WorkerSetup{o.plugin, work.path(), userPresetFiles(o), workers});
     TrajectoryWriter trajectories(o);
-    const std::vector<Flight> flown = flyAll(o, all, pool, trajectories, err);
-    const std::vector<Flight> flights(flown.begin(), flown.begin() + static_cast<long>(setups.size()));
-    const std::vector<Flight> sweep(flown.begin() + static_cast<long>(setups.size()), flown.end());
+    std::vector<Flight> flights = flyAll(o, all, pool, trajectories, err);
+    // The sweep's flights moved, not copied: a run holds each flight once.
+    const auto sweepStart = flights.begin() + static_cast<long>(setups.size());
+    const std::vector<Flight> sweep(std::make_move_iterator(sweepStart), std::make_move_iterator(flights.end()));
+    flights.erase(sweepStart, flights.end());
     writeTables(o, flights, sweep, out);
     // The pictures take the longest: drawn on other threads, the HUD by a worker, while the files
     // are written.
