@@ -22,6 +22,7 @@
 #include "Plot.h"
 #include "Progress.h"
 #include "Report.h"
+#include "Serve.h"
 #include "Tune.h"
 #include "WorkFolder.h"
 #include "Workers.h"
@@ -325,6 +326,11 @@ void checkOutputFolder(const fs::path& dir) {
 }
 
 int runLab(const LabOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.serve) {
+        // The workbench writes nothing to the output folder; its workers play in a temporary one.
+        const WorkFolder work{fs::path()};
+        return runServe(options, work.path(), out, err);
+    }
     checkOutputFolder(options.outDir);
     if (options.tune) {
         const WorkFolder work(options.keepRuns ? options.outDir / "runs" : fs::path());

@@ -28,10 +28,18 @@ struct TuneTargets {
 struct Tune {
     TuneTargets targets;
     std::string start = "0";                      // preset the search starts from
+    std::vector<std::pair<std::string, std::string>> startValues;  // slider, value text set after it
     std::vector<std::pair<int, double>> fixed;    // slider index, value held constant
     unsigned seed = 1;
     std::string name;                             // also install as this user preset
     std::filesystem::path game;                   // ... in this game folder
+};
+
+// The web workbench: where it listens.
+struct Serve {
+    std::string listen = "127.0.0.1";  // the address bound
+    int port = 8765;                   // 0: any free port
+    std::filesystem::path game;        // a game folder whose user presets are shown and saved to
 };
 
 struct LabOptions {
@@ -41,6 +49,7 @@ struct LabOptions {
     std::vector<std::string> bodies{"octane"};
     std::optional<Sweep> sweep;
     std::optional<Tune> tune;
+    std::optional<Serve> serve;
     std::string hudPreset = "3";             // drawn at the top of its flight ("" for none)
     std::filesystem::path outDir = "out/flightlab";
     std::filesystem::path presetDir;         // where user preset files NAME.txt are found

@@ -62,8 +62,8 @@ int sliderOrThrow(const std::string& option, const std::string& name) {
 struct Raw {
     std::string speed, pitch, height, boostTime, timeLimit, presets, presetDir, sweep,
         sweepPreset = "3", hudPreset, out, plugin, bodies, workers, tune, tuneStart,
-        tuneFix, seed, tuneName, game;
-    bool version = false, keepRuns = false;
+        tuneFix, seed, tuneName, game, port, listen;
+    bool version = false, keepRuns = false, serve = false;
 };
 
 // Each option that takes a value: name, value shown in the help, where it goes, help text.
@@ -99,12 +99,18 @@ constexpr ValueOption kValueOptions[] = {
     {"--seed", "N", &Raw::seed, "seed of the search, so that a run repeats exactly (default 1)"},
     {"--tune-name", "NAME", &Raw::tuneName, "also install the tuned preset as this user preset..."},
     {"--game", "DIR", &Raw::game, "...in this game folder, so it appears in the settings window"},
+    {"--port", "N", &Raw::port, "with --serve: the port (default 8765; 0: any free one)"},
+    {"--listen", "ADDR", &Raw::listen,
+     "with --serve: the address to listen on (default 127.0.0.1; others reach it too: a warning)"},
     {"--plugin", "PATH", &Raw::plugin, "the plug-in library"},
 };
 
 void addOptions(CLI::App& app, Raw& r) {
     for (const ValueOption& o : kValueOptions) app.add_option(o.name, r.*o.target, o.help)->type_name(o.value);
     app.add_flag("--keep-runs", r.keepRuns, "keep each flight's trajectory and game folder in OUT/runs");
+    app.add_flag("--serve", r.serve,
+                 "open the workbench: a web page on this machine that flies as the sliders move "
+                 "(with --game DIR, its user presets are shown and saved there)");
     app.add_flag("--version", r.version, "print the version");
 }
 
@@ -166,6 +172,13 @@ void checkNameIsOneWord(const std::string& what, const std::string& name) {
         throw OptionError{what + " '" + name + "' may not hold double quotes, ';' or line breaks"};
 }
 
+void checkGameFolder(const fs::path& game) {
+    if (!fs::exists(game / "bakkesmod/plugins/settings/wingleaf.set"))
+        throw OptionError{"option --game: " + game.string() +
+                          " is not a game folder with the plug-in installed "
+                          "(no bakkesmod/plugins/settings/wingleaf.set)"};
+}
+
 Tune tuneFrom(const Raw& r) {
     Tune t;
     t.targets = targetsFrom(r.tune);
@@ -188,10 +201,7 @@ Tune tuneFrom(const Raw& r) {
         throw OptionError{"option --tune-name needs --game DIR (the game folder to install it in)"};
     if (t.name.empty() && !t.game.empty())
         throw OptionError{"option --game needs --tune-name NAME (the name to install the preset as)"};
-    if (!t.game.empty() && !fs::exists(t.game / "bakkesmod/plugins/settings/wingleaf.set"))
-        throw OptionError{"option --game: " + t.game.string() +
-                          " is not a game folder with the plug-in installed "
-                          "(no bakkesmod/plugins/settings/wingleaf.set)"};
+    if (!t.game.empty()) checkGameFolder(t.game);
     if (!t.name.empty() && fs::exists(t.game / "bakkesmod/wingleaf" / (t.name + ".txt")))
         throw OptionError{"option --tune-name: the game folder already has a preset named '" + t.name + "'"};
     return t;
@@ -239,16 +249,39 @@ void checkBodies(LabOptions& o, const Raw& r) {
     }
 }
 
+std::optional<Serve> serveFrom(const Raw& r) {
+    if (!r.serve) {
+        if (!r.port.empty() || !r.listen.empty()) throw OptionError{"options --port and --listen need --serve"};
+        return std::nullopt;
+    }
+    if (!r.tune.empty() || !r.sweep.empty())
+        throw OptionError{"option --serve runs the workbench alone: tune and sweep from the page"};
+    Serve s;
+    if (!r.port.empty()) {
+        const double p = numberIn("--port", r.port, 0, 65535);
+        if (p != std::floor(p)) throw OptionError{"option --port takes a whole number"};
+        s.port = static_cast<int>(p);
+    }
+    if (!r.listen.empty()) s.listen = r.listen;
+    if (!r.game.empty()) {
+        checkGameFolder(r.game);
+        s.game = r.game;
+    }
+    return s;
+}
+
 LabOptions optionsFrom(const Raw& r) {
     LabOptions o;
     o.plugin = WL_FLIGHTLAB_PLUGIN;
     o.launch = launchFrom(r);
     if (!r.presetDir.empty()) o.presetDir = r.presetDir;
     if (!r.sweep.empty()) o.sweep = sweepFrom(r.sweep, r.sweepPreset);
+    o.serve = serveFrom(r);
     if (!r.tune.empty()) o.tune = tuneFrom(r);
     else if (!r.tuneStart.empty() || !r.tuneFix.empty() || !r.tuneName.empty() || !r.seed.empty() ||
-             !r.game.empty())
-        throw OptionError{"options --tune-start, --tune-fix, --tune-name, --game and --seed need --tune"};
+             (!r.game.empty() && !r.serve))
+        throw OptionError{"options --tune-start, --tune-fix, --tune-name, --game and --seed need --tune"
+                          " (--game also goes with --serve)"};
     if (o.tune && o.sweep)
         throw OptionError{"option --sweep cannot be used with --tune (a tune flies its own set-ups)"};
     checkPresets(o, r);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ostream>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <utility>
 
@@ -64,6 +65,7 @@ struct Search {
     // On the grid the search flies only values a preset file can hold, so that flying the saved
     // preset gives the figures found.
     bool onGrid = false;
+    TuneWatch watch;
 
     SliderValues valuesAt(const std::vector<double>& x) const {
         SliderValues v = fixedValues;
@@ -91,6 +93,8 @@ struct Search {
         char note[64];
         std::snprintf(note, sizeof note, "best error %.3f %%", bestError * 100);
         progress.update(static_cast<std::size_t>(evaluations), note);
+        if (watch && !watch(evaluations, kGlobalEvaluations + kLocalEvaluations + kGridEvaluations, bestError))
+            throw TuneCancelled{evaluations};
         return e;
     }
 };
@@ -245,7 +249,53 @@ void printTargets(std::ostream& out, const TuneTargets& t, const Flight& f) {
     row("landing speed uu/s", t.landingSpeedUu, f.landingSpeedUu, 1);
 }
 
+// Flies the start, sorts the sliders into free and fixed, and returns the free ones' start.
+std::vector<double> startOf(Search& s) {
+    const Tune& t = *s.options.tune;
+    Setup startSetup = setupFor(t.start);
+    startSetup.body = s.options.bodies.front();
+    for (const auto& [slider, value] : t.startValues) startSetup.overrides.emplace_back(slider, value);
+    Job startJob;
+    startJob.setup = startSetup;
+    startJob.launch = s.options.launch;
+    startJob.keepSamples = false;
+    s.start = s.fixedValues = s.pool.fly(startJob).sliders;
+    for (const auto& [index, value] : t.fixed) s.fixedValues[static_cast<std::size_t>(index)] = value;
+    for (int i = 0; i < static_cast<int>(kSliderCount); ++i) {
+        bool fixed = false;
+        for (const auto& f : t.fixed) fixed = fixed || f.first == i;
+        if (!fixed) s.free.push_back(i);
+    }
+    std::vector<double> x;
+    for (int i : s.free) x.push_back(s.start[static_cast<std::size_t>(i)]);
+    nlopt::srand(t.seed);
+    return x;
+}
+
+// The global stage, the local refinement and the polish on the preset file's grid.
+void runStages(Search& s, std::vector<double>& x) {
+    if (s.free.empty()) return;
+    if (s.evaluate(x) > kGoodEnoughError) runStage(s, nlopt::GN_CRS2_LM, kGlobalEvaluations, x);
+    if (s.bestError > kGoodEnoughError) runStage(s, nlopt::LN_BOBYQA, kLocalEvaluations, x);
+    polishOnGrid(s, x, kGridEvaluations);
+}
+
 }  // namespace
+
+TuneOutcome searchTune(const LabOptions& o, WorkerPool& pool, const TuneWatch& watch) {
+    checkFixedValues(*o.tune, pool.sliderRanges());
+    std::ostringstream quiet;
+    Progress progress(quiet, false, "tuning", 1, 2);
+    Search s(o, pool, progress);
+    s.watch = watch;
+    std::vector<double> x = startOf(s);
+    runStages(s, x);
+    TuneOutcome outcome;
+    outcome.evaluations = s.evaluations;
+    outcome.values = s.valuesAt(x);
+    outcome.flight = saveAndFly(s, pool, outcome.values, o.outDir / "tuned.txt");
+    return outcome;
+}
 
 double tuneError(const TuneTargets& t, const Flight& f) {
     double e = 0;
@@ -264,29 +314,10 @@ int runTune(const LabOptions& o, WorkerPool& pool, std::ostream& out, std::ostre
     Progress progress(err, o.progressBar, "tuning",
                       kGlobalEvaluations + kLocalEvaluations + kGridEvaluations, 0);
     Search s(o, pool, progress);
-    Setup startSetup = setupFor(t.start);
-    startSetup.body = o.bodies.front();
-    Job startJob;
-    startJob.setup = startSetup;
-    startJob.launch = o.launch;
-    startJob.keepSamples = false;
-    s.start = s.fixedValues = pool.fly(startJob).sliders;
-    for (const auto& [index, value] : t.fixed) s.fixedValues[static_cast<std::size_t>(index)] = value;
-    for (int i = 0; i < static_cast<int>(kSliderCount); ++i) {
-        bool fixed = false;
-        for (const auto& f : t.fixed) fixed = fixed || f.first == i;
-        if (!fixed) s.free.push_back(i);
-    }
-    std::vector<double> x;
-    for (int i : s.free) x.push_back(s.start[static_cast<std::size_t>(i)]);
-    nlopt::srand(t.seed);
+    std::vector<double> x = startOf(s);
     int interrupted = 0;
     try {
-        if (!s.free.empty()) {
-            if (s.evaluate(x) > kGoodEnoughError) runStage(s, nlopt::GN_CRS2_LM, kGlobalEvaluations, x);
-            if (s.bestError > kGoodEnoughError) runStage(s, nlopt::LN_BOBYQA, kLocalEvaluations, x);
-            polishOnGrid(s, x, kGridEvaluations);
-        }
+        runStages(s, x);
     } catch (const Interrupted& stop) {
         // The best values so far are still worth having; the workers may be mid-flight, so a
         // fresh one saves them.
