@@ -16,6 +16,11 @@
 
 #include "WorkerMessages.h"
 
+#ifdef WINGLEAF_COVERAGE
+// GCC's coverage runtime: writes this process's counters, which _exit would otherwise drop.
+extern "C" void __gcov_dump();
+#endif
+
 namespace flightlab {
 
 namespace fs = std::filesystem;
@@ -71,12 +76,10 @@ Flight handle(FlightEngine& engine, const Job& job) {
             engine.drawAt(job.launch, job.setup, job.drawTick, job.file);
             return {};
         case Job::Kind::CreatePreset:
-        {
-            const fs::path created = engine.createPreset(job.values, job.setup.preset);
-            if (!job.file.empty()) copyReplacing(created, job.file);
-            return {};
-        }
+            break;
     }
+    const fs::path created = engine.createPreset(job.values, job.setup.preset);
+    if (!job.file.empty()) copyReplacing(created, job.file);
     return {};
 }
 
@@ -107,6 +110,9 @@ Flight handle(FlightEngine& engine, const Job& job) {
         status = 1;
     }
     // Leaves without the parent's exit handlers and buffered output.
+#ifdef WINGLEAF_COVERAGE
+    __gcov_dump();
+#endif
     ::_exit(status);
 }
 
