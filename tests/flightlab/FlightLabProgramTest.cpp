@@ -20,6 +20,7 @@ std::vector<std::string> quickComparison(const fs::path& out) {
 
 TEST(FlightLabProgram, ExitStatusTellsSuccessFailureAndBadUsage) {
     const fs::path out = wltest::freshRoot("lab-program");
+    wltest::writeFile(out / "not-a-plugin.so", "not a library");
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -28,10 +29,12 @@ TEST(FlightLabProgram, ExitStatusTellsSuccessFailureAndBadUsage) {
     const Case cases[] = {
         {{WL_FLIGHTLAB_EXE, "--version"}, 0, ""},
         {quickComparison(out), 0, ""},
-        {{WL_FLIGHTLAB_EXE, "--tune", "airtime=6,distance=12000", "--tune-fix", "wl_speed=-1",
-          "--out", out.string()},
+        {{WL_FLIGHTLAB_EXE, "--plugin", (out / "not-a-plugin.so").string(), "--out", out.string()},
          1,
-         "wingleaf-flightlab: option --tune-fix: wl_speed takes a value from "},
+         "wingleaf-flightlab: "},
+        {{WL_FLIGHTLAB_EXE, "--tune", "airtime=6,distance=12000", "--tune-fix", "wl_speed=-1"},
+         2,
+         "wingleaf-flightlab: option --tune-fix wl_speed takes a number from 0 to 10, not '-1'\n"},
         {{WL_FLIGHTLAB_EXE, "--speed", "fast"},
          2,
          "wingleaf-flightlab: option --speed takes a number from 0 to 100000, not 'fast'\n"
