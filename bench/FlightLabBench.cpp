@@ -1,6 +1,5 @@
 // The flight lab's speed: flights per second of the default launch on one worker, and the
-// default comparison through the program, beside the same comparison with one wingleaf-host
-// process per flight.
+// default comparison through the program.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -30,16 +29,12 @@ void BM_FlightsPerSecondOneWorker(benchmark::State& state) {
 BENCHMARK(BM_FlightsPerSecondOneWorker)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The whole default comparison through wingleaf-flightlab: tables, CSV files, four pictures.
-void BM_DefaultComparison(benchmark::State& state, bool hostProcesses) {
-    std::vector<std::string> args{WL_FLIGHTLAB_EXE, "--out", (kOut / "program").string()};
-    if (hostProcesses) args.push_back("--host-processes");
+void BM_DefaultComparison(benchmark::State& state) {
+    const std::vector<std::string> args{WL_FLIGHTLAB_EXE, "--out", (kOut / "program").string()};
     for (auto _ : state)
         if (wlproc::runProcess(args).exitCode != 0) state.SkipWithError("wingleaf-flightlab failed");
 }
-BENCHMARK_CAPTURE(BM_DefaultComparison, in_process_workers, false)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_DefaultComparison, host_process_per_flight, true)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_DefaultComparison)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same flights in this process, timed by this process's CPU: what one worker costs when
 // the machine is shared. Runs last: the process then holds the plug-in, and workers forked

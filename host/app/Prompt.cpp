@@ -9,7 +9,7 @@
 #include <iostream>
 #include <vector>
 
-#include "console/AtomicFile.h"
+#include "common/AtomicFile.h"
 #include "console/Console.h"
 #include "console/StopSignal.h"
 

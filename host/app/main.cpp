@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "app/HostCommands.h"
-#include "app/Installation.h"
 #include "app/Options.h"
 #include "app/Prompt.h"
-#include "app/Simulation.h"
+#include "app/Session.h"
 #include "console/Console.h"
 #include "console/LineReader.h"
 #include "console/StopSignal.h"
@@ -111,14 +110,15 @@ int runSession(host::Options options) {
         if (looksLikePath(p)) p = absoluteFrom(startDir, p);
     if (!enterRoot(options.root)) return kExitBadArguments;
 
-    host::Console console;
-    host::layOutInstallation(".", console);
-    host::PluginLoader loader(console, "bakkesmod/plugins", WL_BUILD_PLUGIN_DIR);
-    loader.registerCommands();
-    host::HostCommands commands(console, startDir);
-    commands.registerAll();
-    host::Simulation simulation(console, loader, options);
-    commands.refreshSettings();
+    host::SessionConfig config;
+    config.scriptBase = startDir;
+    config.fallbackPluginDir = WL_BUILD_PLUGIN_DIR;
+    config.canvasWidth = options.canvasWidth;
+    config.canvasHeight = options.canvasHeight;
+    host::Session session(config);
+    host::Console& console = session.console();
+    host::PluginLoader& loader = session.loader();
+    host::HostCommands& commands = session.commands();
     for (const auto& plugin : options.plugins)
         if (!loader.load(plugin)) console.markFailed();
     if (!commands.restoreConfigNow()) console.markFailed();

@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "Flight.h"
-#include "HostRun.h"
 
 namespace flightlab {
 
@@ -44,10 +44,9 @@ struct LabOptions {
     std::string hudPreset = "3";             // drawn at the top of its flight ("" for none)
     std::filesystem::path outDir = "out/flightlab";
     std::filesystem::path presetDir;         // where user preset files NAME.txt are found
-    HostProgram program;
+    std::filesystem::path plugin;            // the plug-in library the workers load
     int workers = 0;                         // 0: one per core
     bool keepRuns = false;                   // keep each flight's trajectory and game folder
-    bool hostProcesses = false;              // one wingleaf-host process per flight
     bool progressBar = false;                // progress drawn as a bar (standard error is a terminal)
 };
 
@@ -59,9 +58,22 @@ std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std
 // The setup of one entry of the preset list.
 Setup setupFor(const std::string& preset);
 
-// Flies one setup in its own wingleaf-host process in ROOT; throws std::runtime_error when the
-// host fails.
-Flight flyInHost(const LabOptions& options, const Setup& setup, const std::filesystem::path& root);
+// A request the lab refuses once it can judge it (after parsing): reported as a bad argument.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The most memory a run may take; a larger one is refused before any flight.
+inline constexpr std::size_t kMemoryLimitBytes = std::size_t{300} << 20;
+// The samples a flight keeps for its pictures once its trajectory is written.
+inline constexpr std::size_t kPictureSamples = 2000;
+
+// About the most memory a comparison of FLIGHTS flights at LAUNCH on WORKERS workers takes.
+std::size_t estimatedPeakBytes(const Launch& launch, std::size_t flights, int workers);
+
+// Checks that the output folder takes files (creating it if needed) before anything flies;
+// throws std::runtime_error naming the folder and the system's reason.
+void checkOutputFolder(const std::filesystem::path& dir);
 
 // Runs everything and writes the tables to out, progress and file names to err.
 // Returns the program's exit status.

@@ -33,10 +33,6 @@ std::vector<std::string> splitList(const std::string& text, char sep) {
     return parts;
 }
 
-bool isBaseIndex(const std::string& preset) {
-    return preset.size() == 1 && preset[0] >= '0' && preset[0] <= '5';
-}
-
 double numberIn(const std::string& option, const std::string& text, double min, double max) {
     double v = 0;
     if (!parseNumber(text, v) || v < min || v > max) {
@@ -65,9 +61,9 @@ int sliderOrThrow(const std::string& option, const std::string& name) {
 // The words as typed, before checking.
 struct Raw {
     std::string speed, pitch, height, boostTime, timeLimit, presets, presetDir, sweep,
-        sweepPreset = "3", hudPreset, out, host, plugin, bodies, workers, tune, tuneStart,
+        sweepPreset = "3", hudPreset, out, plugin, bodies, workers, tune, tuneStart,
         tuneFix, seed, tuneName, game;
-    bool version = false, keepRuns = false, hostProcesses = false;
+    bool version = false, keepRuns = false;
 };
 
 // Each option that takes a value: name, value shown in the help, where it goes, help text.
@@ -103,15 +99,12 @@ constexpr ValueOption kValueOptions[] = {
     {"--seed", "N", &Raw::seed, "seed of the search, so that a run repeats exactly (default 1)"},
     {"--tune-name", "NAME", &Raw::tuneName, "also install the tuned preset as this user preset..."},
     {"--game", "DIR", &Raw::game, "...in this game folder, so it appears in the settings window"},
-    {"--host", "PATH", &Raw::host, "the wingleaf-host program (for --host-processes)"},
     {"--plugin", "PATH", &Raw::plugin, "the plug-in library"},
 };
 
 void addOptions(CLI::App& app, Raw& r) {
     for (const ValueOption& o : kValueOptions) app.add_option(o.name, r.*o.target, o.help)->type_name(o.value);
     app.add_flag("--keep-runs", r.keepRuns, "keep each flight's trajectory and game folder in OUT/runs");
-    app.add_flag("--host-processes", r.hostProcesses,
-                 "fly each flight in its own wingleaf-host process (slow; for comparison)");
     app.add_flag("--version", r.version, "print the version");
 }
 
@@ -154,11 +147,14 @@ TuneTargets targetsFrom(const std::string& text) {
         if (eq == std::string::npos || !parseNumber(part.substr(eq + 1), v) || v <= 0)
             throw OptionError{usage};
         const std::string key = part.substr(0, eq);
-        if (key == "airtime") t.airtimeS = v;
-        else if (key == "distance") t.distanceUu = v;
-        else if (key == "top") t.topHeightUu = v;
-        else if (key == "landing") t.landingSpeedUu = v;
-        else throw OptionError{usage};
+        std::optional<double>* target = key == "airtime"    ? &t.airtimeS
+                                        : key == "distance" ? &t.distanceUu
+                                        : key == "top"      ? &t.topHeightUu
+                                        : key == "landing"  ? &t.landingSpeedUu
+                                                            : nullptr;
+        if (target == nullptr) throw OptionError{usage};
+        if (target->has_value()) throw OptionError{"option --tune: " + key + " is given twice"};
+        *target = v;
     }
     if (!t.airtimeS && !t.distanceUu && !t.topHeightUu && !t.landingSpeedUu) throw OptionError{usage};
     return t;
@@ -190,6 +186,8 @@ Tune tuneFrom(const Raw& r) {
     checkNameIsOneWord("option --tune-name:", t.name);
     if (!t.name.empty() && t.game.empty())
         throw OptionError{"option --tune-name needs --game DIR (the game folder to install it in)"};
+    if (t.name.empty() && !t.game.empty())
+        throw OptionError{"option --game needs --tune-name NAME (the name to install the preset as)"};
     if (!t.game.empty() && !fs::exists(t.game / "bakkesmod/plugins/settings/wingleaf.set"))
         throw OptionError{"option --game: " + t.game.string() +
                           " is not a game folder with the plug-in installed "
@@ -201,7 +199,7 @@ Tune tuneFrom(const Raw& r) {
 
 // Every user preset flown or started from must exist as a file.
 void checkUserPreset(const LabOptions& o, const std::string& p) {
-    if (p == "stock" || isBaseIndex(p)) return;
+    if (p == "stock" || isBasePreset(p)) return;
     checkNameIsOneWord("user preset", p);
     if (o.presetDir.empty())
         throw OptionError{"user preset '" + p + "' needs --preset-dir (a game folder's bakkesmod/wingleaf)"};
@@ -243,28 +241,29 @@ void checkBodies(LabOptions& o, const Raw& r) {
 
 LabOptions optionsFrom(const Raw& r) {
     LabOptions o;
-    o.program.host = WL_FLIGHTLAB_HOST;
-    o.program.plugin = WL_FLIGHTLAB_PLUGIN;
+    o.plugin = WL_FLIGHTLAB_PLUGIN;
     o.launch = launchFrom(r);
     if (!r.presetDir.empty()) o.presetDir = r.presetDir;
     if (!r.sweep.empty()) o.sweep = sweepFrom(r.sweep, r.sweepPreset);
     if (!r.tune.empty()) o.tune = tuneFrom(r);
-    else if (!r.tuneStart.empty() || !r.tuneFix.empty() || !r.tuneName.empty() || !r.seed.empty())
-        throw OptionError{"options --tune-start, --tune-fix, --tune-name and --seed need --tune"};
+    else if (!r.tuneStart.empty() || !r.tuneFix.empty() || !r.tuneName.empty() || !r.seed.empty() ||
+             !r.game.empty())
+        throw OptionError{"options --tune-start, --tune-fix, --tune-name, --game and --seed need --tune"};
+    if (o.tune && o.sweep)
+        throw OptionError{"option --sweep cannot be used with --tune (a tune flies its own set-ups)"};
     checkPresets(o, r);
     checkBodies(o, r);
+    if (o.tune && o.bodies.size() > 1)
+        throw OptionError{"option --body: a tune designs a preset on one body, not " + joined(o.bodies)};
     if (!r.out.empty()) o.outDir = r.out;
-    if (!r.host.empty()) o.program.host = r.host;
-    if (!r.plugin.empty()) o.program.plugin = r.plugin;
-    if (!fs::is_regular_file(o.program.plugin))
-        throw OptionError{"no plug-in library " + o.program.plugin.string()};
+    if (!r.plugin.empty()) o.plugin = r.plugin;
+    if (!fs::is_regular_file(o.plugin)) throw OptionError{"no plug-in library " + o.plugin.string()};
     if (!r.workers.empty()) {
         const double w = numberIn("--workers", r.workers, 1, 64);
         if (w != std::floor(w)) throw OptionError{"option --workers takes a whole number"};
         o.workers = static_cast<int>(w);
     }
     o.keepRuns = r.keepRuns;
-    o.hostProcesses = r.hostProcesses;
     return o;
 }
 
@@ -313,6 +312,13 @@ std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std
     if (!app.remaining().empty()) {
         message = leftoverError(app.remaining());
         return std::nullopt;
+    }
+    // An empty value would read as the option not given at all.
+    for (const ValueOption& o : kValueOptions) {
+        if (app.count(o.name) > 0 && (raw.*o.target).empty()) {
+            message = std::string("option ") + o.name + " needs a value";
+            return std::nullopt;
+        }
     }
     try {
         return optionsFrom(raw);

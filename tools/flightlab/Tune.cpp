@@ -8,8 +8,11 @@
 #include <cmath>
 #include <cstdio>
 #include <ostream>
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
+#include "Interrupt.h"
 #include "Progress.h"
 #include "Report.h"
 
@@ -30,7 +33,7 @@ constexpr double kPresetStep = 0.001;
 // step changes the forces by a large fraction, and at zero the other sliders do nothing. The
 // search keeps it above this value, where a step is a small change that the others make up.
 constexpr double kLowestSearchedDensity = 0.02;
-const int kDensity = sliderIndex("wl_air_density");
+constexpr int kDensity = static_cast<int>(sliderIndex(Slider::air_density));
 
 std::string valueText(double v, int decimals) {
     char buf[64];
@@ -54,6 +57,8 @@ struct Search {
     std::vector<int> free;       // indexes of the sliders searched
     SliderValues fixedValues{};  // every slider's value when not searched
     int evaluations = 0;
+    // What stopped the search inside NLopt (a failed flight, an interrupt), thrown again after.
+    std::exception_ptr failure;
     double bestError = HUGE_VAL;
     std::vector<double> best;
     // On the grid the search flies only values a preset file can hold, so that flying the saved
@@ -79,6 +84,7 @@ struct Search {
         return pool.fly(job);
     }
     double evaluate(const std::vector<double>& x) {
+        throwIfStopped();
         const double e = tuneError(options.tune->targets, fly(valuesAt(x)));
         ++evaluations;
         if (e < bestError) bestError = e, best = x;
@@ -91,7 +97,13 @@ struct Search {
 
 double objective(unsigned, const double* x, double*, void* data) {
     auto* s = static_cast<Search*>(data);
-    return s->evaluate(std::vector<double>(x, x + s->free.size()));
+    try {
+        return s->evaluate(std::vector<double>(x, x + s->free.size()));
+    } catch (...) {
+        // NLopt would turn it into a bare "nlopt failure": kept, and the search stopped.
+        s->failure = std::current_exception();
+        throw nlopt::forced_stop();
+    }
 }
 
 // One stage; NLopt's own stop (budget or good enough) is a normal end.
@@ -116,6 +128,7 @@ void runStage(Search& s, nlopt::algorithm algorithm, int budget, std::vector<dou
     } catch (const nlopt::roundoff_limited&) {
     } catch (const nlopt::forced_stop&) {
     }
+    if (s.failure) std::rethrow_exception(std::exchange(s.failure, nullptr));
     if (!s.best.empty()) x = s.best;
 }
 
@@ -154,7 +167,7 @@ void checkFixedValues(const Tune& tune, const std::array<SliderRange, kSliderCou
             std::snprintf(buf, sizeof buf, "option --tune-fix: %s takes a value from %g to %g, not %g",
                           std::string(kSliderNames[static_cast<std::size_t>(index)]).c_str(), r.min,
                           r.max, value);
-            throw std::runtime_error(buf);
+            throw UsageError(buf);
         }
     }
 }
@@ -166,26 +179,26 @@ std::vector<std::string> valueTexts(const SliderValues& v) {
 }
 
 // Saves the values as a preset through the plug-in and flies that preset.
-Flight saveAndFly(Search& s, const SliderValues& values, const fs::path& file) {
+Flight saveAndFly(const Search& s, WorkerPool& pool, const SliderValues& values, const fs::path& file) {
     Job create;
     create.kind = Job::Kind::CreatePreset;
     create.setup.label = "tuned";
     create.setup.preset = "tuned";
     create.values = valueTexts(values);
     create.file = fs::absolute(file).string();
-    s.pool.fly(create);
+    pool.fly(create);
     Job fly;
     fly.launch = s.options.launch;
     fly.setup.label = "tuned";
     fly.setup.modelOn = true;
     fly.setup.preset = "tuned";
     fly.setup.body = s.options.bodies.front();
-    return s.pool.fly(fly);
+    return pool.fly(fly);
 }
 
 void installInGame(const LabOptions& o, const SliderValues& values, std::ostream& err) {
     const Tune& t = *o.tune;
-    WorkerSetup setup{o.program.plugin, t.game, {}, 1};
+    WorkerSetup setup{o.plugin, t.game, {}, 1};
     setup.gameFolder = true;
     WorkerPool game(setup);
     Job create;
@@ -195,6 +208,25 @@ void installInGame(const LabOptions& o, const SliderValues& values, std::ostream
     create.values = valueTexts(values);
     game.fly(create);
     err << "flightlab: installed the preset '" << t.name << "' in " << t.game.string() << std::endl;
+}
+
+// The name is judged by the plug-in's own rules, by creating the preset in a worker's scratch
+// game folder before any flight: a refused name would otherwise fail after the whole tune.
+void checkTuneName(WorkerPool& pool, const std::string& name) {
+    Job create;
+    create.kind = Job::Kind::CreatePreset;
+    create.setup.label = name;
+    create.setup.preset = name;
+    try {
+        pool.fly(create);
+    } catch (const Interrupted&) {
+        throw;
+    } catch (const std::exception& e) {
+        const std::string what = e.what(), lead = "did not create the preset " + name + ": ";
+        const auto at = what.find(lead);
+        throw UsageError("option --tune-name: the plug-in refuses the name '" + name + "': " +
+                         (at == std::string::npos ? what : what.substr(at + lead.size())));
+    }
 }
 
 void printTargets(std::ostream& out, const TuneTargets& t, const Flight& f) {
@@ -227,6 +259,7 @@ double tuneError(const TuneTargets& t, const Flight& f) {
 int runTune(const LabOptions& o, WorkerPool& pool, std::ostream& out, std::ostream& err) {
     const Tune& t = *o.tune;
     checkFixedValues(t, pool.sliderRanges());
+    if (!t.name.empty()) checkTuneName(pool, t.name);
     const auto began = std::chrono::steady_clock::now();
     Progress progress(err, o.progressBar, "tuning",
                       kGlobalEvaluations + kLocalEvaluations + kGridEvaluations, 0);
@@ -247,27 +280,53 @@ int runTune(const LabOptions& o, WorkerPool& pool, std::ostream& out, std::ostre
     std::vector<double> x;
     for (int i : s.free) x.push_back(s.start[static_cast<std::size_t>(i)]);
     nlopt::srand(t.seed);
-    if (!s.free.empty()) {
-        if (s.evaluate(x) > kGoodEnoughError) runStage(s, nlopt::GN_CRS2_LM, kGlobalEvaluations, x);
-        if (s.bestError > kGoodEnoughError) runStage(s, nlopt::LN_BOBYQA, kLocalEvaluations, x);
-        polishOnGrid(s, x, kGridEvaluations);
+    int interrupted = 0;
+    try {
+        if (!s.free.empty()) {
+            if (s.evaluate(x) > kGoodEnoughError) runStage(s, nlopt::GN_CRS2_LM, kGlobalEvaluations, x);
+            if (s.bestError > kGoodEnoughError) runStage(s, nlopt::LN_BOBYQA, kLocalEvaluations, x);
+            polishOnGrid(s, x, kGridEvaluations);
+        }
+    } catch (const Interrupted& stop) {
+        // The best values so far are still worth having; the workers may be mid-flight, so a
+        // fresh one saves them.
+        interrupted = stop.signal;
+        if (!s.best.empty()) x = s.best;
     }
     progress.finish();
     const SliderValues values = s.valuesAt(x);
     const fs::path file = o.outDir / "tuned.txt";
-    const Flight tuned = saveAndFly(s, values, file);
+    std::optional<StopsDeferred> finishing;
+    std::optional<WorkerPool> saver;
+    if (interrupted != 0) {
+        finishing.emplace();
+        WorkerSetup setup = pool.setup();
+        setup.workDir /= "saving";
+        setup.workers = 1;
+        saver.emplace(setup);
+    }
+    const Flight tuned = saveAndFly(s, saver ? *saver : pool, values, file);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     char buf[200];
-    std::snprintf(buf, sizeof buf, "tuned on %s after %d flights in %.1f s, from preset %s (seed %u)\n\n",
-                  o.bodies.front().c_str(), s.evaluations, seconds, t.start.c_str(), t.seed);
+    if (interrupted != 0)
+        std::snprintf(buf, sizeof buf, "tuning interrupted on %s after %d flights in %.1f s: the best preset so far, from preset %s (seed %u)\n\n",
+                      o.bodies.front().c_str(), s.evaluations, seconds, t.start.c_str(), t.seed);
+    else
+        std::snprintf(buf, sizeof buf, "tuned on %s after %d flights in %.1f s, from preset %s (seed %u)\n\n",
+                      o.bodies.front().c_str(), s.evaluations, seconds, t.start.c_str(), t.seed);
     out << buf << "slider values:\n";
     writeSliderTable(out, {tuned});
     out << "\ntuned flight against the targets:\n";
     printTargets(out, t.targets, tuned);
     out << "\n";
     writeTable(out, {tuned});
-    err << "flightlab: tuned preset: " << file.string() << " (fly it with --presets tuned --preset-dir "
-        << o.outDir.string() << ")" << std::endl;
+    err << "flightlab: tuned preset" << (interrupted != 0 ? " (interrupted: the best so far)" : "") << ": "
+        << file.string() << " (fly it with --presets tuned --preset-dir " << o.outDir.string() << ")"
+        << std::endl;
+    if (interrupted != 0) {
+        if (!t.name.empty()) err << "flightlab: the interrupted tune installs nothing in " << t.game.string() << std::endl;
+        return 128 + interrupted;
+    }
     if (!t.name.empty()) installInGame(o, values, err);
     return 0;
 }

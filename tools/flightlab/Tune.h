@@ -1,4 +1,4 @@
-// Designing a preset: a search of the fourteen sliders for the flight closest to the targets.
+// Designing a preset: a search of the sliders for the flight closest to the targets.
 #pragma once
 #include <iosfwd>
 
