@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test the project.
-# Usage: scripts/bootstrap.sh [--windows]   (run as root, or with sudo available)
+# Usage: scripts/bootstrap.sh [--windows] [--coverage]   (run as root, or with sudo available)
 # --windows adds the mingw-w64 cross compilers (32- and 64-bit) and Wine for both.
+# --coverage adds gcovr, which scripts/coverage.sh reports with.
 set -euo pipefail
 
 want_windows=0
+want_coverage=0
 for arg in "$@"; do
   case "$arg" in
     --windows) want_windows=1 ;;
+    --coverage) want_coverage=1 ;;
     *) echo "bootstrap: unknown option '$arg'" >&2; exit 2 ;;
   esac
 done
@@ -37,6 +40,10 @@ if [ "$want_windows" -eq 1 ]; then
   for p in g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64; do
     have_pkg "$p" || need+=("$p")
   done
+fi
+
+if [ "$want_coverage" -eq 1 ]; then
+  have_pkg gcovr || need+=(gcovr)
 fi
 
 # The workbench page's libraries and its browser test's driver, pinned by package-lock.json.

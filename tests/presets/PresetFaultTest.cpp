@@ -125,7 +125,9 @@ std::string otherFileSystem(const fs::path& root, const std::string& name) {
     if (::stat("/dev/shm", &shm) != 0 || ::stat(root.c_str(), &here) != 0 ||
         shm.st_dev == here.st_dev || ::access("/dev/shm", W_OK) != 0)
         return "";
-    return "/dev/shm/wingleaf-" + std::to_string(::getpid()) + "-" + name;
+    const std::string path = "/dev/shm/wingleaf-" + std::to_string(::getpid()) + "-" + name;
+    wltest::removeAfterTest(path);
+    return path;
 }
 
 struct Cell {
@@ -231,6 +233,13 @@ std::vector<Cell> cells() {
          {"Error reading wingleaf.set: Is a directory. wingleaf.set was not changed.", kOldKept},
          true,
          {}},
+        {"settings_over_size_limit",
+         Op::CreateNew,
+         [](Disk& d) { wltest::writeFile(d.at(kSet), kListed + std::string(std::size_t{4} << 20, '#')); },
+         {kExists, "Error reading wingleaf.set: File too large. wingleaf.set was not changed.",
+          "Wrote to New.txt"},
+         true,
+         {{kNew, kValues}}},
         {"settings_rename_refused",
          Op::CreateNew,
          none,

@@ -21,6 +21,11 @@
 #include "WorkerMessages.h"
 #include "common/AtomicFile.h"
 
+#ifdef WINGLEAF_COVERAGE
+// GCC's coverage runtime: writes this process's counters, which _exit would otherwise drop.
+extern "C" void __gcov_dump();
+#endif
+
 namespace flightlab {
 
 namespace fs = std::filesystem;
@@ -70,14 +75,12 @@ Flight handle(FlightEngine& engine, const Job& job) {
             engine.drawAt(job.launch, job.setup, job.drawTick, job.file);
             return {};
         case Job::Kind::CreatePreset:
-        {
-            const fs::path created = engine.createPreset(job.values, job.setup.preset);
-            std::string error;
-            if (!job.file.empty() && !host::copyReplacing(created, job.file, error))
-                throw std::runtime_error(error);
-            return {};
-        }
+            break;
     }
+    const fs::path created = engine.createPreset(job.values, job.setup.preset);
+    std::string error;
+    if (!job.file.empty() && !host::copyReplacing(created, job.file, error))
+        throw std::runtime_error(error);
     return {};
 }
 
@@ -109,6 +112,9 @@ Flight handle(FlightEngine& engine, const Job& job) {
         status = 1;
     }
     // Leaves without the parent's exit handlers and buffered output.
+#ifdef WINGLEAF_COVERAGE
+    __gcov_dump();
+#endif
     ::_exit(status);
 }
 
