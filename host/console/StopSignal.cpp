@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <csignal>
+#include <initializer_list>
 
 namespace host {
 
