@@ -48,8 +48,10 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
          "wl_air_density, wl_length, wl_width, wl_height, wl_drag_x, wl_drag_y, wl_drag_z, "
          "wl_pitch, wl_roll, wl_yaw, wl_lift, wl_throttle)"},
         {{"--tune-name", "Mine"},
-         "options --tune-start, --tune-fix, --tune-name, --game and --seed need --tune"},
-        {{"--game", "/tmp"}, "options --tune-start, --tune-fix, --tune-name, --game and --seed need --tune"},
+         "options --tune-start, --tune-fix, --tune-name, --game and --seed need --tune"
+         " (--game also goes with --serve)"},
+        {{"--game", "/tmp"}, "options --tune-start, --tune-fix, --tune-name, --game and --seed need --tune"
+         " (--game also goes with --serve)"},
         {{"--tune", "airtime=6", "--game", "/tmp"},
          "option --game needs --tune-name NAME (the name to install the preset as)"},
         {{"--tune", "airtime=6,distance=9000,airtime=5"}, "option --tune: airtime is given twice"},
