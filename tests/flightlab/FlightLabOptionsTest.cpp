@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 #include "Flight.h"
@@ -50,13 +51,15 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
         {{"--body", "octane,van"},
          "option --body: unknown body 'van' (bodies: octane, dominus, plank, breakout, hybrid, merc)"},
         {{"--tune", "airtime=6,height=3"},
-         "option --tune takes airtime=S,distance=UU[,top=UU][,landing=UU/S], e.g. "
-         "airtime=6,distance=12000"},
+         "option --tune takes airtime=S,distance=UU[,top=UU][,landing=UU/S], each also as a factor "
+         "of stock's figure at the same launch (airtime=1.5x), e.g. airtime=6,distance=12000"},
         {{"--tune", "airtime=6", "--tune-fix", "wl_spede=1"},
          "option --tune-fix: unknown slider 'wl_spede' (sliders: wl_speed, wl_boost, "
          "wl_air_density, wl_length, wl_width, wl_height, wl_drag_x, wl_drag_y, wl_drag_z, "
          "wl_pitch, wl_roll, wl_yaw, wl_lift, wl_throttle)"},
-        {{"--tune-name", "Mine"}, "options --tune-start, --tune-fix, --tune-name and --seed need --tune"},
+        {{"--tune-name", "Mine"},
+         "options --tune-start, --tune-fix, --tune-name, --seed, --tune-restarts, --tune-tolerance "
+         "and --force need --tune"},
         {{"--tune", "airtime=6", "--tune-name", "Mine"},
          "option --tune-name needs --game DIR (the game folder to install it in)"},
         {{"--workers", "1.5"}, "option --workers takes a whole number"},
@@ -149,35 +152,14 @@ TEST(FlightLabFlight, ScriptSetsUpTheLaunchAndReleasesBoostOnTime) {
     EXPECT_NE(glideScript.find("sim_set car 0 extent 61.61 39.605 22.0795\n"), std::string::npos);
 }
 
-TEST(FlightLabFlight, LandingCutsTheTrajectoryAndGivesTheFigures) {
-    const std::string out =
-        "Some plug-in line\n"
-        "car0.location = 0, 0, 100\ncar0.velocity = 120, 0, 0\ncar0.on_ground = 0\n"
-        "car0.location = 1, 0, 150\ncar0.velocity = 120, 0, 10\ncar0.on_ground = 0\n"
-        "car0.location = 2, 0, 60\ncar0.velocity = 120, 0, -50\ncar0.on_ground = 0\n"
-        "car0.location = 3, 4, 17\ncar0.velocity = 30, 40, 0\ncar0.on_ground = 1\n"
-        "car0.location = 4, 4, 17\ncar0.velocity = 30, 40, 0\ncar0.on_ground = 1\n";
-    Flight f;
-    f.samples = parseSamples(out);
-    ASSERT_EQ(f.samples.size(), 5u);
-    summarise(f, Launch{});
-    EXPECT_TRUE(f.landed);
-    ASSERT_EQ(f.samples.size(), 4u);
-    EXPECT_DOUBLE_EQ(f.airtimeS, 3 * kTickS);
-    EXPECT_DOUBLE_EQ(f.distanceUu, 5);
-    EXPECT_DOUBLE_EQ(f.topHeightUu, 150);
-    EXPECT_EQ(f.apexTick, 1);
-    EXPECT_DOUBLE_EQ(f.landingSpeedUu, 50);
-}
-
 TEST(FlightLabReport, BodyColumnOnlyWhenBodiesDifferAndCausesOfEachSetup) {
     Flight stock, glide;
     stock.setup = setupFor("stock");
-    stock.landed = true;
-    stock.airtimeS = 3.5;
+    stock.figures.landed = true;
+    stock.figures.airtimeS = 3.5;
     glide.setup = setupFor("My, \"Glide\"");
     glide.setup.body = "merc";
-    glide.airtimeS = 10;
+    glide.figures.airtimeS = 10;
     glide.sliders[0] = 2.25;
     std::ostringstream one, two, sliders, csv;
     writeTable(one, {stock});
@@ -197,18 +179,19 @@ TEST(FlightLabReport, BodyColumnOnlyWhenBodiesDifferAndCausesOfEachSetup) {
 TEST(FlightLabReport, TrajectoryRowsAreThePrintfFigures) {
     Flight f;
     f.setup = setupFor("stock");
-    f.samples = {{7, -0.0004, 2.0005, 1e6 / 3, -1812.6165, 0, 845.2375, false}};
+    f.samples = {{7, -0.0004, 2.0005, 1e6 / 3, -1812.6165, 0, 845.2375}};
     std::ostringstream csv;
     writeCsv(csv, {f});
     const Sample& s = f.samples[0];
     char row[512];
-    std::snprintf(row, sizeof row, "stock,octane,7,%.4f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f\n", 7 * kTickS,
+    std::snprintf(row, sizeof row, "stock,octane,7,%.4f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,", 7 * kTickS,
                   s.x, s.y, s.z, s.vx, s.vy, s.vz, std::sqrt(s.vx * s.vx + s.vz * s.vz));
-    EXPECT_EQ(csv.str().substr(csv.str().find('\n') + 1), row);
+    EXPECT_EQ(csv.str().substr(csv.str().find('\n') + 1, std::strlen(row)), row);
 }
 
 TEST(FlightLabTune, ErrorSumsRelativeMissesOfTheSetTargetsOnly) {
-    Flight f;
+    Figures f;
+    f.landed = true;
     f.airtimeS = 5.5;
     f.distanceUu = 11000;
     f.topHeightUu = 1000;

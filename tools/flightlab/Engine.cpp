@@ -24,24 +24,14 @@ constexpr int kCanvasHeightPx = 1080;
 
 Sample sampleOf(host::Car& car, int tick) {
     const auto& rb = car.rb;
-    return Sample{tick,
-                  rb.Location.X,
-                  rb.Location.Y,
-                  rb.Location.Z,
-                  rb.LinearVelocity.X,
-                  rb.LinearVelocity.Y,
-                  rb.LinearVelocity.Z,
-                  car.onGround != 0};
-}
-
-// The samples a flight without its trajectory still needs: release, apex and the last one.
-void keepSummarySamples(std::vector<Sample>& samples, const Sample& s) {
-    if (samples.size() < 3) {
-        samples.push_back(s);
-        return;
-    }
-    if (s.z > samples[1].z) samples[1] = s;
-    samples[2] = s;
+    Sample s;
+    s.tick = tick;
+    s.x = rb.Location.X, s.y = rb.Location.Y, s.z = rb.Location.Z;
+    s.vx = rb.LinearVelocity.X, s.vy = rb.LinearVelocity.Y, s.vz = rb.LinearVelocity.Z;
+    s.qw = rb.Quaternion.W, s.qx = rb.Quaternion.X, s.qy = rb.Quaternion.Y, s.qz = rb.Quaternion.Z;
+    s.wx = rb.AngularVelocity.X, s.wy = rb.AngularVelocity.Y, s.wz = rb.AngularVelocity.Z;
+    s.onGround = car.onGround != 0;
+    return s;
 }
 
 }  // namespace
@@ -129,18 +119,21 @@ Flight FlightEngine::fly(const Launch& launch, const Setup& setup, bool keepSamp
     flight.sliders = currentSliders();
     const int boostTicks = ticksFor(launch.boostSeconds);
     const int lastTick = ticksFor(launch.timeLimitS);
-    if (keepSamples) flight.samples.reserve(static_cast<std::size_t>(lastTick) + 1);
-    flight.samples.push_back(sampleOf(*game.localCar(), 0));
+    // The figures need every tick; without `keepSamples` they are gathered in a buffer kept
+    // for the next flight.
+    std::vector<Sample>& samples = keepSamples ? flight.samples : scratch_;
+    samples.clear();
+    samples.reserve(static_cast<std::size_t>(lastTick) + 1);
+    samples.push_back(sampleOf(*game.localCar(), 0));
     for (int tick = 1; tick <= lastTick; ++tick) {
         if (tick - 1 == boostTicks) game.localInput().boost = false;
         game.tick(1);
         host::Car* car = game.localCar();
         if (car == nullptr) throw std::runtime_error("the car left the game during the flight");
-        const Sample s = sampleOf(*car, tick);
-        if (keepSamples) flight.samples.push_back(s); else keepSummarySamples(flight.samples, s);
-        if (touchedDown(s)) break;
+        samples.push_back(sampleOf(*car, tick));
+        if (touchedDown(samples.back())) break;
     }
-    summarise(flight, launch);
+    flight.figures = figuresOf(samples, launch);
     return flight;
 }
 

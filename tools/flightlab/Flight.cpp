@@ -11,8 +11,6 @@ namespace flightlab {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// The car counts as landed when its centre comes this close to its resting height.
-constexpr double kLandedHeightUu = 18.0;
 
 std::string num(double v) {
     char buf[64];
@@ -22,6 +20,10 @@ std::string num(double v) {
 
 bool parseTriple(const std::string& text, double& a, double& b, double& c) {
     return std::sscanf(text.c_str(), "%lf, %lf, %lf", &a, &b, &c) == 3;
+}
+
+bool parseQuad(const std::string& text, double& a, double& b, double& c, double& d) {
+    return std::sscanf(text.c_str(), "%lf, %lf, %lf, %lf", &a, &b, &c, &d) == 4;
 }
 
 }  // namespace
@@ -40,12 +42,14 @@ int sliderIndex(std::string_view name) {
 
 int ticksFor(double seconds) { return static_cast<int>(std::lround(seconds / kTickS)); }
 
-bool touchedDown(const Sample& s) { return s.onGround || s.z <= kLandedHeightUu; }
-
 std::vector<std::string> setupLines(const Launch& launch, const Setup& setup) {
-    const double pitch = launch.pitchDeg * kPi / 180.0;
-    // Nose-up pitch is a turn about the car's right (+Y) axis by minus the angle.
-    const double qw = std::cos(pitch / 2), qy = -std::sin(pitch / 2);
+    const double pitch = launch.pitchDeg * kPi / 180.0, heading = launch.headingDeg * kPi / 180.0;
+    // Nose-up pitch is a turn about the car's right (+Y) axis by minus the angle; the heading a
+    // turn about the world's up axis after it.
+    const double cp = std::cos(pitch / 2), sp = std::sin(pitch / 2);
+    const double ch = std::cos(heading / 2), sh = std::sin(heading / 2);
+    const double qw = ch * cp, qx = sh * sp, qy = -ch * sp, qz = sh * cp;
+    const double level = launch.speedUu * std::cos(pitch);
     std::vector<std::string> lines{"sim_mode freeplay"};
     if (setup.modelOn) {
         if (!setup.preset.empty()) lines.push_back("wl_preset \"" + setup.preset + "\"");
@@ -60,11 +64,16 @@ std::vector<std::string> setupLines(const Launch& launch, const Setup& setup) {
                         num(body->widthUu / 2) + " " + num(body->heightUu / 2));
     lines.push_back("sim_set car 0 on_ground 0");
     lines.push_back("sim_set car 0 location 0 0 " + num(launch.heightUu));
-    lines.push_back("sim_set car 0 velocity " + num(launch.speedUu * std::cos(pitch)) + " 0 " +
-                    num(launch.speedUu * std::sin(pitch)));
+    lines.push_back("sim_set car 0 velocity " + num(level * std::cos(heading)) + " " +
+                    num(level * std::sin(heading)) + " " + num(launch.speedUu * std::sin(pitch)));
     lines.push_back("sim_set car 0 angular_velocity 0 0 0");
-    lines.push_back("sim_set car 0 quaternion " + num(qw) + " 0 " + num(qy) + " 0");
+    lines.push_back("sim_set car 0 quaternion " + num(qw) + " " + num(qx) + " " + num(qy) + " " +
+                    num(qz));
     lines.push_back(std::string("sim_input boost ") + (launch.boostSeconds > 0 ? "1" : "0"));
+    const HeldInput& in = launch.input;
+    if (in.any())
+        lines.push_back("sim_input pitch " + num(in.pitch) + " yaw " + num(in.yaw) + " roll " +
+                        num(in.roll) + " throttle " + num(in.throttle));
     return lines;
 }
 
@@ -108,6 +117,10 @@ std::vector<Sample> parseSamples(const std::string& hostOutput) {
             open = parseTriple(value, current.x, current.y, current.z);
         } else if (field == "velocity" && open) {
             parseTriple(value, current.vx, current.vy, current.vz);
+        } else if (field == "quaternion" && open) {
+            parseQuad(value, current.qw, current.qx, current.qy, current.qz);
+        } else if (field == "angular_velocity" && open) {
+            parseTriple(value, current.wx, current.wy, current.wz);
         } else if (field == "on_ground" && open) {
             current.onGround = value == "1";
         }
@@ -131,30 +144,13 @@ SliderValues parseSliders(const std::string& hostOutput) {
 
 void summarise(Flight& flight, const Launch& launch) {
     auto& s = flight.samples;
-    flight.landed = false;
-    std::size_t end = s.size();
     for (std::size_t i = 1; i < s.size(); ++i) {
         if (touchedDown(s[i])) {
-            end = i + 1;
-            flight.landed = true;
+            s.resize(i + 1);
             break;
         }
     }
-    s.resize(end);
-    if (s.empty()) return;
-    const Sample& first = s.front();
-    const Sample& last = s.back();
-    flight.airtimeS = flight.landed ? (last.tick - first.tick) * kTickS : launch.timeLimitS;
-    flight.distanceUu = std::hypot(last.x - first.x, last.y - first.y);
-    flight.landingSpeedUu = std::sqrt(last.vx * last.vx + last.vy * last.vy + last.vz * last.vz);
-    flight.topHeightUu = first.z;
-    flight.apexTick = first.tick;
-    for (const auto& sample : s) {
-        if (sample.z > flight.topHeightUu) {
-            flight.topHeightUu = sample.z;
-            flight.apexTick = sample.tick;
-        }
-    }
+    flight.figures = figuresOf(s, launch);
 }
 
 }  // namespace flightlab

@@ -1,14 +1,15 @@
 // The tables and CSV files of a set of flights.
 #pragma once
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "Flight.h"
 
 namespace flightlab {
 
-// One row per flight: airtime, horizontal distance, top height, landing speed; a body column
-// when more than one body flew.
+// One row per flight: airtime, distance along the launch heading, sideways offset, top height,
+// landing speed and descent angle at touchdown; a body column when more than one body flew.
 void writeTable(std::ostream& out, const std::vector<Flight>& flights);
 
 // One row per flight: the fourteen slider values it flew with ("model off" for the stock car).
@@ -17,7 +18,15 @@ void writeSliderTable(std::ostream& out, const std::vector<Flight>& flights);
 // The slider values as CSV: preset, body, model, then one column per slider.
 void writePresetsCsv(std::ostream& out, const std::vector<Flight>& flights);
 
-// Every sample of every flight: label, body, tick, time, position, velocity, speed.
+// The figures' CSV columns after the lead columns, and one flight's figures in them (",V" each).
+extern const char* const kFigureColumns;
+void appendFigures(std::string& row, const Figures& f);
+
+// One row per flight: preset, body, then every figure.
+void writeFiguresCsv(std::ostream& out, const std::vector<Flight>& flights);
+
+// Every sample of every flight: label, body, tick, time, position, velocity, speed, attitude,
+// angular velocity, angle of attack.
 void writeCsv(std::ostream& out, const std::vector<Flight>& flights);
 
 }  // namespace flightlab

@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
     options->progressBar = ::isatty(STDERR_FILENO) != 0;
     try {
         return flightlab::runLab(*options, std::cout, std::cerr);
+    } catch (const flightlab::UsageError& e) {
+        std::cerr << "wingleaf-flightlab: " << e.what() << "\n";
+        return 2;
     } catch (const std::exception& e) {
         std::cerr << "wingleaf-flightlab: " << e.what() << "\n";
         return 1;
