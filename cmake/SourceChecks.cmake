@@ -1,6 +1,7 @@
 # Tests that the plug-in stays portable (label "portability"):
 # - every source compiles syntax-only as C++17 and as C++20 with -pedantic -Werror, with both
-#   g++ and clang++ (the build itself uses one compiler and one standard);
+#   g++ and clang++: one pass for each pair the build itself does not make (it compiles every
+#   plug-in source with g++ as C++20, -Wpedantic -Werror);
 # - with WINGLEAF_REAL_SDK_DIR, every source compiles against the host's published SDK headers
 #   for 32- and 64-bit Windows, C++17 and C++20, through that folder's check-source.sh;
 # - the plug-in builds alone against an SDK folder (WINGLEAF_SDK_DIR) and loads into the host.
@@ -16,6 +17,10 @@ foreach(compiler_id IN ITEMS gcc clang)
   endif()
   find_program(WL_CHECK_${compiler_id} NAMES ${compiler})
   foreach(std IN ITEMS 17 20)
+    if(compiler_id STREQUAL "gcc" AND std EQUAL 20 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU"
+       AND NOT CMAKE_CXX_EXTENSIONS AND CMAKE_CXX_STANDARD EQUAL 20)
+      continue()
+    endif()
     set(test_name source_cxx${std}_${compiler_id})
     add_test(NAME ${test_name}
       COMMAND ${CMAKE_COMMAND}

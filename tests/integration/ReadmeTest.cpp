@@ -284,7 +284,10 @@ TEST(Readme, SettingsTableMatchesThePlugin) {
     const auto root = wltest::freshRoot("readme-settings");
     const auto r = wltest::runHost(root, lines);
     const auto got = answers(r.out);
-    const std::string config = "\n" + wltest::readFile(root / "bakkesmod/cfg/config.cfg");
+    // Appended rather than built as "\n" + file: GCC 12 at -O3 misreads that concatenation
+    // as an overlapping copy (-Wrestrict).
+    std::string config = "\n";
+    config += wltest::readFile(root / "bakkesmod/cfg/config.cfg");
     for (const auto& row : rows) {
         const Lines& values = got.count(row[0]) ? got.at(row[0]) : Lines{};
         ASSERT_FALSE(values.empty()) << row[0] << " is not a variable";

@@ -44,9 +44,9 @@ std::string windowsToolchainMissing() {
 const WindowsBuild& windowsBuild() {
     static const WindowsBuild build = [] {
         WindowsBuild b;
-        const std::filesystem::path dir =
-            envOr("WL_WINDOWS_BUILD_DIR", std::string(WL_SOURCE_DIR) + "/build/windows-i686");
         b.is64Bit = windowsArch() == "x86_64";
+        const std::filesystem::path dir =
+            envOr("WL_WINDOWS_BUILD_DIR", b.is64Bit ? WL_WINDOWS_X64_BUILD_DIR : WL_WINDOWS_I686_BUILD_DIR);
         b.preset = b.is64Bit ? "windows-x64" : "windows-i686";
         b.binDir = dir / "bin";
         b.prefix = dir / "wineprefix";

@@ -19,8 +19,8 @@
 namespace wltest {
 
 // Where the Windows build under test and its Wine prefix are, and the tools that read and run
-// it. CTest runs the tests once per build: WL_WINDOWS_ARCH (i686 or x86_64) and
-// WL_WINDOWS_BUILD_DIR name it.
+// it. CTest runs the tests once per build: WL_WINDOWS_ARCH (i686 or x86_64) names it, and
+// WL_WINDOWS_BUILD_DIR, when set, stands for the folder the build configured for that arch.
 struct WindowsBuild {
     bool is64Bit = false;
     std::string preset;            // windows-i686 or windows-x64
