@@ -9,7 +9,10 @@
 #include "Chart.h"
 #include "Figures.h"
 #include "Flight.h"
+#include "Lab.h"
+#include "Launches.h"
 #include "Report.h"
+#include "Tune.h"
 
 using namespace flightlab;
 
@@ -232,4 +235,110 @@ TEST(FiguresReport, TableAndFiguresFileAgree) {
     EXPECT_EQ(csv.str().substr(0, csv.str().find('\n')),
               "preset,body,landed,airtime_s,distance_uu,side_uu,top_height_uu,landing_speed_uu_s,"
               "descent_deg,turned_back");
+}
+
+// A grid's launches: every combination, the first part varying slowest, described as typed.
+TEST(FiguresGrid, LaunchesSummaryAndHeatMap) {
+    LaunchGrid grid;
+    grid.axes = {{"speed", 1000, 2000, 2}, {"pitch", 0, 60, 3}};
+    ASSERT_EQ(grid.size(), 6u);
+    const Launch fifth = grid.launch(Launch{}, 4);
+    EXPECT_EQ(fifth.speedUu, 2000);
+    EXPECT_EQ(fifth.pitchDeg, 30);
+    EXPECT_EQ(fifth.heightUu, Launch{}.heightUu);
+    EXPECT_EQ(grid.describe(), "speed 1000 to 2000 uu/s (2), pitch 0 to 60 deg (3)");
+
+    GridResult r;
+    r.grid = grid;
+    r.setups = {setupFor("stock"), setupFor("1")};
+    for (int s = 0; s < 2; ++s) {
+        for (std::size_t l = 0; l < grid.size(); ++l) {
+            Figures f;
+            f.landed = true;
+            f.airtimeS = s == 0 ? 3 : 3 + (static_cast<double>(l) - 1);  // below stock at launch 0
+            r.figures.push_back(f);
+        }
+    }
+    std::ostringstream summary;
+    writeGridSummary(summary, r);
+    EXPECT_NE(summary.str().find("1       airtime s                4.500       2.000       7.000       4 of 6\n"),
+              std::string::npos)
+        << summary.str();
+    EXPECT_NE(summary.str().find("stock   airtime s                3.000       3.000       3.000            -\n"),
+              std::string::npos)
+        << summary.str();
+
+    const HeatMap m = gridHeatMap(r, kGridFigures.front());
+    EXPECT_EQ(m.xs, (std::vector<double>{1000, 2000}));
+    EXPECT_EQ(m.ys, (std::vector<double>{0, 30, 60}));
+    EXPECT_EQ(m.xName, "speed (uu/s)");
+    ASSERT_EQ(m.panels.size(), 1u);
+    EXPECT_EQ(m.panels[0].label, "1");
+    // Launch (speed i, pitch j) is number i * 3 + j; its cell is row j, column i.
+    EXPECT_EQ(m.panels[0].cells, (std::vector<double>{-1, 2, 0, 3, 1, 4}));
+    EXPECT_EQ(m.limit, 4);
+
+    std::ostringstream csv;
+    writeLaunchesCsv(csv, r);
+    EXPECT_EQ(csv.str().substr(0, csv.str().find('\n')),
+              "preset,body,speed,pitch,height,heading,boost-time,landed,airtime_s,distance_uu,side_uu,"
+              "top_height_uu,landing_speed_uu_s,descent_deg,turned_back");
+    EXPECT_NE(csv.str().find("\n1,octane,2000.000,30.000,300.000,0.000,1.000,1,6.0000,"), std::string::npos);
+}
+
+// What a tune, a grid and held input accept, and the impossible targets refused before flying.
+TEST(FiguresOptions, LaunchGridInputAndTargets) {
+    std::string error;
+    bool informational = false;
+    const auto parse = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--hud-preset", "none"});
+        return parseOptions(args, error, informational);
+    };
+    auto o = parse({"--launches", "speed=1000:2300:4,heading=0:90:3", "--input", "pitch=0.5,throttle=-1",
+                    "--heading", "45"});
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->launches->size(), 12u);
+    EXPECT_EQ(o->launch.input.pitch, 0.5);
+    EXPECT_EQ(o->launch.input.throttle, -1);
+    EXPECT_EQ(o->launch.headingDeg, 45);
+    o = parse({"--tune", "airtime=1.5x,distance=9000", "--tune-tolerance", "2", "--tune-restarts", "3"});
+    ASSERT_TRUE(o) << error;
+    EXPECT_TRUE(o->tune->targets.relative.airtime);
+    EXPECT_FALSE(o->tune->targets.relative.distance);
+    EXPECT_EQ(o->tune->tolerance, 0.02);
+    EXPECT_EQ(o->tune->restarts, 3);
+    Figures stock;
+    stock.airtimeS = 4;
+    EXPECT_EQ(*o->tune->targets.against(stock).airtimeS, 6);
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused{
+        {{"--tune", "airtime=12"}, "option --tune: an airtime of 12 s is beyond the time limit of 10 s (--time-limit)"},
+        {{"--tune", "top=200"},
+         "option --tune: a top height of 200 uu is below the launch height of 300 uu: the car starts higher"},
+        {{"--launches", "speed=1000:2000:3,speed=1:2:2"}, "option --launches: speed is given twice"},
+        {{"--launches", "spin=0:1:2"},
+         "option --launches: unknown part 'spin'; option --launches takes PART=FROM:TO:N,... with parts "
+         "speed, pitch, height, heading, boost-time and N from 1 to 100, e.g. speed=1000:2300:4,pitch=0:60:5"},
+        {{"--launches", "pitch=0:60:5", "--sweep", "wl_lift=0:10:3"},
+         "options --sweep and --launches cannot be combined: a sweep flies one launch"},
+        {{"--input", "pitch=2"}, "option --input pitch takes a number from -1 to 1, not '2'"},
+        {{"--input", "boost=1"},
+         "option --input: unknown input 'boost'; option --input takes pitch=P,yaw=Y,roll=R,throttle=T (any of "
+         "them, each from -1 to 1), e.g. pitch=0.5,throttle=1"},
+    };
+    for (const auto& [args, expected] : refused) {
+        EXPECT_FALSE(parse(args)) << expected;
+        EXPECT_EQ(error, expected);
+    }
+}
+
+// A flight cut off at the time limit never meets an airtime target, however close its airtime.
+TEST(FiguresTune, AirborneAtTheLimitNeverMeetsAnAirtimeTarget) {
+    TuneTargets t;
+    t.airtimeS = 10;
+    Figures cut;
+    cut.airtimeS = 10;
+    EXPECT_GE(tuneError(t, cut), 1);
+    cut.landed = true;
+    EXPECT_EQ(tuneError(t, cut), 0);
 }

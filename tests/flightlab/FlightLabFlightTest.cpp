@@ -167,7 +167,7 @@ TEST(FlightLabFlight, TuningFindsATargetFlightAndSavesAFlyablePreset) {
     const fs::path game = wltest::freshRoot("tune-game");
     ASSERT_EQ(wltest::runHost(game, {"sim_mode freeplay"}).exitCode, 0);
     o.tune = Tune{};
-    o.tune->restarts = 2;
+    o.tune->restarts = 1;
     o.tune->targets.airtimeS = target.figures.airtimeS;
     o.tune->targets.distanceUu = target.figures.distanceUu;
     o.tune->name = "Found";

@@ -21,6 +21,7 @@ struct Figures {
     double descentAngleDeg = 0;  // below the horizontal at touchdown; negative when still rising
     bool turnedBack = false;     // the motion along the heading reversed at some point
     int apexTick = 0;            // tick of the highest sample
+    bool operator==(const Figures&) const = default;
 };
 
 // The car's orientation in degrees: pitch nose up, yaw from world +X towards +Y (the right),

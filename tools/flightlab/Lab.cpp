@@ -182,19 +182,19 @@ void writeKeptRuns(const LabOptions& o, const std::vector<Flight>& flights) {
 // Why a slider can leave every flight of a sweep unchanged.
 std::string noEffectReason(const std::string& slider) {
     if (slider == "wl_pitch" || slider == "wl_roll" || slider == "wl_yaw")
-        return "the stabilisation sliders scale turns about world X, Y and Z (wl_pitch, wl_roll, "
+        return "The stabilisation sliders scale turns about world X, Y and Z (wl_pitch, wl_roll, "
                "wl_yaw), not the car's own axes: at a launch along world X, wl_pitch acts as the "
                "car's roll, and a car that does not turn about that axis is not stabilised; try "
                "--heading or --input";
     if (slider == "wl_air_density")
-        return "air density scales every force of the model: check that the model is on in the "
+        return "Air density scales every force of the model: check that the model is on in the "
                "sweep preset";
-    return "the slider may act only where this launch does not reach, or the sweep preset's air "
+    return "The slider may act only where this launch does not reach, or the sweep preset's air "
            "density may be 0, which switches every other force of the model off";
 }
 
 bool sameFlight(const Flight& a, const Flight& b) {
-    if (a.samples.size() != b.samples.size()) return false;
+    if (!(a.figures == b.figures) || a.samples.size() != b.samples.size()) return false;
     for (std::size_t i = 0; i < a.samples.size(); ++i) {
         const Sample &x = a.samples[i], &y = b.samples[i];
         if (x.x != y.x || x.y != y.y || x.z != y.z || x.vx != y.vx || x.vy != y.vy || x.vz != y.vz) return false;

@@ -2,9 +2,10 @@
 #include "Launches.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+
+#include "Report.h"
 
 namespace flightlab {
 
@@ -31,16 +32,6 @@ std::string fixed(double v, int digits) {
     return buf;
 }
 
-std::string csvText(const std::string& text) {
-    if (text.find_first_of(",\"\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
 }  // namespace
 
 const std::vector<GridPart> kGridParts{
@@ -52,12 +43,12 @@ const std::vector<GridPart> kGridParts{
 };
 
 const std::vector<FigureField> kGridFigures{
-    {"airtime s", "airtime", &Figures::airtimeS},
-    {"distance uu", "distance", &Figures::distanceUu},
-    {"side uu", "side", &Figures::sideUu},
-    {"top height uu", "top-height", &Figures::topHeightUu},
-    {"landing speed uu/s", "landing-speed", &Figures::landingSpeedUu},
-    {"descent deg", "descent", &Figures::descentAngleDeg},
+    {"airtime s", "airtime", &Figures::airtimeS, 3},
+    {"distance uu", "distance", &Figures::distanceUu, 1},
+    {"side uu", "side", &Figures::sideUu, 1},
+    {"top height uu", "top-height", &Figures::topHeightUu, 1},
+    {"landing speed uu/s", "landing-speed", &Figures::landingSpeedUu, 1},
+    {"descent deg", "descent", &Figures::descentAngleDeg, 1},
 };
 
 std::size_t LaunchGrid::size() const {
@@ -103,26 +94,30 @@ std::optional<std::size_t> GridResult::stockFor(std::size_t setup) const {
 void writeLaunchesCsv(std::ostream& out, const GridResult& r) {
     out << "preset,body";
     for (const GridPart& p : kGridParts) out << ',' << p.name;
-    out << ",landed,airtime_s,distance_uu,side_uu,top_height_uu,landing_speed_uu_s,descent_deg,turned_back\n";
+    out << ',' << kFigureColumns << '\n';
+    std::string row;
     for (std::size_t s = 0; s < r.setups.size(); ++s) {
         for (std::size_t l = 0; l < r.launches(); ++l) {
             const Launch launch = r.grid.launch(r.base, l);
-            const Figures& f = r.at(s, l);
-            std::string row = csvText(r.setups[s].label) + "," + r.setups[s].body;
-            for (const GridPart& p : kGridParts) row += "," + fixed(launch.*p.field, 3);
-            row += f.landed ? ",1" : ",0";
-            row += "," + fixed(f.airtimeS, 4);
-            for (double v : {f.distanceUu, f.sideUu, f.topHeightUu, f.landingSpeedUu, f.descentAngleDeg})
-                row += "," + fixed(v, 3);
-            row += f.turnedBack ? ",1\n" : ",0\n";
+            row = csvField(r.setups[s].label);
+            row += ',';
+            row += r.setups[s].body;
+            for (const GridPart& p : kGridParts) {
+                row += ',';
+                row += fixed(launch.*p.field, 3);
+            }
+            appendFigures(row, r.at(s, l));
+            row += '\n';
             out << row;
         }
     }
 }
 
 void writeGridSummary(std::ostream& out, const GridResult& r) {
+    const bool severalBodies = std::any_of(r.setups.begin(), r.setups.end(),
+                                           [&](const Setup& o) { return o.body != r.setups.front().body; });
     std::size_t width = 6;
-    for (const auto& s : r.setups) width = std::max(width, s.label.size() + s.body.size() + 3);
+    for (const auto& s : r.setups) width = std::max(width, s.label.size() + (severalBodies ? s.body.size() + 3 : 0));
     const int w = static_cast<int>(width);
     char buf[320];
     std::snprintf(buf, sizeof buf, "%-*s  %-18s  %10s  %10s  %10s  %11s\n", w, "preset", "figure", "median", "min",
@@ -131,8 +126,7 @@ void writeGridSummary(std::ostream& out, const GridResult& r) {
     for (std::size_t s = 0; s < r.setups.size(); ++s) {
         const auto stock = r.stockFor(s);
         std::string label = r.setups[s].label;
-        if (std::any_of(r.setups.begin(), r.setups.end(), [&](const Setup& o) { return o.body != r.setups[s].body; }))
-            label += " (" + r.setups[s].body + ")";
+        if (severalBodies) label += " (" + r.setups[s].body + ")";
         for (const FigureField& field : kGridFigures) {
             std::vector<double> values;
             std::size_t above = 0;
@@ -144,9 +138,10 @@ void writeGridSummary(std::ostream& out, const GridResult& r) {
             const std::string share =
                 !stock || *stock == s ? "-"
                                       : std::to_string(above) + " of " + std::to_string(r.launches());
-            std::snprintf(buf, sizeof buf, "%-*s  %-18s  %10.1f  %10.1f  %10.1f  %11s\n", w,
-                          field.value == kGridFigures.front().value ? label.c_str() : "", field.name,
-                          median(values), *lo, *hi, share.c_str());
+            const int d = field.decimals;
+            std::snprintf(buf, sizeof buf, "%-*s  %-18s  %10.*f  %10.*f  %10.*f  %11s\n", w,
+                          field.value == kGridFigures.front().value ? label.c_str() : "", field.name, d,
+                          median(values), d, *lo, d, *hi, share.c_str());
             out << buf;
         }
     }

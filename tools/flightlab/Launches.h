@@ -44,6 +44,7 @@ struct FigureField {
     const char* name;    // as in the table: "airtime s"
     const char* file;    // as in file names: "airtime"
     double Figures::*value;
+    int decimals;        // as the table prints it
 };
 extern const std::vector<FigureField> kGridFigures;
 

@@ -270,6 +270,13 @@ namespace {
 
 constexpr double kHeatRightPx = 170, kHeatRowPx = 300, kHeatGapPx = 70, kHeatTopPx = 70;
 
+// A launch part's value on an axis: four significant digits are enough to tell the steps apart.
+std::string shortNumber(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.4g", v);
+    return buf;
+}
+
 std::string cellText(double v, double limit) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%+.*f", limit < 10 ? 2 : limit < 100 ? 1 : 0, v);
@@ -304,10 +311,10 @@ void drawHeatPanel(Picture& p, const HeatMap& m, const HeatPanel& panel, double 
     p.colour({0.2, 0.2, 0.2});
     const std::size_t everyX = std::max<std::size_t>(1, nx / 10), everyY = std::max<std::size_t>(1, ny / 10);
     for (std::size_t x = 0; x < m.xs.size(); x += everyX)
-        p.text(left + (static_cast<double>(x) + 0.5) * cw, top + h + 16, number(m.xs[x]), 12, true);
+        p.text(left + (static_cast<double>(x) + 0.5) * cw, top + h + 16, shortNumber(m.xs[x]), 12, true);
     if (!m.yName.empty())
         for (std::size_t y = 0; y < m.ys.size(); y += everyY) {
-            const std::string label = number(m.ys[y]);
+            const std::string label = shortNumber(m.ys[y]);
             p.text(left - p.textWidth(label, 12) - 6, top + h - (static_cast<double>(y) + 0.5) * ch + 5, label, 12);
         }
     p.text(left + w / 2, top + h + 36, m.xName, 13, true);

@@ -11,15 +11,6 @@ namespace flightlab {
 
 namespace {
 
-std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
 
 bool severalBodies(const std::vector<Flight>& flights) {
     return std::any_of(flights.begin(), flights.end(),
@@ -60,6 +51,16 @@ void appendFixed(std::string& row, double v, int digits) {
 }
 
 }  // namespace
+
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
 
 void writeTable(std::ostream& out, const std::vector<Flight>& flights) {
     char buf[256];
@@ -131,7 +132,9 @@ void writeFiguresCsv(std::ostream& out, const std::vector<Flight>& flights) {
     out << "preset,body," << kFigureColumns << '\n';
     std::string row;
     for (const auto& f : flights) {
-        row = csvField(f.setup.label) + "," + f.setup.body;
+        row = csvField(f.setup.label);
+        row += ',';
+        row += f.setup.body;
         appendFigures(row, f.figures);
         out << row << '\n';
     }

@@ -18,6 +18,9 @@ void writeSliderTable(std::ostream& out, const std::vector<Flight>& flights);
 // The slider values as CSV: preset, body, model, then one column per slider.
 void writePresetsCsv(std::ostream& out, const std::vector<Flight>& flights);
 
+// TEXT as one CSV field: quoted when it holds a comma, a quote or a line break.
+std::string csvField(const std::string& text);
+
 // The figures' CSV columns after the lead columns, and one flight's figures in them (",V" each).
 extern const char* const kFigureColumns;
 void appendFigures(std::string& row, const Figures& f);
