@@ -466,6 +466,14 @@ int runTune(const LabOptions& o, const WorkerSetup& workers, std::ostream& out, 
     // One pool of one worker per thread of restarts.
     const int threads = std::max(1, std::min(t.restarts, workerCount(o.workers, static_cast<std::size_t>(t.restarts))));
     std::vector<std::unique_ptr<WorkerPool>> pools;
+    // A worker forked later holds copies of the earlier pools' pipes, so the earlier workers
+    // see their end only once it is gone: the pools end newest first.
+    struct NewestFirst {
+        std::vector<std::unique_ptr<WorkerPool>>& pools;
+        ~NewestFirst() {
+            while (!pools.empty()) pools.pop_back();
+        }
+    } endNewestFirst{pools};
     for (int i = 0; i < threads; ++i) {
         WorkerSetup setup = workers;
         setup.workers = 1;
