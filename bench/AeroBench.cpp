@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "Divisions.h"
 #include "aero/AeroModel.h"
 #include "aero/ModelConstants.h"
 #include "wltest/AllocationCounter.h"
@@ -36,6 +37,7 @@ void BM_ApplyAerodynamics(benchmark::State& state) {
     setUp(h);
     host::Car& car = *h.game.localCar();
     const CarWrapper handle = h.localCar();
+    const wlbench::DivisionMeter meter;
     const long long before = wltest::allocationCount();
     for (auto _ : state) {
         car.rb = kStart;
@@ -43,6 +45,7 @@ void BM_ApplyAerodynamics(benchmark::State& state) {
         benchmark::DoNotOptimize(car.rb.LinearVelocity);
     }
     reportAllocations(state, before);
+    meter.report(state);
 }
 BENCHMARK(BM_ApplyAerodynamics);
 
@@ -52,6 +55,7 @@ void BM_HookDispatch(benchmark::State& state) {
     setUp(h);
     host::Car& car = *h.game.localCar();
     const host::Caller caller{host::CallerKind::Car, host::actorAddress(&car)};
+    const wlbench::DivisionMeter meter;
     const long long before = wltest::allocationCount();
     for (auto _ : state) {
         car.rb = kStart;
@@ -59,6 +63,7 @@ void BM_HookDispatch(benchmark::State& state) {
         benchmark::DoNotOptimize(car.rb.LinearVelocity);
     }
     reportAllocations(state, before);
+    meter.report(state);
 }
 BENCHMARK(BM_HookDispatch);
 
@@ -78,6 +83,7 @@ void BM_ArithmeticOnly(benchmark::State& state) {
     setUp(h);
     wingleaf& p = *h.plugin;
     PlainCar car{kStart, Vector(60, 40, 20), false, 0, 0, 0, 0, Rotator(), StickyForceData{0, 0}};
+    const wlbench::DivisionMeter meter;
     const long long before = wltest::allocationCount();
     for (auto _ : state) {
         car.rb = kStart;
@@ -100,6 +106,7 @@ void BM_ArithmeticOnly(benchmark::State& state) {
         benchmark::DoNotOptimize(car);
     }
     reportAllocations(state, before);
+    meter.report(state);
 }
 BENCHMARK(BM_ArithmeticOnly);
 

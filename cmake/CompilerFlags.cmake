@@ -14,6 +14,15 @@ if(WINGLEAF_BUILD_FUZZ)
   # Everything is instrumented for coverage; only the fuzz executables link the fuzzer's main.
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+elseif(WINGLEAF_COVERAGE)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    message(FATAL_ERROR "WINGLEAF_COVERAGE needs GCC (gcovr reads its counters)")
+  endif()
+  # Atomic counters: the lab's server and the host count from several threads at once.
+  # WINGLEAF_COVERAGE lets a process that leaves through _exit write its counters first.
+  add_compile_options(--coverage -fprofile-update=atomic)
+  add_link_options(--coverage)
+  add_compile_definitions(WINGLEAF_COVERAGE)
 elseif(WINGLEAF_SANITIZE)
   if(WL_GNU_LIKE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)

@@ -6,7 +6,7 @@
 #   for 32- and 64-bit Windows, C++17 and C++20, through that folder's check-source.sh;
 # - the plug-in builds alone against an SDK folder (WINGLEAF_SDK_DIR) and loads into the host.
 
-get_target_property(wl_plugin_sources wingleaf_obj SOURCES)
+get_property(wl_plugin_sources GLOBAL PROPERTY WL_PLUGIN_SOURCES)
 list(APPEND wl_plugin_sources ${PROJECT_SOURCE_DIR}/source/core/exports.cpp)
 list(JOIN wl_plugin_sources "|" wl_plugin_sources_arg)
 
@@ -52,3 +52,12 @@ add_test(NAME sdk_dir_build
     -DHOST_LIB=$<TARGET_FILE:bakkesmod> -DHOST_EXE=$<TARGET_FILE:wingleaf-host>
     -P ${PROJECT_SOURCE_DIR}/cmake/CheckSdkDirBuild.cmake)
 set_tests_properties(sdk_dir_build PROPERTIES LABELS portability TIMEOUT 1800)
+
+# The build's check of what each plug-in module includes refuses an include from above: the
+# HUD's sources checked as though the HUD had no pointer to the plug-in object.
+add_test(NAME module_includes_refused
+  COMMAND ${CMAKE_COMMAND} -DMODULE=hud "-DUSES=aero|guard|sliders|text"
+    -DFILES=${PROJECT_SOURCE_DIR}/source/hud/Hud.cpp -DSTAMP=${CMAKE_CURRENT_BINARY_DIR}/refused.stamp
+    -P ${PROJECT_SOURCE_DIR}/cmake/CheckModuleIncludes.cmake)
+set_tests_properties(module_includes_refused PROPERTIES LABELS portability TIMEOUT 60
+  PASS_REGULAR_EXPRESSION "source/hud/Hud.cpp includes core/wingleaf.h")

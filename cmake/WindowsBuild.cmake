@@ -43,6 +43,13 @@ add_executable(hold-file ${PROJECT_SOURCE_DIR}/tests/windows/HoldFile.cpp)
 wl_warnings(hold-file)
 add_dependencies(hold-file wingleaf_runtime_dlls)
 
+# Test helper (not installed): kills wingleaf-host.exe sessions with TerminateProcess at random
+# instants and checks the preset files after each.
+add_executable(kill-loop ${PROJECT_SOURCE_DIR}/tests/windows/KillLoop.cpp)
+target_include_directories(kill-loop PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+wl_warnings(kill-loop)
+add_dependencies(kill-loop wingleaf_runtime_dlls)
+
 # Build-time check of the export record's layout on the target (32- or 64-bit).
 add_library(wingleaf_record_layout OBJECT ${PROJECT_SOURCE_DIR}/tests/windows/ExportRecordLayout.cpp)
 target_link_libraries(wingleaf_record_layout PRIVATE bakkesmod_sdk)

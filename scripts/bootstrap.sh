@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test the project.
-# Usage: scripts/bootstrap.sh [--windows]   (run as root, or with sudo available)
+# Usage: scripts/bootstrap.sh [--windows] [--coverage]   (run as root, or with sudo available)
 # --windows adds the mingw-w64 cross compilers (32- and 64-bit) and Wine for both.
+# --coverage adds gcovr, which scripts/coverage.sh reports with.
 set -euo pipefail
 
 want_windows=0
+want_coverage=0
 for arg in "$@"; do
   case "$arg" in
     --windows) want_windows=1 ;;
+    --coverage) want_coverage=1 ;;
     *) echo "bootstrap: unknown option '$arg'" >&2; exit 2 ;;
   esac
 done
@@ -19,9 +22,14 @@ need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 for p in build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-         libcairo2-dev libfontconfig-dev libreadline-dev fonts-dejavu-core libcli11-dev libnlopt-cxx-dev clang libclang-rt-14-dev binutils file; do
+         libcairo2-dev libfontconfig-dev libreadline-dev fonts-dejavu-core libcli11-dev libnlopt-cxx-dev clang libclang-rt-14-dev binutils file \
+         libcpp-httplib-dev nlohmann-json3-dev chromium; do
   have_pkg "$p" || need+=("$p")
 done
+# Node and npm run the workbench's browser test and install its page's libraries; a machine
+# with its own Node keeps it.
+command -v node >/dev/null || need+=(nodejs)
+command -v npm >/dev/null || need+=(npm)
 
 if [ "$want_windows" -eq 1 ]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -34,7 +42,22 @@ if [ "$want_windows" -eq 1 ]; then
   done
 fi
 
+if [ "$want_coverage" -eq 1 ]; then
+  have_pkg gcovr || need+=(gcovr)
+fi
+
+# The workbench page's libraries and its browser test's driver, pinned by package-lock.json.
+install_web() {
+  local web
+  web="$(cd "$(dirname "$0")/.." && pwd)/tools/flightlab/web"
+  if [ ! -d "$web/node_modules" ] || [ "$web/package-lock.json" -nt "$web/node_modules/.package-lock.json" ]; then
+    echo "bootstrap: installing the workbench's npm packages in $web" >&2
+    (cd "$web" && npm ci --no-audit --no-fund >&2)
+  fi
+}
+
 if [ "${#need[@]}" -eq 0 ]; then
+  install_web
   exit 0
 fi
 pkgs=()
@@ -43,3 +66,4 @@ echo "bootstrap: installing ${pkgs[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${pkgs[@]}" >&2
+install_web

@@ -1,5 +1,6 @@
-// Fuzzes the preset-file reader and the settings-file edits: the input's first line is a preset
-// name, the rest a file. Creation and deletion may change only the entry they add or remove.
+// Fuzzes the preset-file reader, the settings-file edits and the name rules: the input's first line
+// is a preset name, the rest a file. Creation and deletion may change only the entry they add or
+// remove; a name that strtof reads whole is never taken for a new preset.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -7,7 +8,7 @@
 #include <string_view>
 
 #include "presets/PresetStorage.h"
-#include "presets/SettingsFile.h"
+#include "presets/SettingsWindowFile.h"
 
 namespace {
 
@@ -71,6 +72,28 @@ void checkEdits(std::string_view content, std::string_view name) {
     check(deleted.output == joined(back));
 }
 
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The host's reading: strtof consumes the whole text but blanks after it.
+bool strtofReadsWhole(const std::string& text) {
+    char* end = nullptr;
+    std::strtof(text.c_str(), &end);
+    if (end == text.c_str()) return false;
+    while (*end != '\0' && isBlank(*end)) ++end;
+    return *end == '\0';
+}
+
+void checkNames(std::string_view name) {
+    const std::string text(name);
+    if (text.find('\0') == std::string::npos) check(readsAsNumber(name) == strtofReadsWhole(text));
+    if (isNewPresetName(name)) {
+        check(isSafePresetName(name));
+        check(!isPresetIndex(name));
+    }
+}
+
 void checkPresetFile(std::string_view content) {
     SliderValues values{};
     const std::size_t count = parsePresetFile(content, values);
@@ -93,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view content = end == std::string_view::npos ? input : input.substr(end + 1);
 
     checkPresetFile(content);
+    checkNames(name);
     if (isSafePresetName(name)) {
         checkEdits(content, name);
     } else {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "console/Console.h"
-#include "console/SettingsFiles.h"
+#include "console/SettingsWindows.h"
 
 namespace host {
 

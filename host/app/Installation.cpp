@@ -1,9 +1,10 @@
 // Laying out the plug-in's installation content in the game's root.
 #include "app/Installation.h"
 
-#include <fstream>
+#include <string>
 #include <system_error>
 
+#include "common/AtomicFile.h"
 #include "console/Console.h"
 
 namespace host {
@@ -22,22 +23,9 @@ bool layOutInstallation(const std::filesystem::path& root, Console& console) {
         const std::filesystem::path path = root / file.path;
         if (std::filesystem::exists(std::filesystem::symlink_status(path, ec))) continue;
         std::filesystem::create_directories(path.parent_path(), ec);
-        std::filesystem::path temp = path;
-        temp += ".part";
-        {
-            std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-            out.write(file.content.data(), static_cast<std::streamsize>(file.content.size()));
-            out.flush();
-            if (!out) {
-                console.err("installation: cannot write " + path.string());
-                ok = false;
-                continue;
-            }
-        }
-        std::filesystem::rename(temp, path, ec);
-        if (ec) {
-            console.err("installation: cannot write " + path.string() + ": " + ec.message());
-            std::filesystem::remove(temp, ec);
+        std::string error;
+        if (!replaceFile(path, std::string(file.content), error)) {
+            console.err("installation: " + error);
             ok = false;
         }
     }

@@ -58,7 +58,7 @@ std::string helpText() {
            "is a prompt with Tab completion of names and history kept in the root.\n"
            "Type `help` at the prompt for the host commands, `list` for the plug-ins' variables.\n"
            "Exit status: 0 when every line ran, 1 when one failed, 2 for bad arguments,\n"
-           "130 or 143 when ended by Ctrl-C or SIGTERM.\n";
+           "130, 143 or 129 when ended by Ctrl-C, SIGTERM or a hang-up (the terminal closed).\n";
 }
 
 bool parseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {

@@ -9,7 +9,7 @@
 #include <iostream>
 #include <vector>
 
-#include "console/AtomicFile.h"
+#include "common/AtomicFile.h"
 #include "console/Console.h"
 #include "console/StopSignal.h"
 
@@ -87,8 +87,7 @@ void abandonLine() {
 bool waitForInput() {
     sigset_t stops, old;
     sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
     sigprocmask(SIG_BLOCK, &stops, &old);
     bool ready = false;
     int error = EINTR;
@@ -114,7 +113,7 @@ Prompt::Prompt(Console& console, std::filesystem::path historyFile)
     plain_.attach(0);
 #if defined(WL_WITH_READLINE)
     gConsole = &console_;
-    rl_catch_signals = 0;  // the session's own handlers see Ctrl-C and SIGTERM
+    rl_catch_signals = 0;  // the session's own handlers see Ctrl-C, SIGTERM and SIGHUP
     rl_attempted_completion_function = completeName;
     stifle_history(kHistoryLines);
     if (!historyFile_.empty()) read_history(historyFile_.string().c_str());

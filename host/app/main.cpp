@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "app/HostCommands.h"
-#include "app/Installation.h"
 #include "app/Options.h"
 #include "app/Prompt.h"
-#include "app/Simulation.h"
+#include "app/Session.h"
 #include "console/Console.h"
 #include "console/LineReader.h"
 #include "console/StopSignal.h"
@@ -21,29 +20,6 @@ namespace {
 constexpr int kExitBadArguments = 2;
 // Lines typed at the prompt, kept across sessions; relative to the root.
 constexpr const char* kHistoryFile = ".wingleaf_history";
-
-extern "C" void onStopSignal(int signal) {
-#if defined(_WIN32)
-    std::signal(signal, onStopSignal);  // the handler is reset on each delivery there
-#endif
-    host::noteStopSignal(signal);
-}
-
-// Ctrl-C and SIGTERM end the session through its normal end (plug-ins unloaded, saved
-// variables written). Without SA_RESTART a blocked read returns at once and sees the request.
-void installStopHandlers() {
-#if defined(_WIN32)
-    std::signal(SIGINT, onStopSignal);
-    std::signal(SIGTERM, onStopSignal);
-#else
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-#endif
-}
 
 int badArguments(const std::string& error) {
     std::cerr << "wingleaf-host: " << error << "\n" << host::usageLine() << "\n";
@@ -111,14 +87,15 @@ int runSession(host::Options options) {
         if (looksLikePath(p)) p = absoluteFrom(startDir, p);
     if (!enterRoot(options.root)) return kExitBadArguments;
 
-    host::Console console;
-    host::layOutInstallation(".", console);
-    host::PluginLoader loader(console, "bakkesmod/plugins", WL_BUILD_PLUGIN_DIR);
-    loader.registerCommands();
-    host::HostCommands commands(console, startDir);
-    commands.registerAll();
-    host::Simulation simulation(console, loader, options);
-    commands.refreshSettings();
+    host::SessionConfig config;
+    config.scriptBase = startDir;
+    config.fallbackPluginDir = WL_BUILD_PLUGIN_DIR;
+    config.canvasWidth = options.canvasWidth;
+    config.canvasHeight = options.canvasHeight;
+    host::Session session(config);
+    host::Console& console = session.console();
+    host::PluginLoader& loader = session.loader();
+    host::HostCommands& commands = session.commands();
     for (const auto& plugin : options.plugins)
         if (!loader.load(plugin)) console.markFailed();
     if (!commands.restoreConfigNow()) console.markFailed();
@@ -146,7 +123,9 @@ int main(int argc, char** argv) {
         std::cout << "wingleaf-host " << WL_VERSION << "\n";
         return 0;
     }
-    installStopHandlers();
+    // Ctrl-C, SIGTERM and a hang-up (the terminal closed) end the session through its normal
+    // end (plug-ins unloaded, saved variables written).
+    host::installStopHandlers();
     try {
         return runSession(std::move(options));
     } catch (const std::exception& e) {

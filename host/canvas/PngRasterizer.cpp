@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "canvas/TextMetrics.h"
-#include "console/AtomicFile.h"
+#include "common/AtomicFile.h"
 #endif
 
 namespace host {
@@ -97,15 +97,6 @@ bool encodeRgb(FILE* out, cairo_surface_t* surface) {
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
-}
-
-// A new file at TEMP opened for writing; a leftover file or link of that name goes first.
-FILE* createTemporary(const std::filesystem::path& temp) {
-    const int fd = createFreshFile(temp);
-    if (fd < 0) return nullptr;
-    FILE* file = ::fdopen(fd, "wb");
-    if (file == nullptr) ::close(fd);
-    return file;
 }
 
 class Replayer {
@@ -244,22 +235,11 @@ std::string writeFramePng(const RecordingCanvas& canvas, const std::string& path
 }
 
 std::string writeOpaquePng(cairo_surface_t* surface, const std::string& path) {
-    const std::filesystem::path temp = path + ".tmp";
-    std::unique_ptr<FILE, decltype(&std::fclose)> out(createTemporary(temp), std::fclose);
-    if (!out) return "cannot write " + path + ": " + std::strerror(errno);
-    const bool encoded = encodeRgb(out.get(), surface);
-    const bool flushed = std::fflush(out.get()) == 0 && std::ferror(out.get()) == 0;
-    const bool closed = std::fclose(out.release()) == 0;
-    std::string error;
-    std::error_code ec;
-    if (!encoded || !flushed || !closed) {
-        error = "cannot write " + path;
-    } else {
-        std::filesystem::rename(temp, path, ec);
-        if (ec) error = "cannot write " + path + ": " + ec.message();
-    }
-    if (!error.empty()) std::filesystem::remove(temp, ec);
-    return error;
+    FileReplacement out(path);
+    if (!out.open()) return out.error();
+    if (!encodeRgb(out.stream(), surface)) return "cannot write " + path;
+    if (!out.commit()) return out.error();
+    return "";
 }
 
 #endif

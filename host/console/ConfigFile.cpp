@@ -3,7 +3,7 @@
 
 #include <system_error>
 
-#include "console/AtomicFile.h"
+#include "common/AtomicFile.h"
 #include "console/ConfigFormat.h"
 #include "console/Console.h"
 #include "console/LineReader.h"

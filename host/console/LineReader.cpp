@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -19,6 +20,15 @@ namespace host {
 namespace {
 
 constexpr std::size_t kChunkBytes = 64 * 1024;
+
+// Editors on Windows put a UTF-8 byte-order mark before the first line of a file they save.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The line as read: without its CR of a CR LF end, and the first without a byte-order mark.
+void trimLine(std::string& line, long number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (number == 1 && line.starts_with(kByteOrderMark)) line.erase(0, kByteOrderMark.size());
+}
 
 long readDescriptor(int fd, char* buf, std::size_t n) {
 #if defined(_WIN32)
@@ -75,7 +85,7 @@ LineReader::Status LineReader::next(std::string& line) {
             if (end == std::string::npos || end - pos_ > kMaxLineBytes) return stop_ = Status::TooLong;
             line.assign(buffer_, pos_, end - pos_);
             pos_ = scanned_ = end + 1;
-            if (!line.empty() && line.back() == '\r') line.pop_back();
+            trimLine(line, number_);
             return Status::Line;
         }
         buffer_.erase(0, pos_);
@@ -96,7 +106,7 @@ LineReader::Status LineReader::next(std::string& line) {
             ++number_;
             line = std::move(buffer_);
             buffer_.clear();
-            if (!line.empty() && line.back() == '\r') line.pop_back();
+            trimLine(line, number_);
             return Status::Line;
         }
     }

@@ -37,8 +37,8 @@ public:
     // Reads the text (tests and fuzzing).
     void setText(std::string text);
 
-    // The next line without its end (LF or CR LF) into LINE. A last line without a line
-    // end is a line too.
+    // The next line without its end (LF or CR LF) into LINE; a UTF-8 byte-order mark before
+    // the first line is dropped. A last line without a line end is a line too.
     Status next(std::string& line);
     // Number of the line last returned or refused, from 1.
     long lineNumber() const { return number_; }

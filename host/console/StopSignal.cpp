@@ -1,12 +1,37 @@
-// A request to end the session that arrived as a signal (Ctrl-C, SIGTERM).
+// A request to end the session that arrived as a signal (Ctrl-C, SIGTERM, a hang-up).
 #include "console/StopSignal.h"
 
+#include <signal.h>
+
 #include <csignal>
+#include <initializer_list>
 
 namespace host {
 
 namespace {
 volatile std::sig_atomic_t gStopSignal = 0;
+}
+
+extern "C" {
+static void onStopSignal(int signal) {
+#if defined(_WIN32)
+    std::signal(signal, onStopSignal);  // the handler is reset on each delivery there
+#endif
+    noteStopSignal(signal);
+}
+}
+
+void installStopHandlers() noexcept {
+#if defined(_WIN32)
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+#else
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+#endif
 }
 
 void noteStopSignal(int signal) noexcept { gStopSignal = signal; }

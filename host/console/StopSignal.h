@@ -1,4 +1,4 @@
-// A request to end the session that arrived as a signal (Ctrl-C, SIGTERM).
+// A request to end the session that arrived as a signal (Ctrl-C, SIGTERM, a hang-up).
 #pragma once
 
 namespace host {
@@ -7,6 +7,10 @@ namespace host {
 void noteStopSignal(int signal) noexcept;
 // The signal that asked the session to stop, or 0.
 int stopSignal() noexcept;
+// Makes SIGINT, SIGTERM and (on POSIX) SIGHUP note themselves here instead of ending the
+// program. Without
+// SA_RESTART a blocked read or poll returns at once and can see the request.
+void installStopHandlers() noexcept;
 // Forgets the request (Ctrl-C at the prompt abandons only the line being typed).
 void clearStopSignal() noexcept;
 

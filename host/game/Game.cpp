@@ -44,11 +44,15 @@ void Game::fireAll(std::span<const std::string_view> names) {
 void Game::leave() {
     fireAll(endEvents(mode_));
     if (event_ != nullptr) {
-        for (Car* c : event_->cars) c->alive = false;
-        for (Ball* b : event_->balls) b->alive = false;
+        for (Car* c : event_->cars) retire(c);
+        for (Ball* b : event_->balls) {
+            b->alive = false;
+            ballPool_.retire(b);
+        }
         event_->cars.clear();
         event_->balls.clear();
         event_->alive = false;
+        eventPool_.retire(event_);
         event_ = nullptr;
     }
     mode_ = Mode::Menu;
@@ -57,19 +61,16 @@ void Game::leave() {
 void Game::enter(Mode mode) {
     mode_ = mode;
     if (mode != Mode::Menu) {
-        eventPool_.push_back(std::make_unique<GameEvent>(this));
-        event_ = eventPool_.back().get();
+        event_ = eventPool_.make(this);
         event_->isServer = mode != Mode::Online;
         event_->cars.push_back(newCar(0));
-        ballPool_.push_back(std::make_unique<Ball>(this));
-        event_->balls.push_back(ballPool_.back().get());
+        event_->balls.push_back(ballPool_.make(this));
     }
     fireAll(startEvents(mode));
 }
 
 Car* Game::newCar(int index) {
-    carPool_.push_back(std::make_unique<Car>(this));
-    Car* c = carPool_.back().get();
+    Car* c = carPool_.make(this);
     c->index = index;
     c->resetToStock(Vector(0.0f, phys::kExtraCarSpacingUu * static_cast<float>(index),
                            phys::kCarRestHeightUu));
@@ -89,11 +90,16 @@ int Game::carCount() const {
 bool Game::setCarCount(int count) {
     if (event_ == nullptr || count < 1 || count > kMaxCars) return false;
     while (carCount() > count) {
-        event_->cars.back()->alive = false;
+        retire(event_->cars.back());
         event_->cars.pop_back();
     }
     while (carCount() < count) event_->cars.push_back(newCar(carCount()));
     return true;
+}
+
+void Game::retire(Car* car) {
+    car->alive = false;
+    carPool_.retire(car);
 }
 
 Ball* Game::ball() {

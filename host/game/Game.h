@@ -9,6 +9,7 @@
 #include "GameEvents.h"
 #include "GameObjects.h"
 #include "HookTable.h"
+#include "ObjectPool.h"
 #include "bakkesmod/wrappers/canvaswrapper.h"
 
 namespace host {
@@ -120,15 +121,19 @@ private:
     void leave();
     void fireAll(std::span<const std::string_view> names);
     Car* newCar(int index);
+    // Marks a car removed and hands it to its pool.
+    void retire(Car* car);
     void runTimeouts();
     void compactDrawables();
 
     Mode mode_ = Mode::Menu;
     GameEvent* event_ = nullptr;
-    // Every object ever made lives until the Game goes; removed ones are only marked dead.
-    std::vector<std::unique_ptr<GameEvent>> eventPool_;
-    std::vector<std::unique_ptr<Car>> carPool_;
-    std::vector<std::unique_ptr<Ball>> ballPool_;
+    // Removed objects are marked dead and stay readable through the next kQuarantine removals
+    // of their kind (a game event each mode change); later ones reuse their memory.
+    static constexpr std::size_t kQuarantine = 4 * kMaxCars;
+    ObjectPool<GameEvent> eventPool_{kQuarantine};
+    ObjectPool<Car> carPool_{kQuarantine};
+    ObjectPool<Ball> ballPool_{kQuarantine};
     ControllerInput localInput_;
     double time_ = 0.0;
     ErrorSink errorSink_;

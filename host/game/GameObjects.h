@@ -1,8 +1,9 @@
 // The simulated game's objects that wrapper handles point at: actors, cars and their parts, balls.
 //
 // A wrapper's memory_address is the address of one of these objects (of the Actor base for
-// actors). Objects are never freed while their Game lives: a removed object is only marked dead,
-// so a handle a plug-in kept too long reads zeros instead of freed memory.
+// actors). Objects are not given back to the allocator while their Game lives: a removed object
+// is marked dead, so a handle a plug-in kept too long reads zeros instead of freed memory, and
+// its memory serves a later object of the same kind only after many more removals (ObjectPool).
 #pragma once
 #include <array>
 #include <cstdint>
@@ -127,9 +128,23 @@ struct Car : RBActor {
     bool jumpHeld = false;  // jump input of the previous tick, to start a jump on a new press
 };
 
+// What a ball's physics step reads: its pose and motion, the engine's copy of its motion, its
+// limits and the step's length. All floats, so two of them compare bit for bit.
+struct BallStepInputs {
+    Quat quaternion;
+    Vector location, linearVelocity, angularVelocity;
+    EngineMotion engine;
+    float maxLinearSpeed, maxAngularSpeed, dt;
+};
+static_assert(sizeof(BallStepInputs) == 22 * sizeof(float), "compared bit for bit: no padding");
+
 struct Ball : RBActor {
     explicit Ball(Game* g);
     void resetAt(Vector location);
+    // Set when the last step left the ball exactly as it found it (`rest` holds that state):
+    // while nothing changes it, further steps would not either and are skipped.
+    bool atRest = false;
+    BallStepInputs rest{};
 };
 
 // A running game: its cars and balls. isServer is false for an online game seen by a client.
@@ -156,10 +171,6 @@ inline RBActor* rbActorAt(std::uintptr_t address) {
 inline Car* carAt(std::uintptr_t address) {
     Actor* a = actorAt(address);
     return a != nullptr && a->kind == ActorKind::Car ? static_cast<Car*>(a) : nullptr;
-}
-inline Ball* ballAt(std::uintptr_t address) {
-    Actor* a = actorAt(address);
-    return a != nullptr && a->kind == ActorKind::Ball ? static_cast<Ball*>(a) : nullptr;
 }
 inline GameEvent* gameEventAt(std::uintptr_t address) {
     Actor* a = actorAt(address);

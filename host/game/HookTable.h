@@ -22,7 +22,20 @@ struct Caller {
 };
 
 using PlainHookFn = std::function<void(std::string)>;
-using CallerHookFn = std::function<void(std::uintptr_t caller, void* params, std::string)>;
+
+// A caller hook's callback: the plug-in's own function object, run through one plain function
+// that hands it the caller as the wrapper it expects. The tick's hook is called once per car
+// and tick, so no second type-erased layer sits between the dispatch and the plug-in.
+struct CallerHookFn {
+    using Call = void (*)(void* target, std::uintptr_t caller, void* params,
+                          const std::string& name);
+    std::shared_ptr<void> target;
+    Call call = nullptr;
+    explicit operator bool() const { return call != nullptr && target != nullptr; }
+    void operator()(std::uintptr_t caller, void* params, const std::string& name) const {
+        call(target.get(), caller, params, name);
+    }
+};
 
 struct Hook {
     const PluginContext* owner = nullptr;

@@ -3,12 +3,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace host::phys {
 
 namespace {
 
-float dot(Vector a, Vector b) { return a.X * b.X + a.Y * b.Y + a.Z * b.Z; }
+float dot(const Vector& a, const Vector& b) { return a.X * b.X + a.Y * b.Y + a.Z * b.Z; }
 
 float clampUnit(float v) { return std::clamp(v, -1.0f, 1.0f); }
 
@@ -21,7 +22,7 @@ float towardZero(float v, float amount) {
 
 // Scales v down to the length `limit` when longer; the norm is taken in double so large
 // finite components do not overflow.
-Vector clampLength(Vector v, float limit) {
+Vector clampLength(const Vector& v, float limit) {
     const double lim = std::max(0.0f, limit);
     const double n = std::sqrt(double(v.X) * v.X + double(v.Y) * v.Y + double(v.Z) * v.Z);
     if (n <= lim || n == 0.0) return v;
@@ -29,10 +30,10 @@ Vector clampLength(Vector v, float limit) {
     return Vector(float(v.X * k), float(v.Y * k), float(v.Z * k));
 }
 
-Vector toEngine(Vector uu) { return uu * (1.0f / kEngineLengthUnitUu); }
-Vector toUu(Vector engine) { return engine * kEngineLengthUnitUu; }
+Vector toEngine(const Vector& uu) { return uu * (1.0f / kEngineLengthUnitUu); }
+Vector toUu(const Vector& engine) { return engine * kEngineLengthUnitUu; }
 
-bool same(Vector a, Vector b) { return a.X == b.X && a.Y == b.Y && a.Z == b.Z; }
+bool same(const Vector& a, const Vector& b) { return a.X == b.X && a.Y == b.Y && a.Z == b.Z; }
 
 // The body's motion in engine units: what the last step left while the state still shows it,
 // otherwise the state as set since.
@@ -45,21 +46,22 @@ EngineMotion motionOf(const RBActor& body) {
 
 // Semi-implicit Euler, as a rigid-body engine steps: the new velocity moves the body. Speed
 // limits apply afterwards, to the velocity the next tick starts from.
-void advance(EngineMotion& m, Vector accelUu, float maxSpeedUu, float dt) {
+void advance(EngineMotion& m, const Vector& accelUu, float maxSpeedUu, float dt) {
     m.velocity = m.velocity + toEngine(accelUu) * dt;
     m.location = m.location + m.velocity * dt;
     m.velocity = clampLength(m.velocity, maxSpeedUu / kEngineLengthUnitUu);
 }
 
 // Stores the step's result in the body; false, leaving it unchanged, when any of it is not finite.
-bool commit(RBActor& body, const EngineMotion& m, Quat q, Vector x, Vector v, Vector w) {
-    RBState s = body.rb;
-    s.Quaternion = q;
-    s.Location = x;
-    s.LinearVelocity = v;
-    s.AngularVelocity = w;
-    if (!isFinite(s)) return false;
-    body.rb = s;
+// The fields are written one by one: the state is neither copied out nor back.
+bool commit(RBActor& body, const EngineMotion& m, const Quat& q, const Vector& x, const Vector& v,
+            const Vector& w) {
+    if (!(isFinite(q) && isFinite(x) && isFinite(v) && isFinite(w) && isFinite(body.rb.Time)))
+        return false;
+    body.rb.Quaternion = q;
+    body.rb.Location = x;
+    body.rb.LinearVelocity = v;
+    body.rb.AngularVelocity = w;
     body.engine = m;
     return true;
 }
@@ -146,7 +148,7 @@ void spinDown(Car& car, float dt) {
 }
 
 // The orientation with the same heading, standing level on the floor.
-Quat levelled(Quat q) {
+Quat levelled(const Quat& q) {
     const Vector f = rotate(q, Vector(1.0f, 0.0f, 0.0f));
     if (std::fabs(f.X) + std::fabs(f.Y) < 1e-6f) return q;
     // In double and rounded once: the float functions of the C libraries differ in the last
@@ -192,21 +194,14 @@ bool meetFloor(Vector& x, Vector& v, Quat& q) {
 
 }  // namespace
 
-Quat normalized(Quat q) {
+Quat normalized(const Quat& q) {
     const double n = std::sqrt(double(q.X) * q.X + double(q.Y) * q.Y + double(q.Z) * q.Z +
                                double(q.W) * q.W);
     if (!(n > 1e-12) || !std::isfinite(n)) return Quat();
     return Quat(float(q.W / n), float(q.X / n), float(q.Y / n), float(q.Z / n));
 }
 
-Vector rotate(Quat q, Vector v) { return RotateVectorWithQuat(v, q); }
-
-Axes axesOf(Quat q) {
-    return Axes{rotate(q, Vector(1.0f, 0.0f, 0.0f)), rotate(q, Vector(0.0f, 1.0f, 0.0f)),
-                rotate(q, Vector(0.0f, 0.0f, 1.0f))};
-}
-
-Quat integrate(Quat q, Vector w, float dt) {
+Quat integrate(const Quat& q, const Vector& w, float dt) {
     const double wn = std::sqrt(double(w.X) * w.X + double(w.Y) * w.Y + double(w.Z) * w.Z);
     const double angle = wn * dt;
     if (angle < 1e-12) return normalized(q);
@@ -248,7 +243,26 @@ bool stepCar(Car& car, float dt) {
     return true;
 }
 
+namespace {
+
+// Everything a ball's step reads, in the order the step writes it back.
+BallStepInputs inputsOf(const Ball& ball, float dt) {
+    return BallStepInputs{ball.rb.Quaternion, ball.rb.Location, ball.rb.LinearVelocity,
+                          ball.rb.AngularVelocity, ball.engine, ball.maxLinearSpeed,
+                          ball.maxAngularSpeed, dt};
+}
+
+bool sameBits(const BallStepInputs& a, const BallStepInputs& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+}  // namespace
+
 bool stepBall(Ball& ball, float dt) {
+    // A step that changed nothing would change nothing again from the same state: a ball lying
+    // still is skipped until something moves it.
+    const BallStepInputs before = inputsOf(ball, dt);
+    if (ball.atRest && sameBits(before, ball.rest)) return true;
     const RBState& s = ball.rb;
     EngineMotion m = motionOf(ball);
     advance(m, Vector(0.0f, 0.0f, kGravityZUuS2), ball.maxLinearSpeed, dt);
@@ -261,7 +275,10 @@ bool stepBall(Ball& ball, float dt) {
         if (v.Z < 0.0f) v.Z = -v.Z * kBallRestitution;
         if (v.Z < kBallSettleSpeedUuS) v.Z = 0.0f;
     }
-    return commit(ball, m, q, x, v, w);
+    if (!commit(ball, m, q, x, v, w)) return false;
+    ball.rest = inputsOf(ball, dt);
+    ball.atRest = sameBits(before, ball.rest);
+    return true;
 }
 
 }  // namespace host::phys

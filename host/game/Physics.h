@@ -12,19 +12,23 @@ struct Axes {
 };
 
 // q scaled to unit length; the identity when q has no usable length.
-Quat normalized(Quat q);
-// v rotated by the unit quaternion q: q * (0, v) * conj(q).
-Vector rotate(Quat q, Vector v);
-Axes axesOf(Quat q);
+Quat normalized(const Quat& q);
+// v rotated by the unit quaternion q: q * (0, v) * conj(q). Inline: the step calls it for each
+// axis of each body every tick.
+inline Vector rotate(const Quat& q, const Vector& v) { return RotateVectorWithQuat(v, q); }
+inline Axes axesOf(const Quat& q) {
+    return Axes{rotate(q, Vector(1.0f, 0.0f, 0.0f)), rotate(q, Vector(0.0f, 1.0f, 0.0f)),
+                rotate(q, Vector(0.0f, 0.0f, 1.0f))};
+}
 // q turned by the world-frame angular velocity w (rad/s) for dt seconds, renormalised.
-Quat integrate(Quat q, Vector w, float dt);
+Quat integrate(const Quat& q, const Vector& w, float dt);
 
 // Inline: every wrapper setter checks its value on the plug-ins' per-tick path.
 inline bool isFinite(float f) { return std::isfinite(f); }
-inline bool isFinite(Vector v) {
+inline bool isFinite(const Vector& v) {
     return std::isfinite(v.X) && std::isfinite(v.Y) && std::isfinite(v.Z);
 }
-inline bool isFinite(Quat q) {
+inline bool isFinite(const Quat& q) {
     return std::isfinite(q.X) && std::isfinite(q.Y) && std::isfinite(q.Z) && std::isfinite(q.W);
 }
 inline bool isFinite(const RBState& s) {

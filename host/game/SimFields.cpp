@@ -1,8 +1,6 @@
 // Field tables of cars, wheels and balls: printing as "%.9g" and checked setting from words.
 #include "SimFields.h"
 
-#include <cerrno>
-#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -141,7 +139,12 @@ bool setField(Obj& o, std::span<const Field<Obj>> fields, std::string_view name,
             const std::string& w = words[static_cast<std::size_t>(i)];
             bool ok = false;
             switch (fd.kind) {
-                case FieldKind::Float: ok = parseFloatWord(w, v[i]); break;
+                case FieldKind::Float: {
+                    float f = 0.0f;
+                    ok = parseFloatValue(w, f);
+                    v[i] = f;
+                    break;
+                }
                 case FieldKind::Int: ok = parseIntWord(w, INT_MIN, INT_MAX, v[i]); break;
                 case FieldKind::Flag: ok = parseIntWord(w, 0, 1, v[i]); break;
                 case FieldKind::WheelCount: ok = parseIntWord(w, 0, phys::kMaxWheels, v[i]); break;
@@ -168,13 +171,23 @@ bool setField(Obj& o, std::span<const Field<Obj>> fields, std::string_view name,
 
 bool parseFloatWord(const std::string& word, double& out) {
     if (word.empty()) return false;
-    errno = 0;
     char* end = nullptr;
     const double d = std::strtod(word.c_str(), &end);
-    if (end != word.c_str() + word.size() || errno == ERANGE || !std::isfinite(d) ||
-        std::fabs(d) > FLT_MAX)
-        return false;
+    // Beyond FLT_MAX by less than half a float step still rounds to FLT_MAX, as "%.9g" prints it.
+    if (end != word.c_str() + word.size() || !std::isfinite(static_cast<float>(d))) return false;
     out = d;
+    return true;
+}
+
+bool parseFloatValue(const std::string& word, float& out) {
+    if (word.empty()) return false;
+    char* end = nullptr;
+    // Rounded once, from the decimal text straight to float: the text "%.9g" printed for a
+    // float gives back that float's bits, subnormals included (strtof may then report a
+    // harmless ERANGE for the lost low bits).
+    const float f = std::strtof(word.c_str(), &end);
+    if (end != word.c_str() + word.size() || !std::isfinite(f)) return false;
+    out = f;
     return true;
 }
 

@@ -36,7 +36,9 @@ bool setCarField(Car& car, std::string_view name, std::span<const std::string> w
 bool setBallField(Ball& ball, std::string_view name, std::span<const std::string> words,
                   std::string& error);
 
-// A number word as sim_set reads it: the whole word, finite, within float range.
+// A number word: the whole word, finite, and finite once rounded to float.
 bool parseFloatWord(const std::string& word, double& out);
+// A float field's word as sim_set reads it: the whole word, correctly rounded to float, finite.
+bool parseFloatValue(const std::string& word, float& out);
 
 }  // namespace host

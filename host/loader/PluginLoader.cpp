@@ -107,14 +107,12 @@ bool PluginLoader::start(std::unique_ptr<Loaded> entry, BakkesMod::Plugin::GetPl
     // getPlugin hands out the address of the library's shared_ptr to its own class; the
     // class derives from BakkesModPlugin as its first base, so the host copies it as one.
     std::uintptr_t address = 0;
-    if (!console_.guarded("getPlugin of " + className, [&] { address = getPlugin(); }) || !address) {
+    const bool answered = console_.guarded("getPlugin of " + className, [&] { address = getPlugin(); });
+    if (answered && address) entry->plugin = *reinterpret_cast<std::shared_ptr<BakkesModPlugin>*>(address);
+    if (!entry->plugin) {
+        // Whatever getPlugin set up is the library's to release, as on an unload.
         console_.err("plugin load: getPlugin of " + className + " gave no plug-in");
         console_.guarded("deleteMe of " + className, [&] { entry->deleteMe(); });
-        return false;
-    }
-    entry->plugin = *reinterpret_cast<std::shared_ptr<BakkesModPlugin>*>(address);
-    if (!entry->plugin) {
-        console_.err("plugin load: getPlugin of " + className + " gave no plug-in");
         return false;
     }
     BakkesModPlugin& plugin = *entry->plugin;

@@ -39,12 +39,14 @@ void hookWithCaller(std::uintptr_t address, std::string& eventName,
                     std::function<void(T, void*, std::string)>& callback, bool post) {
     host::Game* game = gameAt(address);
     if (game == nullptr || !callback) return;
-    game->hookEventWithCaller(
-        contextAt(address), eventName, callerKindOf<T>(),
-        [cb = std::move(callback)](std::uintptr_t caller, void* params, std::string name) {
-            cb(T(caller), params, std::move(name));
-        },
-        post);
+    using Callback = std::function<void(T, void*, std::string)>;
+    host::CallerHookFn fn{std::make_shared<Callback>(std::move(callback)),
+                          [](void* target, std::uintptr_t caller, void* params,
+                             const std::string& name) {
+                              (*static_cast<Callback*>(target))(T(caller), params, name);
+                          }};
+    game->hookEventWithCaller(contextAt(address), eventName, callerKindOf<T>(), std::move(fn),
+                              post);
 }
 
 // One of the game's yes/no questions; no for a handle without a game.

@@ -2,11 +2,11 @@
 // then the multiplied stock values.
 #include "aero/AeroModel.h"
 
+#include <algorithm>
 #include <cmath>
 
-#include "aero/VectorUtils.h"
-
 namespace aero {
+
 namespace {
 
 float dot(const Vector& a, const Vector& b) { return Vector::dot(a, b); }
@@ -19,93 +19,163 @@ Vector finiteOrZero(const Vector& a) { return isFinite(a) ? a : Vector(0.0f, 0.0
 
 float finiteOr(float value, float fallback) { return std::isfinite(value) ? value : fallback; }
 
-// A rotated unit vector divided by its own length; a zero vector (zero quaternion) stays zero.
-Vector unitAxis(const Vector& a) {
-    const float len = sqrtOfFloat(dot(a, a));
-    if (len == 0.0f) return a;
-    return a / len;
-}
+// One value for each of the car's right, up and forward axes, in lanes kR, kU and kF; the
+// fourth lane is padding that nothing reads. The model takes the same steps for the three
+// axes, and in this layout the compiler takes each step for all three with one vector
+// instruction. Every lane computes exactly what the step computes for one axis alone.
+constexpr int kR = 0, kU = 1, kF = 2, kLanes = 4;
+using Lanes = float[kLanes];
 
-// The car's forward, right and up axes in world coordinates and the signed speeds along them.
+// The divisor for a quotient the model leaves undefined at zero: 1 there, so that the division
+// still runs in every lane (and changes nothing) and the caller picks its own value instead.
+float divisorOr1(float d) { return d == 0.0f ? 1.0f : d; }
+
+// The car's axes in world coordinates, component by component, and the signed speeds along
+// them (dR, dU, dF).
 struct CarAxes {
-    Vector f, r, u;
-    float dF, dR, dU;
+    Lanes x, y, z;
+    Lanes speed;
+    Vector axis(int lane) const { return Vector(x[lane], y[lane], z[lane]); }
 };
 
+// The unit vectors (0, 1, 0), (0, 0, 1) and (1, 0, 0) rotated by q as rotateByQuat does it,
+// q (0, v) q*, then each divided by its own length; a zero vector (zero quaternion) stays zero.
 CarAxes carAxes(const Quat& q, const Vector& v) {
+    constexpr Lanes ex{0.0f, 0.0f, 1.0f, 0.0f}, ey{1.0f, 0.0f, 0.0f, 0.0f}, ez{0.0f, 1.0f, 0.0f, 0.0f};
     CarAxes ax;
-    ax.r = unitAxis(rotateByQuat(Vector(0.0f, 1.0f, 0.0f), q));
-    ax.u = unitAxis(rotateByQuat(Vector(0.0f, 0.0f, 1.0f), q));
-    ax.f = unitAxis(rotateByQuat(Vector(1.0f, 0.0f, 0.0f), q));
-    ax.dR = dot(ax.r, v);
-    ax.dU = dot(ax.u, v);
-    ax.dF = dot(ax.f, v);
+    Lanes len;
+    for (int i = 0; i < kLanes; ++i) {
+        const float t0 = -(q.X * ex[i] + q.Y * ey[i] + q.Z * ez[i]);
+        const float t1 = q.W * ex[i] + q.Y * ez[i] - q.Z * ey[i];
+        const float t2 = q.W * ey[i] + q.Z * ex[i] - q.X * ez[i];
+        const float t3 = q.W * ez[i] + q.X * ey[i] - q.Y * ex[i];
+        ax.x[i] = -q.X * t0 + q.W * t1 - q.Z * t2 + q.Y * t3;
+        ax.y[i] = -q.Y * t0 + q.Z * t1 + q.W * t2 - q.X * t3;
+        ax.z[i] = -q.Z * t0 - q.Y * t1 + q.X * t2 + q.W * t3;
+    }
+    for (int i = 0; i < kLanes; ++i)
+        len[i] = divisorOr1(sqrtOfFloat(ax.x[i] * ax.x[i] + ax.y[i] * ax.y[i] + ax.z[i] * ax.z[i]));
+    for (int i = 0; i < kLanes; ++i) {
+        ax.x[i] /= len[i];
+        ax.y[i] /= len[i];
+        ax.z[i] /= len[i];
+        ax.speed[i] = ax.x[i] * v.X + ax.y[i] * v.Y + ax.z[i] * v.Z;
+    }
     return ax;
 }
 
-// One axis's share of the drag: the cosine between the velocity and the axis, taken through the
-// velocity's mirror image about the axis, and the velocity's component along the axis, negated.
+// Each axis's drag coefficient k = |cosine x area share x density|, and the velocity's component
+// along the axis, negated. The cosine between the velocity and the axis is taken through the
+// velocity's mirror image M about the axis, as (M / |M|).axis; at rest there is no direction of
+// travel and so no drag. No face area at all means no drag either.
 struct AxisDrag {
-    float cosine;
-    Vector along;
+    Lanes k;
+    Lanes x, y, z;  // the negated component along each axis
 };
 
-AxisDrag axisDrag(const Vector& v, const Vector& axis, float speedAlong) {
-    const Vector mirror = axis * (2.0f * speedAlong) - v;
-    const float mirrorLen = sqrtOfFloat(dot(mirror, mirror));
-    AxisDrag out{0.0f, (mirror + v) * -0.5f};
-    // At rest there is no direction of travel and so no drag.
-    if (mirrorLen != 0.0f) out.cosine = dot(mirror / mirrorLen, axis);
+AxisDrag axisDrag(const Vector& v, const CarAxes& ax, const Lanes& area, float rho) {
+    const float total = area[kR] + area[kU] + area[kF];
+    const float totalOr1 = divisorOr1(total);
+    Lanes mx, my, mz, mirrorLen;
+    AxisDrag out;
+    for (int i = 0; i < kLanes; ++i) {
+        const float twice = 2.0f * ax.speed[i];
+        mx[i] = ax.x[i] * twice - v.X;
+        my[i] = ax.y[i] * twice - v.Y;
+        mz[i] = ax.z[i] * twice - v.Z;
+        out.x[i] = (mx[i] + v.X) * -0.5f;
+        out.y[i] = (my[i] + v.Y) * -0.5f;
+        out.z[i] = (mz[i] + v.Z) * -0.5f;
+    }
+    for (int i = 0; i < kLanes; ++i)
+        mirrorLen[i] = sqrtOfFloat(mx[i] * mx[i] + my[i] * my[i] + mz[i] * mz[i]);
+    // Where a quotient is undefined its numerator is taken as 0 (and its divisor as 1), which
+    // gives the cosine or share 0 up to its sign, and the absolute value drops the sign.
+    // Choosing between values rather than between divisions keeps every division
+    // unconditional.
+    Lanes len, share;
+    for (int i = 0; i < kLanes; ++i) {
+        const bool moving = mirrorLen[i] != 0.0f;
+        len[i] = divisorOr1(mirrorLen[i]);
+        mx[i] = moving ? mx[i] : 0.0f;
+        my[i] = moving ? my[i] : 0.0f;
+        mz[i] = moving ? mz[i] : 0.0f;
+        share[i] = total != 0.0f ? area[i] : 0.0f;
+    }
+    for (int i = 0; i < kLanes; ++i) {
+        const float cosine = (mx[i] / len[i]) * ax.x[i] + (my[i] / len[i]) * ax.y[i] + (mz[i] / len[i]) * ax.z[i];
+        out.k[i] = std::fabs(cosine * (share[i] / totalOr1) * rho);
+    }
     return out;
 }
 
-// The fraction of the total face area that faces one axis; no area at all means no drag.
-float areaShare(float area, float total) { return total != 0.0f ? area / total : 0.0f; }
-
-// One world component of the drag increment: the model's drag times its drag setting. Scaled
-// up, the drag could carry the velocity past zero in one tick, turning the motion around and
-// leaving the car jittering; where it would, the scaled drag brings the component to a stop,
-// or goes no further than the model's own drag where that alone already passes zero (a tilted
-// car's axis drag can do so on a small component). A setting of 1 or less never reaches the
-// bound, so the usual flights are untouched.
-float scaledDrag(float velocity, float drag, float scale) {
-    const float scaled = scale * drag;
-    const float after = velocity + scaled;
-    const bool reverses = (velocity > 0.0f && after < 0.0f) || (velocity < 0.0f && after > 0.0f);
-    if (!reverses || std::fabs(scaled) <= std::fabs(drag)) return scaled;
-    return std::fabs(drag) > std::fabs(velocity) ? drag : -velocity;
+// The drag taken at the end of the tick instead of its start (a backward Euler step of the same
+// drag): v' = (I + S D)^-1 v, with D the model's drag map, v -> sum over the car's axes a of
+// k_a (v.a) a, and S the diagonal of the three settings. D has no negative eigenvalue, so every
+// eigenvalue of S D is non-negative, det(I + S D) >= 1 and the decay factors lie in (0, 1]:
+// however stiff the drag, it brings the velocity towards rest along each car axis without
+// passing it. Solved in double by Cramer's rule; the increment v' - v = -(I + S D)^-1 S D v is
+// formed directly, so that a weak drag keeps its digits.
+Vector implicitDrag(const Vector& v, const CarAxes& ax, const Lanes& k, const Vector& settings) {
+    const double s[3] = {settings.X, settings.Y, settings.Z};
+    double sd[3][3] = {};  // S D
+    for (int a : {kR, kU, kF}) {
+        const double c[3] = {ax.x[a], ax.y[a], ax.z[a]};
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) sd[i][j] += s[i] * (static_cast<double>(k[a]) * c[i] * c[j]);
+    }
+    const double vd[3] = {v.X, v.Y, v.Z};
+    double b[3];
+    double col[3][3];  // the columns of I + S D
+    for (int i = 0; i < 3; ++i) {
+        b[i] = -(sd[i][0] * vd[0] + sd[i][1] * vd[1] + sd[i][2] * vd[2]);
+        for (int j = 0; j < 3; ++j) col[j][i] = (i == j ? 1.0 : 0.0) + sd[i][j];
+    }
+    const auto det3 = [](const double (&c0)[3], const double (&c1)[3], const double (&c2)[3]) {
+        return c0[0] * (c1[1] * c2[2] - c1[2] * c2[1]) - c1[0] * (c0[1] * c2[2] - c0[2] * c2[1]) +
+               c2[0] * (c0[1] * c1[2] - c0[2] * c1[1]);
+    };
+    const double det = det3(col[0], col[1], col[2]);
+    // Only settings outside their ranges (negative ones) could make I + S D singular.
+    if (!(det > 0.0)) return Vector(0.0f, 0.0f, 0.0f);
+    return Vector(static_cast<float>(det3(b, col[1], col[2]) / det),
+                  static_cast<float>(det3(col[0], b, col[2]) / det),
+                  static_cast<float>(det3(col[0], col[1], b) / det));
 }
 
 // Quadratic drag along each car axis, weighted by the share of the scaled collision box's face
-// area that faces the axis; the drag settings scale its world components.
+// area that faces the axis; the drag settings scale its world components. While the largest
+// setting times the air density stays below 1 the scaled drag along any axis takes less than
+// the velocity it acts on, and the drag is the model's increment scaled; beyond that one
+// explicit step of so stiff a drag would overshoot, turning the car's motion round and
+// speeding it up tick after tick, and the implicit step of the same drag is taken instead. The
+// choice depends on the settings only, so a flight never switches between the two.
 Vector dragIncrement(const Vector& v, const CarAxes& ax, const Vector& extent,
                      const SliderValues& sliders) {
-    const AxisDrag onR = axisDrag(v, ax.r, ax.dR);
-    const AxisDrag onU = axisDrag(v, ax.u, ax.dU);
-    const AxisDrag onF = axisDrag(v, ax.f, ax.dF);
-
     const float len = sliders[Slider::length] * extent.X;
     const float wid = sliders[Slider::width] * extent.Y;
     const float hei = sliders[Slider::height] * extent.Z;
-    const float areaR = len * hei;
-    const float areaU = len * wid;
-    const float areaF = hei * wid;
-    const float total = areaR + areaU + areaF;
+    Lanes area{};
+    area[kR] = len * hei;
+    area[kU] = len * wid;
+    area[kF] = hei * wid;
 
     const float rho = sliders[Slider::air_density];
-    const float kR = std::fabs(onR.cosine * areaShare(areaR, total) * rho);
-    const float kU = std::fabs(onU.cosine * areaShare(areaU, total) * rho);
-    const float kF = std::fabs(onF.cosine * areaShare(areaF, total) * rho);
-    const Vector drag = onF.along * kF + onU.along * kU + onR.along * kR;
-    return finiteOrZero(Vector(scaledDrag(v.X, drag.X, sliders[Slider::drag_x]),
-                               scaledDrag(v.Y, drag.Y, sliders[Slider::drag_y]),
-                               scaledDrag(v.Z, drag.Z, sliders[Slider::drag_z])));
+    const AxisDrag d = axisDrag(v, ax, area, rho);
+    const Vector settings(sliders[Slider::drag_x], sliders[Slider::drag_y], sliders[Slider::drag_z]);
+    if (std::max({settings.X, settings.Y, settings.Z}) * rho < 1.0f) {
+        const Vector drag(d.x[kF] * d.k[kF] + d.x[kU] * d.k[kU] + d.x[kR] * d.k[kR],
+                          d.y[kF] * d.k[kF] + d.y[kU] * d.k[kU] + d.y[kR] * d.k[kR],
+                          d.z[kF] * d.k[kF] + d.z[kU] * d.k[kU] + d.z[kR] * d.k[kR]);
+        return finiteOrZero(settings * drag);
+    }
+    return finiteOrZero(implicitDrag(v, ax, d.k, settings));
 }
 
 // A turn of fixed size about the axis perpendicular to nose and travel; with the two parallel
 // (or at rest) there is none and the car is left to turn as it does.
 Vector stabilisationIncrement(const Vector& v, const CarAxes& ax, const SliderValues& sliders) {
-    const Vector n = Vector::cross(ax.f, v);
+    const Vector n = Vector::cross(ax.axis(kF), v);
     const float nLen = sqrtOfFloat(dot(n, n));
     if (nLen == 0.0f) return Vector(0.0f, 0.0f, 0.0f);
     const Vector scale(sliders[Slider::pitch], sliders[Slider::roll], sliders[Slider::yaw]);
@@ -115,9 +185,10 @@ Vector stabilisationIncrement(const Vector& v, const CarAxes& ax, const SliderVa
 // Lift along the up axis in proportion to forward speed, extra forward drag, and damping of the
 // sideways and up-axis velocity.
 Vector liftIncrement(const CarAxes& ax, const SliderValues& sliders) {
-    const Vector terms = ax.u * (kLiftPerForwardSpeed * ax.dF) -
-                         ax.f * (kForwardDragPerForwardSpeed * ax.dF) -
-                         ax.r * (kAxisDamping * ax.dR) - ax.u * (kAxisDamping * ax.dU);
+    const Vector terms = ax.axis(kU) * (kLiftPerForwardSpeed * ax.speed[kF]) -
+                         ax.axis(kF) * (kForwardDragPerForwardSpeed * ax.speed[kF]) -
+                         ax.axis(kR) * (kAxisDamping * ax.speed[kR]) -
+                         ax.axis(kU) * (kAxisDamping * ax.speed[kU]);
     return finiteOrZero(terms * (sliders[Slider::air_density] * sliders[Slider::lift]));
 }
 
@@ -131,8 +202,6 @@ int torqueScale(float speed) {
 int throughFloat(int value) { return static_cast<int>(static_cast<float>(value)); }
 
 }  // namespace
-
-float sqrtOfFloat(float x) { return static_cast<float>(std::sqrt(static_cast<double>(x))); }
 
 AeroStep computeAeroStep(const Quat& q, const Vector& v, const Vector& extent,
                          const SliderValues& sliders) {

@@ -1,9 +1,11 @@
 // The per-tick aerodynamic model's arithmetic: from a car's state and the slider values to the
 // values the tick writes to the car. Single precision throughout; no host calls.
 #pragma once
+#include <cmath>
+
 #include "aero/ModelConstants.h"
 #include "bakkesmod/wrappers/wrapperstructs.h"
-#include "core/SliderValues.h"
+#include "sliders/SliderValues.h"
 
 namespace aero {
 
@@ -27,7 +29,9 @@ struct AeroStep {
 AeroStep computeAeroStep(const Quat& q, const Vector& v, const Vector& extent,
                          const SliderValues& sliders);
 
-// The square root of a float taken in double precision and rounded back to float.
-float sqrtOfFloat(float x);
+// The square root of a float, correctly rounded to float: the same bits as the root taken in
+// double precision and rounded back (double holds more than twice float's digits), without the
+// trip through double.
+inline float sqrtOfFloat(float x) { return std::sqrt(x); }
 
 }  // namespace aero

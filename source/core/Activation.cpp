@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "aero/ModelConstants.h"
-#include "core/CallbackGuard.h"
 #include "core/GameEvents.h"
 #include "core/wingleaf.h"
+#include "guard/CallbackGuard.h"
 
 namespace {
 

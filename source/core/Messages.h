@@ -4,7 +4,5 @@
 
 // Logged first by onUnload.
 inline constexpr std::string_view kUnloadLogLine = "Debug5 statement";
-// Makes the host rebuild its plug-in settings windows from the settings files.
-inline constexpr std::string_view kRefreshSettingsCommand = "cl_settings_refreshplugins";
 // Logged, after the variable's name, when a change handler fails instead of reaching the host.
 inline constexpr std::string_view kHandlerFailedText = ": change handler failed: ";

@@ -6,7 +6,10 @@
 
 #include "core/Activation.h"
 #include "core/Messages.h"
-#include "core/Settings.h"
+#include "core/PresetHandlers.h"
+#include "core/Variables.h"
+#include "presets/PresetMessages.h"
+#include "presets/PresetProcedures.h"
 
 void wingleaf::onLoad() {
     enabled = std::make_shared<bool>(false);
@@ -25,13 +28,16 @@ void wingleaf::onLoad() {
     hud.owner = this;
 
     devCommands.registerCommands();
+    hud.bindSwitches();
 
     Hud* overlay = &hud;
     hud.game->RegisterDrawable([overlay](CanvasWrapper canvas) { overlay->drawFrame(canvas); });
 
-    registerSettings(*this);
+    registerVariables(*this);
     hookGameEvents(*this);
 
+    // Before the settings windows are read: a tmp.set left by a crash would show as one.
+    removeLeftovers(pluginPresetIo(*this));
     cvarManager->executeCommand(std::string(kRefreshSettingsCommand), false);
 }
 

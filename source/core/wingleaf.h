@@ -5,8 +5,8 @@
 #include <string>
 
 #include "bakkesmod/plugin/bakkesmodplugin.h"
-#include "core/Settings.h"
-#include "core/SliderValues.h"
+#include "core/Variables.h"
+#include "sliders/SliderValues.h"
 #include "devtools/DevCommands.h"
 #include "hud/Hud.h"
 #include "presets/Preset.h"

@@ -7,7 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/CallbackGuard.h"
+#include "guard/CallbackGuard.h"
+#include "hud/HudSwitches.h"
 
 namespace {
 

@@ -8,15 +8,6 @@
 #include "bakkesmod/wrappers/arraywrapper.h"
 #include "bakkesmod/wrappers/cvarmanagerwrapper.h"
 
-// The developer switches of the overlay, read by name on every frame; registered with the other
-// developer variables.
-namespace devswitch {
-inline constexpr const char* kShowHud = "showHUD";
-inline constexpr const char* kShowCarPanel = "showCarDerivedInfo";
-inline constexpr const char* kShowYawGauge = "showYaw";
-inline constexpr const char* kShowSliderPanel = "showSlider";
-}  // namespace devswitch
-
 // Every command takes the typed words, its own name at index 0; a list shorter than the
 // command's minimum does nothing. Commands that need the game do nothing (and write nothing)
 // unless a game runs locally as server with the ball or game car they address.

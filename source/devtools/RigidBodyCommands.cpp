@@ -4,6 +4,7 @@
 #include "aero/VectorUtils.h"
 #include "devtools/ArgParsers.h"
 #include "devtools/DevCommands.h"
+#include "text/FixedText.h"
 
 void DevCommands::resetInputs(std::vector<std::string> /*args*/) {
     // A variable that is gone (removed by another plug-in or the user) is simply skipped.

@@ -1,9 +1,9 @@
 // Developer commands on the game car's vehicle-simulation constants and its wheels.
 #include <cstdio>
 
-#include "aero/VectorUtils.h"
 #include "devtools/ArgParsers.h"
 #include "devtools/DevCommands.h"
+#include "text/FixedText.h"
 
 namespace {
 

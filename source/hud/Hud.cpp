@@ -3,12 +3,14 @@
 
 #include <array>
 #include <cmath>
+#include <utility>
 
 #include "aero/VectorUtils.h"
-#include "core/CallbackGuard.h"
 #include "core/wingleaf.h"
-#include "devtools/DevCommands.h"
+#include "guard/CallbackGuard.h"
 #include "hud/HudLayout.h"
+#include "hud/HudSwitches.h"
+#include "text/FixedText.h"
 
 namespace {
 
@@ -34,7 +36,7 @@ Vector unitAxis(Vector axis, const Quat& q) {
 // beside it.
 template <std::size_t N>
 void drawPanel(CanvasWrapper& canvas, int x, int y, Vector2 size, const char* title, int titleX,
-               const std::array<const char*, N>& labels, const std::array<std::string, N>& values) {
+               const std::array<const char*, N>& labels, std::array<std::string, N>& values) {
     canvas.SetPosition(Vector2{x, y});
     Hud::setColor(canvas, kHudPanelGrey);
     canvas.FillBox(size);
@@ -42,7 +44,7 @@ void drawPanel(CanvasWrapper& canvas, int x, int y, Vector2 size, const char* ti
     for (std::size_t i = 0; i < N; ++i) {
         const int rowY = y + kRowTop + kRowStep * static_cast<int>(i);
         Hud::drawText(canvas, labels[i], x + kLabelX, rowY, kHudWhite);
-        Hud::drawText(canvas, values[i], x + kValueX, rowY, kHudWhite);
+        Hud::drawText(canvas, std::move(values[i]), x + kValueX, rowY, kHudWhite);
     }
 }
 
@@ -53,15 +55,22 @@ void Hud::drawFrame(CanvasWrapper canvas) {
     guardCallback(
         [&] {
             if (!game || !console || !game->IsInGame()) return;
-            if (!switchOn(devswitch::kShowHud)) return;
+            if (!*switches_.hud) return;
             drawHud(canvas);
         },
         [](const char*) {});
 }
 
-bool Hud::switchOn(const char* name) {
-    CVarWrapper cvar = console->getCvar(name);
-    return !cvar.IsNull() && cvar.getBoolValue();
+void Hud::bindSwitches() {
+    const std::pair<const char*, const std::shared_ptr<bool>&> cells[] = {
+        {devswitch::kShowHud, switches_.hud},
+        {devswitch::kShowCarPanel, switches_.carPanel},
+        {devswitch::kShowYawGauge, switches_.yawGauge},
+        {devswitch::kShowSliderPanel, switches_.sliderPanel}};
+    for (const auto& [name, cell] : cells) {
+        CVarWrapper cvar = console->getCvar(name);
+        if (!cvar.IsNull()) cvar.bindTo(cell);
+    }
 }
 
 void Hud::drawHud(CanvasWrapper& canvas) {
@@ -71,17 +80,15 @@ void Hud::drawHud(CanvasWrapper& canvas) {
     if (cars.Count() < 1) return;
     CarWrapper car = cars.Get(0);
     if (car.IsNull()) return;
-    if (switchOn(devswitch::kShowCarPanel)) drawCarPanel(canvas, car, kCarPanelX, kCarPanelY);
-    if (switchOn(devswitch::kShowYawGauge))
-        drawYawGauge(canvas, car, kGaugeX, kGaugeY, kGaugeScale);
-    if (switchOn(devswitch::kShowSliderPanel))
-        drawSliderPanel(canvas, car, kSliderRight, kSliderBottom);
+    if (*switches_.carPanel) drawCarPanel(canvas, car, kCarPanelX, kCarPanelY);
+    if (*switches_.yawGauge) drawYawGauge(canvas, car, kGaugeX, kGaugeY, kGaugeScale);
+    if (*switches_.sliderPanel) drawSliderPanel(canvas, kSliderRight, kSliderBottom);
 }
 
-void Hud::drawText(CanvasWrapper& canvas, const std::string& text, int x, int y, HudColor color) {
+void Hud::drawText(CanvasWrapper& canvas, std::string text, int x, int y, HudColor color) {
     canvas.SetPosition(Vector2{x, y});
     setColor(canvas, color);
-    canvas.DrawString(text);
+    canvas.DrawString(std::move(text));
 }
 
 void Hud::setColor(CanvasWrapper& canvas, HudColor color) {
@@ -100,7 +107,7 @@ void Hud::drawCarPanel(CanvasWrapper& canvas, CarWrapper& car, int x, int y) {
     const float trueSpeed = std::sqrt(v.X * v.X + v.Y * v.Y + v.Z * v.Z);
     // The ground speed ignores the vertical part of the nose direction.
     const float groundSpeed = std::fabs(f.X * v.X + f.Y * v.Y + f.Z * 0.0f);
-    const std::array<std::string, 10> values{
+    std::array<std::string, 10> values{
         vectorToString(state.Location, 2),
         toFixedString(trueSpeed, 4),
         toFixedString(groundSpeed, 4),
@@ -114,12 +121,12 @@ void Hud::drawCarPanel(CanvasWrapper& canvas, CarWrapper& car, int x, int y) {
     drawPanel(canvas, x, y, kCarPanelSize, "Wingleaf", kCarTitleX, kCarRowLabels, values);
 }
 
-void Hud::drawSliderPanel(CanvasWrapper& canvas, CarWrapper& /*car*/, int right, int bottom) {
+void Hud::drawSliderPanel(CanvasWrapper& canvas, int right, int bottom) {
     const SliderValues s = owner->sliderValues();
     const auto triple = [&](Slider a, Slider b, Slider c) {
         return vectorToString(Vector(s[a], s[b], s[c]), kSliderDecimals);
     };
-    const std::array<std::string, 8> values{
+    std::array<std::string, 8> values{
         toFixedString(s[Slider::speed], kSliderDecimals),
         toFixedString(s[Slider::boost], kSliderDecimals),
         toFixedString(s[Slider::air_density], kSliderDecimals),

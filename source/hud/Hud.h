@@ -25,6 +25,10 @@ public:
     // Never throws.
     void drawFrame(CanvasWrapper canvas);
 
+    // Binds the overlay's switches to their console variables; call once they are registered.
+    // A switch without a variable reads as off.
+    void bindSwitches();
+
     // Draws the panels whose switches are on, about the first car of the server game event.
     void drawHud(CanvasWrapper& canvas);
 
@@ -36,12 +40,11 @@ public:
     void drawYawGauge(CanvasWrapper& canvas, CarWrapper& car, int x, int y, float scale);
 
     // The current slider values, in a panel placed `right` pixels from the canvas's right edge
-    // and `bottom` pixels from its bottom edge. Does not read the car.
-    void drawSliderPanel(CanvasWrapper& canvas, CarWrapper& car, int right, int bottom);
+    // and `bottom` pixels from its bottom edge.
+    void drawSliderPanel(CanvasWrapper& canvas, int right, int bottom);
 
     // Draws one text with its top-left corner at (x, y).
-    static void drawText(CanvasWrapper& canvas, const std::string& text, int x, int y,
-                         HudColor color);
+    static void drawText(CanvasWrapper& canvas, std::string text, int x, int y, HudColor color);
     static void setColor(CanvasWrapper& canvas, HudColor color);
 
     std::shared_ptr<GameWrapper> game;
@@ -50,6 +53,13 @@ public:
     wingleaf* owner = nullptr;
 
 private:
-    // Looks the switch up by name on every call; an unknown name reads as off.
-    bool switchOn(const char* name);
+    // The switches' cells, which the console keeps up to date: a frame reads them without
+    // looking anything up.
+    struct Switches {
+        std::shared_ptr<bool> hud = std::make_shared<bool>(false);
+        std::shared_ptr<bool> carPanel = std::make_shared<bool>(false);
+        std::shared_ptr<bool> yawGauge = std::make_shared<bool>(false);
+        std::shared_ptr<bool> sliderPanel = std::make_shared<bool>(false);
+    };
+    Switches switches_;
 };

@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "aero/VectorUtils.h"
 #include "hud/Hud.h"
 #include "hud/HudLayout.h"
+#include "text/FixedText.h"
 
 namespace hud {
 
@@ -85,8 +87,8 @@ void line(CanvasWrapper& canvas, const std::optional<Vector2>& a, const std::opt
     if (a && b) canvas.DrawLine(*a, *b);
 }
 
-void text(CanvasWrapper& canvas, const std::string& s, const std::optional<Vector2>& at) {
-    if (at) Hud::drawText(canvas, s, at->X, at->Y, kHudWhite);
+void text(CanvasWrapper& canvas, std::string s, const std::optional<Vector2>& at) {
+    if (at) Hud::drawText(canvas, std::move(s), at->X, at->Y, kHudWhite);
 }
 
 // Where the gauge stands on the canvas: its top-left corner and its scale.

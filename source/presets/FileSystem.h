@@ -1,6 +1,8 @@
 // The few file-system calls of the preset procedures, with the same outcomes on Windows and POSIX.
 #pragma once
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -31,7 +33,16 @@ Status removeIfPresent(const std::string& path);
 
 // Puts `from` in place of `to` in one step: `to` holds either its old or its new content, never
 // nothing; when the call fails both stay as they were. A link at `to` is replaced, not followed.
+// The change is on the disk when the call returns: POSIX syncs the folder (syncFolderOf), the
+// Windows move writes through.
 Status replaceFile(const std::string& from, const std::string& to);
+
+// Makes the names in the folder holding `path` durable (POSIX: fsync of the folder; a file system
+// that cannot sync a folder counts as done). Nothing to do on Windows.
+Status syncFolderOf(const std::string& path);
+
+// True when anything, a link included, has the name `path`.
+bool exists(const std::string& path);
 
 enum class ReadResult { Ok, Missing, OpenFailed, ReadFailed };
 
@@ -64,12 +75,30 @@ public:
     Status finish();
 
 private:
-#ifdef _WIN32
-    void* handle_ = nullptr;  // a HANDLE
-#else
-    int fd_ = -1;
-#endif
+    std::intptr_t handle_ = -1;  // a file descriptor, or a HANDLE on Windows; -1 when closed
     Status status_;
+};
+
+enum class LockResult { Locked, Busy, Failed };
+
+// An exclusive lock on a lock file shared by every program that changes the same files (POSIX
+// flock, Windows LockFileEx); released when the object goes. Threads and processes alike exclude
+// each other, since each acquire opens the file anew.
+class FileLock {
+public:
+    FileLock() = default;
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    ~FileLock();
+
+    // Opens `path`, creating it when missing (never through a link), and takes the lock, trying
+    // again until `wait` has passed. Busy when another holder kept it that long; Failed with
+    // `error` when the file cannot be opened or locked.
+    LockResult acquire(const std::string& path, std::chrono::milliseconds wait,
+                       std::string& error);
+
+private:
+    std::intptr_t handle_ = -1;
 };
 
 }  // namespace wlfs

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "bakkesmod/wrappers/cvarmanagerwrapper.h"
-#include "core/SliderValues.h"
+#include "sliders/SliderValues.h"
 
 class Preset {
 public:

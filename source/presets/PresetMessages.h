@@ -3,6 +3,9 @@
 #include <string>
 #include <string_view>
 
+// Makes the host rebuild its plug-in settings windows from the settings files.
+inline constexpr std::string_view kRefreshSettingsCommand = "cl_settings_refreshplugins";
+
 namespace presetmsg {
 
 // A line made of fixed text around one value.
@@ -53,8 +56,9 @@ inline constexpr const char* kSettingsOpenFailed =
     "Error opening wingleaf.set files. Close wingleaf.set if open in an editor.";
 inline constexpr const char* kSettingsDeleted = "wingleaf.set successfully deleted";
 inline constexpr const char* kUnsafeName =
-    "Invalid preset name. A name must not be empty, longer than 100 bytes or a device name such "
-    "as CON, and must not contain control characters, \"..\" or any of / \\ : & @ | < > \" ? *";
+    "Invalid preset name. A name must not be empty, longer than 100 bytes, a number such as 3 or "
+    "inf, or a device name such as CON, and must not contain control characters, \"..\" or any "
+    "of / \\ : & @ | < > \" ? *";
 inline constexpr Around settingsReadFailed{"Error reading wingleaf.set: ",
                                            ". wingleaf.set was not changed."};
 inline constexpr Around tempWriteFailed{"Error writing tmp.set: ",
@@ -65,5 +69,19 @@ inline std::string leftoverNotRemoved(std::string_view path, std::string_view er
            ". Delete it by hand.";
 }
 inline constexpr Around renameFailed{"Failed to rename tmp.set to wingleaf.set: ", ""};
+// The temporary settings file could not be made: the file in the way and the system's reason.
+inline std::string tempCreateFailed(std::string_view path, std::string_view error) {
+    return "Error creating " + std::string(path) + ": " + std::string(error) +
+           ". wingleaf.set was not changed.";
+}
+// Another program kept the presets' lock file for the whole wait.
+inline std::string lockBusy(std::string_view path) {
+    return "Another program is changing the presets (" + std::string(path) +
+           " stayed locked). Nothing was changed; try again.";
+}
+inline std::string lockFailed(std::string_view path, std::string_view error) {
+    return "Error locking " + std::string(path) + ": " + std::string(error) +
+           ". Nothing was changed.";
+}
 
 }  // namespace presetmsg

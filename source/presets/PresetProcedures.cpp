@@ -3,10 +3,9 @@
 
 #include <cstdlib>
 
-#include "core/Messages.h"
 #include "presets/FileSystem.h"
 #include "presets/PresetMessages.h"
-#include "presets/SettingsFile.h"
+#include "presets/SettingsWindowFile.h"
 
 namespace {
 
@@ -46,8 +45,9 @@ SettingsOpen openSettings(const PresetIo& io, std::string& content, wlfs::Output
         case wlfs::ReadResult::Ok:
             break;
     }
-    if (!temp.create(io.paths.temp).ok) {
-        io.log(presetmsg::kSettingsOpenFailed);
+    const wlfs::Status created = temp.create(io.paths.temp);
+    if (!created.ok) {
+        io.log(presetmsg::tempCreateFailed(io.paths.temp, created.error));
         return SettingsOpen::Failed;
     }
     return SettingsOpen::Opened;
@@ -81,7 +81,7 @@ bool replaceSettings(const PresetIo& io) {
 }
 
 // Writes the preset file the way the settings file is written: a new temporary file, put in
-// place of the old preset file only when all of it arrived.
+// place of the old preset file only when all of it arrived. Logs only failures.
 bool writePresetFile(const PresetIo& io, std::string_view name, const SliderValues& snapshot) {
     wlfs::OutputFile file;
     if (!file.create(io.paths.presetTemp).ok) {
@@ -100,8 +100,41 @@ bool writePresetFile(const PresetIo& io, std::string_view name, const SliderValu
         removeLeftover(io, io.paths.presetTemp);
         return false;
     }
-    io.log(presetmsg::wrotePresetFile(name));
     return true;
+}
+
+// The preset file written and reported, and the settings window told.
+void storeUnlisted(const PresetIo& io, std::string_view name, const SliderValues& snapshot) {
+    if (!writePresetFile(io, name, snapshot)) return;
+    io.log(presetmsg::wrotePresetFile(name));
+    io.execute(std::string(kRefreshSettingsCommand));
+}
+
+// Drops the temporary settings file of a change that will not happen.
+void discardTemp(const PresetIo& io, wlfs::OutputFile& temp) {
+    temp.finish();
+    removeLeftover(io, io.paths.temp);
+}
+
+enum class LockWait { Bounded, None };
+
+// Takes the presets' lock for one change. Logs why not when `wait` is bounded; a change that does
+// not wait (the clean-up at load) leaves the files to the program that holds the lock.
+bool lockPresets(const PresetIo& io, wlfs::FileLock& lock, LockWait wait) {
+    const std::string path = presetLockPath(io.paths.directory);
+    const std::chrono::milliseconds patience =
+        wait == LockWait::Bounded ? io.lockWait : std::chrono::milliseconds{0};
+    std::string error;
+    wlfs::LockResult result = lock.acquire(path, patience, error);
+    // Only creation makes the preset folder; the lock file lives there all the same.
+    if (result == wlfs::LockResult::Failed &&
+        wlfs::makeDirectory(io.paths.directory) == wlfs::DirectoryResult::Created)
+        result = lock.acquire(path, patience, error);
+    if (result == wlfs::LockResult::Locked) return true;
+    if (wait == LockWait::Bounded)
+        io.log(result == wlfs::LockResult::Busy ? presetmsg::lockBusy(path)
+                                                : presetmsg::lockFailed(path, error));
+    return false;
 }
 
 void logAll(const PresetIo& io, const std::vector<std::string>& messages) {
@@ -111,7 +144,7 @@ void logAll(const PresetIo& io, const std::vector<std::string>& messages) {
 }  // namespace
 
 void createPreset(const PresetIo& io, std::string_view name, const SliderValues& snapshot) {
-    if (!isSafePresetName(name)) {
+    if (!isNewPresetName(name)) {
         io.log(presetmsg::kUnsafeName);
         return;
     }
@@ -125,27 +158,48 @@ void createPreset(const PresetIo& io, std::string_view name, const SliderValues&
         case wlfs::DirectoryResult::Failed:
             break;  // the file steps below report what fails
     }
+    wlfs::FileLock lock;
+    if (!lockPresets(io, lock, LockWait::Bounded)) return;
 
     std::string content;
     wlfs::OutputFile temp;
-    if (openSettings(io, content, temp) == SettingsOpen::Opened) {
-        const CreateEdit edit = editForCreate(content, name);
-        logAll(io, edit.messages);
-        if (!edit.accepted) {
-            // The refusal leaves the settings file alone; the partial copy is of no use.
-            temp.finish();
-            removeLeftover(io, io.paths.temp);
-            return;
-        }
-        if (writeTemp(io, temp, edit.output, presetmsg::kWroteTemp)) {
-            const wlfs::Status mode =
-                wlfs::setReplacementMode(io.paths.temp, io.paths.settings, settingsFileMode());
-            io.log(mode.ok ? presetmsg::kPermissionsUpdated : presetmsg::kPermissionsFailed);
-            if (replaceSettings(io)) io.log(presetmsg::added(name));
-        }
+    if (openSettings(io, content, temp) != SettingsOpen::Opened) {
+        // Nothing will list the name: its file alone is harmless.
+        storeUnlisted(io, name, snapshot);
+        return;
+    }
+    const CreateEdit edit = editForCreate(content, name);
+    logAll(io, edit.messages);
+    if (!edit.accepted) {
+        // The refusal leaves the settings file alone; the partial copy is of no use.
+        discardTemp(io, temp);
+        return;
     }
 
-    if (writePresetFile(io, name, snapshot)) io.execute(std::string(kRefreshSettingsCommand));
+    // The values go first and the name after them, so that whenever the settings file lists a
+    // preset, a crash included, its complete file is there.
+    const std::string presetPath = presetFilePath(io.paths.directory, name);
+    const bool presetExisted = wlfs::exists(presetPath);
+    if (!writePresetFile(io, name, snapshot)) {
+        discardTemp(io, temp);
+        return;
+    }
+    bool listed = false;
+    if (writeTemp(io, temp, edit.output, presetmsg::kWroteTemp)) {
+        const wlfs::Status mode =
+            wlfs::setReplacementMode(io.paths.temp, io.paths.settings, settingsFileMode());
+        io.log(mode.ok ? presetmsg::kPermissionsUpdated : presetmsg::kPermissionsFailed);
+        listed = replaceSettings(io);
+        if (listed) io.log(presetmsg::added(name));
+    }
+    // A new file that no entry lists goes again; an old one keeps the new values, as any
+    // overwrite would.
+    if (!listed && !presetExisted) {
+        if (!wlfs::removeFile(presetPath).ok) io.log(presetmsg::presetFileRemoveFailed(name));
+        return;
+    }
+    io.log(presetmsg::wrotePresetFile(name));
+    io.execute(std::string(kRefreshSettingsCommand));
 }
 
 void deletePreset(const PresetIo& io, std::string_view name) {
@@ -153,6 +207,8 @@ void deletePreset(const PresetIo& io, std::string_view name) {
         io.log(presetmsg::kUnsafeName);
         return;
     }
+    wlfs::FileLock lock;
+    if (!lockPresets(io, lock, LockWait::Bounded)) return;
     std::string content;
     wlfs::OutputFile temp;
     const SettingsOpen opened = openSettings(io, content, temp);
@@ -180,6 +236,20 @@ void deletePreset(const PresetIo& io, std::string_view name) {
     else if (!wlfs::removeFile(presetFilePath(io.paths.directory, name)).ok)
         io.log(presetmsg::presetFileRemoveFailed(name));
     io.execute(std::string(kRefreshSettingsCommand));
+}
+
+void removeLeftovers(const PresetIo& io) {
+    if (!wlfs::exists(io.paths.temp) && !wlfs::exists(io.paths.presetTemp)) return;
+    wlfs::FileLock lock;
+    if (!lockPresets(io, lock, LockWait::None)) return;
+    removeLeftover(io, io.paths.temp);
+    removeLeftover(io, io.paths.presetTemp);
+}
+
+std::string presetLockPath(std::string_view directory) {
+    std::string path(directory);
+    path += "/wingleaf.lock";
+    return path;
 }
 
 std::optional<std::size_t> readPresetFile(const PresetPaths& paths, std::string_view name,

@@ -25,8 +25,17 @@ std::string presetFilePath(std::string_view directory, std::string_view name);
 // character, no "..", none of / \ : & @ | (path separators, drive prefixes and streams,
 // option-list separators) nor < > " ? * (which Windows cannot hold in a file name, so that a
 // preset made elsewhere survives a copy there) and is not a Windows device name such as CON or
-// COM1 (which would open a device instead of a file).
+// COM1 or COM¹ (which would open a device instead of a file).
 bool isSafePresetName(std::string_view name);
+
+// True when the host's variable or the selection would read `name` as a number: the whole name,
+// blanks around it aside, is a decimal or hexadecimal number, an infinity or a NaN in any case,
+// with an optional sign ("3", "007", "+1", "2.5", "1e999", "-inf", "nan", "0x1p3").
+bool readsAsNumber(std::string_view name);
+
+// A name a new preset may take: safe, and not a number, which selection could never pick.
+// Presets listed before under such a name can still be read and deleted.
+bool isNewPresetName(std::string_view name);
 
 // The preset file: each value in slider order with three decimals followed by one blank, no line
 // end.

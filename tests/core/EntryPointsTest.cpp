@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "core/Settings.h"
+#include "core/Variables.h"
 #include "core/wingleaf.h"
 #include "wltest/HostRunner.h"
 
@@ -54,7 +54,7 @@ void expectPristine(wingleaf& plugin) {
     EXPECT_EQ(plugin.hud.owner, nullptr);
     EXPECT_FALSE(plugin.suspended);
     EXPECT_EQ(plugin.preset, nullptr);
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         switch (row.cellKind()) {
             case CellKind::Float:
                 EXPECT_EQ(plugin.cell(row.slider), nullptr) << row.name;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Settings.h"
+#include "core/Variables.h"
 #include "wltest/HostRunner.h"
 
 namespace {
@@ -53,7 +53,7 @@ TEST(SettingsFile, TitleCheckboxAndOneSliderPerFloatSetting) {
               (std::vector<std::string>{"12", "Preset name", "wl_name_preset"}));
 
     std::size_t sliders = 0;
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         if (row.cellKind() != CellKind::Float) continue;
         ++sliders;
         const auto& fields = controlsByVariable[std::string(row.name)];
@@ -67,7 +67,7 @@ TEST(SettingsFile, TitleCheckboxAndOneSliderPerFloatSetting) {
     // Title, checkbox, drop-down, name input and fourteen sliders; nothing drives an unknown
     // variable.
     for (const auto& [variable, fields] : controlsByVariable)
-        EXPECT_NE(findSetting(variable), nullptr) << variable;
+        EXPECT_NE(findVariable(variable), nullptr) << variable;
 }
 
 TEST(SettingsFile, OnePresetLineWithTheSixBasePresets) {

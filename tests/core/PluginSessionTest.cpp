@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "core/Settings.h"
+#include "core/Variables.h"
 #include "wltest/HostRunner.h"
 
 namespace {
@@ -52,7 +52,7 @@ TEST(PluginSession, ConfigurationHoldsExactlyTheSavedVariables) {
     ASSERT_EQ(first.exitCode, 0) << first.err;
 
     std::set<std::string> expected;
-    for (const SettingRow& row : kSettings)
+    for (const VariableRow& row : kVariables)
         if (row.saved) expected.insert(std::string(row.name));
     // The developer toolbox's fifteen variables are saved as well.
     for (const char* name :

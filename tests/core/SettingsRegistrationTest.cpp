@@ -10,7 +10,7 @@
 #include <typeinfo>
 
 #include "console/Console.h"
-#include "core/Settings.h"
+#include "core/Variables.h"
 #include "core/wingleaf.h"
 #include "sdk/PluginContext.h"
 
@@ -25,7 +25,7 @@ protected:
         const auto address = reinterpret_cast<std::uintptr_t>(&context);
         console.addHostCommand("cl_settings_refreshplugins", "", [this](const host::Words&) {
             ++refreshes;
-            for (const SettingRow& row : kSettings)
+            for (const VariableRow& row : kVariables)
                 registeredAtRefresh += console.findVariable(std::string(row.name)) ? 1 : 0;
             return true;
         });
@@ -59,71 +59,37 @@ float parseFloat(std::string_view text) {
     return value;
 }
 
-struct ExpectedVariable {
-    const char* name;
-    const char* defaultValue;
-    const char* description;
-    bool hasRange;
-    float min;
-    float max;
-    bool saved;
-    CellKind cell;
-};
-
-// Written out independently of the plug-in's table, in registration order.
-constexpr ExpectedVariable kExpected[] = {
-    {"wl_name_preset", "[Name of Preset]", "Name your custom wingleaf preset", false, 0, 0, false,
-     CellKind::String},
-    {"wl_air_density", "0", "Air Density", true, 0, 0.5f, true, CellKind::Float},
-    {"wl_length", "1", "Car Length", true, 0, 10, true, CellKind::Float},
-    {"wl_width", "1", "Car Width", true, 0, 10, true, CellKind::Float},
-    {"wl_height", "1", "Car Height", true, 0, 10, true, CellKind::Float},
-    {"wl_drag_x", "0", "Scales Drag X", true, 0, 10, true, CellKind::Float},
-    {"wl_drag_y", "0", "Scales Drag Y", true, 0, 10, true, CellKind::Float},
-    {"wl_drag_z", "0", "Scales Drag Z", true, 0, 10, true, CellKind::Float},
-    {"wl_pitch", "0", "Scales Pitch Stabilization", true, 0, 10, true, CellKind::Float},
-    {"wl_roll", "0", "Scales Roll Stabilization", true, 0, 10, true, CellKind::Float},
-    {"wl_yaw", "0", "Scales Yaw Stabilization", true, 0, 10, true, CellKind::Float},
-    {"wl_lift", "0", "Scales Up/Down Lift", true, 0, 10, true, CellKind::Float},
-    {"wl_boost", "1", "Boost Power Multiplier", true, 0, 10, true, CellKind::Float},
-    {"wl_speed", "1", "Terminal Velocity Multiplier", true, 0.000499f, 10, true, CellKind::Float},
-    {"wl_throttle", "1", "Air Throttle Force Multiplier", true, 0, 10, false, CellKind::Float},
-    {"wl_enabled", "0", "Enables/disable wingleaf lift functionality", true, 0, 0.5f, false,
-     CellKind::Bool},
-    {"wl_preset", "0", "Presets for slider values", true, 0, 2000, true, CellKind::None},
-    {"wl_create", "0", "Create your custom wingleaf preset", true, 0, 1, false, CellKind::None},
-    {"wl_delete", "0", "Delete your custom wingleaf preset", true, 0, 1, false, CellKind::None},
-};
-
-TEST_F(LoadedPlugin, HostRecordsEveryVariableAsRequired) {
-    ASSERT_EQ(kSettings.size(), std::size(kExpected));
-    for (std::size_t i = 0; i < std::size(kExpected); ++i) {
-        const ExpectedVariable& e = kExpected[i];
-        SCOPED_TRACE(e.name);
-        EXPECT_EQ(kSettings[i].name, e.name) << "registration order";
-        CVarWrapper v = cvar(e.name);
-        ASSERT_FALSE(v.IsNull());
-        EXPECT_EQ(v.getCVarName(), e.name);
-        EXPECT_EQ(v.getDescription(), e.description);
-        EXPECT_EQ(v.GetDefaultValue(), e.defaultValue);
-        EXPECT_EQ(v.getStringValue(), e.defaultValue);
-        EXPECT_EQ(v.HasMinimum(), e.hasRange);
-        EXPECT_EQ(v.HasMaximum(), e.hasRange);
-        if (e.hasRange) {
-            EXPECT_EQ(v.GetMinimum(), e.min);
-            EXPECT_EQ(v.GetMaximum(), e.max);
+// The host holds each variable as its row of the table says, bound to a cell or handed to a
+// change handler according to its binding (the values themselves are pinned by the README's
+// table, which a test checks against the running host).
+TEST_F(LoadedPlugin, EachRowIsRegisteredWithItsBinding) {
+    for (const VariableRow& row : kVariables) {
+        SCOPED_TRACE(std::string(row.name));
+        const host::Variable* v = console.findVariable(std::string(row.name));
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(v->def.description, row.description);
+        EXPECT_EQ(v->def.defaultValue, row.defaultValue);
+        EXPECT_EQ(v->value, row.defaultValue);
+        EXPECT_EQ(v->def.hasMin, row.hasMin);
+        EXPECT_EQ(v->def.hasMax, row.hasMax);
+        if (row.hasMin) {
+            EXPECT_EQ(v->def.min, row.min);
         }
-        const host::Variable* recorded = console.findVariable(e.name);
-        ASSERT_NE(recorded, nullptr);
-        EXPECT_TRUE(recorded->def.searchable);
-        EXPECT_EQ(recorded->def.save, e.saved);
-        EXPECT_EQ(recorded->bindings.size(), e.cell == CellKind::None ? 0u : 1u);
-        EXPECT_EQ(kSettings[i].cellKind(), e.cell);
+        if (row.hasMax) {
+            EXPECT_EQ(v->def.max, row.max);
+        }
+        EXPECT_TRUE(v->def.searchable);
+        EXPECT_EQ(v->def.save, row.saved);
+        EXPECT_EQ(v->bindings.size(), row.cellKind() == CellKind::None ? 0u : 1u);
+        // A cell needs no handler, except the switch, which installs or removes the model.
+        const bool handled = row.cellKind() == CellKind::None || row.binding == Binding::Enabled;
+        EXPECT_EQ(v->handlers.size(), handled ? 1u : 0u);
+        EXPECT_EQ(v->owner, &context);
     }
 }
 
 TEST_F(LoadedPlugin, CellsHoldTheDefaultsAfterLoad) {
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         switch (row.cellKind()) {
             case CellKind::Float:
                 ASSERT_NE(plugin->cell(row.slider), nullptr) << row.name;
@@ -160,13 +126,13 @@ TEST_F(LoadedPlugin, HandlesAreSharedWithTheMembers) {
 TEST_F(LoadedPlugin, EveryCellFollowsItsOwnVariable) {
     // Distinct values, so a cell bound to the wrong variable shows.
     float value = 0.0f;
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         if (row.cellKind() != CellKind::Float) continue;
         value += 0.03125f;
         ASSERT_TRUE(console.execute(std::string(row.name) + " " + std::to_string(value)));
     }
     value = 0.0f;
-    for (const SettingRow& row : kSettings) {
+    for (const VariableRow& row : kVariables) {
         if (row.cellKind() != CellKind::Float) continue;
         value += 0.03125f;
         EXPECT_EQ(*plugin->cell(row.slider), value) << row.name;
@@ -188,7 +154,7 @@ TEST_F(LoadedPlugin, EveryCellFollowsItsOwnVariable) {
 
 TEST_F(LoadedPlugin, ExactlyTheSavedVariablesReachTheConfiguration) {
     std::set<std::string> expected;
-    for (const SettingRow& row : kSettings)
+    for (const VariableRow& row : kVariables)
         if (row.saved) expected.insert(std::string(row.name));
     EXPECT_EQ(expected.size(), 14u);
     // The developer toolbox's fifteen variables are saved as well.

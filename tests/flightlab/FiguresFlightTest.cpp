@@ -25,7 +25,7 @@ LabOptions options(const std::string& name, std::vector<std::string> args = {}) 
 }
 
 std::vector<Flight> fly(const LabOptions& o, const std::vector<std::pair<Launch, flightlab::Setup>>& flights) {
-    WorkerPool pool(WorkerSetup{o.program.plugin, o.outDir / "work", {}, 2});
+    WorkerPool pool(WorkerSetup{o.plugin, o.outDir / "work", {}, 2});
     std::vector<Job> jobs;
     for (const auto& [launch, setup] : flights) jobs.push_back(flightJob(launch, setup));
     return pool.run(jobs);

@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 
+#include "HostFlights.h"
 #include "Lab.h"
 #include "Report.h"
 #include "Workers.h"
@@ -28,7 +29,7 @@ LabOptions labOptions(const std::string& name) {
 }
 
 WorkerPool pool(const LabOptions& o, int workers) {
-    return WorkerPool(WorkerSetup{o.program.plugin, o.outDir / "work", {}, workers});
+    return WorkerPool(WorkerSetup{o.plugin, o.outDir / "work", {}, workers});
 }
 
 std::vector<Job> jobsFor(const LabOptions& o, const std::vector<flightlab::Setup>& setups) {
@@ -115,7 +116,7 @@ TEST(FlightLabFlight, FlightsAreIndependentOfOrderWorkersAndPath) {
 
     std::vector<Flight> viaHost;
     for (std::size_t i = 0; i < 6; ++i)
-        viaHost.push_back(flyInHost(o, setups[i], o.outDir / ("host" + std::to_string(i))));
+        viaHost.push_back(hostpath::flyInHost(o.launch, setups[i], o.outDir / ("host" + std::to_string(i))));
     EXPECT_EQ(table(viaHost), table(std::vector<Flight>(back.begin(), back.begin() + 6)));
     // The model reads the body's collision box.
     EXPECT_NE(back[1].figures.distanceUu, back[7].figures.distanceUu);

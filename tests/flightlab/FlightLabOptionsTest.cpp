@@ -1,4 +1,4 @@
-// The flight lab's command line and its reading of the host's state lines.
+// The flight lab's command line.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,9 +9,6 @@
 
 #include "Flight.h"
 #include "Lab.h"
-#include "Progress.h"
-#include "Report.h"
-#include "Tune.h"
 
 using namespace flightlab;
 
@@ -58,8 +55,25 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
          "wl_air_density, wl_length, wl_width, wl_height, wl_drag_x, wl_drag_y, wl_drag_z, "
          "wl_pitch, wl_roll, wl_yaw, wl_lift, wl_throttle)"},
         {{"--tune-name", "Mine"},
-         "options --tune-start, --tune-fix, --tune-name, --seed, --tune-restarts, --tune-tolerance "
-         "and --force need --tune"},
+         "options --tune-start, --tune-fix, --tune-name, --game, --seed, --tune-restarts, "
+         "--tune-tolerance and --force need --tune (--game also goes with --serve)"},
+        {{"--game", "/tmp"},
+         "options --tune-start, --tune-fix, --tune-name, --game, --seed, --tune-restarts, "
+         "--tune-tolerance and --force need --tune (--game also goes with --serve)"},
+        {{"--force"},
+         "options --tune-start, --tune-fix, --tune-name, --game, --seed, --tune-restarts, "
+         "--tune-tolerance and --force need --tune (--game also goes with --serve)"},
+        {{"--tune", "airtime=6", "--game", "/tmp"},
+         "option --game needs --tune-name NAME (the name to install the preset as)"},
+        {{"--tune", "airtime=6,distance=9000,airtime=5"}, "option --tune: airtime is given twice"},
+        {{"--tune", "airtime=6", "--sweep", "wl_lift=0:10:3"},
+         "option --sweep cannot be used with --tune (a tune flies its own set-ups)"},
+        {{"--tune", "airtime=6", "--body", "octane,merc"},
+         "option --body: a tune designs a preset on one body, not octane, merc"},
+        {{"--serve", "--launches", "pitch=10:40:4"},
+         "options --serve and --launches cannot be combined: the page flies one launch"},
+        {{"--presets", ""}, "option --presets needs a value"},
+        {{"--hud-preset", ""}, "option --hud-preset needs a value"},
         {{"--tune", "airtime=6", "--tune-name", "Mine"},
          "option --tune-name needs --game DIR (the game folder to install it in)"},
         {{"--workers", "1.5"}, "option --workers takes a whole number"},
@@ -119,105 +133,9 @@ TEST(FlightLabOptions, TuneOptionsAndInformationalAnswers) {
     EXPECT_TRUE(informational);
     for (const char* option : {"--speed", "--body", "--sweep", "--tune", "--tune-start", "--tune-fix",
                                "--seed", "--tune-name", "--game", "--workers", "--keep-runs",
-                               "--version", "--host-processes"})
+                               "--version"})
         EXPECT_NE(text.find(option), std::string::npos) << option;
     EXPECT_FALSE(parseOptions({"--version"}, text, informational));
     EXPECT_TRUE(informational);
     EXPECT_EQ(text.rfind("wingleaf-flightlab ", 0), 0u) << text;
-}
-
-TEST(FlightLabFlight, ScriptSetsUpTheLaunchAndReleasesBoostOnTime) {
-    Launch launch;
-    launch.boostSeconds = 0.025;  // three ticks
-    launch.timeLimitS = 0.05;     // six ticks
-    const auto stock = setupFor("stock");
-    const std::string script = flightScript(launch, stock);
-    EXPECT_NE(script.find("wl_enabled 0\n"), std::string::npos);
-    EXPECT_NE(script.find("sim_set car 0 location 0 0 300\n"), std::string::npos);
-    EXPECT_NE(script.find("sim_input boost 1\n"), std::string::npos);
-    // Boost is let go after the third tick, before the fourth.
-    std::size_t pos = 0;
-    int ticksBeforeRelease = 0;
-    const std::size_t release = script.find("sim_input boost 0\n");
-    ASSERT_NE(release, std::string::npos);
-    while ((pos = script.find("sim_tick 1\n", pos)) != std::string::npos && pos < release) {
-        ++ticksBeforeRelease;
-        ++pos;
-    }
-    EXPECT_EQ(ticksBeforeRelease, 3);
-    auto glide = setupFor("My Glide");
-    glide.body = "merc";
-    const std::string glideScript = flightScript(launch, glide);
-    EXPECT_NE(glideScript.find("wl_preset \"My Glide\"\nwl_enabled 1\n"), std::string::npos);
-    EXPECT_NE(glideScript.find("sim_set car 0 extent 61.61 39.605 22.0795\n"), std::string::npos);
-}
-
-TEST(FlightLabReport, BodyColumnOnlyWhenBodiesDifferAndCausesOfEachSetup) {
-    Flight stock, glide;
-    stock.setup = setupFor("stock");
-    stock.figures.landed = true;
-    stock.figures.airtimeS = 3.5;
-    glide.setup = setupFor("My, \"Glide\"");
-    glide.setup.body = "merc";
-    glide.figures.airtimeS = 10;
-    glide.sliders[0] = 2.25;
-    std::ostringstream one, two, sliders, csv;
-    writeTable(one, {stock});
-    writeTable(two, {stock, glide});
-    writeSliderTable(sliders, {stock, glide});
-    writePresetsCsv(csv, {glide});
-    EXPECT_EQ(one.str().find("body"), std::string::npos);
-    EXPECT_NE(two.str().find("stock        octane         3.500"), std::string::npos) << two.str();
-    EXPECT_NE(two.str().find("merc          10.000+"), std::string::npos) << two.str();
-    EXPECT_NE(sliders.str().find("octane    model off\n"), std::string::npos) << sliders.str();
-    EXPECT_NE(sliders.str().find("merc        2.250    0.000"), std::string::npos) << sliders.str();
-    EXPECT_NE(csv.str().find("\n\"My, \"\"Glide\"\"\",merc,on,2.25000,0.00000,"), std::string::npos)
-        << csv.str();
-}
-
-// Trajectory rows read as printf writes them: signs of tiny figures, halves, wide figures.
-TEST(FlightLabReport, TrajectoryRowsAreThePrintfFigures) {
-    Flight f;
-    f.setup = setupFor("stock");
-    f.samples = {{7, -0.0004, 2.0005, 1e6 / 3, -1812.6165, 0, 845.2375}};
-    std::ostringstream csv;
-    writeCsv(csv, {f});
-    const Sample& s = f.samples[0];
-    char row[512];
-    std::snprintf(row, sizeof row, "stock,octane,7,%.4f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,", 7 * kTickS,
-                  s.x, s.y, s.z, s.vx, s.vy, s.vz, std::sqrt(s.vx * s.vx + s.vz * s.vz));
-    EXPECT_EQ(csv.str().substr(csv.str().find('\n') + 1, std::strlen(row)), row);
-}
-
-TEST(FlightLabTune, ErrorSumsRelativeMissesOfTheSetTargetsOnly) {
-    Figures f;
-    f.landed = true;
-    f.airtimeS = 5.5;
-    f.distanceUu = 11000;
-    f.topHeightUu = 1000;
-    f.landingSpeedUu = 2000;
-    TuneTargets t;
-    t.airtimeS = 5;
-    EXPECT_DOUBLE_EQ(tuneError(t, f), 0.1);
-    t.distanceUu = 10000;
-    t.landingSpeedUu = 2000;
-    EXPECT_DOUBLE_EQ(tuneError(t, f), 0.2);
-}
-
-TEST(FlightLabProgress, PlainLinesAtEachTenthAndABarOnATerminal) {
-    std::ostringstream plain, bar;
-    Progress lines(plain, false, "flights", 100), drawn(bar, true, "flights", 100);
-    for (std::size_t i = 1; i <= 100; ++i) {
-        lines.update(i);
-        drawn.update(i);
-    }
-    drawn.finish();
-    const std::string text = plain.str();
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 10) << text;
-    EXPECT_NE(plain.str().find("flightlab: flights 100 of 100\n"), std::string::npos);
-    EXPECT_NE(bar.str().find("\rflights [##############################] 100% "), std::string::npos);
-    std::ostringstream few;
-    Progress quiet(few, false, "flights", 6);
-    quiet.update(6);
-    EXPECT_EQ(few.str(), "");
 }

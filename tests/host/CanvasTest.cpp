@@ -1,6 +1,7 @@
 // The host's recording canvas: what each CanvasWrapper call records and how a frame rasterizes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -144,6 +145,46 @@ TEST_F(PngRasterizer, DrawsBlendedShapesAndTextOverTheBackground) {
     for (int y = 40; y < 60; ++y)
         for (int x = 5; x < 60; ++x) bright = bright || (px->at(x, y) & 0xff) > 200;
     EXPECT_TRUE(bright);
+}
+
+// Outlines, rectangles by corners, triangles and text with its drop shadow, as the HUD draws them.
+TEST_F(PngRasterizer, DrawsOutlinesCornersTrianglesAndShadowedText) {
+    host::RecordingCanvas canvas(160, 100);
+    CanvasWrapper w = wrap(canvas);
+    w.SetColor(char(255), char(0), char(0), char(255));
+    w.SetPosition(Vector2{10, 10});
+    w.DrawBox(Vector2{20, 20});
+    w.SetColor(char(0), char(0), char(255), char(255));
+    w.DrawRect(Vector2{40, 10}, Vector2{60, 30});
+    w.SetColor(char(0), char(255), char(0), char(255));
+    w.FillTriangle(Vector2{70, 10}, Vector2{100, 10}, Vector2{70, 40});
+    w.SetColor(char(255), char(255), char(255), char(255));
+    w.SetPosition(Vector2{5, 50});
+    w.DrawString("Wing", 2, 2, true);
+    w.SetPosition(Vector2{85, 50});
+    w.DrawString("Wing", 2, 2, false);
+
+    const auto file = root / "shapes.png";
+    ASSERT_EQ(host::writeFramePng(canvas, file.string()), "");
+    const auto px = wltest::decodePng(file);
+    ASSERT_TRUE(px);
+    const std::uint32_t background = 0xff969696u;
+    EXPECT_EQ(px->at(10, 20), 0xffff0000u);  // the outline's left edge
+    EXPECT_EQ(px->at(29, 20), 0xffff0000u);  // and its right edge, inside the 20 pixels
+    EXPECT_EQ(px->at(20, 20), background);   // an outline only
+    EXPECT_EQ(px->at(50, 20), 0xff0000ffu);
+    EXPECT_EQ(px->at(60, 20), background);   // the far corner is not filled
+    EXPECT_EQ(px->at(75, 15), 0xff00ff00u);
+    EXPECT_EQ(px->at(95, 35), background);   // beyond the hypotenuse
+    // White text over grey only brightens it; the shadow's black darkens beside it.
+    const auto darkest = [&](int x0, int x1) {
+        std::uint32_t low = 0xff;
+        for (int y = 50; y < 100; ++y)
+            for (int x = x0; x < x1; ++x) low = std::min(low, px->at(x, y) & 0xff);
+        return low;
+    };
+    EXPECT_LT(darkest(0, 80), 0x60u);
+    EXPECT_EQ(darkest(80, 160), 0x96u);
 }
 
 TEST_F(PngRasterizer, ReportsFailuresAndLeavesNoFile) {

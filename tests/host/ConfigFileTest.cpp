@@ -68,7 +68,7 @@ TEST_F(ConfigFileTest, AValueTheFormatCannotHoldIsLeftOutWithAWarning) {
               "writeconfig: b_quote not saved: a line break or a double quote cannot be stored in config.cfg\n");
 }
 
-TEST(LineReader, LinesEndsAndTheLengthBound) {
+TEST(LineReader, LinesEndsByteOrderMarkAndTheLengthBound) {
     const std::size_t max = host::LineReader::kMaxLineBytes;
     struct Case {
         std::string text;
@@ -81,6 +81,9 @@ TEST(LineReader, LinesEndsAndTheLengthBound) {
         {std::string(max, 'x') + "\nok\n", {std::string(max, 'x'), "ok"}, host::LineReader::Status::End, 2},
         {"ok\n" + std::string(max + 1, 'x') + "\nlost\n", {"ok"}, host::LineReader::Status::TooLong, 2},
         {"ok\n" + std::string(3 * max, 'x'), {"ok"}, host::LineReader::Status::TooLong, 2},
+        // A byte-order mark is dropped before the first line only.
+        {"\xEF\xBB\xBF" "a\r\n\xEF\xBB\xBF\n", {"a", "\xEF\xBB\xBF"}, host::LineReader::Status::End, 2},
+        {"\xEF\xBB\xBF", {""}, host::LineReader::Status::End, 1},
     };
     for (const Case& c : cases) {
         host::LineReader reader;

@@ -1,6 +1,7 @@
 // Tests of the simulated game: mode events and queries, hooks, ticks, drawables and timeouts.
 #include "GameFixture.h"
 
+#include <set>
 #include <stdexcept>
 
 namespace {
@@ -217,6 +218,29 @@ TEST_F(GameFixture, CarCountKeepsCarZeroAndStaleHandlesReadZeros) {
     EXPECT_EQ(car0.GetMass(), 0.0f);
     car0.SetVelocity(Vector(1, 2, 3));  // no effect, no crash
     EXPECT_FALSE(game.setCarCount(2));
+}
+
+TEST_F(GameFixture, ALongSessionReusesTheMemoryOfObjectsRemovedLongAgo) {
+    game.setMode(Mode::Freeplay);
+    CarWrapper first = gwA.GetLocalCar();
+    game.setMode(Mode::Freeplay);
+    EXPECT_EQ(first.GetMass(), 0.0f);  // recently removed: still reads as nothing
+    std::set<std::uintptr_t> cars, balls, events;
+    for (int i = 0; i < 1000; ++i) {
+        game.setMode(Mode::Freeplay);
+        ServerWrapper server = gwA.GetGameEventAsServer();
+        CarWrapper car = gwA.GetLocalCar();
+        // A reused object is as new.
+        ASSERT_EQ(car.GetLocation().Z, 17.0f);
+        ASSERT_EQ(car.GetMass(), host::phys::kCarMass);
+        cars.insert(car.memory_address);
+        balls.insert(server.GetBall().memory_address);
+        events.insert(server.memory_address);
+    }
+    // A thousand games are held in a few dozen objects of each kind.
+    EXPECT_LT(cars.size(), 64u);
+    EXPECT_LT(balls.size(), 64u);
+    EXPECT_LT(events.size(), 64u);
 }
 
 TEST_F(GameFixture, DrawablesRunInOrderAndMayUnregisterWhileDrawing) {

@@ -1,6 +1,8 @@
 // Tests of the simulated car and ball physics: sign conventions, forces, clamps, floor and ball.
 #include <cfloat>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -304,6 +306,35 @@ TEST(BallPhysics, FallsBouncesWithRestitutionAndSettles) {
     for (int n = 0; n < 1200; ++n) ASSERT_TRUE(ph::stepBall(ball, kDt));
     EXPECT_FLOAT_EQ(ball.rb.Location.Z, ph::kBallRestHeightUu);
     EXPECT_EQ(ball.rb.LinearVelocity.Z, 0.0f);
+}
+
+// A ball lying still is not stepped again until something of it changes; whatever changes,
+// the step then gives the same bits as for a ball that never rested.
+TEST(BallPhysics, ABallLyingStillMovesAgainExactlyAsAFreshOneWhenItsStateChanges) {
+    struct Change {
+        const char* what;
+        void (*apply)(Ball&);
+    };
+    const Change changes[] = {
+        {"lifted", [](Ball& b) { b.rb.Location.Z = 300.0f; }},
+        {"pushed", [](Ball& b) { b.rb.LinearVelocity = Vector(250.0f, -40.0f, 0.0f); }},
+        {"spun", [](Ball& b) { b.rb.AngularVelocity = Vector(0.0f, 2.0f, 1.0f); }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.what);
+        Game game;
+        Ball resting(&game);
+        for (int n = 0; n < 3; ++n) ASSERT_TRUE(ph::stepBall(resting, kDt));
+        ASSERT_TRUE(resting.atRest);
+        c.apply(resting);
+        Ball fresh(&game);
+        fresh.rb = resting.rb;
+        for (int n = 0; n < 5; ++n) {
+            ASSERT_TRUE(ph::stepBall(resting, kDt));
+            ASSERT_TRUE(ph::stepBall(fresh, kDt));
+            ASSERT_EQ(std::memcmp(&resting.rb, &fresh.rb, offsetof(RBState, Time)), 0) << n;
+        }
+    }
 }
 
 }  // namespace

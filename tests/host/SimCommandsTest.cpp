@@ -2,6 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
 #include <sstream>
 #include <typeinfo>
 
@@ -10,6 +16,7 @@
 #include "console/Console.h"
 #include "game/Game.h"
 #include "game/SimCommands.h"
+#include "game/SimFields.h"
 #include "sdk/PluginContext.h"
 
 namespace {
@@ -219,3 +226,45 @@ TEST_F(SimCommands, HooksAreListedByNameWithTheirCounts) {
 }
 
 }  // namespace
+
+// Every finite float sim_state prints is read back by sim_set to the same bits: random bit
+// patterns, subnormals, zeros of both signs and the extremes, thirteen to a ball.
+TEST(SimFields, EveryPrintedFloatIsReadBackToItsBits) {
+    std::vector<float> values = {std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+                                 std::numeric_limits<float>::min(), std::numeric_limits<float>::denorm_min(),
+                                 -std::numeric_limits<float>::denorm_min(),
+                                 std::nextafter(std::numeric_limits<float>::min(), 0.0f), 0.0f, -0.0f};
+    std::mt19937 rng(20261207);
+    constexpr std::size_t kValues = 13 * 20000;
+    while (values.size() < kValues) {
+        std::uint32_t bits = rng();
+        if (values.size() % 4 == 0) bits &= 0x807FFFFFu;  // a quarter subnormal
+        const float f = std::bit_cast<float>(bits);
+        if (std::isfinite(f)) values.push_back(f);
+    }
+    const auto slots = [](host::Ball& b) {
+        RBState& rb = b.rb;
+        return std::array<float*, 13>{&rb.Location.X, &rb.Location.Y, &rb.Location.Z,
+                                      &rb.LinearVelocity.X, &rb.LinearVelocity.Y, &rb.LinearVelocity.Z,
+                                      &rb.AngularVelocity.X, &rb.AngularVelocity.Y, &rb.AngularVelocity.Z,
+                                      &rb.Quaternion.W, &rb.Quaternion.X, &rb.Quaternion.Y, &rb.Quaternion.Z};
+    };
+    for (std::size_t at = 0; at < values.size(); at += 13) {
+        host::Ball printed(nullptr), read(nullptr);
+        for (std::size_t i = 0; i < 13; ++i) *slots(printed)[i] = values[at + i];
+        std::vector<std::string> lines;
+        host::printBall(printed, "ball", lines);
+        for (const std::string& line : lines) {
+            // "ball.FIELD = A, B, C" to the field name and its words, as sim_set is typed.
+            const std::size_t eq = line.find(" = ");
+            std::vector<std::string> words;
+            std::istringstream in(line.substr(eq + 3));
+            for (std::string w; std::getline(in >> std::ws, w, ',');) words.push_back(w);
+            std::string error;
+            ASSERT_TRUE(host::setBallField(read, line.substr(5, eq - 5), words, error)) << line << ": " << error;
+        }
+        for (std::size_t i = 0; i < 13; ++i)
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(*slots(read)[i]), std::bit_cast<std::uint32_t>(values[at + i]))
+                << lines[std::min<std::size_t>(i / 3, 3)];
+    }
+}

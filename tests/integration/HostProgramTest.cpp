@@ -163,7 +163,8 @@ TEST(HostProgram, RealPluginClampsItsSliders) {
 }
 
 TEST(HostProgram, ASignalEndsALongRunAtTheNextTickAndTheSessionNormally) {
-    for (const auto& [signal, exitCode] : {std::pair{"INT", 130}, std::pair{"TERM", 143}}) {
+    for (const auto& [signal, exitCode] :
+         {std::pair{"INT", 130}, std::pair{"TERM", 143}, std::pair{"HUP", 129}}) {
         const auto root = wltest::freshRoot(std::string("signal-") + signal);
         const auto start = std::chrono::steady_clock::now();
         const auto r = wltest::runProgram({"/usr/bin/timeout", "--preserve-status", "-s", signal, "1",
@@ -175,6 +176,21 @@ TEST(HostProgram, ASignalEndsALongRunAtTheNextTickAndTheSessionNormally) {
         EXPECT_LT(took.count(), 2.5) << signal;  // one second before the signal, then at once
         EXPECT_EQ(r.lines(), (Lines{"tp_speed changed from 1 to 4.5 (cell 4.500000)", "tp unloaded", "tp destroyed"}));
         EXPECT_EQ(wltest::readFile(root / "bakkesmod/cfg/config.cfg"), "tp_speed \"4.5\"\n");
+    }
+}
+
+TEST(HostProgram, AByteOrderMarkBeforeAScriptOrStandardInputIsSkipped) {
+    const auto root = wltest::freshRoot("byte-order-mark");
+    const auto script = root / "saved-by-notepad.txt";
+    wltest::writeFile(script, "\xEF\xBB\xBFtp_echo first\r\ntp_echo second\r\n");
+    const std::string host = std::string(WL_HOST_EXE) + " --root " + root.string() + " --plugin " + WL_TEST_PLUGIN;
+    for (const std::vector<std::string>& argv :
+         {std::vector<std::string>{WL_HOST_EXE, "--root", root.string(), "--plugin", WL_TEST_PLUGIN, script.string()},
+          std::vector<std::string>{"/bin/sh", "-c", host + " <" + script.string()}}) {
+        const auto r = wltest::runProgram(argv);
+        EXPECT_EQ(r.exitCode, 0) << argv.back();
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out, "[tp_echo][first]\n[tp_echo][second]\ntp unloaded\ntp destroyed\n");
     }
 }
 

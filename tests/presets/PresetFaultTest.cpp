@@ -39,6 +39,8 @@ const std::string kTempTooLarge =
     "Error writing tmp.set: File too large. wingleaf.set was not changed.";
 const std::string kCrossDevice =
     "Failed to rename tmp.set to wingleaf.set: Invalid cross-device link";
+const std::string kTempInTheWay =
+    "Error creating {tmp}: Is a directory. wingleaf.set was not changed.";
 const Lines& kCreateNew = kCreatedLines;
 const Lines& kOverwrite = kOverwrittenLines;
 const Lines& kDelete = kDeletedLines;
@@ -96,6 +98,7 @@ struct Disk {
         wltest::writeFile(at(kSet), kListed);
         wltest::writeFile(at(kOld), kOldValues);
         wltest::writeFile(at(kOutside), "outside");
+        wltest::writeFile(at(kLock), "");  // as every change leaves it
     }
     std::string at(const std::string& relative) const { return (root / relative).string(); }
     // Puts a non-empty directory at `relative`.
@@ -122,14 +125,16 @@ std::string otherFileSystem(const fs::path& root, const std::string& name) {
     if (::stat("/dev/shm", &shm) != 0 || ::stat(root.c_str(), &here) != 0 ||
         shm.st_dev == here.st_dev || ::access("/dev/shm", W_OK) != 0)
         return "";
-    return "/dev/shm/wingleaf-" + std::to_string(::getpid()) + "-" + name;
+    const std::string path = "/dev/shm/wingleaf-" + std::to_string(::getpid()) + "-" + name;
+    wltest::removeAfterTest(path);
+    return path;
 }
 
 struct Cell {
     std::string name;
     Op op;
     std::function<void(Disk&)> setup;
-    Lines lines;  // "{tmp}" and "{preset.tmp}" stand for those paths
+    Lines lines;  // "{tmp}", "{preset.tmp}" and "{lock}" stand for those paths
     bool refresh;
     Changes changes;
     rlim_t fileSizeLimit = RLIM_INFINITY;
@@ -184,7 +189,7 @@ std::vector<Cell> cells() {
         {"settings_full_device",
          Op::CreateNew,
          none,
-         {kExists, kTempTooLarge, "Error writing preset file New.txt: File too large"},
+         {kExists, "Error writing preset file New.txt: File too large"},
          false,
          {},
          kBelowAll},
@@ -206,13 +211,13 @@ std::vector<Cell> cells() {
         {"settings_directory_at_temp",
          Op::CreateNew,
          [](Disk& d) { d.directoryAt(kTmp); },
-         {kExists, kOpenFailed, "Wrote to New.txt"},
+         {kExists, kTempInTheWay, "Wrote to New.txt"},
          true,
          {{kNew, kValues}}},
         {"settings_directory_at_temp_on_delete",
          Op::Delete,
          [](Disk& d) { d.directoryAt(kTmp); },
-         {kOpenFailed, kOldKept},
+         {kTempInTheWay, kOldKept},
          true,
          {}},
         {"settings_directory_at_target",
@@ -228,13 +233,28 @@ std::vector<Cell> cells() {
          {"Error reading wingleaf.set: Is a directory. wingleaf.set was not changed.", kOldKept},
          true,
          {}},
+        {"settings_over_size_limit",
+         Op::CreateNew,
+         [](Disk& d) { wltest::writeFile(d.at(kSet), kListed + std::string(std::size_t{4} << 20, '#')); },
+         {kExists, "Error reading wingleaf.set: File too large. wingleaf.set was not changed.",
+          "Wrote to New.txt"},
+         true,
+         {{kNew, kValues}}},
         {"settings_rename_refused",
          Op::CreateNew,
          none,
-         {kExists, "Wrote to tmp.set", "Updated wingleaf.set permissions.", kCrossDevice,
-          "Wrote to New.txt"},
+         {kExists, "Wrote to tmp.set", "Updated wingleaf.set permissions.", kCrossDevice},
+         false,
+         {},
+         RLIM_INFINITY,
+         true},
+        {"settings_rename_refused_overwritten",
+         Op::Overwrite,
+         none,
+         {kExists, "Preset name already exists! Overwriting slider values!", "Wrote to tmp.set",
+          "Updated wingleaf.set permissions.", kCrossDevice, "Wrote to Old.txt"},
          true,
-         {{kNew, kValues}},
+         {{kOld, kValues}},
          RLIM_INFINITY,
          true},
         {"settings_rename_refused_on_delete",
@@ -297,21 +317,21 @@ std::vector<Cell> cells() {
         {"preset_full_device",
          Op::CreateNew,
          none,
-         upTo(kCreateNew, 5, {"Error writing preset file New.txt: File too large"}),
+         upTo(kCreateNew, 1, {"Error writing preset file New.txt: File too large"}),
          false,
-         {{kSet, kWithNew}},
+         {},
          kBelowPresetFile},
         {"preset_full_device_overwritten",
          Op::Overwrite,
          none,
-         upTo(kOverwrite, 6, {"Error writing preset file Old.txt: File too large"}),
+         upTo(kOverwrite, 2, {"Error writing preset file Old.txt: File too large"}),
          false,
          {},
          kBelowPresetFile},
         {"preset_full_device_temp_stays",
          Op::Overwrite,
          [](Disk& d) { d.blockRemovalAfter("Error writing preset file", kPresetTmp); },
-         upTo(kOverwrite, 6,
+         upTo(kOverwrite, 2,
               {"Error writing preset file Old.txt: File too large",
                "Error removing {preset.tmp}: Is a directory. Delete it by hand."}),
          false,
@@ -320,15 +340,15 @@ std::vector<Cell> cells() {
         {"preset_directory_at_temp",
          Op::Overwrite,
          [](Disk& d) { d.directoryAt(kPresetTmp); },
-         upTo(kOverwrite, 6, {kPresetOpenFailed}),
+         upTo(kOverwrite, 2, {kPresetOpenFailed}),
          false,
          {}},
         {"preset_directory_at_target",
          Op::CreateNew,
          [](Disk& d) { d.directoryAt(kNew); },
-         upTo(kCreateNew, 5, {kPresetOpenFailed}),
+         upTo(kCreateNew, 1, {kPresetOpenFailed}),
          false,
-         {{kSet, kWithNew}}},
+         {}},
         {"preset_directory_at_target_deleted",
          Op::Delete,
          [](Disk& d) { d.directoryAt(kOld); },
@@ -338,7 +358,7 @@ std::vector<Cell> cells() {
         {"preset_rename_refused",
          Op::Overwrite,
          none,
-         upTo(kOverwrite, 6, {kPresetOpenFailed}),
+         upTo(kOverwrite, 2, {kPresetOpenFailed}),
          false,
          {},
          RLIM_INFINITY,
@@ -352,6 +372,20 @@ std::vector<Cell> cells() {
          kOverwrite,
          true,
          {{kOld, kValues}}},
+
+        // Lock file: refused when it is not a file of ours, and nothing changes.
+        {"lock_directory",
+         Op::CreateNew,
+         [](Disk& d) { d.directoryAt(kLock); },
+         {kExists, "Error locking {lock}: Is a directory. Nothing was changed."},
+         false,
+         {}},
+        {"lock_link_to_outside_on_delete",
+         Op::Delete,
+         [](Disk& d) { d.linkAt(kLock, d.at(kOutside)); },
+         {"Error locking {lock}: Too many levels of symbolic links. Nothing was changed."},
+         false,
+         {}},
     };
 }
 
@@ -396,7 +430,8 @@ TEST_P(PresetFaults, NothingIsLostAndEveryFailureIsReported) {
     for (std::string& line : expected) {
         for (const auto& [mark, path] :
              {std::pair<std::string, std::string>{"{tmp}", disk.io.paths.temp},
-              {"{preset.tmp}", disk.io.paths.presetTemp}})
+              {"{preset.tmp}", disk.io.paths.presetTemp},
+              {"{lock}", presetLockPath(disk.io.paths.directory)}})
             if (const auto at = line.find(mark); at != std::string::npos)
                 line.replace(at, mark.size(), path);
     }

@@ -64,7 +64,7 @@ protected:
     void scramble() {
         Lines lines;
         for (Slider slider : kSliders)
-            lines.push_back(std::string(settingOf(slider).name) + " 0.25");
+            lines.push_back(std::string(variableOf(slider).name) + " 0.25");
         run(lines);
     }
 
@@ -206,9 +206,9 @@ TEST_F(PresetHandlers, DeleteRunsOnEveryChangeAndADeletedPresetNoLongerLoads) {
 
 TEST_F(PresetHandlers, UnsafeNamesAreRefusedWithOneLine) {
     const std::string refused =
-        "Invalid preset name. A name must not be empty, longer than 100 bytes or a device name "
-        "such as CON, and must not contain control characters, \"..\" or any of "
-        "/ \\ : & @ | < > \" ? *";
+        "Invalid preset name. A name must not be empty, longer than 100 bytes, a number such as 3 "
+        "or inf, or a device name such as CON, and must not contain control characters, \"..\" or "
+        "any of / \\ : & @ | < > \" ? *";
     for (const char* name : {"\"\"", "../x", "a&b", "\"Glide|2\"", "C:x"}) {
         EXPECT_EQ(run({std::string("wl_name_preset ") + name, "wl_create 1", "wl_delete 1"}),
                   (Lines{refused, refused}))

@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+#include "presets/FileSystem.h"
 #include "presets/PresetProcedures.h"
 #include "wltest/HostRunner.h"
 
@@ -25,8 +26,9 @@ const std::string kSettings =
 const std::string kExistsDir = "Directory wingleaf already exists. Attemtping to create preset...";
 const std::string kRefresh = "cl_settings_refreshplugins";
 const std::string kUnsafe =
-    "Invalid preset name. A name must not be empty, longer than 100 bytes or a device name such "
-    "as CON, and must not contain control characters, \"..\" or any of / \\ : & @ | < > \" ? *";
+    "Invalid preset name. A name must not be empty, longer than 100 bytes, a number such as 3 or "
+    "inf, or a device name such as CON, and must not contain control characters, \"..\" or any "
+    "of / \\ : & @ | < > \" ? *";
 
 SliderValues values(float first) {
     SliderValues v;
@@ -110,7 +112,7 @@ TEST_F(PresetDisk, CreateRefusesBaseLabelsAndUnsafeNamesWithoutTouchingAnything)
         EXPECT_FALSE(fs::exists(presetFilePath(io.paths.directory, name)));
         EXPECT_FALSE(tempExists());
     }
-    fs::remove(io.paths.directory);
+    fs::remove_all(io.paths.directory);  // the lock file stays after a change
     for (const std::string& name :
          std::vector<std::string>{"", "../escape", "..", "a/b", "a\\b", "C:evil", "a&b", "a@b",
                                   "a|b", "a\nb", "NUL", "a?", std::string(300, 'n')}) {
@@ -124,6 +126,106 @@ TEST_F(PresetDisk, CreateRefusesBaseLabelsAndUnsafeNamesWithoutTouchingAnything)
         EXPECT_FALSE(tempExists());
     }
     EXPECT_FALSE(fs::exists(root / "bakkesmod/escape.txt"));
+}
+
+// Listed names always have their values: a crash after any step never lists a name without them.
+TEST_F(PresetDisk, CreateWritesTheValuesBeforeTheNameIsListed) {
+    std::string atListing;
+    io.log = [&](const std::string& line) {
+        if (line == "Wrote to tmp.set") atListing = presetFile("Mine");
+    };
+    createPreset(io, "Mine", kBasePresets[1]);
+    EXPECT_EQ(atListing, formatPresetFile(kBasePresets[1]));
+}
+
+// Names that read as numbers are refused for new presets only: one listed before stays readable
+// and deletable.
+TEST_F(PresetDisk, NumberNamesAreRefusedButOldOnesCanStillBeDeleted) {
+    for (const char* name : {"3", "007", "+1", "1e999", "Infinity", "-inf", "nan"}) {
+        clear();
+        createPreset(io, name, values(3));
+        EXPECT_EQ(log, Lines{kUnsafe}) << name;
+        EXPECT_EQ(settings(), kSettings);
+        EXPECT_FALSE(fs::exists(io.paths.directory)) << name;
+    }
+    writeFile(io.paths.settings, "6|Preset|wl_preset|Stock@0&inf@inf\r\n");
+    writeFile(presetFilePath(io.paths.directory, "inf"), "2 ");
+    SliderValues v{};
+    EXPECT_EQ(readPresetFile(io.paths, "inf", v), std::optional<std::size_t>(1));
+    clear();
+    deletePreset(io, "inf");
+    EXPECT_EQ(settings(), "6|Preset|wl_preset|Stock@0\r\n");
+    EXPECT_FALSE(fs::exists(presetFilePath(io.paths.directory, "inf")));
+}
+
+// Another program's change holds the lock: a change waits for it, and gives up after the wait
+// with one line and nothing changed.
+TEST_F(PresetDisk, ChangesWaitForTheLockAndGiveUpWithoutChangingAnything) {
+    fs::create_directories(io.paths.directory);
+    createPreset(io, "Old", values(1));
+    const std::string listed = settings();
+    const std::string lockPath = presetLockPath(io.paths.directory);
+    io.lockWait = std::chrono::milliseconds(100);
+    const std::string busy = "Another program is changing the presets (" + lockPath +
+                             " stayed locked). Nothing was changed; try again.";
+    {
+        wlfs::FileLock other;
+        std::string error;
+        ASSERT_EQ(other.acquire(lockPath, std::chrono::milliseconds(0), error),
+                  wlfs::LockResult::Locked);
+        for (const bool create : {true, false}) {
+            clear();
+            if (create)
+                createPreset(io, "New", values(2));
+            else
+                deletePreset(io, "Old");
+            EXPECT_EQ(log, (create ? Lines{kExistsDir, busy} : Lines{busy}));
+            EXPECT_TRUE(commands.empty());
+            EXPECT_EQ(settings(), listed);
+            EXPECT_FALSE(fs::exists(presetFilePath(io.paths.directory, "New")));
+            EXPECT_TRUE(fs::exists(presetFilePath(io.paths.directory, "Old")));
+        }
+    }
+    // Released while a change waits: the change goes ahead.
+    io.lockWait = std::chrono::milliseconds(5000);
+    auto other = std::make_shared<wlfs::FileLock>();
+    std::string error;
+    ASSERT_EQ(other->acquire(lockPath, std::chrono::milliseconds(0), error),
+              wlfs::LockResult::Locked);
+    std::thread release([other]() mutable {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        other.reset();
+    });
+    other.reset();
+    clear();
+    deletePreset(io, "Old");
+    release.join();
+    EXPECT_EQ(settings(), kSettings);
+}
+
+// Temporary files a crash left are removed at load, silently; a failure says which file stays.
+TEST_F(PresetDisk, LeftoversOfACrashAreRemovedUnlessAChangeIsUnderWay) {
+    fs::create_directories(io.paths.directory);
+    writeFile(io.paths.temp, "half a settings fi");
+    writeFile(io.paths.presetTemp, "1.000 2.0");
+    {
+        wlfs::FileLock other;
+        std::string error;
+        ASSERT_EQ(other.acquire(presetLockPath(io.paths.directory), std::chrono::milliseconds(0),
+                                error),
+                  wlfs::LockResult::Locked);
+        removeLeftovers(io);
+        EXPECT_TRUE(tempExists());
+    }
+    removeLeftovers(io);
+    EXPECT_TRUE(log.empty());
+    EXPECT_FALSE(tempExists());
+    EXPECT_FALSE(fs::exists(io.paths.presetTemp));
+
+    fs::create_directories(io.paths.temp + "/inside");
+    removeLeftovers(io);
+    EXPECT_EQ(log, Lines{"Error removing " + io.paths.temp + ": Is a directory. Delete it by hand."});
+    EXPECT_EQ(settings(), kSettings);
 }
 
 TEST_F(PresetDisk, CreateWithoutSettingsFileStillWritesThePresetFile) {

@@ -137,6 +137,10 @@ TEST(PresetName, RefusesWhatLeavesTheDirectoryOrBreaksTheOptionList) {
         {"CONSOLE", true},
         {"COM", true},
         {"COM10", true},
+        {"COM\xC2\xB9", false},
+        {"lpt\xC2\xB3.txt", false},
+        {"COM\xB2", false},
+        {"COM\xC2\xB4", true},
         {"a<b", false},
         {"a>b", false},
         {"say \"hi\"", false},
@@ -146,6 +150,27 @@ TEST(PresetName, RefusesWhatLeavesTheDirectoryOrBreaksTheOptionList) {
         {std::string(101, 'n'), false},
     };
     for (const auto& c : cases) EXPECT_EQ(isSafePresetName(c.name), c.safe) << c.name;
+}
+
+// A new name that the selection or the host's variable reads as a number could never be picked.
+TEST(PresetName, NewNamesMustNotReadAsNumbers) {
+    const struct {
+        const char* name;
+        bool number;
+    } cases[] = {
+        {"3", true},        {"007", true},      {"+1", true},       {"-2", true},
+        {"2.5", true},      {".5", true},       {"1.", true},       {"1e999", true},
+        {"-1E-999", true},  {"Infinity", true}, {"-inf", true},     {"nan", true},
+        {"NaN(7)", true},   {"0x1p3", true},    {"0X.8", true},     {" 3 ", true},
+        {"12abc", false},   {"1e", false},      {"0x", false},      {"+", false},
+        {"+-3", false},     {"0x-1", false},    {"infinite", false}, {"nano", false},
+        {"Glide", false},   {"3 4", false},     {"1,5", false},     {"e5", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(readsAsNumber(c.name), c.number) << c.name;
+        EXPECT_EQ(isNewPresetName(c.name), !c.number) << c.name;
+    }
+    EXPECT_FALSE(isNewPresetName("a/b"));
 }
 
 TEST(PresetIndex, SignAndDigitsOnly) {

@@ -1,4 +1,4 @@
-// A stand-in for the host console's command execution, linked only into the presets unit test.
+// A stand-in for the host console's command execution, linked only into wl_presets_tests.
 #include "RecordingConsole.h"
 
 std::vector<std::pair<std::string, bool>> recordedCommands;

@@ -33,6 +33,7 @@ struct WindowsBuild {
     std::filesystem::path pluginDll() const { return binDir / "wingleaf.dll"; }
     std::filesystem::path hostDll() const { return binDir / "bakkesmod.dll"; }
     std::filesystem::path holdFileExe() const { return binDir / "hold-file.exe"; }
+    std::filesystem::path killLoopExe() const { return binDir / "kill-loop.exe"; }
 };
 
 // A program running beside the test (a file holder, say), read line by line.

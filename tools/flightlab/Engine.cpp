@@ -6,11 +6,9 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "app/Installation.h"
-#include "canvas/DrawCommands.h"
+#include "app/Session.h"
 #include "console/Console.h"
 #include "game/Game.h"
-#include "game/SimCommands.h"
 #include "loader/PluginLoader.h"
 
 namespace flightlab {
@@ -18,9 +16,6 @@ namespace flightlab {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kCanvasWidthPx = 1920;
-constexpr int kCanvasHeightPx = 1080;
 
 Sample sampleOf(host::Car& car, int tick) {
     const auto& rb = car.rb;
@@ -36,12 +31,13 @@ Sample sampleOf(host::Car& car, int tick) {
 
 }  // namespace
 
-// Declared in this order so that the plug-in is unloaded before the game and the console go.
+// The host session, its console lines kept for error messages; the streams outlive it.
 struct FlightEngine::Host {
+    explicit Host(const host::SessionConfig& config) : session(config, out, err) {}
     std::ostringstream out, err;
-    host::Console console{out, err};
-    host::Game game;
-    host::PluginLoader loader{console, "bakkesmod/plugins", ""};
+    host::Session session;
+    host::Console& console = session.console();
+    host::Game& game = session.game();
 };
 
 FlightEngine::FlightEngine(const fs::path& plugin, const fs::path& root,
@@ -51,21 +47,18 @@ FlightEngine::FlightEngine(const fs::path& plugin, const fs::path& root,
     for (const auto& f : presetFiles) presets.push_back(fs::absolute(f));
     fs::create_directories(root);
     fs::current_path(root);
-    host_ = std::make_unique<Host>();
+    host::SessionConfig config;
+    config.scriptBase = fs::current_path();
+    config.layOut = layOut;
+    host_ = std::make_unique<Host>(config);
     auto& h = *host_;
-    if (layOut && !host::layOutInstallation(".", h.console))
+    if (!h.session.installed())
         throw std::runtime_error("cannot lay out a game folder in " + root.string() + ": " + h.err.str());
     fs::create_directories("bakkesmod/wingleaf");
     for (const auto& f : presets)
         fs::copy_file(f, fs::path("bakkesmod/wingleaf") / f.filename(),
                       fs::copy_options::overwrite_existing);
-    h.loader.setGame(&h.game, [this](const host::PluginContext* c) { host_->game.dropOwner(c); });
-    host::registerSimCommands(h.console, h.game);
-    host::registerDrawCommands(h.console, h.game, kCanvasWidthPx, kCanvasHeightPx);
-    // The plug-in asks for this after it edits its settings window; the lab shows no window.
-    h.console.addHostCommand("cl_settings_refreshplugins", "re-reads the settings windows",
-                             [](const host::Words&) { return true; });
-    if (!h.loader.load(pluginPath.string()))
+    if (!h.session.loader().load(pluginPath.string()))
         throw std::runtime_error("cannot load the plug-in " + pluginPath.string() + ": " + h.err.str());
     for (std::size_t i = 0; i < kSliderCount; ++i) {
         host::Variable* v = h.console.findVariable(std::string(kSliderNames[i]));
@@ -75,16 +68,17 @@ FlightEngine::FlightEngine(const fs::path& plugin, const fs::path& root,
     }
 }
 
-FlightEngine::~FlightEngine() {
-    if (host_) host_->loader.unloadAll();
-}
+FlightEngine::~FlightEngine() = default;
 
-void FlightEngine::run(const std::string& line) {
+std::string FlightEngine::run(const std::string& line) {
     auto& h = *host_;
     h.err.str("");
+    h.out.str("");
     if (!h.console.execute(line) || !h.err.str().empty())
         throw std::runtime_error("the host refused '" + line + "': " + h.err.str());
+    std::string said = h.out.str();
     h.out.str("");
+    return said;
 }
 
 // Everything a flight could inherit from the one before: the model switched off first (it puts
@@ -111,40 +105,43 @@ SliderValues FlightEngine::currentSliders() {
     return values;
 }
 
-Flight FlightEngine::fly(const Launch& launch, const Setup& setup, bool keepSamples) {
+// The one tick loop: sets the flight up, samples the release, then ticks with the boost let go
+// on time until `onTick` (shown the car after each tick) answers false or `lastTick` is done.
+template <typename OnTick>
+void FlightEngine::tickThrough(const Launch& launch, const Setup& setup, int lastTick, OnTick&& onTick) {
     setUp(launch, setup);
     auto& game = host_->game;
+    const int boostTicks = ticksFor(launch.boostSeconds);
+    if (!onTick(sampleOf(*game.localCar(), 0))) return;
+    for (int tick = 1; tick <= lastTick; ++tick) {
+        if (tick - 1 == boostTicks) game.localInput().boost = false;
+        game.tick(1);
+        host::Car* car = game.localCar();
+        if (car == nullptr) throw std::runtime_error("the car left the game during the flight");
+        if (!onTick(sampleOf(*car, tick))) return;
+    }
+}
+
+Flight FlightEngine::fly(const Launch& launch, const Setup& setup, bool keepSamples) {
     Flight flight;
     flight.setup = setup;
-    flight.sliders = currentSliders();
-    const int boostTicks = ticksFor(launch.boostSeconds);
     const int lastTick = ticksFor(launch.timeLimitS);
     // The figures need every tick; without `keepSamples` they are gathered in a buffer kept
     // for the next flight.
     std::vector<Sample>& samples = keepSamples ? flight.samples : scratch_;
     samples.clear();
     samples.reserve(static_cast<std::size_t>(lastTick) + 1);
-    samples.push_back(sampleOf(*game.localCar(), 0));
-    for (int tick = 1; tick <= lastTick; ++tick) {
-        if (tick - 1 == boostTicks) game.localInput().boost = false;
-        game.tick(1);
-        host::Car* car = game.localCar();
-        if (car == nullptr) throw std::runtime_error("the car left the game during the flight");
-        samples.push_back(sampleOf(*car, tick));
-        if (touchedDown(samples.back())) break;
-    }
+    tickThrough(launch, setup, lastTick, [&](const Sample& s) {
+        if (s.tick == 0) flight.sliders = currentSliders();
+        samples.push_back(s);
+        return s.tick == 0 || !touchedDown(s);
+    });
     flight.figures = figuresOf(samples, launch);
     return flight;
 }
 
 void FlightEngine::drawAt(const Launch& launch, const Setup& setup, int tick, const std::string& file) {
-    setUp(launch, setup);
-    auto& game = host_->game;
-    const int boostTicks = ticksFor(launch.boostSeconds);
-    for (int t = 1; t <= tick; ++t) {
-        if (t - 1 == boostTicks) game.localInput().boost = false;
-        game.tick(1);
-    }
+    tickThrough(launch, setup, tick, [](const Sample&) { return true; });
     // sim_draw names the picture it wrote on the error stream; only a failure counts.
     auto& h = *host_;
     h.err.str("");
@@ -157,16 +154,19 @@ fs::path FlightEngine::createPreset(const std::vector<std::string>& values, cons
     for (std::size_t i = 0; i < kSliderCount && i < values.size(); ++i)
         run(std::string(kSliderNames[i]) + " " + values[i]);
     run("wl_name_preset \"" + name + "\"");
-    run("wl_create 1");
+    std::string said = run("wl_create 1");
     const fs::path file = fs::absolute(fs::path("bakkesmod/wingleaf") / (name + ".txt"));
-    if (!fs::exists(file))
+    if (!fs::exists(file)) {
+        // The plug-in's last line says why.
+        while (!said.empty() && said.back() == '\n') said.pop_back();
         throw std::runtime_error("the plug-in did not create the preset " + name + ": " +
-                                 host_->out.str());
+                                 said.substr(said.rfind('\n') + 1));
+    }
     return file;
 }
 
 std::vector<std::string> baseLabelsIn(const fs::path& root) {
-    std::vector<std::string> labels(6);
+    std::vector<std::string> labels(basePresetCount());
     std::ifstream in(root / "bakkesmod/plugins/settings/wingleaf.set");
     std::string line;
     while (std::getline(in, line)) {
@@ -175,10 +175,8 @@ std::vector<std::string> baseLabelsIn(const fs::path& root) {
         std::string option;
         while (std::getline(options, option, '&')) {
             const auto at = option.rfind('@');
-            if (at == std::string::npos || at + 2 != option.size()) continue;
-            const char index = option[at + 1];
-            if (index >= '0' && index <= '5')
-                labels[static_cast<std::size_t>(index - '0')] = option.substr(0, at);
+            if (at == std::string::npos || !isBasePreset(option.substr(at + 1))) continue;
+            labels[std::stoul(option.substr(at + 1))] = option.substr(0, at);
         }
         break;
     }

@@ -15,7 +15,7 @@ struct SliderRange {
     double min = 0, max = 0, defaultValue = 0;
 };
 
-// The labels of base presets 0-5 as the settings window installed in the game folder ROOT
+// The labels of the base presets as the settings window installed in the game folder ROOT
 // shows them ("" where it names none).
 std::vector<std::string> baseLabelsIn(const std::filesystem::path& root);
 
@@ -49,8 +49,11 @@ public:
 private:
     struct Host;
     void reset();
-    void run(const std::string& line);
+    // Runs one console line; returns what it printed. Throws when the host refuses it.
+    std::string run(const std::string& line);
     void setUp(const Launch& launch, const Setup& setup);
+    template <typename OnTick>
+    void tickThrough(const Launch& launch, const Setup& setup, int lastTick, OnTick&& onTick);
     SliderValues currentSliders();
 
     std::unique_ptr<Host> host_;

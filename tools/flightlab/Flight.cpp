@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "presets/Preset.h"
+
 namespace flightlab {
 
 namespace {
@@ -16,14 +18,6 @@ std::string num(double v) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.9g", v);
     return buf;
-}
-
-bool parseTriple(const std::string& text, double& a, double& b, double& c) {
-    return std::sscanf(text.c_str(), "%lf, %lf, %lf", &a, &b, &c) == 3;
-}
-
-bool parseQuad(const std::string& text, double& a, double& b, double& c, double& d) {
-    return std::sscanf(text.c_str(), "%lf, %lf, %lf, %lf", &a, &b, &c, &d) == 4;
 }
 
 }  // namespace
@@ -38,6 +32,18 @@ int sliderIndex(std::string_view name) {
     for (std::size_t i = 0; i < kSliderNames.size(); ++i)
         if (kSliderNames[i] == name) return static_cast<int>(i);
     return -1;
+}
+
+std::size_t basePresetCount() { return kBasePresetCount; }
+
+bool isBasePreset(std::string_view text) {
+    if (text.empty() || text.size() > 9 || (text.size() > 1 && text[0] == '0')) return false;
+    std::size_t index = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        index = index * 10 + static_cast<std::size_t>(c - '0');
+    }
+    return index < kBasePresetCount;
 }
 
 int ticksFor(double seconds) { return static_cast<int>(std::lround(seconds / kTickS)); }
@@ -77,69 +83,15 @@ std::vector<std::string> setupLines(const Launch& launch, const Setup& setup) {
     return lines;
 }
 
-std::string flightScript(const Launch& launch, const Setup& setup, int drawAtTick,
-                         const std::string& drawFile) {
-    std::ostringstream s;
-    for (const auto& line : setupLines(launch, setup)) s << line << '\n';
-    for (const auto name : kSliderNames) s << name << '\n';
-    const int boostTicks = ticksFor(launch.boostSeconds);
-    const int lastTick = ticksFor(launch.timeLimitS);
-    s << "sim_state car 0\n";
-    for (int tick = 1; tick <= lastTick; ++tick) {
-        if (tick - 1 == boostTicks && boostTicks > 0) s << "sim_input boost 0\n";
-        s << "sim_tick 1\n";
-        if (tick == drawAtTick) {
-            s << "sim_draw \"" << drawFile << "\"\n";
-            break;
-        }
-        s << "sim_state car 0\n";
-    }
-    return s.str();
-}
-
-std::vector<Sample> parseSamples(const std::string& hostOutput) {
-    std::vector<Sample> samples;
-    std::istringstream in(hostOutput);
-    std::string line;
-    Sample current;
-    bool open = false;
-    while (std::getline(in, line)) {
-        if (line.rfind("car0.", 0) != 0) continue;
-        const auto eq = line.find(" = ");
-        if (eq == std::string::npos) continue;
-        const std::string field = line.substr(5, eq - 5);
-        const std::string value = line.substr(eq + 3);
-        // Each state read starts with the location.
-        if (field == "location") {
-            if (open) samples.push_back(current);
-            current = Sample{};
-            current.tick = static_cast<int>(samples.size());
-            open = parseTriple(value, current.x, current.y, current.z);
-        } else if (field == "velocity" && open) {
-            parseTriple(value, current.vx, current.vy, current.vz);
-        } else if (field == "quaternion" && open) {
-            parseQuad(value, current.qw, current.qx, current.qy, current.qz);
-        } else if (field == "angular_velocity" && open) {
-            parseTriple(value, current.wx, current.wy, current.wz);
-        } else if (field == "on_ground" && open) {
-            current.onGround = value == "1";
-        }
-    }
-    if (open) samples.push_back(current);
-    return samples;
-}
-
-SliderValues parseSliders(const std::string& hostOutput) {
-    SliderValues values{};
-    std::istringstream in(hostOutput);
-    std::string line;
-    while (std::getline(in, line)) {
-        const auto eq = line.find(" = ");
-        if (eq == std::string::npos) continue;
-        const int index = sliderIndex(line.substr(0, eq));
-        if (index >= 0) values[static_cast<std::size_t>(index)] = std::strtod(line.c_str() + eq + 3, nullptr);
-    }
-    return values;
+void keepAtMost(Flight& flight, std::size_t most) {
+    auto& s = flight.samples;
+    if (s.size() <= most) return;
+    const std::size_t step = (s.size() - 1 + most - 4) / (most - 3);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (i % step == 0 || i + 1 == s.size() || s[i].tick == flight.figures.apexTick) s[kept++] = s[i];
+    s.resize(kept);
+    s.shrink_to_fit();
 }
 
 void summarise(Flight& flight, const Launch& launch) {

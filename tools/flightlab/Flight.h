@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Figures.h"
+#include "sliders/Sliders.h"
 
 namespace flightlab {
 
@@ -47,16 +48,26 @@ inline constexpr std::array<Body, 6> kBodies{{
 // The body of that name, or nothing.
 std::optional<Body> findBody(std::string_view name);
 
-// The fourteen sliders in the plug-in's slider order; their ranges and defaults are read from
-// the loaded plug-in.
-inline constexpr std::size_t kSliderCount = 14;
-inline constexpr std::array<std::string_view, kSliderCount> kSliderNames{
-    "wl_speed", "wl_boost",  "wl_air_density", "wl_length", "wl_width", "wl_height", "wl_drag_x",
-    "wl_drag_y", "wl_drag_z", "wl_pitch",      "wl_roll",   "wl_yaw",   "wl_lift",   "wl_throttle"};
+// The plug-in's sliders and their console names, in its slider order, from its slider
+// vocabulary; their ranges and defaults are read from the loaded plug-in.
+using ::kSliderCount;
+inline constexpr std::array<std::string_view, kSliderCount> kSliderNames = [] {
+    std::array<std::string_view, kSliderCount> names{};
+    for (std::size_t i = 0; i < kSliderCount; ++i) names[i] = sliderSpec(kSliders[i]).name;
+    return names;
+}();
 using SliderValues = std::array<double, kSliderCount>;
 
 // Index of a slider name in kSliderNames, or -1.
 int sliderIndex(std::string_view name);
+// Index of a slider in every list of slider values.
+using ::sliderIndex;
+
+// The number of base presets the plug-in brings (0 is the defaults).
+std::size_t basePresetCount();
+// True when `wl_preset TEXT` selects a base preset: an index below basePresetCount() written
+// as the plug-in reads it, without sign or leading zero.
+bool isBasePreset(std::string_view text);
 
 // What flies: the stock car (model off), a base preset index, or a user preset name, on one
 // body, optionally with sliders set afterwards.
@@ -91,19 +102,12 @@ constexpr double kTickS = 1.0 / 120.0;
 // Whole ticks in a span of seconds.
 int ticksFor(double seconds);
 
-// The console lines that set the flight up; flying adds ticks and state reads.
+// The console lines that set the flight up; flying adds the ticks.
 std::vector<std::string> setupLines(const Launch& launch, const Setup& setup);
 
-// The whole script for wingleaf-host: setup, then one state read per tick up to the time
-// limit, optionally ending with a canvas drawing at one tick.
-std::string flightScript(const Launch& launch, const Setup& setup, int drawAtTick = -1,
-                         const std::string& drawFile = "");
-
-// Reads "car0.FIELD = ..." lines of the host's state reads into samples.
-std::vector<Sample> parseSamples(const std::string& hostOutput);
-
-// Reads the "wl_SLIDER = VALUE" lines of the script's slider reads.
-SliderValues parseSliders(const std::string& hostOutput);
+// Thins the samples to at most MOST (at least 4), keeping the release, the apex, the last one
+// and evenly spaced ones between: what a picture can show of a long flight.
+void keepAtMost(Flight& flight, std::size_t most);
 
 // Cuts the samples after the first one on the floor and fills the figures of the flight.
 void summarise(Flight& flight, const Launch& launch);

@@ -5,20 +5,27 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <future>
+#include <iterator>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
 
 #include "Engine.h"
+#include "Interrupt.h"
+#include "common/AtomicFile.h"
 #include "Plot.h"
 #include "Progress.h"
 #include "Report.h"
+#include "Serve.h"
 #include "Tune.h"
+#include "WorkFolder.h"
 #include "Workers.h"
 
 namespace flightlab {
@@ -27,57 +34,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isBaseIndex(const std::string& preset) {
-    return preset.size() == 1 && preset[0] >= '0' && preset[0] <= '5';
-}
-
-// Where temporary folders go: TMPDIR when set, else the memory-backed /dev/shm when there, else
-// the system's temporary folder. The game folders in them are small and live for one run, and
-// removing a dozen folders from a disk can take as long as the flights.
-fs::path temporaryParent() {
-    std::error_code ec;
-    if (std::getenv("TMPDIR") == nullptr && fs::is_directory("/dev/shm", ec) &&
-        ::access("/dev/shm", W_OK | X_OK) == 0)
-        return "/dev/shm";
-    return fs::temp_directory_path();
-}
-
-// The folder the workers play in: OUT/runs with --keep-runs, else a temporary one removed at
-// the end.
-class WorkFolder {
-public:
-    explicit WorkFolder(const LabOptions& o) : keep_(o.keepRuns) {
-        if (keep_) {
-            path_ = fs::absolute(o.outDir / "runs");
-            fs::create_directories(path_);
-            return;
-        }
-        const fs::path parent = temporaryParent();
-        std::string pattern = (parent / "wingleaf-flightlab-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("cannot create a temporary folder in " + parent.string());
-        path_ = pattern;
-    }
-    ~WorkFolder() {
-        std::error_code ec;
-        if (!keep_) fs::remove_all(path_, ec);
-    }
-    WorkFolder(const WorkFolder&) = delete;
-    WorkFolder& operator=(const WorkFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    bool keep_;
-    fs::path path_;
-};
-
 std::vector<fs::path> userPresetFiles(const LabOptions& o) {
     std::vector<std::string> names = o.presets;
     if (o.sweep) names.push_back(o.sweep->preset);
     if (o.tune) names.push_back(o.tune->start);
     std::vector<fs::path> files;
     for (const auto& n : names)
-        if (n != "stock" && !isBaseIndex(n)) files.push_back(o.presetDir / (n + ".txt"));
+        if (n != "stock" && !isBasePreset(n)) files.push_back(o.presetDir / (n + ".txt"));
     return files;
 }
 
@@ -112,28 +75,11 @@ std::vector<Setup> sweepSetups(const LabOptions& o) {
     return setups;
 }
 
-std::vector<Job> flyJobs(const LabOptions& o, const std::vector<Setup>& setups) {
-    std::vector<Job> jobs;
-    for (const auto& s : setups) jobs.push_back(flightJob(o.launch, s));
-    return jobs;
-}
-
-// The former path: one wingleaf-host process per flight, its state read back from text.
-std::vector<Flight> flyInHosts(const LabOptions& o, const std::vector<Setup>& setups,
-                               const fs::path& work, Progress& progress) {
-    std::vector<Flight> flights;
-    for (const auto& s : setups) {
-        flights.push_back(flyInHost(o, s, work / ("flight" + std::to_string(flights.size() + 1))));
-        progress.update(flights.size());
-    }
-    return flights;
-}
-
-void labelBasePresets(std::vector<Flight>& flights, const std::vector<std::string>& labels) {
-    for (auto& f : flights) {
-        if (!isBaseIndex(f.setup.label)) continue;
-        const auto& name = labels[static_cast<std::size_t>(f.setup.label[0] - '0')];
-        if (!name.empty()) f.setup.label += " " + name;
+void labelBasePresets(std::vector<Setup>& setups, const std::vector<std::string>& labels) {
+    for (auto& s : setups) {
+        if (!isBasePreset(s.label)) continue;
+        const auto& name = labels.at(std::stoul(s.label));
+        if (!name.empty()) s.label += " " + name;
     }
 }
 
@@ -149,15 +95,8 @@ std::string launchLine(const Launch& l) {
 }
 
 void writeFileChecked(const fs::path& path, const std::string& content) {
-    fs::path tmp = path;
-    tmp += ".part";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out << content;
-        out.close();
-        if (!out) throw std::runtime_error("cannot write " + path.string());
-    }
-    fs::rename(tmp, path);
+    std::string error;
+    if (!host::replaceFile(path, content, error)) throw std::runtime_error(error);
 }
 
 template <typename WriteFn>
@@ -168,16 +107,40 @@ void writeReport(const fs::path& path, WriteFn write, std::ostream& err, const s
     err << "flightlab: " << what << ": " << path.string() << std::endl;
 }
 
-void writeKeptRuns(const LabOptions& o, const std::vector<Flight>& flights) {
-    if (!o.keepRuns) return;
-    for (std::size_t i = 0; i < flights.size(); ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "flight-%04zu.csv", i + 1);
-        std::ostringstream csv;
-        writeCsv(csv, {flights[i]});
-        writeFileChecked(o.outDir / "runs" / name, csv.str());
+// trajectories.csv written as the flights arrive, and with --keep-runs each flight's own file,
+// so that no run holds every trajectory: a flight keeps only what its pictures can show.
+class TrajectoryWriter {
+public:
+    explicit TrajectoryWriter(const LabOptions& o) : o_(o), file_(o.outDir / "trajectories.csv"), csv_(file_) {
+        if (!csv_.open()) throw std::runtime_error(csv_.error());
+        std::ostringstream header;
+        writeCsvHeader(header);
+        header_ = header.str();
+        put(header_);
     }
-}
+    void add(std::size_t index, Flight& flight) {
+        std::ostringstream rows;
+        writeCsvRows(rows, flight);
+        put(rows.str());
+        if (o_.keepRuns) {
+            char name[32];
+            std::snprintf(name, sizeof name, "flight-%04zu.csv", index + 1);
+            writeFileChecked(o_.outDir / "runs" / name, header_ + rows.str());
+        }
+        keepAtMost(flight, kPictureSamples);
+    }
+    void commit(std::ostream& err) {
+        if (!csv_.commit()) throw std::runtime_error(csv_.error());
+        err << "flightlab: trajectories of every flight: " << file_.string() << std::endl;
+    }
+
+private:
+    void put(const std::string& text) { std::fwrite(text.data(), 1, text.size(), csv_.stream()); }
+    const LabOptions& o_;
+    fs::path file_;
+    host::FileReplacement csv_;
+    std::string header_;
+};
 
 // Why a slider can leave every flight of a sweep unchanged.
 std::string noEffectReason(const std::string& slider) {
@@ -217,16 +180,23 @@ void writeTables(const LabOptions& o, const std::vector<Flight>& flights,
     }
 }
 
-// ALL is every flight flown, the compared set-ups' FLIGHTS first.
-void writeFiles(const LabOptions& o, const std::vector<Flight>& all,
-                const std::vector<Flight>& flights, std::ostream& err) {
-    writeReport(o.outDir / "trajectories.csv", [&](std::ostream& s) { writeCsv(s, all); }, err,
-                "trajectories of every flight");
-    writeReport(o.outDir / "figures.csv", [&](std::ostream& s) { writeFiguresCsv(s, all); }, err,
-                "figures of every flight");
+// ALL is every flight flown, the compared set-ups' first; their trajectories are already on
+// their way to the file.
+void writeFiles(const LabOptions& o, TrajectoryWriter& trajectories, const std::vector<Flight>& flights,
+                const std::vector<Flight>& sweep, std::ostream& err) {
+    trajectories.commit(err);
+    writeReport(o.outDir / "figures.csv",
+                [&](std::ostream& s) {
+                    writeFiguresCsv(s, flights);
+                    // The sweep's rows follow without a second header.
+                    std::ostringstream rows;
+                    writeFiguresCsv(rows, sweep);
+                    const std::string text = rows.str();
+                    s << text.substr(text.find('\n') + 1);
+                },
+                err, "figures of every flight");
     writeReport(o.outDir / "presets.csv", [&](std::ostream& s) { writePresetsCsv(s, flights); },
                 err, "slider values of every set-up");
-    writeKeptRuns(o, all);
 }
 
 void check(const std::string& error) {
@@ -286,25 +256,18 @@ const Flight* hudFlight(const LabOptions& o, const std::vector<Flight>& flights)
 
 // Draws the HUD at the top of its preset's flight; returns the line that names the picture, or
 // "" when no HUD is asked for.
-std::string drawHud(const LabOptions& o, const std::vector<Flight>& flights, WorkerPool* pool,
-                    const fs::path& work) {
+std::string drawHud(const LabOptions& o, const std::vector<Flight>& flights, WorkerPool& pool) {
     const Flight* flight = hudFlight(o, flights);
     if (flight == nullptr) return "";
     const fs::path hudPath = fs::absolute(o.outDir / "hud-apex.png");
     const int tick = std::max(1, flight->figures.apexTick);
-    if (pool != nullptr) {
-        Job job;
-        job.kind = Job::Kind::Draw;
-        job.launch = o.launch;
-        job.setup = flight->setup;
-        job.drawTick = tick;
-        job.file = hudPath.string();
-        pool->fly(job);
-    } else {
-        const auto result = runScript(o.program, work / "hud",
-                                      flightScript(o.launch, flight->setup, tick, hudPath.string()));
-        if (result.exitCode != 0) throw std::runtime_error("wingleaf-host could not draw the HUD: " + result.err);
-    }
+    Job job;
+    job.kind = Job::Kind::Draw;
+    job.launch = o.launch;
+    job.setup = flight->setup;
+    job.drawTick = tick;
+    job.file = hudPath.string();
+    pool.fly(job);
     if (!fs::exists(hudPath)) throw std::runtime_error("the HUD picture was not drawn");
     return "flightlab: HUD at the top of the flight of " + flight->setup.label + ": " +
            (o.outDir / "hud-apex.png").string() + "\n";
@@ -322,44 +285,51 @@ void checkSweepRange(const Sweep& sweep, const std::array<SliderRange, kSliderCo
     throw UsageError(s.str());
 }
 
-// Flies every set-up, in workers (left in POOL for the HUD) or in one host process each, and
-// names the base presets as the settings window does.
-std::vector<Flight> flyAll(const LabOptions& o, const std::vector<Setup>& setups, const fs::path& work,
-                           std::unique_ptr<WorkerPool>& pool, std::ostream& err) {
+// Flies every set-up in the workers, its base presets named as the settings window names them,
+// each trajectory written as it arrives.
+std::vector<Flight> flyAll(const LabOptions& o, std::vector<Setup> setups, WorkerPool& pool,
+                           TrajectoryWriter& trajectories, std::ostream& err) {
+    labelBasePresets(setups, pool.baseLabels());
     Progress progress(err, o.progressBar, "flights", setups.size());
-    std::vector<Flight> flown;
-    std::vector<std::string> labels;
-    if (o.hostProcesses) {
-        flown = flyInHosts(o, setups, work, progress);
-        labels = baseLabelsIn(work / "flight1");
-    } else {
-        pool = std::make_unique<WorkerPool>(
-            WorkerSetup{o.program.plugin, work, userPresetFiles(o), workerCount(o.workers, setups.size())});
-        if (o.sweep) checkSweepRange(*o.sweep, pool->sliderRanges());
-        flown = pool->run(flyJobs(o, setups), [&](std::size_t n) { progress.update(n); });
-        labels = pool->baseLabels();
-    }
+    std::vector<Flight> flown = pool.fly(o.launch, setups, [&](std::size_t n) { progress.update(n); },
+                                         [&](std::size_t i, Flight& f) { trajectories.add(i, f); });
     progress.finish();
-    labelBasePresets(flown, labels);
     return flown;
 }
 
+void checkMemory(const LabOptions& o, std::size_t flights, int workers) {
+    const std::size_t bytes = estimatedPeakBytes(o.launch, flights, workers);
+    if (bytes <= kMemoryLimitBytes) return;
+    char buf[300];
+    std::snprintf(buf, sizeof buf,
+                  "this run would hold about %zu MB (%zu flights of up to %d ticks), more than the "
+                  "%zu MB the lab allows itself: fly fewer set-ups or a shorter --time-limit",
+                  bytes >> 20, flights, ticksFor(o.launch.timeLimitS), kMemoryLimitBytes >> 20);
+    throw UsageError(buf);
+}
+
 int compare(const LabOptions& o, std::ostream& out, std::ostream& err) {
-    const WorkFolder work(o);
+    const WorkFolder work(o.keepRuns ? o.outDir / "runs" : fs::path());
     const auto setups = comparisonSetups(o);
     std::vector<Setup> all = setups;
     const auto sweeps = sweepSetups(o);
     all.insert(all.end(), sweeps.begin(), sweeps.end());
-    std::unique_ptr<WorkerPool> pool;
-    const std::vector<Flight> flown = flyAll(o, all, work.path(), pool, err);
-    const std::vector<Flight> flights(flown.begin(), flown.begin() + static_cast<long>(setups.size()));
-    const std::vector<Flight> sweep(flown.begin() + static_cast<long>(setups.size()), flown.end());
+    const int workers = workerCount(o.workers, all.size());
+    checkMemory(o, all.size(), workers);
+    WorkerPool pool(WorkerSetup{o.plugin, work.path(), userPresetFiles(o), workers});
+    if (o.sweep) checkSweepRange(*o.sweep, pool.sliderRanges());
+    TrajectoryWriter trajectories(o);
+    std::vector<Flight> flights = flyAll(o, all, pool, trajectories, err);
+    // The sweep's flights moved, not copied: a run holds each flight once.
+    const auto sweepStart = flights.begin() + static_cast<long>(setups.size());
+    const std::vector<Flight> sweep(std::make_move_iterator(sweepStart), std::make_move_iterator(flights.end()));
+    flights.erase(sweepStart, flights.end());
     writeTables(o, flights, sweep, out);
     // The pictures take the longest: drawn on other threads, the HUD by a worker, while the files
     // are written.
     auto pictures = std::async(std::launch::async, [&] { return drawPictures(o, flights, sweep); });
-    auto hud = std::async(std::launch::async, [&] { return drawHud(o, flights, pool.get(), work.path()); });
-    writeFiles(o, flown, flights, err);
+    auto hud = std::async(std::launch::async, [&] { return drawHud(o, flights, pool); });
+    writeFiles(o, trajectories, flights, sweep, err);
     const std::string lines = pictures.get();
     std::string hudLine;
     try {
@@ -369,13 +339,14 @@ int compare(const LabOptions& o, std::ostream& out, std::ostream& err) {
         throw;
     }
     err << lines << hudLine << std::flush;
+    throwIfStopped();
     return 0;
 }
 
 // Every set-up at every launch of the grid, stock on each body added as the reference when it is
 // not flown; figures only, so that memory stays small whatever the grid.
 int compareOverGrid(const LabOptions& o, std::ostream& out, std::ostream& err) {
-    const WorkFolder work(o);
+    const WorkFolder work(o.keepRuns ? o.outDir / "runs" : fs::path());
     GridResult r;
     r.grid = *o.launches;
     r.base = o.launch;
@@ -391,14 +362,16 @@ int compareOverGrid(const LabOptions& o, std::ostream& out, std::ostream& err) {
     std::vector<Job> jobs;
     for (const auto& s : r.setups)
         for (std::size_t l = 0; l < r.launches(); ++l) jobs.push_back(flightJob(r.grid.launch(o.launch, l), s, false));
-    WorkerPool pool(WorkerSetup{o.program.plugin, work.path(), userPresetFiles(o), workerCount(o.workers, jobs.size())});
+    WorkerPool pool(WorkerSetup{o.plugin, work.path(), userPresetFiles(o), workerCount(o.workers, jobs.size())});
     Progress progress(err, o.progressBar, "flights", jobs.size());
     const std::vector<Flight> flown = pool.run(jobs, [&](std::size_t n) { progress.update(n); });
     progress.finish();
+    labelBasePresets(r.setups, pool.baseLabels());
     std::vector<Flight> firsts;
-    for (std::size_t s = 0; s < r.setups.size(); ++s) firsts.push_back(flown[s * r.launches()]);
-    labelBasePresets(firsts, pool.baseLabels());
-    for (std::size_t s = 0; s < r.setups.size(); ++s) r.setups[s].label = firsts[s].setup.label;
+    for (std::size_t s = 0; s < r.setups.size(); ++s) {
+        firsts.push_back(flown[s * r.launches()]);
+        firsts.back().setup.label = r.setups[s].label;
+    }
     for (const auto& f : flown) r.figures.push_back(f.figures);
 
     out << launchLine(o.launch) << "\n" << "launch grid: " << r.launches() << " launches: " << r.grid.describe()
@@ -443,31 +416,50 @@ Setup setupFor(const std::string& preset) {
     return s;
 }
 
-Flight flyInHost(const LabOptions& options, const Setup& setup, const fs::path& root) {
-    std::vector<fs::path> presetFiles;
-    if (!setup.preset.empty() && !isBaseIndex(setup.preset))
-        presetFiles.push_back(options.presetDir / (setup.preset + ".txt"));
-    const HostOutput result =
-        runScript(options.program, root, flightScript(options.launch, setup), presetFiles);
-    if (result.exitCode != 0)
-        throw std::runtime_error("wingleaf-host failed on " + setup.label + " (exit " +
-                                 std::to_string(result.exitCode) + "): " + result.err);
-    Flight flight;
-    flight.setup = setup;
-    flight.samples = parseSamples(result.out);
-    flight.sliders = parseSliders(result.out);
-    if (flight.samples.empty())
-        throw std::runtime_error("wingleaf-host printed no car state for " + setup.label);
-    summarise(flight, options.launch);
-    return flight;
+std::size_t estimatedPeakBytes(const Launch& launch, std::size_t flights, int workers) {
+    const auto samples = static_cast<std::size_t>(ticksFor(launch.timeLimitS)) + 1;
+    // The program itself with the plug-in, Cairo and the pictures being drawn.
+    constexpr std::size_t kBaseBytes = std::size_t{48} << 20;
+    // A sample decoded, and its bytes in a reply and a CSV row while a flight arrives.
+    constexpr std::size_t kArrivingBytesPerSample = sizeof(Sample) + 32 + 128;
+    const std::size_t kept = flights * (std::min(samples, kPictureSamples) * sizeof(Sample) + 512);
+    // Each worker holds two jobs; their whole flights can wait for an earlier one.
+    const std::size_t arriving = (2 * static_cast<std::size_t>(workers) + 1) * samples * kArrivingBytesPerSample;
+    return kBaseBytes + kept + arriving;
+}
+
+void checkOutputFolder(const fs::path& dir) {
+    const std::string what = "cannot write to the output folder " + dir.string() + ": ";
+    std::error_code ec;
+    if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) throw std::runtime_error(what + std::strerror(ENOTDIR));
+    fs::create_directories(dir, ec);
+    if (ec) throw std::runtime_error(what + ec.message());
+    // A read-only or full device shows now, on a probe written and synced there, rather than
+    // after the flights.
+    const fs::path probe = dir / ".wingleaf-flightlab-probe";
+    const int fd = host::createFreshFile(probe);
+    if (fd < 0) throw std::runtime_error(what + std::strerror(errno));
+    const std::string block(4096, '\n');
+    const bool written = ::write(fd, block.data(), block.size()) == static_cast<ssize_t>(block.size());
+    const int writeErrno = errno;
+    const bool synced = written && ::fsync(fd) == 0;
+    const int syncErrno = errno;
+    ::close(fd);
+    fs::remove(probe, ec);
+    if (!written) throw std::runtime_error(what + std::strerror(writeErrno != 0 ? writeErrno : ENOSPC));
+    if (!synced) throw std::runtime_error(what + std::strerror(syncErrno));
 }
 
 int runLab(const LabOptions& options, std::ostream& out, std::ostream& err) {
-    fs::create_directories(options.outDir);
+    if (options.serve) {
+        // The workbench writes nothing to the output folder; its workers play in a temporary one.
+        const WorkFolder work{fs::path()};
+        return runServe(options, work.path(), out, err);
+    }
+    checkOutputFolder(options.outDir);
     if (options.tune) {
-        const WorkFolder work(options);
-        return runTune(options, WorkerSetup{options.program.plugin, work.path(), userPresetFiles(options), 1},
-                       out, err);
+        const WorkFolder work(options.keepRuns ? options.outDir / "runs" : fs::path());
+        return runTune(options, WorkerSetup{options.plugin, work.path(), userPresetFiles(options), 1}, out, err);
     }
     if (options.launches) return compareOverGrid(options, out, err);
     return compare(options, out, err);

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "Flight.h"
-#include "HostRun.h"
 #include "Launches.h"
 
 namespace flightlab {
@@ -40,10 +39,18 @@ struct Tune {
     bool force = false;                           // install even when targets are not met
     int restarts = 4;                             // searches from as many seeds, spread over workers
     std::string start = "0";                      // preset the search starts from
+    std::vector<std::pair<std::string, std::string>> startValues;  // slider, value text set after it
     std::vector<std::pair<int, double>> fixed;    // slider index, value held constant
     unsigned seed = 1;                            // restart k searches from seed + k
     std::string name;                             // also install as this user preset
     std::filesystem::path game;                   // ... in this game folder
+};
+
+// The web workbench: where it listens.
+struct Serve {
+    std::string listen = "127.0.0.1";  // the address bound
+    int port = 8765;                   // 0: any free port
+    std::filesystem::path game;        // a game folder whose user presets are shown and saved to
 };
 
 struct LabOptions {
@@ -54,13 +61,13 @@ struct LabOptions {
     std::optional<Sweep> sweep;
     std::optional<LaunchGrid> launches;      // fly every set-up at every launch of this grid
     std::optional<Tune> tune;
+    std::optional<Serve> serve;
     std::string hudPreset = "3";             // drawn at the top of its flight ("" for none)
     std::filesystem::path outDir = "out/flightlab";
     std::filesystem::path presetDir;         // where user preset files NAME.txt are found
-    HostProgram program;
+    std::filesystem::path plugin;            // the plug-in library the workers load
     int workers = 0;                         // 0: one per core
     bool keepRuns = false;                   // keep each flight's trajectory and game folder
-    bool hostProcesses = false;              // one wingleaf-host process per flight
     bool progressBar = false;                // progress drawn as a bar (standard error is a terminal)
 };
 
@@ -82,9 +89,18 @@ int workerCount(int requested, std::size_t jobs);
 // The setup of one entry of the preset list.
 Setup setupFor(const std::string& preset);
 
-// Flies one setup in its own wingleaf-host process in ROOT; throws std::runtime_error when the
-// host fails.
-Flight flyInHost(const LabOptions& options, const Setup& setup, const std::filesystem::path& root);
+// The most memory a run may take; a larger one is refused before any flight.
+inline constexpr std::size_t kMemoryLimitBytes = std::size_t{300} << 20;
+// The samples a flight keeps for its pictures once its trajectory is written: with orientation
+// and angular velocity a sample is 128 bytes, and a 1,000-step sweep must stay within the limit.
+inline constexpr std::size_t kPictureSamples = 1000;
+
+// About the most memory a comparison of FLIGHTS flights at LAUNCH on WORKERS workers takes.
+std::size_t estimatedPeakBytes(const Launch& launch, std::size_t flights, int workers);
+
+// Checks that the output folder takes files (creating it if needed) before anything flies;
+// throws std::runtime_error naming the folder and the system's reason.
+void checkOutputFolder(const std::filesystem::path& dir);
 
 // Runs everything and writes the tables to out, progress and file names to err.
 // Returns the program's exit status.

@@ -33,10 +33,6 @@ std::vector<std::string> splitList(const std::string& text, char sep) {
     return parts;
 }
 
-bool isBaseIndex(const std::string& preset) {
-    return preset.size() == 1 && preset[0] >= '0' && preset[0] <= '5';
-}
-
 double numberIn(const std::string& option, const std::string& text, double min, double max) {
     double v = 0;
     if (!parseNumber(text, v) || v < min || v > max) {
@@ -65,9 +61,9 @@ int sliderOrThrow(const std::string& option, const std::string& name) {
 // The words as typed, before checking.
 struct Raw {
     std::string speed, pitch, height, boostTime, timeLimit, heading, input, presets, presetDir, sweep,
-        sweepPreset = "3", hudPreset, out, host, plugin, bodies, workers, tune, tuneStart,
-        tuneFix, seed, tuneName, game, tuneTolerance, tuneRestarts, launches;
-    bool version = false, keepRuns = false, hostProcesses = false, force = false;
+        sweepPreset = "3", hudPreset, out, plugin, bodies, workers, tune, tuneStart,
+        tuneFix, seed, tuneName, game, tuneTolerance, tuneRestarts, launches, port, listen;
+    bool version = false, keepRuns = false, force = false, serve = false;
 };
 
 // Each option that takes a value: name, value shown in the help, where it goes, help text.
@@ -114,16 +110,19 @@ constexpr ValueOption kValueOptions[] = {
      "largest miss of a target, in percent, for the tune to count as met (default 1)"},
     {"--tune-name", "NAME", &Raw::tuneName, "also install the tuned preset as this user preset..."},
     {"--game", "DIR", &Raw::game, "...in this game folder, so it appears in the settings window"},
-    {"--host", "PATH", &Raw::host, "the wingleaf-host program (for --host-processes)"},
+    {"--port", "N", &Raw::port, "with --serve: the port (default 8765; 0: any free one)"},
+    {"--listen", "ADDR", &Raw::listen,
+     "with --serve: the address to listen on (default 127.0.0.1; others reach it too: a warning)"},
     {"--plugin", "PATH", &Raw::plugin, "the plug-in library"},
 };
 
 void addOptions(CLI::App& app, Raw& r) {
     for (const ValueOption& o : kValueOptions) app.add_option(o.name, r.*o.target, o.help)->type_name(o.value);
     app.add_flag("--keep-runs", r.keepRuns, "keep each flight's trajectory and game folder in OUT/runs");
-    app.add_flag("--host-processes", r.hostProcesses,
-                 "fly each flight in its own wingleaf-host process (slow; for comparison)");
     app.add_flag("--force", r.force, "install the tuned preset (--tune-name) even when targets are not met");
+    app.add_flag("--serve", r.serve,
+                 "open the workbench: a web page on this machine that flies as the sliders move "
+                 "(with --game DIR, its user presets are shown and saved there)");
     app.add_flag("--version", r.version, "print the version");
 }
 
@@ -230,11 +229,20 @@ TuneTargets targetsFrom(const std::string& text) {
         double v = 0;
         if (eq == std::string::npos || !parseNumber(value, v) || v <= 0) throw OptionError{usage};
         const std::string key = part.substr(0, eq);
-        if (key == "airtime") t.airtimeS = v, t.relative.airtime = relative;
-        else if (key == "distance") t.distanceUu = v, t.relative.distance = relative;
-        else if (key == "top") t.topHeightUu = v, t.relative.top = relative;
-        else if (key == "landing") t.landingSpeedUu = v, t.relative.landing = relative;
-        else throw OptionError{usage};
+        std::optional<double>* target = key == "airtime"    ? &t.airtimeS
+                                        : key == "distance" ? &t.distanceUu
+                                        : key == "top"      ? &t.topHeightUu
+                                        : key == "landing"  ? &t.landingSpeedUu
+                                                            : nullptr;
+        bool* isRelative = key == "airtime"    ? &t.relative.airtime
+                           : key == "distance" ? &t.relative.distance
+                           : key == "top"      ? &t.relative.top
+                           : key == "landing"  ? &t.relative.landing
+                                               : nullptr;
+        if (target == nullptr) throw OptionError{usage};
+        if (target->has_value()) throw OptionError{"option --tune: " + key + " is given twice"};
+        *target = v;
+        *isRelative = relative;
     }
     if (!t.airtimeS && !t.distanceUu && !t.topHeightUu && !t.landingSpeedUu) throw OptionError{usage};
     return t;
@@ -244,6 +252,13 @@ TuneTargets targetsFrom(const std::string& text) {
 void checkNameIsOneWord(const std::string& what, const std::string& name) {
     if (name.find_first_of("\";\r\n") != std::string::npos)
         throw OptionError{what + " '" + name + "' may not hold double quotes, ';' or line breaks"};
+}
+
+void checkGameFolder(const fs::path& game) {
+    if (!fs::exists(game / "bakkesmod/plugins/settings/wingleaf.set"))
+        throw OptionError{"option --game: " + game.string() +
+                          " is not a game folder with the plug-in installed "
+                          "(no bakkesmod/plugins/settings/wingleaf.set)"};
 }
 
 Tune tuneFrom(const Raw& r) {
@@ -274,10 +289,9 @@ Tune tuneFrom(const Raw& r) {
     checkNameIsOneWord("option --tune-name:", t.name);
     if (!t.name.empty() && t.game.empty())
         throw OptionError{"option --tune-name needs --game DIR (the game folder to install it in)"};
-    if (!t.game.empty() && !fs::exists(t.game / "bakkesmod/plugins/settings/wingleaf.set"))
-        throw OptionError{"option --game: " + t.game.string() +
-                          " is not a game folder with the plug-in installed "
-                          "(no bakkesmod/plugins/settings/wingleaf.set)"};
+    if (t.name.empty() && !t.game.empty())
+        throw OptionError{"option --game needs --tune-name NAME (the name to install the preset as)"};
+    if (!t.game.empty()) checkGameFolder(t.game);
     if (!t.name.empty() && fs::exists(t.game / "bakkesmod/wingleaf" / (t.name + ".txt")))
         throw OptionError{"option --tune-name: the game folder already has a preset named '" + t.name + "'"};
     return t;
@@ -302,7 +316,7 @@ void checkTargetsReachable(const TuneTargets& t, const Launch& l) {
 
 // Every user preset flown or started from must exist as a file.
 void checkUserPreset(const LabOptions& o, const std::string& p) {
-    if (p == "stock" || isBaseIndex(p)) return;
+    if (p == "stock" || isBasePreset(p)) return;
     checkNameIsOneWord("user preset", p);
     if (o.presetDir.empty())
         throw OptionError{"user preset '" + p + "' needs --preset-dir (a game folder's bakkesmod/wingleaf)"};
@@ -342,36 +356,60 @@ void checkBodies(LabOptions& o, const Raw& r) {
     }
 }
 
+std::optional<Serve> serveFrom(const Raw& r) {
+    if (!r.serve) {
+        if (!r.port.empty() || !r.listen.empty()) throw OptionError{"options --port and --listen need --serve"};
+        return std::nullopt;
+    }
+    if (!r.tune.empty() || !r.sweep.empty())
+        throw OptionError{"option --serve runs the workbench alone: tune and sweep from the page"};
+    if (!r.launches.empty())
+        throw OptionError{"options --serve and --launches cannot be combined: the page flies one launch"};
+    Serve s;
+    if (!r.port.empty()) {
+        const double p = numberIn("--port", r.port, 0, 65535);
+        if (p != std::floor(p)) throw OptionError{"option --port takes a whole number"};
+        s.port = static_cast<int>(p);
+    }
+    if (!r.listen.empty()) s.listen = r.listen;
+    if (!r.game.empty()) {
+        checkGameFolder(r.game);
+        s.game = r.game;
+    }
+    return s;
+}
+
 LabOptions optionsFrom(const Raw& r) {
     LabOptions o;
-    o.program.host = WL_FLIGHTLAB_HOST;
-    o.program.plugin = WL_FLIGHTLAB_PLUGIN;
+    o.plugin = WL_FLIGHTLAB_PLUGIN;
     o.launch = launchFrom(r);
     if (!r.presetDir.empty()) o.presetDir = r.presetDir;
     if (!r.sweep.empty()) o.sweep = sweepFrom(r.sweep, r.sweepPreset);
     if (!r.launches.empty()) o.launches = launchGridFrom(r.launches);
     if (o.sweep && o.launches)
         throw OptionError{"options --sweep and --launches cannot be combined: a sweep flies one launch"};
+    o.serve = serveFrom(r);
     if (!r.tune.empty()) o.tune = tuneFrom(r);
     else if (!r.tuneStart.empty() || !r.tuneFix.empty() || !r.tuneName.empty() || !r.seed.empty() ||
-             !r.tuneRestarts.empty() || !r.tuneTolerance.empty() || r.force)
-        throw OptionError{"options --tune-start, --tune-fix, --tune-name, --seed, --tune-restarts, "
-                          "--tune-tolerance and --force need --tune"};
+             !r.tuneRestarts.empty() || !r.tuneTolerance.empty() || r.force || (!r.game.empty() && !r.serve))
+        throw OptionError{"options --tune-start, --tune-fix, --tune-name, --game, --seed, --tune-restarts, "
+                          "--tune-tolerance and --force need --tune (--game also goes with --serve)"};
+    if (o.tune && o.sweep)
+        throw OptionError{"option --sweep cannot be used with --tune (a tune flies its own set-ups)"};
     if (o.tune) checkTargetsReachable(o.tune->targets, o.launch);
     checkPresets(o, r);
     checkBodies(o, r);
+    if (o.tune && o.bodies.size() > 1)
+        throw OptionError{"option --body: a tune designs a preset on one body, not " + joined(o.bodies)};
     if (!r.out.empty()) o.outDir = r.out;
-    if (!r.host.empty()) o.program.host = r.host;
-    if (!r.plugin.empty()) o.program.plugin = r.plugin;
-    if (!fs::is_regular_file(o.program.plugin))
-        throw OptionError{"no plug-in library " + o.program.plugin.string()};
+    if (!r.plugin.empty()) o.plugin = r.plugin;
+    if (!fs::is_regular_file(o.plugin)) throw OptionError{"no plug-in library " + o.plugin.string()};
     if (!r.workers.empty()) {
         const double w = numberIn("--workers", r.workers, 1, 64);
         if (w != std::floor(w)) throw OptionError{"option --workers takes a whole number"};
         o.workers = static_cast<int>(w);
     }
     o.keepRuns = r.keepRuns;
-    o.hostProcesses = r.hostProcesses;
     return o;
 }
 
@@ -421,6 +459,13 @@ std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std
     if (!app.remaining().empty()) {
         message = leftoverError(app.remaining());
         return std::nullopt;
+    }
+    // An empty value would read as the option not given at all.
+    for (const ValueOption& o : kValueOptions) {
+        if (app.count(o.name) > 0 && (raw.*o.target).empty()) {
+            message = std::string("option ") + o.name + " needs a value";
+            return std::nullopt;
+        }
     }
     try {
         return optionsFrom(raw);

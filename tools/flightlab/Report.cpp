@@ -140,26 +140,32 @@ void writeFiguresCsv(std::ostream& out, const std::vector<Flight>& flights) {
     }
 }
 
-void writeCsv(std::ostream& out, const std::vector<Flight>& flights) {
+void writeCsvHeader(std::ostream& out) {
     out << "preset,body,tick,time_s,x_uu,y_uu,z_uu,vx_uu_s,vy_uu_s,vz_uu_s,speed_uu_s,pitch_deg,"
            "yaw_deg,roll_deg,wx_rad_s,wy_rad_s,wz_rad_s,angle_of_attack_deg\n";
+}
+
+void writeCsvRows(std::ostream& out, const Flight& f) {
+    const std::string lead = csvField(f.setup.label) + "," + f.setup.body + ",";
     std::string row;
-    for (const auto& f : flights) {
-        const std::string lead = csvField(f.setup.label) + "," + f.setup.body + ",";
-        for (const auto& s : f.samples) {
-            const double speed = std::sqrt(s.vx * s.vx + s.vy * s.vy + s.vz * s.vz);
-            const Attitude a = attitudeOf(s);
-            row.assign(lead);
-            row += std::to_string(s.tick);
-            appendFixed(row, s.tick * kTickS, 4);
-            for (double v : {s.x, s.y, s.z, s.vx, s.vy, s.vz, speed}) appendFixed(row, v, 3);
-            for (double v : {a.pitchDeg, a.yawDeg, a.rollDeg}) appendFixed(row, v, 3);
-            for (double v : {s.wx, s.wy, s.wz}) appendFixed(row, v, 4);
-            appendFixed(row, a.angleOfAttackDeg, 3);
-            row += '\n';
-            out << row;
-        }
+    for (const auto& s : f.samples) {
+        const double speed = std::sqrt(s.vx * s.vx + s.vy * s.vy + s.vz * s.vz);
+        const Attitude a = attitudeOf(s);
+        row.assign(lead);
+        row += std::to_string(s.tick);
+        appendFixed(row, s.tick * kTickS, 4);
+        for (double v : {s.x, s.y, s.z, s.vx, s.vy, s.vz, speed}) appendFixed(row, v, 3);
+        for (double v : {a.pitchDeg, a.yawDeg, a.rollDeg}) appendFixed(row, v, 3);
+        for (double v : {s.wx, s.wy, s.wz}) appendFixed(row, v, 4);
+        appendFixed(row, a.angleOfAttackDeg, 3);
+        row += '\n';
+        out << row;
     }
+}
+
+void writeCsv(std::ostream& out, const std::vector<Flight>& flights) {
+    writeCsvHeader(out);
+    for (const auto& f : flights) writeCsvRows(out, f);
 }
 
 }  // namespace flightlab

@@ -12,7 +12,7 @@ namespace flightlab {
 // landing speed and descent angle at touchdown; a body column when more than one body flew.
 void writeTable(std::ostream& out, const std::vector<Flight>& flights);
 
-// One row per flight: the fourteen slider values it flew with ("model off" for the stock car).
+// One row per flight: every slider value it flew with ("model off" for the stock car).
 void writeSliderTable(std::ostream& out, const std::vector<Flight>& flights);
 
 // The slider values as CSV: preset, body, model, then one column per slider.
@@ -29,7 +29,10 @@ void appendFigures(std::string& row, const Figures& f);
 void writeFiguresCsv(std::ostream& out, const std::vector<Flight>& flights);
 
 // Every sample of every flight: label, body, tick, time, position, velocity, speed, attitude,
-// angular velocity, angle of attack.
+// angular velocity, angle of attack. The header and one flight's rows can be written apart, as
+// flights arrive.
 void writeCsv(std::ostream& out, const std::vector<Flight>& flights);
+void writeCsvHeader(std::ostream& out);
+void writeCsvRows(std::ostream& out, const Flight& flight);
 
 }  // namespace flightlab

@@ -13,8 +13,12 @@
 #include <memory>
 #include <mutex>
 #include <ostream>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
+#include <utility>
 
+#include "Interrupt.h"
 #include "Progress.h"
 #include "Report.h"
 
@@ -42,7 +46,7 @@ constexpr double kPresetStep = 0.001;
 // step changes the forces by a large fraction, and at zero the other sliders do nothing. The
 // search keeps it above this value, where a step is a small change that the others make up.
 constexpr double kLowestSearchedDensity = 0.02;
-const int kDensity = sliderIndex("wl_air_density");
+constexpr int kDensity = static_cast<int>(sliderIndex(Slider::air_density));
 
 std::string valueText(double v, int decimals) {
     char buf[64];
@@ -82,11 +86,14 @@ struct Search {
     std::vector<int> free;       // indexes of the sliders searched
     SliderValues fixedValues{};  // every slider's value when not searched
     int evaluations = 0;
+    // What stopped the search inside NLopt (a failed flight, an interrupt), thrown again after.
+    std::exception_ptr failure;
     double bestError = HUGE_VAL;
     std::vector<double> best;
     // On the grid the search flies only values a preset file can hold, so that flying the saved
     // preset gives the figures found.
     bool onGrid = false;
+    TuneWatch watch;
 
     SliderValues valuesAt(const std::vector<double>& x) const {
         SliderValues v = fixedValues;
@@ -98,6 +105,10 @@ struct Search {
     // The launches scored, with the absolute targets at each.
     std::vector<Launch> launches;
     std::vector<TuneTargets> targets;
+    // The most evaluations this search makes.
+    int budget() const {
+        return static_cast<int>((kGlobalEvaluations + kLocalEvaluations + kGridEvaluations) * budgetShare(launches.size()));
+    }
 
     std::vector<Flight> fly(const SliderValues& values) {
         Setup setup;
@@ -111,17 +122,25 @@ struct Search {
         return pool.run(jobs);
     }
     double evaluate(const std::vector<double>& x) {
+        throwIfStopped();
         const double e = gridError(fly(valuesAt(x)), targets);
         ++evaluations;
         if (e < bestError) bestError = e, best = x;
-        progress(evaluations, bestError);
+        if (progress) progress(evaluations, bestError);
+        if (watch && !watch(evaluations, budget(), bestError)) throw TuneCancelled{evaluations};
         return e;
     }
 };
 
 double objective(unsigned, const double* x, double*, void* data) {
     auto* s = static_cast<Search*>(data);
-    return s->evaluate(std::vector<double>(x, x + s->free.size()));
+    try {
+        return s->evaluate(std::vector<double>(x, x + s->free.size()));
+    } catch (...) {
+        // NLopt would turn it into a bare "nlopt failure": kept, and the search stopped.
+        s->failure = std::current_exception();
+        throw nlopt::forced_stop();
+    }
 }
 
 // One stage; NLopt's own stop (budget or good enough) is a normal end.
@@ -146,6 +165,7 @@ void runStage(Search& s, nlopt::algorithm algorithm, int budget, std::vector<dou
     } catch (const nlopt::roundoff_limited&) {
     } catch (const nlopt::forced_stop&) {
     }
+    if (s.failure) std::rethrow_exception(std::exchange(s.failure, nullptr));
     if (!s.best.empty()) x = s.best;
 }
 
@@ -184,7 +204,7 @@ void checkFixedValues(const Tune& tune, const std::array<SliderRange, kSliderCou
             std::snprintf(buf, sizeof buf, "option --tune-fix: %s takes a value from %g to %g, not %g",
                           std::string(kSliderNames[static_cast<std::size_t>(index)]).c_str(), r.min,
                           r.max, value);
-            throw std::runtime_error(buf);
+            throw UsageError(buf);
         }
     }
 }
@@ -196,26 +216,26 @@ std::vector<std::string> valueTexts(const SliderValues& v) {
 }
 
 // Saves the values as a preset through the plug-in and flies that preset.
-Flight saveAndFly(Search& s, const SliderValues& values, const fs::path& file) {
+Flight saveAndFly(const Search& s, WorkerPool& pool, const SliderValues& values, const fs::path& file) {
     Job create;
     create.kind = Job::Kind::CreatePreset;
     create.setup.label = "tuned";
     create.setup.preset = "tuned";
     create.values = valueTexts(values);
     create.file = fs::absolute(file).string();
-    s.pool.fly(create);
+    pool.fly(create);
     Job fly;
     fly.launch = s.options.launch;
     fly.setup.label = "tuned";
     fly.setup.modelOn = true;
     fly.setup.preset = "tuned";
     fly.setup.body = s.options.bodies.front();
-    return s.pool.fly(fly);
+    return pool.fly(fly);
 }
 
 void installInGame(const LabOptions& o, const SliderValues& values, std::ostream& err) {
     const Tune& t = *o.tune;
-    WorkerSetup setup{o.program.plugin, t.game, {}, 1};
+    WorkerSetup setup{o.plugin, t.game, {}, 1};
     setup.gameFolder = true;
     WorkerPool game(setup);
     Job create;
@@ -227,7 +247,27 @@ void installInGame(const LabOptions& o, const SliderValues& values, std::ostream
     err << "flightlab: installed the preset '" << t.name << "' in " << t.game.string() << std::endl;
 }
 
+// The name is judged by the plug-in's own rules, by creating the preset in a worker's scratch
+// game folder before any flight: a refused name would otherwise fail after the whole tune.
+void checkTuneName(WorkerPool& pool, const std::string& name) {
+    Job create;
+    create.kind = Job::Kind::CreatePreset;
+    create.setup.label = name;
+    create.setup.preset = name;
+    try {
+        pool.fly(create);
+    } catch (const Interrupted&) {
+        throw;
+    } catch (const std::exception& e) {
+        const std::string what = e.what(), lead = "did not create the preset " + name + ": ";
+        const auto at = what.find(lead);
+        throw UsageError("option --tune-name: the plug-in refuses the name '" + name + "': " +
+                         (at == std::string::npos ? what : what.substr(at + lead.size())));
+    }
+}
+
 void printTargets(std::ostream& out, const TuneTargets& t, const Figures& f) {
+
     auto row = [&](const char* name, const std::optional<double>& target, double got, int decimals) {
         char buf[160];
         if (target)
@@ -255,6 +295,7 @@ struct Restart {
     SliderValues values{};
     double error = HUGE_VAL;
     int evaluations = 0;
+    int interrupted = 0;  // the stop signal that ended the search early, or 0
 };
 
 // The fixed values and free sliders of the search, from the start preset's values.
@@ -276,23 +317,31 @@ Search prepared(const LabOptions& o, WorkerPool& pool, const Scoring& scoring, c
 // A global stage, a local refinement, then the preset file's grid. NLopt's random numbers are
 // per thread, so searches on several threads each repeat exactly for their seed.
 Restart searchFrom(const LabOptions& o, WorkerPool& pool, const Scoring& scoring, const SliderValues& start,
-                   unsigned seed, SearchProgress progress) {
+                   unsigned seed, SearchProgress progress, const TuneWatch& watch = {}) {
     Search s = prepared(o, pool, scoring, start, std::move(progress));
+    s.watch = watch;
     std::vector<double> x;
     for (int i : s.free) x.push_back(s.start[static_cast<std::size_t>(i)]);
     nlopt::srand(seed);
-    if (!s.free.empty()) {
-        const double share = budgetShare(s.launches.size());
-        if (s.evaluate(x) > kGoodEnoughError)
-            runStage(s, nlopt::GN_CRS2_LM, static_cast<int>(kGlobalEvaluations * share), x);
-        if (s.bestError > kGoodEnoughError)
-            runStage(s, nlopt::LN_BOBYQA, static_cast<int>(kLocalEvaluations * share), x);
-        polishOnGrid(s, x, static_cast<int>(kGridEvaluations * share));
-    } else {
-        s.onGrid = true;
-        s.evaluate(x);
+    int interrupted = 0;
+    try {
+        if (!s.free.empty()) {
+            const double share = budgetShare(s.launches.size());
+            if (s.evaluate(x) > kGoodEnoughError)
+                runStage(s, nlopt::GN_CRS2_LM, static_cast<int>(kGlobalEvaluations * share), x);
+            if (s.bestError > kGoodEnoughError)
+                runStage(s, nlopt::LN_BOBYQA, static_cast<int>(kLocalEvaluations * share), x);
+            polishOnGrid(s, x, static_cast<int>(kGridEvaluations * share));
+        } else {
+            s.onGrid = true;
+            s.evaluate(x);
+        }
+    } catch (const Interrupted& stop) {
+        // The best values so far are still worth having.
+        interrupted = stop.signal;
+        if (!s.best.empty()) x = s.best;
     }
-    return Restart{seed, s.valuesAt(x), s.bestError, s.evaluations};
+    return Restart{seed, s.valuesAt(x), s.bestError, s.evaluations, interrupted};
 }
 
 // Runs the restarts on as many threads as there are pools, each thread flying in its own pool.
@@ -437,6 +486,15 @@ void printRestarts(std::ostream& out, const std::vector<Restart>& restarts, std:
     out << "\n";
 }
 
+// The start preset's slider values, with the tune's start values set after it.
+SliderValues startValuesFor(const LabOptions& o, WorkerPool& pool) {
+    const Tune& t = *o.tune;
+    Setup startSetup = setupFor(t.start);
+    startSetup.body = o.bodies.front();
+    for (const auto& [slider, value] : t.startValues) startSetup.overrides.emplace_back(slider, value);
+    return pool.fly(flightJob(o.launch, startSetup, false)).sliders;
+}
+
 }  // namespace
 
 TuneTargets TuneTargets::against(const Figures& stock) const {
@@ -447,6 +505,20 @@ TuneTargets TuneTargets::against(const Figures& stock) const {
     if (relative.landing && landingSpeedUu) t.landingSpeedUu = *landingSpeedUu * stock.landingSpeedUu;
     t.relative = {};
     return t;
+}
+
+TuneOutcome searchTune(const LabOptions& o, WorkerPool& pool, const TuneWatch& watch) {
+    checkFixedValues(*o.tune, pool.sliderRanges());
+    const SliderValues start = startValuesFor(o, pool);
+    const Scoring scoring = scoringFor(o, pool);
+    const Restart r = searchFrom(o, pool, scoring, start, o.tune->seed, {}, watch);
+    if (r.interrupted != 0) throw Interrupted(r.interrupted);
+    TuneOutcome outcome;
+    outcome.evaluations = r.evaluations;
+    outcome.values = r.values;
+    Search s(o, pool, {});
+    outcome.flight = saveAndFly(s, pool, outcome.values, o.outDir / "tuned.txt");
+    return outcome;
 }
 
 double tuneError(const TuneTargets& t, const Figures& f) {
@@ -482,13 +554,8 @@ int runTune(const LabOptions& o, const WorkerSetup& workers, std::ostream& out, 
     }
     WorkerPool& pool = *pools.front();
     checkFixedValues(t, pool.sliderRanges());
-    Setup startSetup = setupFor(t.start);
-    startSetup.body = o.bodies.front();
-    Job startJob;
-    startJob.setup = startSetup;
-    startJob.launch = o.launch;
-    startJob.keepSamples = false;
-    const SliderValues start = pool.fly(startJob).sliders;
+    if (!t.name.empty()) checkTuneName(pool, t.name);
+    const SliderValues start = startValuesFor(o, pool);
 
     const Scoring scoring = scoringFor(o, pool);
     const double share = budgetShare(scoring.launches.size());
@@ -505,13 +572,31 @@ int runTune(const LabOptions& o, const WorkerSetup& workers, std::ostream& out, 
     for (const auto& r : restarts) evaluations += r.evaluations;
 
     const fs::path file = o.outDir / "tuned.txt";
+    // An interrupted tune saves the best values so far; the workers may be mid-flight, so a
+    // fresh one saves them.
+    int interrupted = 0;
+    for (const auto& r : restarts) interrupted = interrupted != 0 ? interrupted : r.interrupted;
+    std::optional<StopsDeferred> finishing;
+    std::optional<WorkerPool> saver;
+    if (interrupted != 0) {
+        finishing.emplace();
+        WorkerSetup setup = pool.setup();
+        setup.workDir /= "saving";
+        setup.workers = 1;
+        saver.emplace(setup);
+    }
     Search s(o, pool, {});
-    const Flight tuned = saveAndFly(s, values, file);
+    const Flight tuned = saveAndFly(s, saver ? *saver : pool, values, file);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    char buf[200];
-    std::snprintf(buf, sizeof buf, "tuned on %s after %zu flights in %.1f s, from preset %s (seed %u)\n\n",
-                  o.bodies.front().c_str(), static_cast<std::size_t>(evaluations) * scoring.launches.size(), seconds,
-                  t.start.c_str(), restarts[best].seed);
+    const std::size_t flights = static_cast<std::size_t>(evaluations) * scoring.launches.size();
+    char buf[240];
+    if (interrupted != 0)
+        std::snprintf(buf, sizeof buf,
+                      "tuning interrupted on %s after %zu flights in %.1f s: the best preset so far, from preset %s (seed %u)\n\n",
+                      o.bodies.front().c_str(), flights, seconds, t.start.c_str(), restarts[best].seed);
+    else
+        std::snprintf(buf, sizeof buf, "tuned on %s after %zu flights in %.1f s, from preset %s (seed %u)\n\n",
+                      o.bodies.front().c_str(), flights, seconds, t.start.c_str(), restarts[best].seed);
     out << buf;
     printRestarts(out, restarts, best);
     out << "slider values:\n";
@@ -523,11 +608,16 @@ int runTune(const LabOptions& o, const WorkerSetup& workers, std::ostream& out, 
         out << "\n";
         writeTable(out, {tuned});
         missed = misses(scoring.targets.front(), t.tolerance, tuned.figures);
-    } else {
+    } else if (interrupted == 0) {
         missed = reportGrid(out, o, pool, scoring);
     }
-    err << "flightlab: tuned preset: " << file.string() << " (fly it with --presets tuned --preset-dir "
-        << o.outDir.string() << ")" << std::endl;
+    err << "flightlab: tuned preset" << (interrupted != 0 ? " (interrupted: the best so far)" : "") << ": "
+        << file.string() << " (fly it with --presets tuned --preset-dir " << o.outDir.string() << ")"
+        << std::endl;
+    if (interrupted != 0) {
+        if (!t.name.empty()) err << "flightlab: the interrupted tune installs nothing in " << t.game.string() << std::endl;
+        return 128 + interrupted;
+    }
     if (!missed.empty()) {
         std::snprintf(buf, sizeof buf, "\ntargets not met (tolerance %g %%):\n", t.tolerance * 100);
         out << buf << missed;

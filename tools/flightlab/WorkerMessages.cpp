@@ -146,8 +146,11 @@ Flight decodeFlight(Reader& r) {
     Flight f;
     f.figures = getFigures(r);
     for (double& v : f.sliders) v = r.get<double>();
-    f.samples.resize(r.get<std::uint32_t>());
-    for (Sample& s : f.samples) {
+    // Reserved, not resized: every sample is written once, without zeroing it first.
+    const auto count = r.get<std::uint32_t>();
+    f.samples.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        Sample& s = f.samples.emplace_back();
         s.tick = r.get<int>();
         for (double* v : {&s.x, &s.y, &s.z, &s.vx, &s.vy, &s.vz, &s.qw, &s.qx, &s.qy, &s.qz, &s.wx,
                           &s.wy, &s.wz})

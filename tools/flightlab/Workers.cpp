@@ -1,6 +1,9 @@
 // Worker processes that each hold one flight engine, and how the lab hands them work.
 #include "Workers.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <poll.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -14,7 +17,14 @@
 #include <stdexcept>
 #include <utility>
 
+#include "Interrupt.h"
 #include "WorkerMessages.h"
+#include "common/AtomicFile.h"
+
+#ifdef WINGLEAF_COVERAGE
+// GCC's coverage runtime: writes this process's counters, which _exit would otherwise drop.
+extern "C" void __gcov_dump();
+#endif
 
 namespace flightlab {
 
@@ -51,16 +61,10 @@ std::string encodeHello(const FlightEngine& engine) {
     w.put(static_cast<std::uint8_t>(1));
     for (const SliderRange& r : engine.sliderRanges())
         for (double v : {r.min, r.max, r.defaultValue}) w.put(v);
-    for (const auto& label : baseLabelsIn(".")) w.put(label);
+    const auto labels = baseLabelsIn(".");
+    w.put(static_cast<std::uint32_t>(labels.size()));
+    for (const auto& label : labels) w.put(label);
     return std::move(w).frame();
-}
-
-// Copies a file so that TARGET is either the old file or the complete new one.
-void copyReplacing(const fs::path& from, const fs::path& target) {
-    fs::path temp = target;
-    temp += ".part";
-    fs::copy_file(from, temp, fs::copy_options::overwrite_existing);
-    fs::rename(temp, target);
 }
 
 Flight handle(FlightEngine& engine, const Job& job) {
@@ -71,16 +75,17 @@ Flight handle(FlightEngine& engine, const Job& job) {
             engine.drawAt(job.launch, job.setup, job.drawTick, job.file);
             return {};
         case Job::Kind::CreatePreset:
-        {
-            const fs::path created = engine.createPreset(job.values, job.setup.preset);
-            if (!job.file.empty()) copyReplacing(created, job.file);
-            return {};
-        }
+            break;
     }
+    const fs::path created = engine.createPreset(job.values, job.setup.preset);
+    std::string error;
+    if (!job.file.empty() && !host::copyReplacing(created, job.file, error))
+        throw std::runtime_error(error);
     return {};
 }
 
 [[noreturn]] void workerMain(const WorkerSetup& setup, int index, int in, int out, char* shared) {
+    ignoreStopSignals();
     int status = 0;
     try {
         FlightEngine engine(setup.plugin,
@@ -107,14 +112,29 @@ Flight handle(FlightEngine& engine, const Job& job) {
         status = 1;
     }
     // Leaves without the parent's exit handlers and buffered output.
+#ifdef WINGLEAF_COVERAGE
+    __gcov_dump();
+#endif
     ::_exit(status);
+}
+
+// The lab decodes every flight's samples into new memory and frees a batch's flights at once.
+// The C library would hand that memory back to the system and zero-fill fresh pages for the next
+// batch (about fourteen a flight with trajectories); kept, it serves the next batch as it is.
+void keepFreedMemory() {
+#if defined(__GLIBC__)
+    constexpr int kKeptBytes = 1 << 30;
+    ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, kKeptBytes);
+#endif
 }
 
 }  // namespace
 
-WorkerPool::WorkerPool(const WorkerSetup& setup) {
+WorkerPool::WorkerPool(const WorkerSetup& setup) : setup_(setup) {
     // A worker that dies shows as the end of its pipe, not as a signal to the lab.
     ::signal(SIGPIPE, SIG_IGN);
+    keepFreedMemory();
     fs::create_directories(setup.workDir);
     const int count = setup.gameFolder ? 1 : std::max(1, setup.workers);
     for (int i = 0; i < count; ++i) {
@@ -146,12 +166,15 @@ WorkerPool::WorkerPool(const WorkerSetup& setup) {
         if (r.get<std::uint8_t>() == 0) throw std::runtime_error(r.text());
         for (SliderRange& range : ranges_)
             for (double* v : {&range.min, &range.max, &range.defaultValue}) *v = r.get<double>();
-        labels_.clear();
-        for (int b = 0; b < 6; ++b) labels_.push_back(r.text());
+        labels_.resize(r.get<std::uint32_t>());
+        for (std::string& label : labels_) label = r.text();
     }
 }
 
 WorkerPool::~WorkerPool() {
+    // Their game folders are removed with the work folder: nothing in a worker needs saving.
+    if (stopSignal() != 0)
+        for (Worker& w : workers_) ::kill(w.pid, SIGKILL);
     for (Worker& w : workers_) ::close(w.toWorker);
     for (Worker& w : workers_) {
         ::close(w.fromWorker);
@@ -184,9 +207,21 @@ void WorkerPool::drain(std::vector<std::deque<std::size_t>>& queued) {
     }
 }
 
+std::vector<Flight> WorkerPool::fly(const Launch& launch, const std::vector<Setup>& setups,
+                                    const std::function<void(std::size_t)>& done,
+                                    const Arrival& arrived) {
+    std::vector<Job> jobs;
+    jobs.reserve(setups.size());
+    for (const Setup& s : setups) jobs.push_back(flightJob(launch, s));
+    return run(jobs, done, arrived);
+}
+
 std::vector<Flight> WorkerPool::run(const std::vector<Job>& jobs,
-                                    const std::function<void(std::size_t)>& done) {
+                                    const std::function<void(std::size_t)>& done,
+                                    const Arrival& arrived) {
     std::vector<Flight> results(jobs.size());
+    std::vector<bool> in(jobs.size());
+    std::size_t handedOn = 0;  // results before this one went to `arrived`
     // The jobs each worker holds, oldest first: its replies come back in this order.
     std::vector<std::deque<std::size_t>> queued(workers_.size());
     std::size_t next = 0, finished = 0;
@@ -202,6 +237,7 @@ std::vector<Flight> WorkerPool::run(const std::vector<Job>& jobs,
     for (std::size_t w = 0; w < workers_.size(); ++w) dispatch(w, kJobsInHand);
     std::vector<pollfd> fds(workers_.size());
     while (finished < jobs.size()) {
+        throwIfStopped();
         for (std::size_t w = 0; w < workers_.size(); ++w)
             fds[w] = {queued[w].empty() ? -1 : workers_[w].fromWorker, POLLIN, 0};
         if (::poll(fds.data(), fds.size(), -1) < 0) {
@@ -220,6 +256,9 @@ std::vector<Flight> WorkerPool::run(const std::vector<Job>& jobs,
                 throw std::runtime_error(jobs[index].setup.label + ": " + e.what());
             }
             results[index].setup = jobs[index].setup;
+            in[index] = true;
+            for (; handedOn < jobs.size() && in[handedOn]; ++handedOn)
+                if (arrived) arrived(handedOn, results[handedOn]);
             ++finished;
             if (done) done(finished);
             dispatch(w, kJobsInHand);

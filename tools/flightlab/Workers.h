@@ -44,19 +44,32 @@ struct WorkerSetup {
 
 class WorkerPool {
 public:
-    // Starts the workers (fork); each loads the plug-in in its own folder. Throws when one
-    // cannot start, with the worker's own message.
+    // Starts the workers (fork); each loads the plug-in in its own folder and leaves Ctrl-C
+    // and SIGTERM to the lab. Throws when one cannot start, with the worker's own message.
     explicit WorkerPool(const WorkerSetup& setup);
-    ~WorkerPool();  // ends the workers and waits for them
+    // Ends the workers and waits for them; after a stop request they are killed mid-flight.
+    ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
-    // Runs every job; result i belongs to job i whichever worker flew it. `done` is called
-    // after each finished job with the count so far. Throws on a failed job.
-    std::vector<Flight> run(const std::vector<Job>& jobs,
-                            const std::function<void(std::size_t)>& done = {});
-    Flight fly(const Job& job) { return run({job}).front(); }
+    // Called with each result in job order as soon as it and those before it are in; it may
+    // change the result (drop samples) before it is kept.
+    using Arrival = std::function<void(std::size_t, Flight&)>;
 
+    // Runs every job; result i belongs to job i whichever worker flew it. `done` is called
+    // after each finished job with the count so far. Throws on a failed job, and Interrupted
+    // on a stop request.
+    std::vector<Flight> run(const std::vector<Job>& jobs,
+                            const std::function<void(std::size_t)>& done = {},
+                            const Arrival& arrived = {});
+    Flight fly(const Job& job) { return run({job}).front(); }
+    // Flies every set-up at one launch, each flight with every tick's samples; flight i is
+    // set-up i's. `done` as for run().
+    std::vector<Flight> fly(const Launch& launch, const std::vector<Setup>& setups,
+                            const std::function<void(std::size_t)>& done = {},
+                            const Arrival& arrived = {});
+
+    const WorkerSetup& setup() const { return setup_; }
     const std::array<SliderRange, kSliderCount>& sliderRanges() const { return ranges_; }
     const std::vector<std::string>& baseLabels() const { return labels_; }
     int size() const { return static_cast<int>(workers_.size()); }
@@ -72,6 +85,7 @@ private:
     std::string nextReply(Worker& w);
     // Reads and drops the replies to the jobs still in hand after a failure.
     void drain(std::vector<std::deque<std::size_t>>& queued);
+    WorkerSetup setup_;
     std::vector<Worker> workers_;
     std::array<SliderRange, kSliderCount> ranges_{};
     std::vector<std::string> labels_;

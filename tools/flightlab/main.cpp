@@ -4,6 +4,7 @@
 #include <exception>
 #include <iostream>
 
+#include "Interrupt.h"
 #include "Lab.h"
 
 int main(int argc, char** argv) {
@@ -21,11 +22,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     options->progressBar = ::isatty(STDERR_FILENO) != 0;
+    flightlab::installStopHandlers();
     try {
         return flightlab::runLab(*options, std::cout, std::cerr);
     } catch (const flightlab::UsageError& e) {
-        std::cerr << "wingleaf-flightlab: " << e.what() << "\n";
+        std::cerr << "wingleaf-flightlab: " << e.what() << "\n"
+                  << "(wingleaf-flightlab --help lists the options)\n";
         return 2;
+    } catch (const flightlab::Interrupted& stop) {
+        std::cerr << "\nwingleaf-flightlab: interrupted\n";
+        return 128 + stop.signal;
     } catch (const std::exception& e) {
         std::cerr << "wingleaf-flightlab: " << e.what() << "\n";
         return 1;

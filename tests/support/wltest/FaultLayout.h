@@ -12,6 +12,7 @@ inline const std::string kTmp = "bakkesmod/plugins/settings/tmp.set";
 inline const std::string kOld = "bakkesmod/wingleaf/Old.txt";
 inline const std::string kNew = "bakkesmod/wingleaf/New.txt";
 inline const std::string kPresetTmp = "bakkesmod/wingleaf/preset.tmp";
+inline const std::string kLock = "bakkesmod/wingleaf/wingleaf.lock";
 inline const std::string kOutside = "outside.txt";
 
 // The settings file listing Old, with New added, with Old removed; Old's preset file.

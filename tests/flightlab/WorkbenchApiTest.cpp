@@ -1,0 +1,240 @@
+// The workbench's API against a server on port 0: each endpoint, and each refusal leaves the
+// server answering.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <atomic>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "LabAdapter.h"
+#include "WorkbenchServer.h"
+#include "wltest/HostRunner.h"
+
+using namespace flightlab::server;
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+namespace {
+
+// One server for the whole suite: its workers take a while to start under the sanitizers.
+class WorkbenchApi : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        root_ = new fs::path(wltest::freshRoot("workbench-api"));
+        game_ = new fs::path(*root_ / "game");
+        // A game folder as the host lays it out, with one user preset in it.
+        const auto laidOut = wltest::runHost(*game_, {});
+        ASSERT_EQ(laidOut.exitCode, 0) << laidOut.err;
+        wltest::writeFile(*game_ / "bakkesmod/wingleaf/Mine.txt", "2.5\n");
+        lab_ = new LabAdapter(WL_PLUGIN_PATH, *root_ / "work", *game_, 2);
+        server_ = new WorkbenchServer(*lab_, {"127.0.0.1", 0, ""});
+        port_ = server_->bind();
+        thread_ = new std::thread([] { server_->serve(); });
+    }
+    static void TearDownTestSuite() {
+        server_->stop();
+        thread_->join();
+        delete thread_;
+        delete server_;
+        delete lab_;
+        fs::remove_all(root_->parent_path());
+        delete game_;
+        delete root_;
+    }
+
+    static httplib::Client client() {
+        httplib::Client c("127.0.0.1", port_);
+        c.set_read_timeout(300, 0);
+        return c;
+    }
+    static httplib::Headers own() { return {{"Origin", "http://127.0.0.1:" + std::to_string(port_)}}; }
+    static httplib::Result post(const std::string& path, const std::string& body, httplib::Headers headers = own()) {
+        return client().Post(path.c_str(), headers, body, "application/json");
+    }
+    static json postJson(const std::string& path, const json& body) {
+        auto r = post(path, body.dump());
+        EXPECT_TRUE(r);
+        if (!r) return {};
+        EXPECT_EQ(r->status, 200) << path << ": " << r->body;
+        return json::parse(r->body, nullptr, false);
+    }
+    // The lines of a streamed tune.
+    static std::vector<json> tuneLines(const json& body) {
+        auto r = post("/api/tune", body.dump());
+        EXPECT_TRUE(r && r->status == 200) << (r ? r->body : "no answer");
+        std::vector<json> lines;
+        std::istringstream in(r ? r->body : "");
+        for (std::string line; std::getline(in, line);) lines.push_back(json::parse(line));
+        return lines;
+    }
+
+    static inline fs::path* root_ = nullptr;
+    static inline fs::path* game_ = nullptr;
+    static inline LabAdapter* lab_ = nullptr;
+    static inline WorkbenchServer* server_ = nullptr;
+    static inline std::thread* thread_ = nullptr;
+    static inline int port_ = 0;
+};
+
+const json kPresetAndStock = {
+    {"setups", {{{"label", "current"}, {"model", true}, {"preset", "1"}, {"sliders", {{"wl_lift", 3}}}}, {{"label", "stock"}, {"model", false}}}}};
+
+}  // namespace
+
+TEST_F(WorkbenchApi, VocabularyAndPresetsComeFromThePlugin) {
+    auto r = client().Get("/api/vocabulary", own());
+    ASSERT_TRUE(r);
+    const json v = json::parse(r->body);
+    ASSERT_EQ(v["sliders"].size(), flightlab::kSliderCount);
+    for (std::size_t i = 0; i < flightlab::kSliderCount; ++i) {
+        EXPECT_EQ(v["sliders"][i]["name"], flightlab::kSliderNames[i]);
+        EXPECT_EQ(v["sliders"][i]["max"], lab_->ranges()[i].max);
+        EXPECT_EQ(v["sliders"][i]["default"], lab_->ranges()[i].defaultValue);
+    }
+    EXPECT_TRUE(v["game"]);
+    r = client().Get("/api/presets", own());
+    ASSERT_TRUE(r);
+    const json p = json::parse(r->body);
+    ASSERT_EQ(p["base"].size(), 6u);
+    EXPECT_EQ(p["base"][0]["sliders"]["wl_lift"], lab_->ranges()[12].defaultValue);
+    ASSERT_EQ(p["user"].size(), 1u);
+    EXPECT_EQ(p["user"][0]["preset"], "Mine");
+    EXPECT_EQ(p["user"][0]["sliders"]["wl_speed"], 2.5);  // the file's first field
+}
+
+TEST_F(WorkbenchApi, FlyAnswersEverySetupAndDropsSupersededRequests) {
+    const json a = postJson("/api/fly", kPresetAndStock);
+    ASSERT_EQ(a["flights"].size(), 2u);
+    const json& lifted = a["flights"][0];
+    const json& stock = a["flights"][1];
+    EXPECT_EQ(lifted["sliders"]["wl_lift"], 3);
+    EXPECT_TRUE(stock["sliders"].is_null());
+    EXPECT_NE(lifted["figures"]["distance"], stock["figures"]["distance"]);
+    const std::size_t ticks = lifted["samples"]["t"].size();
+    EXPECT_EQ(lifted["samples"]["z"].size(), ticks);
+    EXPECT_NEAR(lifted["figures"]["airtime"].get<double>(), lifted["samples"]["t"][ticks - 1].get<double>(), 1e-5);
+
+    // Once a newer request has arrived, an older one that waited does not fly.
+    FlyRequest request = decodeFly(kPresetAndStock.dump(), lab_->ranges());
+    const auto older = lab_->nextTicket();
+    lab_->nextTicket();
+    try {
+        lab_->fly(request, older);
+        FAIL() << "the older request flew";
+    } catch (const WorkError& e) {
+        EXPECT_EQ(e.status, 409);
+    }
+}
+
+TEST_F(WorkbenchApi, RefusalsNameTheFieldAndLeaveTheServerRunning) {
+    const std::string port = std::to_string(port_);
+    const std::string big(kMaxBodyBytes + 1, ' ');
+    struct Case {
+        const char* what;
+        std::string path, body;
+        httplib::Headers headers;
+        int status;
+        std::string field;
+    };
+    const std::vector<Case> cases{
+        {"bad JSON", "/api/fly", "{\"setups\": [", own(), 400, ""},
+        {"not an object", "/api/fly", "[1]", own(), 400, ""},
+        {"out of range", "/api/fly", R"({"setups": [{"sliders": {"wl_speed": 99}}]})", own(), 400, "setups[0].sliders.wl_speed"},
+        {"unknown slider", "/api/fly", R"({"setups": [{"sliders": {"wl_sped": 1}}]})", own(), 400, "setups[0].sliders.wl_sped"},
+        {"unknown field", "/api/fly", R"({"setups": [{}], "extra": 1})", own(), 400, "extra"},
+        {"too many set-ups", "/api/fly", R"({"setups": [{},{},{},{},{},{},{},{},{}]})", own(), 400, "setups"},
+        {"time limit beyond the bound", "/api/fly", R"({"launch": {"timeLimit": 1000}, "setups": [{}]})", own(), 400, "launch.timeLimit"},
+        {"grid too large", "/api/grid", R"({"setup": {}, "speeds": 100})", own(), 400, "speeds"},
+        {"HUD tick past the flight", "/api/hud", R"({"setup": {}, "tick": 999999})", own(), 400, "tick"},
+        {"no targets", "/api/tune", R"({"targets": {}})", own(), 400, "targets"},
+        {"path in a name", "/api/save", R"({"name": "../escape", "sliders": {}})", own(), 400, "name"},
+        {"foreign Origin", "/api/fly", kPresetAndStock.dump(), {{"Origin", "http://evil.example"}}, 403, ""},
+        {"foreign Host", "/api/fly", kPresetAndStock.dump(), {{"Host", "evil.example:" + port}}, 403, ""},
+        {"oversize body", "/api/fly", big, own(), 413, ""},
+    };
+    for (const Case& c : cases) {
+        auto r = post(c.path, c.body, c.headers);
+        ASSERT_TRUE(r) << c.what;
+        EXPECT_EQ(r->status, c.status) << c.what << ": " << r->body;
+        const json error = json::parse(r->body, nullptr, false);
+        EXPECT_TRUE(error.contains("error")) << c.what << ": " << r->body;
+        EXPECT_EQ(error.value("field", ""), c.field) << c.what;
+    }
+    auto r = client().Post("/api/fly", own(), kPresetAndStock.dump(), "text/plain");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 415);
+    r = client().Get("/api/vocabulary", own());
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 200);
+}
+
+TEST_F(WorkbenchApi, TuneStreamsItsResultOneAtATimeAndCancels) {
+    // Targets the defaults already meet: the search ends at once with a verdict.
+    const json defaults = postJson("/api/fly", {{"setups", {json::object()}}, {"samples", false}});
+    const json& figures = defaults["flights"][0]["figures"];
+    const auto done = tuneLines({{"targets", {{"distance", figures["distance"]}}}});
+    ASSERT_FALSE(done.empty());
+    EXPECT_EQ(done.back()["type"], "result") << done.back();
+    EXPECT_TRUE(done.back()["met"]);
+    EXPECT_EQ(done.back()["verdict"][0]["figure"], "distance");
+
+    // A long search: a second one is refused while it runs, and it ends when cancelled.
+    std::vector<json> longLines;
+    std::thread longTune([&] { longLines = tuneLines({{"targets", {{"airtime", 9.5}, {"distance", {{"relative", 0.3}}}}}}); });
+    for (int i = 0; i < 6000 && !lab_->tuneRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(lab_->tuneRunning());
+    auto second = post("/api/tune", R"({"targets": {"airtime": 5}})");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->status, 409) << second->body;
+    postJson("/api/tune/cancel", json::object());
+    longTune.join();
+    ASSERT_FALSE(longLines.empty());
+    EXPECT_EQ(longLines.back()["type"], "cancelled") << longLines.back();
+}
+
+TEST_F(WorkbenchApi, SaveInstallsThroughThePluginAndNeedsAnExplicitOverwrite) {
+    const json save = {{"name", "Glide A"}, {"sliders", {{"wl_lift", 4.25}}}};
+    const json saved = postJson("/api/save", save);
+    EXPECT_EQ(saved["file"], "bakkesmod/wingleaf/Glide A.txt");
+    const fs::path file = *game_ / "bakkesmod/wingleaf/Glide A.txt";
+    ASSERT_TRUE(fs::exists(file));
+    const std::string first = wltest::readFile(file);
+
+    auto again = post("/api/save", save.dump());
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->status, 400);
+    EXPECT_EQ(json::parse(again->body)["field"], "name");
+    EXPECT_EQ(wltest::readFile(file), first);
+
+    json overwrite = save;
+    overwrite["sliders"]["wl_lift"] = 1;
+    overwrite["overwrite"] = true;
+    postJson("/api/save", overwrite);
+    EXPECT_NE(wltest::readFile(file), first);
+    // The saved preset is listed with its values.
+    const json presets = json::parse(client().Get("/api/presets", own())->body);
+    bool listed = false;
+    for (const json& p : presets["user"]) listed = listed || (p["preset"] == "Glide A" && p["sliders"]["wl_lift"] == 1);
+    EXPECT_TRUE(listed);
+}
+
+TEST_F(WorkbenchApi, PresetFilesRoundTripAndTheHudIsAPicture) {
+    auto r = post("/api/preset-file", json({{"sliders", {{"wl_lift", 3.5}, {"wl_roll", 0.25}}}}).dump());
+    ASSERT_TRUE(r);
+    ASSERT_EQ(r->status, 200) << r->body;
+    const json read = postJson("/api/preset-text", {{"text", r->body}});
+    EXPECT_EQ(read["sliders"]["wl_lift"], 3.5);
+    EXPECT_EQ(read["sliders"]["wl_roll"], 0.25);
+
+    r = post("/api/hud", R"({"setup": {"preset": "3"}, "tick": 60})");
+    ASSERT_TRUE(r);
+    ASSERT_EQ(r->status, 200) << r->body;
+    EXPECT_EQ(r->get_header_value("Content-Type"), "image/png");
+    EXPECT_EQ(r->body.substr(1, 3), "PNG");
+
+    const json grid = postJson("/api/grid", {{"setup", {{"preset", "1"}}}, {"speeds", 2}, {"pitches", 3}});
+    ASSERT_EQ(grid["cells"].size(), 6u);
+    EXPECT_EQ(grid["cells"][5]["pitch"], 45);
+    EXPECT_EQ(grid["cells"][5]["speed"], 2300);
+}

@@ -1,0 +1,161 @@
+// The workbench in a real browser: headless Chromium opens the page served by
+// wingleaf-flightlab --serve, moves a slider, measures input-to-redraw latency, orbits the 3D
+// view, tunes, cancels a tune, saves a preset and finds it in a wingleaf-host session.
+// Usage: node workbench_browser.mjs FLIGHTLAB HOST PLUGIN NODE_MODULES SCREENSHOT_DIR
+import { spawn, spawnSync } from 'node:child_process';
+import { mkdtempSync, mkdirSync, rmSync, existsSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import assert from 'node:assert/strict';
+
+const [flightlab, host, plugin, nodeModules, shots] = process.argv.slice(2);
+const { chromium } = createRequire(join(nodeModules, 'x.js'))('playwright-core');
+const browserPath = '/usr/bin/chromium';
+assert.ok(existsSync(browserPath), 'Chromium is missing: run scripts/bootstrap.sh');
+
+const scratch = mkdtempSync(join(tmpdir(), 'wingleaf-workbench-'));
+const game = join(scratch, 'game');
+mkdirSync(shots, { recursive: true });
+let server, browser;
+
+const step = (text) => console.log(`workbench: ${text}`);
+
+function hostSession(lines) {
+  const args = ['--root', game, '--plugin', plugin];
+  for (const l of lines) args.push('-c', l);
+  const r = spawnSync(host, args, { input: '', encoding: 'utf8' });
+  assert.equal(r.status, 0, r.stderr);
+  return r.stdout;
+}
+
+function startServer() {
+  server = spawn(flightlab, ['--serve', '--port', '0', '--game', game], { stdio: ['ignore', 'pipe', 'pipe'] });
+  let err = '';
+  server.stderr.on('data', (d) => { err += d; });
+  return new Promise((resolve, reject) => {
+    let out = '';
+    server.stdout.on('data', (d) => {
+      out += d;
+      const m = /workbench at (http:\/\/\S+)/.exec(out);
+      if (m) resolve(m[1]);
+    });
+    server.on('exit', (code) => reject(new Error(`the server ended (${code}): ${err}`)));
+  });
+}
+
+async function main() {
+  hostSession([]); // lays out the game folder
+  const address = await startServer();
+  step(`server at ${address}`);
+  browser = await chromium.launch({
+    executablePath: browserPath,
+    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'],
+  });
+  const page = await browser.newPage({ viewport: { width: 1500, height: 1500 } });
+  const redraws = () => page.evaluate(() => window.workbench.redraws);
+  const problems = [];
+  page.on('pageerror', (e) => problems.push(e.message));
+  page.on('console', (m) => m.type() === 'error' && problems.push(m.text()));
+  await page.goto(address);
+  await page.waitForFunction(() => window.workbench?.redraws >= 1, null, { timeout: 30000 });
+  assert.equal(await page.locator('#sliders .slider').count(), 14);
+  // WORKBENCH_TIME_LIMIT shortens the flights, so that a sanitizer build keeps the test short.
+  if (process.env.WORKBENCH_TIME_LIMIT) {
+    const n = await redraws();
+    await page.fill('#launch-timeLimit', process.env.WORKBENCH_TIME_LIMIT);
+    await page.locator('#launch-timeLimit').dispatchEvent('change');
+    await page.waitForFunction((k) => window.workbench.redraws > k && !window.workbench.busy, n);
+  }
+
+  // A slider move re-flies: the figures and the side view change.
+  const figures = () => page.locator('#figures tbody tr').first().innerText();
+  const sidePlot = () => page.evaluate(() => document.querySelector('#plot-side canvas').toDataURL());
+  const beforeFigures = await figures(), beforePlot = await sidePlot();
+  async function move(value) {
+    const n = await redraws();
+    await page.locator('#r-wl_lift').fill(String(value));
+    await page.waitForFunction((k) => window.workbench.redraws > k && !window.workbench.busy, n);
+  }
+  await move(6);
+  assert.notEqual(await figures(), beforeFigures, 'the figures did not change');
+  assert.notEqual(await sidePlot(), beforePlot, 'the side view did not change');
+
+  // Input-to-redraw latency over 50 moves with two set-ups (current and stock).
+  const first = await page.evaluate(() => window.workbench.latencies.length);
+  for (let i = 0; i < 50; i++) await move(String(((i % 25) * 4) / 10));
+  const latencies = (await page.evaluate((k) => window.workbench.latencies.slice(k), first)).sort((a, b) => a - b);
+  assert.ok(latencies.length >= 50, `only ${latencies.length} moves were measured`);
+  const p95 = latencies[Math.ceil(latencies.length * 0.95) - 1];
+  step(`input-to-redraw latency over ${latencies.length} moves, two set-ups: p95 ${p95.toFixed(1)} ms, median ${latencies[latencies.length >> 1].toFixed(1)} ms`);
+
+  // The 3D view orbits with a drag and zooms with the wheel.
+  const camera = () => page.evaluate(() => window.workbench.view.cameraState());
+  const box = await page.locator('#view3d canvas').boundingBox();
+  const c0 = await camera();
+  await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+  await page.mouse.down();
+  await page.mouse.move(box.x + box.width / 2 + 120, box.y + box.height / 2 + 30, { steps: 8 });
+  await page.mouse.up();
+  const c1 = await camera();
+  assert.ok(Math.abs(c1.x - c0.x) > 1 && Math.abs(c1.distance - c0.distance) < 1, 'the drag did not orbit');
+  await page.mouse.wheel(0, 400);
+  await page.waitForFunction((d) => Math.abs(window.workbench.view.cameraState().distance - d) > 1, c1.distance);
+
+  // A short tune (the current flight's own distance) fills the sliders and shows its verdict.
+  const distance = await page.evaluate(() => window.workbench.flights[0].figures.distance);
+  await page.fill('#target-distance', distance.toFixed(1));
+  await page.click('#tune-start');
+  await page.waitForFunction(() => /targets/.test(document.querySelector('#tune-message').textContent), null, { timeout: 120000 });
+  assert.match(await page.locator('#verdict').innerText(), /distance/);
+  // A long one is cancelled.
+  await page.fill('#target-distance', '×0.3');
+  await page.fill('#target-airtime', '9.5');
+  await page.click('#tune-start');
+  await page.waitForFunction(() => /flights, best error/.test(document.querySelector('#tune-message').textContent), null, { timeout: 60000 });
+  await page.click('#tune-cancel');
+  await page.waitForFunction(() => /cancelled/.test(document.querySelector('#tune-message').textContent), null, { timeout: 60000 });
+  step('tuned once, cancelled a second tune');
+
+  // The launch grid, then the page as a designer sees it.
+  await page.click('#grid-run');
+  await page.waitForFunction(() => window.workbench.grid, null, { timeout: 120000 });
+  await page.locator('#scrubber').fill('200');
+  await page.waitForFunction(() => document.querySelector('#hud').naturalWidth > 0, null, { timeout: 30000 });
+  await page.screenshot({ path: join(shots, 'workbench.png'), fullPage: true });
+  await page.screenshot({ path: join(shots, 'overview.png'), clip: { x: 0, y: 0, width: 1500, height: 1300 } });
+
+  // Saved through the plug-in into the game folder: listed and selectable in a host session.
+  await page.fill('#save-name', 'Browser Glide');
+  await page.click('#save');
+  await page.waitForFunction(() => /saved as/.test(document.querySelector('#save-message').textContent));
+  const lift = await page.evaluate(() => window.workbench.sliders.wl_lift);
+  const session = hostSession(['sim_settings', 'wl_preset "Browser Glide"', 'wl_lift']);
+  assert.match(session, /Browser Glide@Browser Glide/);
+  const shown = /wl_lift = ([0-9.]+)/.exec(session);
+  assert.ok(shown && Math.abs(Number(shown[1]) - lift) < 0.0015, `wl_lift after picking the preset: ${session}`);
+  step('saved preset listed and selected in a wingleaf-host session');
+
+  assert.deepEqual(problems, [], 'the page reported errors');
+}
+
+let failed = false;
+try {
+  await main();
+} catch (e) {
+  failed = true;
+  console.error(`workbench: FAILED: ${e.stack || e}`);
+} finally {
+  if (browser) await browser.close();
+  if (server && server.exitCode === null) {
+    const ended = new Promise((resolve) => server.on('exit', resolve));
+    server.kill('SIGINT');
+    const code = await ended;
+    if (code !== 0) {
+      failed = true;
+      console.error(`workbench: the server ended with ${code} after Ctrl-C`);
+    }
+  }
+  rmSync(scratch, { recursive: true, force: true });
+}
+process.exit(failed ? 1 : 0);

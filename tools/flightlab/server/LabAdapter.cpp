@@ -1,0 +1,384 @@
+// The one place where the workbench meets the lab's engine, workers, figures and tuner.
+#include "LabAdapter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string_view>
+
+#include "Tune.h"
+#include "Workers.h"
+
+namespace flightlab::server {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+// At most this many user presets are listed from a game folder.
+constexpr std::size_t kMaxUserPresets = 200;
+// A tune target counts as met within this relative error.
+constexpr double kTargetMetWithin = 0.01;
+
+std::string valueText(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.6f", v);
+    return buf;
+}
+
+std::vector<std::string> valueTexts(const SliderValues& values) {
+    std::vector<std::string> texts;
+    for (double v : values) texts.push_back(valueText(v));
+    return texts;
+}
+
+json slidersJson(const SliderValues& values) {
+    json j = json::object();
+    for (std::size_t i = 0; i < kSliderCount; ++i) j[std::string(kSliderNames[i])] = values[i];
+    return j;
+}
+
+Setup setupOf(const SetupRequest& r) {
+    Setup s;
+    s.label = r.label;
+    s.modelOn = r.modelOn;
+    s.preset = r.preset;
+    s.body = r.body;
+    for (const auto& [index, value] : r.sliders)
+        s.overrides.emplace_back(std::string(kSliderNames[static_cast<std::size_t>(index)]), valueText(value));
+    return s;
+}
+
+json figuresJson(const Flight& flight) {
+    const Figures& f = flight.figures;
+    return {{"landed", f.landed},
+            {"airtime", f.airtimeS},
+            {"distance", f.distanceUu},
+            {"top", f.topHeightUu},
+            {"landingSpeed", f.landingSpeedUu},
+            {"apexTick", f.apexTick}};
+}
+
+// Rounded so that the answer stays short: a hundredth of a uu (or uu/s) is far below what a
+// plot or a table shows, and the car's state is single precision anyway.
+double hundredths(double v) { return std::round(v * 100) / 100; }
+
+// The trajectory as columns.
+json samplesJson(const Flight& f) {
+    std::vector<double> t, x, y, z, vx, vy, vz, speed;
+    for (auto* column : {&t, &x, &y, &z, &vx, &vy, &vz, &speed}) column->reserve(f.samples.size());
+    for (const Sample& s : f.samples) {
+        t.push_back(std::round(s.tick * kTickS * 1e6) / 1e6);
+        x.push_back(hundredths(s.x));
+        y.push_back(hundredths(s.y));
+        z.push_back(hundredths(s.z));
+        vx.push_back(hundredths(s.vx));
+        vy.push_back(hundredths(s.vy));
+        vz.push_back(hundredths(s.vz));
+        speed.push_back(hundredths(std::sqrt(s.vx * s.vx + s.vy * s.vy + s.vz * s.vz)));
+    }
+    return {{"t", t}, {"x", x}, {"y", y}, {"z", z}, {"vx", vx}, {"vy", vy}, {"vz", vz}, {"speed", speed}};
+}
+
+json flightJson(const Flight& f, bool samples) {
+    json j = {{"label", f.setup.label},
+              {"body", f.setup.body},
+              {"model", f.setup.modelOn},
+              {"figures", figuresJson(f)},
+              {"sliders", f.setup.modelOn ? slidersJson(f.sliders) : json(nullptr)}};
+    if (samples) j["samples"] = samplesJson(f);
+    return j;
+}
+
+std::string readFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (!in) throw std::runtime_error("cannot read " + file.string());
+    return bytes.str();
+}
+
+// Writes a file so that it is either absent or complete.
+void writeWhole(const fs::path& file, const std::string& bytes) {
+    fs::path part = file;
+    part += ".part";
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        out << bytes;
+        out.close();
+        if (!out) throw std::runtime_error("cannot write " + file.string());
+    }
+    fs::rename(part, file);
+}
+
+Job flyJob(const Launch& launch, const Setup& setup, bool keepSamples) {
+    return flightJob(launch, setup, keepSamples);
+}
+
+}  // namespace
+
+LabAdapter::LabAdapter(const fs::path& plugin, const fs::path& work, const fs::path& game, int flyWorkers)
+    : work_(fs::absolute(work)), game_(game.empty() ? fs::path() : fs::absolute(game)) {
+    flyPool_ = std::make_unique<WorkerPool>(WorkerSetup{plugin, work_ / "fly", {}, std::max(1, flyWorkers)});
+    tunePool_ = std::make_unique<WorkerPool>(WorkerSetup{plugin, work_ / "tune", {}, 1});
+    sidePool_ = std::make_unique<WorkerPool>(WorkerSetup{plugin, work_ / "side", {}, 1});
+    if (!game_.empty()) {
+        WorkerSetup setup{plugin, game_, {}, 1};
+        setup.gameFolder = true;
+        gamePool_ = std::make_unique<WorkerPool>(setup);
+    }
+    ranges_ = flyPool_->sliderRanges();
+    baseLabels_ = flyPool_->baseLabels();
+    fs::create_directories(work_ / "files");
+}
+
+LabAdapter::~LabAdapter() = default;
+
+json LabAdapter::vocabulary() const {
+    json sliders = json::array();
+    for (std::size_t i = 0; i < kSliderCount; ++i)
+        sliders.push_back({{"name", std::string(kSliderNames[i])},
+                           {"min", ranges_[i].min},
+                           {"max", ranges_[i].max},
+                           {"default", ranges_[i].defaultValue}});
+    json bodies = json::array();
+    for (const Body& b : kBodies)
+        bodies.push_back({{"name", std::string(b.name)}, {"length", b.lengthUu}, {"width", b.widthUu}, {"height", b.heightUu}});
+    const Launch l;
+    return {{"sliders", sliders},
+            {"bodies", bodies},
+            {"launch", {{"speed", l.speedUu}, {"pitch", l.pitchDeg}, {"height", l.heightUu},
+                        {"boostTime", l.boostSeconds}, {"timeLimit", l.timeLimitS}}},
+            {"limits", {{"timeLimit", kMaxTimeLimitS}, {"setups", kMaxSetups}, {"gridSide", kMaxGridSide}}},
+            {"tickSeconds", kTickS},
+            {"game", !game_.empty()}};
+}
+
+json LabAdapter::presets() {
+    std::vector<Job> jobs;
+    for (int i = 0; i <= 5; ++i) {
+        Setup s;
+        s.label = std::to_string(i);
+        s.modelOn = true;
+        s.preset = s.label;
+        jobs.push_back(flyJob(Launch{}, s, false));
+    }
+    json base = json::array();
+    {
+        std::lock_guard lock(flyMutex_);
+        const auto flights = flyPool_->run(jobs);
+        for (std::size_t i = 0; i < flights.size(); ++i)
+            base.push_back({{"preset", std::to_string(i)},
+                            {"label", i < baseLabels_.size() ? baseLabels_[i] : ""},
+                            {"sliders", slidersJson(flights[i].sliders)}});
+    }
+    json user = json::array();
+    if (gamePool_) {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(game_ / "bakkesmod/wingleaf", ec)) {
+            const fs::path& p = entry.path();
+            if (p.extension() != ".txt" || !entry.is_regular_file(ec)) continue;
+            const std::string name = p.stem().string();
+            if (nameProblem(name).empty()) names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        if (names.size() > kMaxUserPresets) names.resize(kMaxUserPresets);
+        std::vector<Job> userJobs;
+        for (const auto& name : names) {
+            Setup s;
+            s.label = name;
+            s.modelOn = true;
+            s.preset = name;
+            userJobs.push_back(flyJob(Launch{}, s, false));
+        }
+        std::lock_guard lock(gameMutex_);
+        const auto flights = gamePool_->run(userJobs);
+        for (std::size_t i = 0; i < flights.size(); ++i)
+            user.push_back({{"preset", names[i]}, {"label", names[i]}, {"sliders", slidersJson(flights[i].sliders)}});
+    }
+    return {{"base", base}, {"user", user}};
+}
+
+json LabAdapter::fly(const FlyRequest& request, std::uint64_t ticket) {
+    std::vector<Job> jobs;
+    for (const auto& s : request.setups) jobs.push_back(flyJob(request.launch, setupOf(s), request.samples));
+    std::lock_guard lock(flyMutex_);
+    // A drag sends requests faster than they fly; only the newest is worth flying.
+    if (ticket < latestTicket_) throw WorkError{409, "superseded by a newer request"};
+    const auto flights = flyPool_->run(jobs);
+    json out = json::array();
+    for (const auto& f : flights) out.push_back(flightJson(f, request.samples));
+    return {{"flights", out}, {"ticket", ticket}};
+}
+
+json LabAdapter::grid(const GridRequest& r) {
+    std::vector<Job> jobs;
+    Setup stock;
+    stock.label = "stock";
+    stock.body = r.setup.body;
+    const Setup setup = setupOf(r.setup);
+    std::vector<double> speeds, pitches;
+    for (int i = 0; i < r.speeds; ++i) speeds.push_back(r.speedFrom + (r.speedTo - r.speedFrom) * i / (r.speeds - 1));
+    for (int j = 0; j < r.pitches; ++j) pitches.push_back(r.pitchFrom + (r.pitchTo - r.pitchFrom) * j / (r.pitches - 1));
+    for (double pitch : pitches) {
+        for (double speed : speeds) {
+            Launch l = r.launch;
+            l.speedUu = speed;
+            l.pitchDeg = pitch;
+            jobs.push_back(flyJob(l, setup, false));
+            jobs.push_back(flyJob(l, stock, false));
+        }
+    }
+    std::vector<Flight> flights;
+    {
+        std::lock_guard lock(flyMutex_);
+        flights = flyPool_->run(jobs);
+    }
+    json cells = json::array();
+    for (std::size_t k = 0; k + 1 < flights.size(); k += 2) {
+        const Flight& f = flights[k];
+        const Flight& s = flights[k + 1];
+        const std::size_t cell = k / 2;
+        cells.push_back({{"speed", speeds[cell % speeds.size()]},
+                         {"pitch", pitches[cell / speeds.size()]},
+                         {"setup", figuresJson(f)},
+                         {"stock", figuresJson(s)},
+                         {"distanceGain", f.figures.distanceUu - s.figures.distanceUu},
+                         {"airtimeGain", f.figures.airtimeS - s.figures.airtimeS}});
+    }
+    return {{"speeds", speeds}, {"pitches", pitches}, {"cells", cells}};
+}
+
+json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
+    LabOptions o;
+    o.launch = r.launch;
+    o.bodies = {r.body};
+    o.outDir = work_ / "tune-out";
+    fs::create_directories(o.outDir);
+    Tune t;
+    t.seed = r.seed;
+    t.fixed = r.fixed;
+    if (r.start)
+        for (std::size_t i = 0; i < kSliderCount; ++i)
+            t.startValues.emplace_back(std::string(kSliderNames[i]), valueText((*r.start)[i]));
+    // Targets relative to stock are taken from stock's flight of the same launch.
+    Flight stock;
+    const bool relative = r.airtime.relativeToStock || r.distance.relativeToStock || r.top.relativeToStock ||
+                          r.landing.relativeToStock;
+    if (relative) {
+        Setup s;
+        s.label = "stock";
+        s.body = r.body;
+        stock = tunePool_->fly(flyJob(r.launch, s, false));
+    }
+    auto target = [](const TargetRequest& req, double stockFigure) -> std::optional<double> {
+        if (req.value) return req.value;
+        if (req.relativeToStock) return *req.relativeToStock * stockFigure;
+        return std::nullopt;
+    };
+    t.targets.airtimeS = target(r.airtime, stock.figures.airtimeS);
+    t.targets.distanceUu = target(r.distance, stock.figures.distanceUu);
+    t.targets.topHeightUu = target(r.top, stock.figures.topHeightUu);
+    t.targets.landingSpeedUu = target(r.landing, stock.figures.landingSpeedUu);
+    for (const auto* v : {&t.targets.airtimeS, &t.targets.distanceUu, &t.targets.topHeightUu, &t.targets.landingSpeedUu})
+        if (*v && !(**v > 0)) throw RequestError{"targets", "stock's figure is zero: give an absolute target"};
+    o.tune = t;
+    TuneOutcome outcome;
+    try {
+        outcome = searchTune(o, *tunePool_, progress);
+    } catch (const TuneCancelled& stop) {
+        return {{"cancelled", true}, {"evaluations", stop.evaluations}};
+    }
+    json verdict = json::array();
+    bool allMet = true;
+    auto judge = [&](const char* figure, const std::optional<double>& want, double got) {
+        if (!want) return;
+        const double miss = (got - *want) / *want;
+        // A flight still airborne at the time limit has no airtime of its own: never a match.
+        const bool cutOff = std::string_view(figure) == "airtime" && !outcome.flight.figures.landed;
+        const bool met = std::abs(miss) <= kTargetMetWithin && !cutOff;
+        allMet = allMet && met;
+        verdict.push_back({{"figure", figure}, {"target", *want}, {"got", got}, {"miss", miss}, {"met", met}});
+    };
+    judge("airtime", t.targets.airtimeS, outcome.flight.figures.airtimeS);
+    judge("distance", t.targets.distanceUu, outcome.flight.figures.distanceUu);
+    judge("top", t.targets.topHeightUu, outcome.flight.figures.topHeightUu);
+    judge("landingSpeed", t.targets.landingSpeedUu, outcome.flight.figures.landingSpeedUu);
+    return {{"cancelled", false},
+            {"evaluations", outcome.evaluations},
+            {"sliders", slidersJson(outcome.values)},
+            {"figures", figuresJson(outcome.flight)},
+            {"verdict", verdict},
+            {"met", allMet}};
+}
+
+json LabAdapter::save(const SaveRequest& r) {
+    if (!gamePool_) throw WorkError{409, "no game folder: start the workbench with --game DIR to save presets"};
+    const fs::path file = game_ / "bakkesmod/wingleaf" / (r.name + ".txt");
+    std::lock_guard lock(gameMutex_);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(file, ec)) && !r.overwrite)
+        throw RequestError{"name", "a preset named '" + r.name + "' exists already: save with overwrite to replace it"};
+    Job create;
+    create.kind = Job::Kind::CreatePreset;
+    create.setup.label = r.name;
+    create.setup.preset = r.name;
+    create.values = valueTexts(r.sliders);
+    try {
+        gamePool_->fly(create);
+    } catch (const std::runtime_error& e) {
+        throw RequestError{"name", e.what()};
+    }
+    return {{"saved", r.name}, {"file", (fs::path("bakkesmod/wingleaf") / (r.name + ".txt")).string()}};
+}
+
+std::string LabAdapter::hudPng(const HudRequest& r) {
+    const fs::path file = work_ / "files" / ("hud-" + std::to_string(++scratch_) + ".png");
+    Job job;
+    job.kind = Job::Kind::Draw;
+    job.launch = r.launch;
+    job.setup = setupOf(r.setup);
+    job.drawTick = std::max(1, r.tick);
+    job.file = file.string();
+    {
+        std::lock_guard lock(sideMutex_);
+        sidePool_->fly(job);
+    }
+    std::string bytes = readFile(file);
+    fs::remove(file);
+    return bytes;
+}
+
+std::string LabAdapter::presetFile(const PresetFileRequest& r) {
+    const fs::path file = work_ / "files" / ("preset-" + std::to_string(++scratch_) + ".txt");
+    Job create;
+    create.kind = Job::Kind::CreatePreset;
+    create.setup.label = "download";
+    create.setup.preset = "download";
+    create.values = valueTexts(r.sliders);
+    create.file = file.string();
+    {
+        std::lock_guard lock(sideMutex_);
+        sidePool_->fly(create);
+    }
+    std::string bytes = readFile(file);
+    fs::remove(file);
+    return bytes;
+}
+
+json LabAdapter::readPresetText(const PresetTextRequest& r) {
+    Setup s;
+    s.label = "dropped";
+    s.modelOn = true;
+    s.preset = "dropped";
+    std::lock_guard lock(sideMutex_);
+    writeWhole(work_ / "side/worker-0/bakkesmod/wingleaf/dropped.txt", r.text);
+    const Flight f = sidePool_->fly(flyJob(Launch{}, s, false));
+    return {{"sliders", slidersJson(f.sliders)}};
+}
+
+}  // namespace flightlab::server

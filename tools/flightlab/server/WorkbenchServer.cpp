@@ -1,0 +1,220 @@
+// The workbench's HTTP server: the page's files and the JSON API over the lab adapter.
+#include "WorkbenchServer.h"
+
+#include <arpa/inet.h>
+#include <httplib.h>
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+
+#include "LabAdapter.h"
+
+namespace flightlab::server {
+
+using nlohmann::json;
+
+namespace {
+
+// Tune progress reaches the page at most this often.
+constexpr auto kProgressEvery = std::chrono::milliseconds(100);
+constexpr std::size_t kServerThreads = 32;
+
+void sendError(httplib::Response& res, int status, const std::string& message, const std::string& field = "") {
+    json j = {{"error", message}};
+    if (!field.empty()) j["field"] = field;
+    res.status = status;
+    res.set_content(j.dump(), "application/json");
+}
+
+void sendJson(httplib::Response& res, const json& j) {
+    res.set_content(j.dump(), "application/json");
+}
+
+const char* statusText(int status) {
+    switch (status) {
+        case 404: return "no such page or endpoint";
+        case 405: return "method not allowed";
+        case 413: return "the request body is larger than 64 KiB";
+        case 414: return "the request line is too long";
+        default: return "bad request";
+    }
+}
+
+// Runs a handler; whatever it throws becomes a JSON error, never the end of the server.
+template <typename Handler>
+httplib::Server::Handler guarded(Handler handler) {
+    return [handler](const httplib::Request& req, httplib::Response& res) {
+        try {
+            handler(req, res);
+        } catch (const RequestError& e) {
+            sendError(res, 400, (e.field.empty() ? "" : e.field + ": ") + e.message, e.field);
+        } catch (const WorkError& e) {
+            sendError(res, e.status, e.message);
+        } catch (const std::exception& e) {
+            sendError(res, 500, e.what());
+        }
+    };
+}
+
+}  // namespace
+
+bool isLoopback(const std::string& address) {
+    if (address == "localhost" || address == "::1") return true;
+    in_addr v4{};
+    return ::inet_pton(AF_INET, address.c_str(), &v4) == 1 && (ntohl(v4.s_addr) >> 24) == 127;
+}
+
+WorkbenchServer::WorkbenchServer(LabAdapter& lab, ServerConfig config)
+    : lab_(lab), config_(std::move(config)), http_(std::make_unique<httplib::Server>()) {
+    routes();
+}
+
+WorkbenchServer::~WorkbenchServer() { stop(); }
+
+bool WorkbenchServer::allowedHost(const std::string& host) const {
+    const std::string port = ":" + std::to_string(port_);
+    for (const char* name : {"127.0.0.1", "localhost", "[::1]"})
+        if (host == name + port) return true;
+    const std::string bound = config_.listen.find(':') != std::string::npos ? "[" + config_.listen + "]" : config_.listen;
+    return host == bound + port;
+}
+
+int WorkbenchServer::bind() {
+    port_ = config_.port == 0 ? http_->bind_to_any_port(config_.listen)
+                              : (http_->bind_to_port(config_.listen, config_.port) ? config_.port : -1);
+    if (port_ < 0)
+        throw std::runtime_error("cannot listen on " + config_.listen + " port " + std::to_string(config_.port) +
+                                 " (in use, or not an address of this machine)");
+    return port_;
+}
+
+void WorkbenchServer::serve() {
+    if (port_ >= 0) http_->listen_after_bind();
+}
+
+void WorkbenchServer::stop() {
+    cancelTune_ = true;
+    if (http_) http_->stop();
+}
+
+std::string WorkbenchServer::address() const {
+    const std::string host = config_.listen.find(':') != std::string::npos ? "[" + config_.listen + "]" : config_.listen;
+    return "http://" + host + ":" + std::to_string(port_) + "/";
+}
+
+void WorkbenchServer::routes() {
+    auto& h = *http_;
+    h.set_payload_max_length(kMaxBodyBytes);
+    h.set_read_timeout(10, 0);
+    h.set_write_timeout(10, 0);
+    h.set_keep_alive_max_count(1000);
+    // A browser holds several connections open between requests, each taking a thread while it
+    // waits: room for a few pages, so that none waits for another's idle connection to close.
+    h.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+    // A page of another site, or a name that resolves here by a rebinding DNS server, is
+    // refused before anything else is read.
+    h.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+        if (!allowedHost(req.get_header_value("Host"))) {
+            sendError(res, 403, "this server answers only to its own address (Host " +
+                                    req.get_header_value("Host").substr(0, 100) + " refused)");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        if (req.has_header("Origin")) {
+            const std::string origin = req.get_header_value("Origin");
+            if (origin.rfind("http://", 0) != 0 || !allowedHost(origin.substr(7))) {
+                sendError(res, 403, "requests from other sites are refused");
+                return httplib::Server::HandlerResponse::Handled;
+            }
+        }
+        if (req.method == "POST" && req.get_header_value("Content-Type").rfind("application/json", 0) != 0) {
+            sendError(res, 415, "the API takes application/json bodies");
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        // Over loopback compression only costs time (brotli takes seconds for the 3D library,
+        // and milliseconds on every flight): the answers go uncompressed. The request is this
+        // server's own object, handed over as const.
+        const_cast<httplib::Request&>(req).headers.erase("Accept-Encoding");
+        res.set_header("X-Content-Type-Options", "nosniff");
+        res.set_header("Cache-Control", "no-store");
+        res.set_header("Content-Security-Policy",
+                       "default-src 'self'; img-src 'self' blob: data:; style-src 'self' 'unsafe-inline'");
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    h.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
+        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+        sendError(res, res.status, statusText(res.status));
+        return httplib::Server::HandlerResponse::Handled;
+    }));
+    h.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+        sendError(res, 500, "internal error");
+    });
+    if (!config_.webDir.empty()) h.set_mount_point("/", config_.webDir.string());
+
+    h.Get("/api/vocabulary", guarded([this](const httplib::Request&, httplib::Response& res) {
+        sendJson(res, lab_.vocabulary());
+    }));
+    h.Get("/api/presets", guarded([this](const httplib::Request&, httplib::Response& res) {
+        sendJson(res, lab_.presets());
+    }));
+    h.Post("/api/fly", guarded([this](const httplib::Request& req, httplib::Response& res) {
+        const FlyRequest r = decodeFly(req.body, lab_.ranges());
+        sendJson(res, lab_.fly(r, lab_.nextTicket()));
+    }));
+    h.Post("/api/grid", guarded([this](const httplib::Request& req, httplib::Response& res) {
+        sendJson(res, lab_.grid(decodeGrid(req.body, lab_.ranges())));
+    }));
+    h.Post("/api/hud", guarded([this](const httplib::Request& req, httplib::Response& res) {
+        res.set_content(lab_.hudPng(decodeHud(req.body, lab_.ranges())), "image/png");
+    }));
+    h.Post("/api/save", guarded([this](const httplib::Request& req, httplib::Response& res) {
+        sendJson(res, lab_.save(decodeSave(req.body, lab_.ranges())));
+    }));
+    h.Post("/api/preset-file", guarded([this](const httplib::Request& req, httplib::Response& res) {
+        res.set_header("Content-Disposition", "attachment; filename=\"preset.txt\"");
+        res.set_content(lab_.presetFile(decodePresetFile(req.body, lab_.ranges())), "text/plain");
+    }));
+    h.Post("/api/preset-text", guarded([this](const httplib::Request& req, httplib::Response& res) {
+        sendJson(res, lab_.readPresetText(decodePresetText(req.body)));
+    }));
+    h.Post("/api/tune/cancel", guarded([this](const httplib::Request&, httplib::Response& res) {
+        cancelTune_ = true;
+        sendJson(res, {{"cancelling", true}});
+    }));
+    // The tune answers with one JSON object per line: progress as it goes, then the result.
+    h.Post("/api/tune", guarded([this](const httplib::Request& req, httplib::Response& res) {
+        const TuneRequest request = decodeTune(req.body, lab_.ranges());
+        if (!lab_.claimTune()) throw WorkError{409, "a tune is running already: cancel it or wait for its end"};
+        cancelTune_ = false;
+        res.set_chunked_content_provider(
+            "application/x-ndjson",
+            [this, request](std::size_t, httplib::DataSink& sink) {
+                auto send = [&sink](const json& j) {
+                    const std::string line = j.dump() + "\n";
+                    return sink.write(line.data(), line.size());
+                };
+                auto last = std::chrono::steady_clock::now() - kProgressEvery;
+                json result;
+                try {
+                    result = lab_.tune(request, [&](int done, int budget, double bestError) {
+                        if (cancelTune_) return false;
+                        const auto now = std::chrono::steady_clock::now();
+                        if (now - last < kProgressEvery) return true;
+                        last = now;
+                        return send({{"type", "progress"}, {"done", done}, {"budget", budget}, {"bestError", bestError}});
+                    });
+                    result["type"] = result["cancelled"].get<bool>() ? "cancelled" : "result";
+                } catch (const RequestError& e) {
+                    result = {{"type", "error"}, {"error", e.field + ": " + e.message}, {"field", e.field}};
+                } catch (const std::exception& e) {
+                    result = {{"type", "error"}, {"error", e.what()}};
+                }
+                send(result);
+                sink.done();
+                return true;
+            },
+            [this](bool) { lab_.releaseTune(); });
+    }));
+}
+
+}  // namespace flightlab::server

@@ -1,0 +1,116 @@
+// The flight plots: side and top views and quantities over time, one line per set-up (uPlot).
+import uPlot from './vendor/uPlot.esm.js';
+
+const HEIGHT = 230;
+
+function widthOf(el) {
+  return Math.max(300, el.clientWidth || 420);
+}
+
+// One plot that keeps its uPlot instance while the set-ups stay the same.
+class Plot {
+  constructor(el, xLabel, yLabel) {
+    this.el = el;
+    this.xLabel = xLabel;
+    this.yLabel = yLabel;
+    this.plot = null;
+    this.key = '';
+    new ResizeObserver(() => this.plot && this.plot.setSize({ width: widthOf(el), height: HEIGHT })).observe(el);
+  }
+
+  // SERIES: [{label, colour, dash}], DATA: uPlot's aligned table; CURSOR: an x to mark or null.
+  draw(series, data, marker) {
+    const key = series.map((s) => s.label + s.colour).join('|');
+    if (this.plot && key === this.key) {
+      this.plot.setData(data, true);
+    } else {
+      if (this.plot) this.plot.destroy();
+      this.el.textContent = '';
+      this.key = key;
+      this.plot = new uPlot({
+        width: widthOf(this.el),
+        height: HEIGHT,
+        legend: { show: false },
+        cursor: { drag: { x: true, y: true }, points: { show: false } },
+        scales: { x: { time: false } },
+        axes: [
+          { label: this.xLabel, size: 36, labelSize: 18 },
+          { label: this.yLabel, size: 60, labelSize: 18 },
+        ],
+        series: [{}, ...series.map((s) => ({
+          label: s.label, stroke: s.colour, width: s.width || 1.6, dash: s.dash, spanGaps: true, points: { show: false },
+        }))],
+        hooks: { draw: [(u) => this.drawMarker(u)] },
+      }, data, this.el);
+    }
+    this.marker = marker;
+    this.plot.redraw(false, false);
+  }
+
+  drawMarker(u) {
+    if (this.marker == null) return;
+    const x = u.valToPos(this.marker, 'x', true);
+    const ctx = u.ctx;
+    ctx.save();
+    ctx.strokeStyle = 'rgba(29,35,48,.45)';
+    ctx.setLineDash([4, 4]);
+    ctx.beginPath();
+    ctx.moveTo(x, u.bbox.top);
+    ctx.lineTo(x, u.bbox.top + u.bbox.height);
+    ctx.stroke();
+    ctx.restore();
+  }
+
+  unavailable(text) {
+    if (this.plot) this.plot.destroy();
+    this.plot = null;
+    this.key = '';
+    this.el.innerHTML = '';
+    const note = document.createElement('div');
+    note.className = 'unavailable';
+    note.textContent = text;
+    this.el.append(note);
+  }
+}
+
+// The flights' (x, y) pairs as one table over the union of x values (lines span the gaps).
+function joined(flights, xOf, yOf) {
+  return uPlot.join(flights.map((f) => [Array.from(xOf(f.samples)), Array.from(yOf(f.samples))]));
+}
+
+// Quantities over time: the flights share the tick times, the shorter ones end early.
+function overTime(flights, column) {
+  const longest = flights.reduce((a, f) => (f.samples.t.length > a.samples.t.length ? f : a), flights[0]);
+  const t = longest.samples.t;
+  const rows = flights.map((f) => {
+    const values = f.samples[column];
+    return Array.from(t, (_, i) => (i < values.length ? values[i] : null));
+  });
+  return [t, ...rows];
+}
+
+export class Plots {
+  constructor() {
+    this.side = new Plot(document.getElementById('plot-side'), 'distance uu', 'height uu');
+    this.top = new Plot(document.getElementById('plot-top'), 'distance uu', 'sideways uu');
+    this.height = new Plot(document.getElementById('plot-height'), 'time s', 'height uu');
+    this.speed = new Plot(document.getElementById('plot-speed'), 'time s', 'speed uu/s');
+    this.pitch = new Plot(document.getElementById('plot-pitch'), 'time s', 'pitch deg');
+    this.aoa = new Plot(document.getElementById('plot-aoa'), 'time s', 'angle of attack deg');
+  }
+
+  // FLIGHTS: [{label, colour, dash, samples}]; TIME: the scrubbed time; AT: index per flight.
+  draw(flights, time, at) {
+    if (flights.length === 0) return;
+    const series = flights.map((f) => ({ label: f.label, colour: f.colour, dash: f.dash, width: f.width }));
+    const xAt = at.map((i, k) => flights[k].samples.x[i]);
+    this.side.draw(series, joined(flights, (s) => s.x, (s) => s.z), xAt[0]);
+    this.top.draw(series, joined(flights, (s) => s.x, (s) => s.y), xAt[0]);
+    this.height.draw(series, overTime(flights, 'z'), time);
+    this.speed.draw(series, overTime(flights, 'speed'), time);
+    for (const [plot, column, name] of [[this.pitch, 'pitch', 'pitch'], [this.aoa, 'aoa', 'angle of attack']]) {
+      if (flights.every((f) => f.samples[column])) plot.draw(series, overTime(flights, column), time);
+      else plot.unavailable(`The lab's flights carry no ${name} yet.`);
+    }
+  }
+}
