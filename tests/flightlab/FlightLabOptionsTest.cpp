@@ -1,6 +1,13 @@
 // The flight lab's command line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+#include "Flight.h"
 #include "Lab.h"
 
 using namespace flightlab;
@@ -41,17 +48,21 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
         {{"--body", "octane,van"},
          "option --body: unknown body 'van' (bodies: octane, dominus, plank, breakout, hybrid, merc)"},
         {{"--tune", "airtime=6,height=3"},
-         "option --tune takes airtime=S,distance=UU[,top=UU][,landing=UU/S], e.g. "
-         "airtime=6,distance=12000"},
+         "option --tune takes airtime=S,distance=UU[,top=UU][,landing=UU/S], each also as a factor "
+         "of stock's figure at the same launch (airtime=1.5x), e.g. airtime=6,distance=12000"},
         {{"--tune", "airtime=6", "--tune-fix", "wl_spede=1"},
          "option --tune-fix: unknown slider 'wl_spede' (sliders: wl_speed, wl_boost, "
          "wl_air_density, wl_length, wl_width, wl_height, wl_drag_x, wl_drag_y, wl_drag_z, "
          "wl_pitch, wl_roll, wl_yaw, wl_lift, wl_throttle)"},
         {{"--tune-name", "Mine"},
-         "options --tune-start, --tune-fix, --tune-name, --game and --seed need --tune"
-         " (--game also goes with --serve)"},
-        {{"--game", "/tmp"}, "options --tune-start, --tune-fix, --tune-name, --game and --seed need --tune"
-         " (--game also goes with --serve)"},
+         "options --tune-start, --tune-fix, --tune-name, --game, --seed, --tune-restarts, "
+         "--tune-tolerance and --force need --tune (--game also goes with --serve)"},
+        {{"--game", "/tmp"},
+         "options --tune-start, --tune-fix, --tune-name, --game, --seed, --tune-restarts, "
+         "--tune-tolerance and --force need --tune (--game also goes with --serve)"},
+        {{"--force"},
+         "options --tune-start, --tune-fix, --tune-name, --game, --seed, --tune-restarts, "
+         "--tune-tolerance and --force need --tune (--game also goes with --serve)"},
         {{"--tune", "airtime=6", "--game", "/tmp"},
          "option --game needs --tune-name NAME (the name to install the preset as)"},
         {{"--tune", "airtime=6,distance=9000,airtime=5"}, "option --tune: airtime is given twice"},
@@ -59,6 +70,8 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
          "option --sweep cannot be used with --tune (a tune flies its own set-ups)"},
         {{"--tune", "airtime=6", "--body", "octane,merc"},
          "option --body: a tune designs a preset on one body, not octane, merc"},
+        {{"--serve", "--launches", "pitch=10:40:4"},
+         "options --serve and --launches cannot be combined: the page flies one launch"},
         {{"--presets", ""}, "option --presets needs a value"},
         {{"--hud-preset", ""}, "option --hud-preset needs a value"},
         {{"--tune", "airtime=6", "--tune-name", "Mine"},

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 #include "Lab.h"
@@ -13,11 +14,11 @@ using namespace flightlab;
 TEST(FlightLabReport, BodyColumnOnlyWhenBodiesDifferAndCausesOfEachSetup) {
     Flight stock, glide;
     stock.setup = setupFor("stock");
-    stock.landed = true;
-    stock.airtimeS = 3.5;
+    stock.figures.landed = true;
+    stock.figures.airtimeS = 3.5;
     glide.setup = setupFor("My, \"Glide\"");
     glide.setup.body = "merc";
-    glide.airtimeS = 10;
+    glide.figures.airtimeS = 10;
     glide.sliders[0] = 2.25;
     std::ostringstream one, two, sliders, csv;
     writeTable(one, {stock});
@@ -37,12 +38,12 @@ TEST(FlightLabReport, BodyColumnOnlyWhenBodiesDifferAndCausesOfEachSetup) {
 TEST(FlightLabReport, TrajectoryRowsAreThePrintfFigures) {
     Flight f;
     f.setup = setupFor("stock");
-    f.samples = {{7, -0.0004, 2.0005, 1e6 / 3, -1812.6165, 0, 845.2375, false}};
+    f.samples = {{7, -0.0004, 2.0005, 1e6 / 3, -1812.6165, 0, 845.2375}};
     std::ostringstream csv;
     writeCsv(csv, {f});
     const Sample& s = f.samples[0];
     char row[512];
-    std::snprintf(row, sizeof row, "stock,octane,7,%.4f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f\n", 7 * kTickS,
+    std::snprintf(row, sizeof row, "stock,octane,7,%.4f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,", 7 * kTickS,
                   s.x, s.y, s.z, s.vx, s.vy, s.vz, std::sqrt(s.vx * s.vx + s.vz * s.vz));
-    EXPECT_EQ(csv.str().substr(csv.str().find('\n') + 1), row);
+    EXPECT_EQ(csv.str().substr(csv.str().find('\n') + 1, std::strlen(row)), row);
 }

@@ -68,8 +68,10 @@ Started start(const fs::path& root, const std::vector<std::string>& args) {
 bool workersStarted(const fs::path& tmp) {
     for (int i = 0; i < 600; ++i) {
         std::error_code ec;
+        // A tune's workers play under one folder per restart.
         for (const auto& run : fs::directory_iterator(tmp, ec))
-            if (fs::exists(run.path() / "worker-0/bakkesmod/plugins/settings/wingleaf.set", ec)) return true;
+            for (const char* worker : {"worker-0", "restart-1/worker-0"})
+                if (fs::exists(run.path() / worker / "bakkesmod/plugins/settings/wingleaf.set", ec)) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
@@ -117,8 +119,8 @@ TEST(FlightLabRun, TuneNameIsJudgedByThePluginBeforeTuning) {
 // a run that would still need too much is refused before flying, with the estimate.
 TEST(FlightLabRun, MemoryStaysBoundedOrTheRunIsRefused) {
     Flight f;
-    f.apexTick = 777;
-    for (int t = 0; t <= 72000; ++t) f.samples.push_back(Sample{t, 0, 0, t == 777 ? 5000.0 : 1.0, 0, 0, 0, false});
+    f.figures.apexTick = 777;
+    for (int t = 0; t <= 72000; ++t) f.samples.push_back(Sample{t, 0, 0, t == 777 ? 5000.0 : 1.0, 0, 0, 0});
     keepAtMost(f, kPictureSamples);
     EXPECT_LE(f.samples.size(), kPictureSamples);
     EXPECT_EQ(f.samples.front().tick, 0);

@@ -6,7 +6,8 @@
 using namespace flightlab;
 
 TEST(FlightLabTune, ErrorSumsRelativeMissesOfTheSetTargetsOnly) {
-    Flight f;
+    Figures f;
+    f.landed = true;
     f.airtimeS = 5.5;
     f.distanceUu = 11000;
     f.topHeightUu = 1000;

@@ -25,7 +25,7 @@ wire::Reader fields(const std::string& frame) { return wire::Reader(frame.substr
 TEST(FlightLabWorkerMessages, JobsFlightsAndErrorsRoundTrip) {
     Job job;
     job.kind = Job::Kind::CreatePreset;
-    job.launch = Launch{1234.5, -12.25, 450, 0.75, 33};
+    job.launch = Launch{1234.5, -12.25, 450, 0.75, 33, 67.5, HeldInput{0.25, -1, 0.5, 1}};
     job.setup = flightlab::Setup{"My \"Glide\"", true, "Glide", {{"wl_lift", "7.5"}, {"wl_speed", ""}}, "merc"};
     job.keepSamples = false;
     job.drawTick = 321;
@@ -39,6 +39,9 @@ TEST(FlightLabWorkerMessages, JobsFlightsAndErrorsRoundTrip) {
     EXPECT_EQ(back.launch.heightUu, 450);
     EXPECT_EQ(back.launch.boostSeconds, 0.75);
     EXPECT_EQ(back.launch.timeLimitS, 33);
+    EXPECT_EQ(back.launch.headingDeg, 67.5);
+    EXPECT_EQ(std::tie(back.launch.input.pitch, back.launch.input.yaw, back.launch.input.roll, back.launch.input.throttle),
+              std::make_tuple(0.25, -1.0, 0.5, 1.0));
     expectSameSetup(back.setup, job.setup);
     EXPECT_EQ(back.keepSamples, false);
     EXPECT_EQ(back.drawTick, 321);
@@ -46,29 +49,37 @@ TEST(FlightLabWorkerMessages, JobsFlightsAndErrorsRoundTrip) {
     EXPECT_EQ(back.values, job.values);
 
     Flight f;
-    f.landed = true;
-    f.airtimeS = 6.125;
-    f.distanceUu = -11.9;
-    f.topHeightUu = 1107.9;
-    f.landingSpeedUu = 95.7;
-    f.apexTick = 240;
+    f.figures.landed = true;
+    f.figures.turnedBack = true;
+    f.figures.airtimeS = 6.125;
+    f.figures.distanceUu = -11.9;
+    f.figures.sideUu = 3.25;
+    f.figures.topHeightUu = 1107.9;
+    f.figures.landingSpeedUu = 95.7;
+    f.figures.descentAngleDeg = -4.5;
+    f.figures.apexTick = 240;
     for (std::size_t i = 0; i < kSliderCount; ++i) f.sliders[i] = 0.001 * static_cast<double>(i + 1);
     // The car's state is single precision: samples travel as floats, exactly.
-    f.samples = {{0, 0, 0, 300, 1812.6165f, 0, 845.2375f, false}, {7, -0.5f, 2.0005f, 18.25f, -3, 4, -5, true}};
+    Sample released;
+    released.z = 300, released.vx = 1812.6165f, released.vz = 845.2375f;
+    released.qw = 0.97629601f, released.qy = -0.21643961f;
+    Sample landed;
+    landed.tick = 7, landed.x = -0.5f, landed.y = 2.0005f, landed.z = 18.25f;
+    landed.vx = -3, landed.vy = 4, landed.vz = -5;
+    landed.qw = 0.5f, landed.qx = -0.5f, landed.qy = 0.5f, landed.qz = 0.5f;
+    landed.wx = 0.125f, landed.wy = -1.75f, landed.wz = 5.5f, landed.onGround = true;
+    f.samples = {released, landed};
     auto rf = fields(wire::encodeFlight(f));
     const Flight g = wire::decodeFlight(rf);
-    EXPECT_EQ(g.landed, f.landed);
-    EXPECT_EQ(g.airtimeS, f.airtimeS);
-    EXPECT_EQ(g.distanceUu, f.distanceUu);
-    EXPECT_EQ(g.topHeightUu, f.topHeightUu);
-    EXPECT_EQ(g.landingSpeedUu, f.landingSpeedUu);
-    EXPECT_EQ(g.apexTick, f.apexTick);
+    EXPECT_EQ(g.figures, f.figures);
     EXPECT_EQ(g.sliders, f.sliders);
     ASSERT_EQ(g.samples.size(), f.samples.size());
     for (std::size_t i = 0; i < f.samples.size(); ++i) {
         const Sample &a = f.samples[i], &b = g.samples[i];
         EXPECT_EQ(std::tie(a.tick, a.x, a.y, a.z, a.vx, a.vy, a.vz, a.onGround),
                   std::tie(b.tick, b.x, b.y, b.z, b.vx, b.vy, b.vz, b.onGround)) << i;
+        EXPECT_EQ(std::tie(a.qw, a.qx, a.qy, a.qz, a.wx, a.wy, a.wz),
+                  std::tie(b.qw, b.qx, b.qy, b.qz, b.wx, b.wy, b.wz)) << i;
     }
 
     auto re = fields(wire::encodeError("the host refused 'wl_x 1'"));

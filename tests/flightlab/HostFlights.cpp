@@ -18,6 +18,10 @@ bool parseTriple(const std::string& text, double& a, double& b, double& c) {
     return std::sscanf(text.c_str(), "%lf, %lf, %lf", &a, &b, &c) == 3;
 }
 
+bool parseQuad(const std::string& text, double& a, double& b, double& c, double& d) {
+    return std::sscanf(text.c_str(), "%lf, %lf, %lf, %lf", &a, &b, &c, &d) == 4;
+}
+
 }  // namespace
 
 std::string flightScript(const Launch& launch, const Setup& setup, int drawAtTick,
@@ -60,6 +64,10 @@ std::vector<Sample> parseSamples(const std::string& hostOutput) {
             open = parseTriple(value, current.x, current.y, current.z);
         } else if (field == "velocity" && open) {
             parseTriple(value, current.vx, current.vy, current.vz);
+        } else if (field == "quaternion" && open) {
+            parseQuad(value, current.qw, current.qx, current.qy, current.qz);
+        } else if (field == "angular_velocity" && open) {
+            parseTriple(value, current.wx, current.wy, current.wz);
         } else if (field == "on_ground" && open) {
             current.onGround = value == "1";
         }

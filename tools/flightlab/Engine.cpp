@@ -19,24 +19,14 @@ namespace {
 
 Sample sampleOf(host::Car& car, int tick) {
     const auto& rb = car.rb;
-    return Sample{tick,
-                  rb.Location.X,
-                  rb.Location.Y,
-                  rb.Location.Z,
-                  rb.LinearVelocity.X,
-                  rb.LinearVelocity.Y,
-                  rb.LinearVelocity.Z,
-                  car.onGround != 0};
-}
-
-// The samples a flight without its trajectory still needs: release, apex and the last one.
-void keepSummarySamples(std::vector<Sample>& samples, const Sample& s) {
-    if (samples.size() < 3) {
-        samples.push_back(s);
-        return;
-    }
-    if (s.z > samples[1].z) samples[1] = s;
-    samples[2] = s;
+    Sample s;
+    s.tick = tick;
+    s.x = rb.Location.X, s.y = rb.Location.Y, s.z = rb.Location.Z;
+    s.vx = rb.LinearVelocity.X, s.vy = rb.LinearVelocity.Y, s.vz = rb.LinearVelocity.Z;
+    s.qw = rb.Quaternion.W, s.qx = rb.Quaternion.X, s.qy = rb.Quaternion.Y, s.qz = rb.Quaternion.Z;
+    s.wx = rb.AngularVelocity.X, s.wy = rb.AngularVelocity.Y, s.wz = rb.AngularVelocity.Z;
+    s.onGround = car.onGround != 0;
+    return s;
 }
 
 }  // namespace
@@ -136,18 +126,17 @@ Flight FlightEngine::fly(const Launch& launch, const Setup& setup, bool keepSamp
     Flight flight;
     flight.setup = setup;
     const int lastTick = ticksFor(launch.timeLimitS);
-    if (keepSamples) flight.samples.reserve(static_cast<std::size_t>(lastTick) + 1);
+    // The figures need every tick; without `keepSamples` they are gathered in a buffer kept
+    // for the next flight.
+    std::vector<Sample>& samples = keepSamples ? flight.samples : scratch_;
+    samples.clear();
+    samples.reserve(static_cast<std::size_t>(lastTick) + 1);
     tickThrough(launch, setup, lastTick, [&](const Sample& s) {
-        if (s.tick == 0) {
-            flight.sliders = currentSliders();
-            flight.samples.push_back(s);
-            return true;
-        }
-        if (keepSamples) flight.samples.push_back(s);
-        else keepSummarySamples(flight.samples, s);
-        return !touchedDown(s);
+        if (s.tick == 0) flight.sliders = currentSliders();
+        samples.push_back(s);
+        return s.tick == 0 || !touchedDown(s);
     });
-    summarise(flight, launch);
+    flight.figures = figuresOf(samples, launch);
     return flight;
 }
 

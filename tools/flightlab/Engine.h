@@ -33,8 +33,8 @@ public:
 
     // Flies one set-up from a fresh game and fresh console variables, so that the result does
     // not depend on earlier flights. Stops at touchdown or the time limit. Without
-    // `keepSamples` only the release, apex and last samples are kept. Throws on a console line
-    // the host refuses.
+    // `keepSamples` the flight holds its figures but no samples. Throws on a console line the
+    // host refuses.
     Flight fly(const Launch& launch, const Setup& setup, bool keepSamples = true);
 
     // Flies the set-up up to `tick` and draws the plug-in's HUD there into FILE (a PNG).
@@ -58,6 +58,7 @@ private:
 
     std::unique_ptr<Host> host_;
     std::array<SliderRange, kSliderCount> ranges_{};
+    std::vector<Sample> scratch_;
 };
 
 }  // namespace flightlab

@@ -13,8 +13,6 @@ namespace flightlab {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// The car counts as landed when its centre comes this close to its resting height.
-constexpr double kLandedHeightUu = 18.0;
 
 std::string num(double v) {
     char buf[64];
@@ -50,12 +48,14 @@ bool isBasePreset(std::string_view text) {
 
 int ticksFor(double seconds) { return static_cast<int>(std::lround(seconds / kTickS)); }
 
-bool touchedDown(const Sample& s) { return s.onGround || s.z <= kLandedHeightUu; }
-
 std::vector<std::string> setupLines(const Launch& launch, const Setup& setup) {
-    const double pitch = launch.pitchDeg * kPi / 180.0;
-    // Nose-up pitch is a turn about the car's right (+Y) axis by minus the angle.
-    const double qw = std::cos(pitch / 2), qy = -std::sin(pitch / 2);
+    const double pitch = launch.pitchDeg * kPi / 180.0, heading = launch.headingDeg * kPi / 180.0;
+    // Nose-up pitch is a turn about the car's right (+Y) axis by minus the angle; the heading a
+    // turn about the world's up axis after it.
+    const double cp = std::cos(pitch / 2), sp = std::sin(pitch / 2);
+    const double ch = std::cos(heading / 2), sh = std::sin(heading / 2);
+    const double qw = ch * cp, qx = sh * sp, qy = -ch * sp, qz = sh * cp;
+    const double level = launch.speedUu * std::cos(pitch);
     std::vector<std::string> lines{"sim_mode freeplay"};
     if (setup.modelOn) {
         if (!setup.preset.empty()) lines.push_back("wl_preset \"" + setup.preset + "\"");
@@ -70,11 +70,16 @@ std::vector<std::string> setupLines(const Launch& launch, const Setup& setup) {
                         num(body->widthUu / 2) + " " + num(body->heightUu / 2));
     lines.push_back("sim_set car 0 on_ground 0");
     lines.push_back("sim_set car 0 location 0 0 " + num(launch.heightUu));
-    lines.push_back("sim_set car 0 velocity " + num(launch.speedUu * std::cos(pitch)) + " 0 " +
-                    num(launch.speedUu * std::sin(pitch)));
+    lines.push_back("sim_set car 0 velocity " + num(level * std::cos(heading)) + " " +
+                    num(level * std::sin(heading)) + " " + num(launch.speedUu * std::sin(pitch)));
     lines.push_back("sim_set car 0 angular_velocity 0 0 0");
-    lines.push_back("sim_set car 0 quaternion " + num(qw) + " 0 " + num(qy) + " 0");
+    lines.push_back("sim_set car 0 quaternion " + num(qw) + " " + num(qx) + " " + num(qy) + " " +
+                    num(qz));
     lines.push_back(std::string("sim_input boost ") + (launch.boostSeconds > 0 ? "1" : "0"));
+    const HeldInput& in = launch.input;
+    if (in.any())
+        lines.push_back("sim_input pitch " + num(in.pitch) + " yaw " + num(in.yaw) + " roll " +
+                        num(in.roll) + " throttle " + num(in.throttle));
     return lines;
 }
 
@@ -84,37 +89,20 @@ void keepAtMost(Flight& flight, std::size_t most) {
     const std::size_t step = (s.size() - 1 + most - 4) / (most - 3);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < s.size(); ++i)
-        if (i % step == 0 || i + 1 == s.size() || s[i].tick == flight.apexTick) s[kept++] = s[i];
+        if (i % step == 0 || i + 1 == s.size() || s[i].tick == flight.figures.apexTick) s[kept++] = s[i];
     s.resize(kept);
     s.shrink_to_fit();
 }
 
 void summarise(Flight& flight, const Launch& launch) {
     auto& s = flight.samples;
-    flight.landed = false;
-    std::size_t end = s.size();
     for (std::size_t i = 1; i < s.size(); ++i) {
         if (touchedDown(s[i])) {
-            end = i + 1;
-            flight.landed = true;
+            s.resize(i + 1);
             break;
         }
     }
-    s.resize(end);
-    if (s.empty()) return;
-    const Sample& first = s.front();
-    const Sample& last = s.back();
-    flight.airtimeS = flight.landed ? (last.tick - first.tick) * kTickS : launch.timeLimitS;
-    flight.distanceUu = std::hypot(last.x - first.x, last.y - first.y);
-    flight.landingSpeedUu = std::sqrt(last.vx * last.vx + last.vy * last.vy + last.vz * last.vz);
-    flight.topHeightUu = first.z;
-    flight.apexTick = first.tick;
-    for (const auto& sample : s) {
-        if (sample.z > flight.topHeightUu) {
-            flight.topHeightUu = sample.z;
-            flight.apexTick = sample.tick;
-        }
-    }
+    flight.figures = figuresOf(s, launch);
 }
 
 }  // namespace flightlab

@@ -7,9 +7,17 @@
 #include <utility>
 #include <vector>
 
+#include "Figures.h"
 #include "sliders/Sliders.h"
 
 namespace flightlab {
+
+// Controller input the player holds through the whole flight, each from -1 to 1 as a
+// controller gives it.
+struct HeldInput {
+    double pitch = 0, yaw = 0, roll = 0, throttle = 0;
+    bool any() const { return pitch != 0 || yaw != 0 || roll != 0 || throttle != 0; }
+};
 
 // The launch every compared preset flies: a car leaving a ramp.
 struct Launch {
@@ -18,6 +26,8 @@ struct Launch {
     double heightUu = 300;     // height of the car's centre at release
     double boostSeconds = 1;   // boost held from release for this long
     double timeLimitS = 10;    // flights still airborne then are cut off
+    double headingDeg = 0;     // direction of the launch, from world +X towards +Y
+    HeldInput input;           // held from release to touchdown
 };
 
 // A hitbox family: its name and the full size of its collision box, uu.
@@ -69,22 +79,21 @@ struct Setup {
     std::string body = "octane";
 };
 
+// The car's state after one tick: position, velocity, orientation (a unit quaternion) and
+// angular velocity (rad/s, world axes).
 struct Sample {
     int tick = 0;
     double x = 0, y = 0, z = 0;
     double vx = 0, vy = 0, vz = 0;
+    double qw = 1, qx = 0, qy = 0, qz = 0;
+    double wx = 0, wy = 0, wz = 0;
     bool onGround = false;
 };
 
 struct Flight {
     Setup setup;
-    std::vector<Sample> samples;  // from release to landing (or the time limit)
-    bool landed = false;
-    double airtimeS = 0;
-    double distanceUu = 0;        // horizontal distance from release to landing
-    double topHeightUu = 0;
-    double landingSpeedUu = 0;
-    int apexTick = 0;
+    std::vector<Sample> samples;  // from release to the first sample on the floor (or the time limit)
+    Figures figures;
     SliderValues sliders{};       // the slider values the flight flew with
 };
 
@@ -93,9 +102,6 @@ constexpr double kTickS = 1.0 / 120.0;
 // Whole ticks in a span of seconds.
 int ticksFor(double seconds);
 
-// True once a sample after release counts as a touchdown.
-bool touchedDown(const Sample& s);
-
 // The console lines that set the flight up; flying adds the ticks.
 std::vector<std::string> setupLines(const Launch& launch, const Setup& setup);
 
@@ -103,7 +109,7 @@ std::vector<std::string> setupLines(const Launch& launch, const Setup& setup);
 // and evenly spaced ones between: what a picture can show of a long flight.
 void keepAtMost(Flight& flight, std::size_t most);
 
-// Cuts the samples at the landing and fills the figures of the flight.
+// Cuts the samples after the first one on the floor and fills the figures of the flight.
 void summarise(Flight& flight, const Launch& launch);
 
 }  // namespace flightlab

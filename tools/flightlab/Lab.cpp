@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -41,12 +42,6 @@ std::vector<fs::path> userPresetFiles(const LabOptions& o) {
     for (const auto& n : names)
         if (n != "stock" && !isBasePreset(n)) files.push_back(o.presetDir / (n + ".txt"));
     return files;
-}
-
-int workerCount(const LabOptions& o, std::size_t jobs) {
-    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int wanted = o.workers > 0 ? o.workers : cores;
-    return std::max(1, std::min<int>(wanted, static_cast<int>(std::max<std::size_t>(jobs, 1))));
 }
 
 std::vector<Setup> comparisonSetups(const LabOptions& o) {
@@ -92,6 +87,10 @@ std::string launchLine(const Launch& l) {
     std::ostringstream s;
     s << "launch: " << l.speedUu << " uu/s, pitched " << l.pitchDeg << " deg up, from "
       << l.heightUu << " uu high, boost held " << l.boostSeconds << " s";
+    if (l.headingDeg != 0) s << ", heading " << l.headingDeg << " deg";
+    if (l.input.any())
+        s << ", holding pitch " << l.input.pitch << " yaw " << l.input.yaw << " roll " << l.input.roll
+          << " throttle " << l.input.throttle;
     return s.str();
 }
 
@@ -143,6 +142,29 @@ private:
     std::string header_;
 };
 
+// Why a slider can leave every flight of a sweep unchanged.
+std::string noEffectReason(const std::string& slider) {
+    if (slider == "wl_pitch" || slider == "wl_roll" || slider == "wl_yaw")
+        return "The stabilisation sliders scale turns about world X, Y and Z (wl_pitch, wl_roll, "
+               "wl_yaw), not the car's own axes: at a launch along world X, wl_pitch acts as the "
+               "car's roll, and a car that does not turn about that axis is not stabilised; try "
+               "--heading or --input";
+    if (slider == "wl_air_density")
+        return "Air density scales every force of the model: check that the model is on in the "
+               "sweep preset";
+    return "The slider may act only where this launch does not reach, or the sweep preset's air "
+           "density may be 0, which switches every other force of the model off";
+}
+
+bool sameFlight(const Flight& a, const Flight& b) {
+    if (!(a.figures == b.figures) || a.samples.size() != b.samples.size()) return false;
+    for (std::size_t i = 0; i < a.samples.size(); ++i) {
+        const Sample &x = a.samples[i], &y = b.samples[i];
+        if (x.x != y.x || x.y != y.y || x.z != y.z || x.vx != y.vx || x.vy != y.vy || x.vz != y.vz) return false;
+    }
+    return true;
+}
+
 void writeTables(const LabOptions& o, const std::vector<Flight>& flights,
                  const std::vector<Flight>& sweep, std::ostream& out) {
     out << launchLine(o.launch) << "\n\n";
@@ -152,12 +174,27 @@ void writeTables(const LabOptions& o, const std::vector<Flight>& flights,
     if (!sweep.empty()) {
         out << "\nsweep of " << o.sweep->variable << " on " << o.sweep->preset << ":\n";
         writeTable(out, sweep);
+        if (std::all_of(sweep.begin(), sweep.end(), [&](const Flight& f) { return sameFlight(f, sweep.front()); }))
+            out << "every flight of the sweep is identical: " << o.sweep->variable
+                << " changed nothing at this launch. " << noEffectReason(o.sweep->variable) << ".\n";
     }
 }
 
+// ALL is every flight flown, the compared set-ups' first; their trajectories are already on
+// their way to the file.
 void writeFiles(const LabOptions& o, TrajectoryWriter& trajectories, const std::vector<Flight>& flights,
-                std::ostream& err) {
+                const std::vector<Flight>& sweep, std::ostream& err) {
     trajectories.commit(err);
+    writeReport(o.outDir / "figures.csv",
+                [&](std::ostream& s) {
+                    writeFiguresCsv(s, flights);
+                    // The sweep's rows follow without a second header.
+                    std::ostringstream rows;
+                    writeFiguresCsv(rows, sweep);
+                    const std::string text = rows.str();
+                    s << text.substr(text.find('\n') + 1);
+                },
+                err, "figures of every flight");
     writeReport(o.outDir / "presets.csv", [&](std::ostream& s) { writePresetsCsv(s, flights); },
                 err, "slider values of every set-up");
 }
@@ -166,33 +203,47 @@ void check(const std::string& error) {
     if (!error.empty()) throw std::runtime_error(error);
 }
 
-// Draws the pictures of the comparison; returns the lines that name them. The time plots are
-// drawn on threads of their own: the pictures take most of the lab's time.
+// Draws the pictures of the comparison; returns the lines that name them. The pictures take
+// most of the lab's time: each is drawn on a thread of its own.
 std::string drawPictures(const LabOptions& o, const std::vector<Flight>& flights,
                          const std::vector<Flight>& sweep) {
     const std::string launch = launchLine(o.launch);
-    const fs::path side = o.outDir / "side-view.png", height = o.outDir / "height-time.png",
-                   speed = o.outDir / "speed-time.png";
-    auto heightPlot = std::async(std::launch::async, [&] {
-        return writeTimePlot(height, flights, Quantity::Height, "Height over time, " + launch);
-    });
-    auto speedPlot = std::async(std::launch::async, [&] {
-        return writeTimePlot(speed, flights, Quantity::Speed, "Speed over time, " + launch);
-    });
-    std::string error = writeSideView(side, flights, "Side view, " + launch);
-    std::string lines = "flightlab: side view: " + side.string() + "\n";
+    struct Picture {
+        fs::path file;
+        std::string what;
+        std::future<std::string> drawn;
+    };
+    std::vector<Picture> pictures;
+    const auto draw = [&](const char* name, std::string what, auto makeChart) {
+        const fs::path file = o.outDir / name;
+        pictures.push_back({file, std::move(what), std::async(std::launch::async, [file, makeChart] {
+                                return writeChart(file, makeChart());
+                            })});
+    };
+    draw("side-view.png", "side view",
+         [&] { return sideViewChart(flights, o.launch, "Side view, " + launch); });
     if (!sweep.empty()) {
-        const fs::path sweepPath = o.outDir / "sweep.png";
-        const ColourScale scale{o.sweep->variable, o.sweep->from, o.sweep->to};
-        error += writeSideView(sweepPath, sweep, "Sweep of " + o.sweep->variable + " on " +
-                                                     o.sweep->preset + ", " + launch, &scale);
-        lines += "flightlab: sweep side view: " + sweepPath.string() + "\n";
+        draw("sweep.png", "sweep side view", [&] {
+            const ColourScale scale{o.sweep->variable, o.sweep->from, o.sweep->to};
+            return sideViewChart(sweep, o.launch,
+                                 "Sweep of " + o.sweep->variable + " on " + o.sweep->preset + ", " + launch,
+                                 &scale);
+        });
     }
-    error += heightPlot.get();
-    error += speedPlot.get();
+    draw("height-time.png", "height over time",
+         [&] { return timeChart(flights, o.launch, Quantity::Height, "Height over time, " + launch); });
+    draw("speed-time.png", "speed over time",
+         [&] { return timeChart(flights, o.launch, Quantity::Speed, "Speed over time, " + launch); });
+    draw("attitude-time.png", "pitch and angle of attack over time", [&] {
+        return attitudeChart(flights, o.launch, "Pitch and angle of attack over time, " + launch);
+    });
+    std::string error, lines;
+    for (auto& p : pictures) {
+        error += p.drawn.get();
+        lines += "flightlab: " + p.what + ": " + p.file.string() + "\n";
+    }
     check(error);
-    return lines + "flightlab: height over time: " + height.string() + "\nflightlab: speed over time: " +
-           speed.string() + "\n";
+    return lines;
 }
 
 const Flight* hudFlight(const LabOptions& o, const std::vector<Flight>& flights) {
@@ -209,7 +260,7 @@ std::string drawHud(const LabOptions& o, const std::vector<Flight>& flights, Wor
     const Flight* flight = hudFlight(o, flights);
     if (flight == nullptr) return "";
     const fs::path hudPath = fs::absolute(o.outDir / "hud-apex.png");
-    const int tick = std::max(1, flight->apexTick);
+    const int tick = std::max(1, flight->figures.apexTick);
     Job job;
     job.kind = Job::Kind::Draw;
     job.launch = o.launch;
@@ -220,6 +271,18 @@ std::string drawHud(const LabOptions& o, const std::vector<Flight>& flights, Wor
     if (!fs::exists(hudPath)) throw std::runtime_error("the HUD picture was not drawn");
     return "flightlab: HUD at the top of the flight of " + flight->setup.label + ": " +
            (o.outDir / "hud-apex.png").string() + "\n";
+}
+
+// A sweep flies only values the plug-in accepts: it would clamp the others, and the flights
+// would carry labels they did not fly.
+void checkSweepRange(const Sweep& sweep, const std::array<SliderRange, kSliderCount>& ranges) {
+    const SliderRange& r = ranges[static_cast<std::size_t>(sliderIndex(sweep.variable))];
+    const double low = std::min(sweep.from, sweep.to), high = std::max(sweep.from, sweep.to);
+    if (low >= r.min && high <= r.max) return;
+    std::ostringstream s;
+    s << "option --sweep: " << sweep.variable << " takes values from " << r.min << " to " << r.max
+      << " (the plug-in's range), not " << sweep.from << " to " << sweep.to;
+    throw UsageError(s.str());
 }
 
 // Flies every set-up in the workers, its base presets named as the settings window names them,
@@ -251,9 +314,10 @@ int compare(const LabOptions& o, std::ostream& out, std::ostream& err) {
     std::vector<Setup> all = setups;
     const auto sweeps = sweepSetups(o);
     all.insert(all.end(), sweeps.begin(), sweeps.end());
-    const int workers = workerCount(o, all.size());
+    const int workers = workerCount(o.workers, all.size());
     checkMemory(o, all.size(), workers);
     WorkerPool pool(WorkerSetup{o.plugin, work.path(), userPresetFiles(o), workers});
+    if (o.sweep) checkSweepRange(*o.sweep, pool.sliderRanges());
     TrajectoryWriter trajectories(o);
     std::vector<Flight> flights = flyAll(o, all, pool, trajectories, err);
     // The sweep's flights moved, not copied: a run holds each flight once.
@@ -265,7 +329,7 @@ int compare(const LabOptions& o, std::ostream& out, std::ostream& err) {
     // are written.
     auto pictures = std::async(std::launch::async, [&] { return drawPictures(o, flights, sweep); });
     auto hud = std::async(std::launch::async, [&] { return drawHud(o, flights, pool); });
-    writeFiles(o, trajectories, flights, err);
+    writeFiles(o, trajectories, flights, sweep, err);
     const std::string lines = pictures.get();
     std::string hudLine;
     try {
@@ -279,7 +343,68 @@ int compare(const LabOptions& o, std::ostream& out, std::ostream& err) {
     return 0;
 }
 
+// Every set-up at every launch of the grid, stock on each body added as the reference when it is
+// not flown; figures only, so that memory stays small whatever the grid.
+int compareOverGrid(const LabOptions& o, std::ostream& out, std::ostream& err) {
+    const WorkFolder work(o.keepRuns ? o.outDir / "runs" : fs::path());
+    GridResult r;
+    r.grid = *o.launches;
+    r.base = o.launch;
+    r.setups = comparisonSetups(o);
+    for (const auto& body : o.bodies) {
+        if (std::none_of(r.setups.begin(), r.setups.end(),
+                         [&](const Setup& s) { return !s.modelOn && s.body == body; })) {
+            Setup stock = setupFor("stock");
+            stock.body = body;
+            r.setups.push_back(stock);
+        }
+    }
+    std::vector<Job> jobs;
+    for (const auto& s : r.setups)
+        for (std::size_t l = 0; l < r.launches(); ++l) jobs.push_back(flightJob(r.grid.launch(o.launch, l), s, false));
+    WorkerPool pool(WorkerSetup{o.plugin, work.path(), userPresetFiles(o), workerCount(o.workers, jobs.size())});
+    Progress progress(err, o.progressBar, "flights", jobs.size());
+    const std::vector<Flight> flown = pool.run(jobs, [&](std::size_t n) { progress.update(n); });
+    progress.finish();
+    labelBasePresets(r.setups, pool.baseLabels());
+    std::vector<Flight> firsts;
+    for (std::size_t s = 0; s < r.setups.size(); ++s) {
+        firsts.push_back(flown[s * r.launches()]);
+        firsts.back().setup.label = r.setups[s].label;
+    }
+    for (const auto& f : flown) r.figures.push_back(f.figures);
+
+    out << launchLine(o.launch) << "\n" << "launch grid: " << r.launches() << " launches: " << r.grid.describe()
+        << "\n\n";
+    writeGridSummary(out, r);
+    writeReport(o.outDir / "launches.csv", [&](std::ostream& s) { writeLaunchesCsv(s, r); }, err,
+                "figures of every set-up at every launch");
+    writeReport(o.outDir / "presets.csv", [&](std::ostream& s) { writePresetsCsv(s, firsts); }, err,
+                "slider values of every set-up");
+    std::vector<std::future<std::string>> drawn;
+    std::vector<fs::path> files;
+    for (const FigureField& field : kGridFigures) {
+        files.push_back(o.outDir / ("grid-" + std::string(field.file) + ".png"));
+        drawn.push_back(std::async(std::launch::async, [&r, &field, file = files.back()] {
+            return writeHeatMap(file, gridHeatMap(r, field));
+        }));
+    }
+    std::string error;
+    for (auto& d : drawn) error += d.get();
+    check(error);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        err << "flightlab: " << kGridFigures[i].name << " against stock over the grid: " << files[i].string() << "\n";
+    err << std::flush;
+    return 0;
+}
+
 }  // namespace
+
+int workerCount(int requested, std::size_t jobs) {
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int wanted = requested > 0 ? requested : cores;
+    return std::max(1, std::min<int>(wanted, static_cast<int>(std::max<std::size_t>(jobs, 1))));
+}
 
 Setup setupFor(const std::string& preset) {
     Setup s;
@@ -334,9 +459,9 @@ int runLab(const LabOptions& options, std::ostream& out, std::ostream& err) {
     checkOutputFolder(options.outDir);
     if (options.tune) {
         const WorkFolder work(options.keepRuns ? options.outDir / "runs" : fs::path());
-        WorkerPool pool(WorkerSetup{options.plugin, work.path(), userPresetFiles(options), 1});
-        return runTune(options, pool, out, err);
+        return runTune(options, WorkerSetup{options.plugin, work.path(), userPresetFiles(options), 1}, out, err);
     }
+    if (options.launches) return compareOverGrid(options, out, err);
     return compare(options, out, err);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Flight.h"
+#include "Launches.h"
 
 namespace flightlab {
 
@@ -20,17 +21,27 @@ struct Sweep {
     std::string preset;    // base preset the sweep flies on
 };
 
-// The flight a tuned preset should give; unset figures are not sought.
+// The flight a tuned preset should give; unset figures are not sought. A relative target is a
+// factor of stock's figure at the same launch (airtime=1.5x).
 struct TuneTargets {
     std::optional<double> airtimeS, distanceUu, topHeightUu, landingSpeedUu;
+    struct Relative {
+        bool airtime = false, distance = false, top = false, landing = false;
+    } relative;
+    bool anyRelative() const { return relative.airtime || relative.distance || relative.top || relative.landing; }
+    // The absolute targets at a launch where stock flew STOCK.
+    TuneTargets against(const Figures& stock) const;
 };
 
 struct Tune {
     TuneTargets targets;
+    double tolerance = 0.01;                      // largest relative miss of a met target
+    bool force = false;                           // install even when targets are not met
+    int restarts = 4;                             // searches from as many seeds, spread over workers
     std::string start = "0";                      // preset the search starts from
     std::vector<std::pair<std::string, std::string>> startValues;  // slider, value text set after it
     std::vector<std::pair<int, double>> fixed;    // slider index, value held constant
-    unsigned seed = 1;
+    unsigned seed = 1;                            // restart k searches from seed + k
     std::string name;                             // also install as this user preset
     std::filesystem::path game;                   // ... in this game folder
 };
@@ -48,6 +59,7 @@ struct LabOptions {
     std::vector<std::string> presets{"stock", "1", "2", "3", "4", "5"};
     std::vector<std::string> bodies{"octane"};
     std::optional<Sweep> sweep;
+    std::optional<LaunchGrid> launches;      // fly every set-up at every launch of this grid
     std::optional<Tune> tune;
     std::optional<Serve> serve;
     std::string hudPreset = "3";             // drawn at the top of its flight ("" for none)
@@ -59,23 +71,29 @@ struct LabOptions {
     bool progressBar = false;                // progress drawn as a bar (standard error is a terminal)
 };
 
+// An option the loaded plug-in refuses (a value out of a slider's range, an impossible target):
+// reported as a usage error, before anything flies.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
 // Parses and checks the command line. Returns nothing when the program should stop: then
 // `message` is the error, or with `informational` the help or version text to print.
 std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std::string& message,
                                        bool& informational);
 
+// Workers to start for JOBS jobs: REQUESTED (--workers), else one per core, never more than
+// the jobs.
+int workerCount(int requested, std::size_t jobs);
+
 // The setup of one entry of the preset list.
 Setup setupFor(const std::string& preset);
 
-// A request the lab refuses once it can judge it (after parsing): reported as a bad argument.
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 // The most memory a run may take; a larger one is refused before any flight.
 inline constexpr std::size_t kMemoryLimitBytes = std::size_t{300} << 20;
-// The samples a flight keeps for its pictures once its trajectory is written.
-inline constexpr std::size_t kPictureSamples = 2000;
+// The samples a flight keeps for its pictures once its trajectory is written: with orientation
+// and angular velocity a sample is 128 bytes, and a 1,000-step sweep must stay within the limit.
+inline constexpr std::size_t kPictureSamples = 1000;
 
 // About the most memory a comparison of FLIGHTS flights at LAUNCH on WORKERS workers takes.
 std::size_t estimatedPeakBytes(const Launch& launch, std::size_t flights, int workers);

@@ -60,10 +60,10 @@ int sliderOrThrow(const std::string& option, const std::string& name) {
 
 // The words as typed, before checking.
 struct Raw {
-    std::string speed, pitch, height, boostTime, timeLimit, presets, presetDir, sweep,
+    std::string speed, pitch, height, boostTime, timeLimit, heading, input, presets, presetDir, sweep,
         sweepPreset = "3", hudPreset, out, plugin, bodies, workers, tune, tuneStart,
-        tuneFix, seed, tuneName, game, port, listen;
-    bool version = false, keepRuns = false, serve = false;
+        tuneFix, seed, tuneName, game, tuneTolerance, tuneRestarts, launches, port, listen;
+    bool version = false, keepRuns = false, force = false, serve = false;
 };
 
 // Each option that takes a value: name, value shown in the help, where it goes, help text.
@@ -80,12 +80,19 @@ constexpr ValueOption kValueOptions[] = {
     {"--height", "UU", &Raw::height, "launch height of the car's centre (default 300)"},
     {"--boost-time", "S", &Raw::boostTime, "boost held from launch (default 1)"},
     {"--time-limit", "S", &Raw::timeLimit, "longest flight simulated (default 10)"},
+    {"--heading", "DEG", &Raw::heading,
+     "launch direction from world +X towards +Y (default 0); the model acts along world axes"},
+    {"--input", "pitch=P,yaw=Y,roll=R,throttle=T", &Raw::input,
+     "controller input held through the flight, each from -1 to 1 (default none)"},
     {"--presets", "LIST", &Raw::presets,
      "comma list of stock, 0-5 and user preset names (default stock,1,2,3,4,5)"},
     {"--preset-dir", "DIR", &Raw::presetDir,
      "folder holding user preset files NAME.txt (a game folder's bakkesmod/wingleaf)"},
     {"--body", "LIST", &Raw::bodies,
      "comma list of car bodies: octane, dominus, plank, breakout, hybrid, merc (default octane)"},
+    {"--launches", "PART=FROM:TO:N,...", &Raw::launches,
+     "fly every set-up at every launch of a grid; parts: speed, pitch, height, heading, boost-time "
+     "(e.g. speed=1000:2300:4,pitch=0:60:5,heading=0:90:3)"},
     {"--sweep", "VAR=FROM:TO:STEPS", &Raw::sweep, "also fly slider VAR at STEPS values on the sweep preset"},
     {"--sweep-preset", "P", &Raw::sweepPreset, "base preset or name the sweep flies on (default 3)"},
     {"--hud-preset", "P", &Raw::hudPreset,
@@ -97,6 +104,10 @@ constexpr ValueOption kValueOptions[] = {
     {"--tune-start", "P", &Raw::tuneStart, "preset the search starts from (default 0: the defaults)"},
     {"--tune-fix", "VAR=VALUE,...", &Raw::tuneFix, "sliders held at these values while tuning"},
     {"--seed", "N", &Raw::seed, "seed of the search, so that a run repeats exactly (default 1)"},
+    {"--tune-restarts", "N", &Raw::tuneRestarts,
+     "searches from seeds N, N+1, ... spread over the workers; the best wins (default 4)"},
+    {"--tune-tolerance", "PCT", &Raw::tuneTolerance,
+     "largest miss of a target, in percent, for the tune to count as met (default 1)"},
     {"--tune-name", "NAME", &Raw::tuneName, "also install the tuned preset as this user preset..."},
     {"--game", "DIR", &Raw::game, "...in this game folder, so it appears in the settings window"},
     {"--port", "N", &Raw::port, "with --serve: the port (default 8765; 0: any free one)"},
@@ -108,10 +119,36 @@ constexpr ValueOption kValueOptions[] = {
 void addOptions(CLI::App& app, Raw& r) {
     for (const ValueOption& o : kValueOptions) app.add_option(o.name, r.*o.target, o.help)->type_name(o.value);
     app.add_flag("--keep-runs", r.keepRuns, "keep each flight's trajectory and game folder in OUT/runs");
+    app.add_flag("--force", r.force, "install the tuned preset (--tune-name) even when targets are not met");
     app.add_flag("--serve", r.serve,
                  "open the workbench: a web page on this machine that flies as the sliders move "
                  "(with --game DIR, its user presets are shown and saved there)");
     app.add_flag("--version", r.version, "print the version");
+}
+
+HeldInput heldInputFrom(const std::string& text) {
+    const std::string usage =
+        "option --input takes pitch=P,yaw=Y,roll=R,throttle=T (any of them, each from -1 to 1), "
+        "e.g. pitch=0.5,throttle=1";
+    HeldInput in;
+    std::vector<std::string> seen;
+    for (const auto& part : splitList(text, ',')) {
+        const auto eq = part.find('=');
+        if (eq == std::string::npos) throw OptionError{usage};
+        const std::string key = part.substr(0, eq);
+        double* axis = key == "pitch"      ? &in.pitch
+                       : key == "yaw"      ? &in.yaw
+                       : key == "roll"     ? &in.roll
+                       : key == "throttle" ? &in.throttle
+                                           : nullptr;
+        if (axis == nullptr) throw OptionError{"option --input: unknown input '" + key + "'; " + usage};
+        if (std::find(seen.begin(), seen.end(), key) != seen.end())
+            throw OptionError{"option --input: " + key + " is given twice"};
+        seen.push_back(key);
+        *axis = numberIn("--input " + key, part.substr(eq + 1), -1, 1);
+    }
+    if (seen.empty()) throw OptionError{usage};
+    return in;
 }
 
 Launch launchFrom(const Raw& r) {
@@ -121,6 +158,8 @@ Launch launchFrom(const Raw& r) {
     if (!r.height.empty()) l.heightUu = numberIn("--height", r.height, 18, 100000);
     if (!r.boostTime.empty()) l.boostSeconds = numberIn("--boost-time", r.boostTime, 0, 600);
     if (!r.timeLimit.empty()) l.timeLimitS = numberIn("--time-limit", r.timeLimit, 0.01, 600);
+    if (!r.heading.empty()) l.headingDeg = numberIn("--heading", r.heading, -360, 360);
+    if (!r.input.empty()) l.input = heldInputFrom(r.input);
     return l;
 }
 
@@ -142,25 +181,68 @@ Sweep sweepFrom(const std::string& text, const std::string& preset) {
     return s;
 }
 
+// Launches flown in one run at most: a grid is flown by every set-up.
+constexpr std::size_t kMostLaunches = 10000;
+
+LaunchGrid launchGridFrom(const std::string& text) {
+    const std::string usage = "option --launches takes PART=FROM:TO:N,... with parts speed, pitch, height, "
+                              "heading, boost-time and N from 1 to 100, e.g. speed=1000:2300:4,pitch=0:60:5";
+    LaunchGrid grid;
+    for (const auto& item : splitList(text, ',')) {
+        const auto eq = item.find('=');
+        if (eq == std::string::npos) throw OptionError{usage};
+        GridAxis axis;
+        axis.name = item.substr(0, eq);
+        const auto part = std::find_if(kGridParts.begin(), kGridParts.end(),
+                                       [&](const GridPart& p) { return axis.name == p.name; });
+        if (part == kGridParts.end()) throw OptionError{"option --launches: unknown part '" + axis.name + "'; " + usage};
+        for (const auto& a : grid.axes)
+            if (a.name == axis.name) throw OptionError{"option --launches: " + axis.name + " is given twice"};
+        const auto parts = splitList(item.substr(eq + 1), ':');
+        double steps = 0;
+        if (parts.size() != 3 || !parseNumber(parts[2], steps) || steps < 1 || steps > 100 ||
+            steps != std::floor(steps))
+            throw OptionError{usage};
+        const std::string option = "--launches " + axis.name;
+        axis.from = numberIn(option, parts[0], part->min, part->max);
+        axis.to = numberIn(option, parts[1], part->min, part->max);
+        axis.steps = static_cast<int>(steps);
+        grid.axes.push_back(axis);
+    }
+    if (grid.axes.empty()) throw OptionError{usage};
+    if (grid.size() > kMostLaunches)
+        throw OptionError{"option --launches: " + std::to_string(grid.size()) + " launches; at most " +
+                          std::to_string(kMostLaunches) + " are flown in one run"};
+    return grid;
+}
+
 TuneTargets targetsFrom(const std::string& text) {
     TuneTargets t;
     const std::string usage =
-        "option --tune takes airtime=S,distance=UU[,top=UU][,landing=UU/S], e.g. "
-        "airtime=6,distance=12000";
+        "option --tune takes airtime=S,distance=UU[,top=UU][,landing=UU/S], each also as a factor of "
+        "stock's figure at the same launch (airtime=1.5x), e.g. airtime=6,distance=12000";
     for (const auto& part : splitList(text, ',')) {
         const auto eq = part.find('=');
+        std::string value = eq == std::string::npos ? "" : part.substr(eq + 1);
+        const bool relative = !value.empty() && value.back() == 'x';
+        if (relative) value.pop_back();
         double v = 0;
-        if (eq == std::string::npos || !parseNumber(part.substr(eq + 1), v) || v <= 0)
-            throw OptionError{usage};
+        if (eq == std::string::npos || !parseNumber(value, v) || v <= 0) throw OptionError{usage};
         const std::string key = part.substr(0, eq);
         std::optional<double>* target = key == "airtime"    ? &t.airtimeS
                                         : key == "distance" ? &t.distanceUu
                                         : key == "top"      ? &t.topHeightUu
                                         : key == "landing"  ? &t.landingSpeedUu
                                                             : nullptr;
+        bool* isRelative = key == "airtime"    ? &t.relative.airtime
+                           : key == "distance" ? &t.relative.distance
+                           : key == "top"      ? &t.relative.top
+                           : key == "landing"  ? &t.relative.landing
+                                               : nullptr;
         if (target == nullptr) throw OptionError{usage};
         if (target->has_value()) throw OptionError{"option --tune: " + key + " is given twice"};
         *target = v;
+        *isRelative = relative;
     }
     if (!t.airtimeS && !t.distanceUu && !t.topHeightUu && !t.landingSpeedUu) throw OptionError{usage};
     return t;
@@ -194,6 +276,14 @@ Tune tuneFrom(const Raw& r) {
     }
     if (!r.seed.empty())
         t.seed = static_cast<unsigned>(numberIn("--seed", r.seed, 0, 4294967295.0));
+    if (!r.tuneRestarts.empty()) {
+        const double n = numberIn("--tune-restarts", r.tuneRestarts, 1, 64);
+        if (n != std::floor(n)) throw OptionError{"option --tune-restarts takes a whole number"};
+        t.restarts = static_cast<int>(n);
+    }
+    if (!r.tuneTolerance.empty())
+        t.tolerance = numberIn("--tune-tolerance", r.tuneTolerance, 0.001, 100) / 100;
+    t.force = r.force;
     t.name = r.tuneName;
     t.game = r.game;
     checkNameIsOneWord("option --tune-name:", t.name);
@@ -205,6 +295,23 @@ Tune tuneFrom(const Raw& r) {
     if (!t.name.empty() && fs::exists(t.game / "bakkesmod/wingleaf" / (t.name + ".txt")))
         throw OptionError{"option --tune-name: the game folder already has a preset named '" + t.name + "'"};
     return t;
+}
+
+// Targets no flight of this launch can give are refused before any flight.
+void checkTargetsReachable(const TuneTargets& t, const Launch& l) {
+    std::ostringstream s;
+    if (t.airtimeS && !t.relative.airtime && *t.airtimeS > l.timeLimitS)
+        s << "an airtime of " << *t.airtimeS << " s is beyond the time limit of " << l.timeLimitS
+          << " s (--time-limit)";
+    else if (t.topHeightUu && !t.relative.top && *t.topHeightUu < l.heightUu)
+        s << "a top height of " << *t.topHeightUu << " uu is below the launch height of " << l.heightUu
+          << " uu: the car starts higher";
+    else if (t.topHeightUu && t.relative.top && *t.topHeightUu < 1)
+        s << "a top height of " << *t.topHeightUu << "x stock's is below the launch height: stock's "
+          << "top height is at least the launch height";
+    else if (t.topHeightUu && !t.relative.top && *t.topHeightUu <= kRestHeightUu)
+        s << "a top height of " << *t.topHeightUu << " uu is at or below the car's resting height";
+    if (!s.str().empty()) throw OptionError{"option --tune: " + s.str()};
 }
 
 // Every user preset flown or started from must exist as a file.
@@ -256,6 +363,8 @@ std::optional<Serve> serveFrom(const Raw& r) {
     }
     if (!r.tune.empty() || !r.sweep.empty())
         throw OptionError{"option --serve runs the workbench alone: tune and sweep from the page"};
+    if (!r.launches.empty())
+        throw OptionError{"options --serve and --launches cannot be combined: the page flies one launch"};
     Serve s;
     if (!r.port.empty()) {
         const double p = numberIn("--port", r.port, 0, 65535);
@@ -276,14 +385,18 @@ LabOptions optionsFrom(const Raw& r) {
     o.launch = launchFrom(r);
     if (!r.presetDir.empty()) o.presetDir = r.presetDir;
     if (!r.sweep.empty()) o.sweep = sweepFrom(r.sweep, r.sweepPreset);
+    if (!r.launches.empty()) o.launches = launchGridFrom(r.launches);
+    if (o.sweep && o.launches)
+        throw OptionError{"options --sweep and --launches cannot be combined: a sweep flies one launch"};
     o.serve = serveFrom(r);
     if (!r.tune.empty()) o.tune = tuneFrom(r);
     else if (!r.tuneStart.empty() || !r.tuneFix.empty() || !r.tuneName.empty() || !r.seed.empty() ||
-             (!r.game.empty() && !r.serve))
-        throw OptionError{"options --tune-start, --tune-fix, --tune-name, --game and --seed need --tune"
-                          " (--game also goes with --serve)"};
+             !r.tuneRestarts.empty() || !r.tuneTolerance.empty() || r.force || (!r.game.empty() && !r.serve))
+        throw OptionError{"options --tune-start, --tune-fix, --tune-name, --game, --seed, --tune-restarts, "
+                          "--tune-tolerance and --force need --tune (--game also goes with --serve)"};
     if (o.tune && o.sweep)
         throw OptionError{"option --sweep cannot be used with --tune (a tune flies its own set-ups)"};
+    if (o.tune) checkTargetsReachable(o.tune->targets, o.launch);
     checkPresets(o, r);
     checkBodies(o, r);
     if (o.tune && o.bodies.size() > 1)
@@ -321,6 +434,7 @@ std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std
     addOptions(app, raw);
     app.footer("Examples:\n  wingleaf-flightlab --body octane,merc\n"
                "  wingleaf-flightlab --sweep wl_lift=0:10:11 --sweep-preset 3\n"
+               "  wingleaf-flightlab --launches speed=1000:2300:4,pitch=0:60:5,heading=0:90:3\n"
                "  wingleaf-flightlab --tune airtime=6,distance=12000 --tune-fix wl_speed=2");
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {

@@ -1,30 +1,18 @@
-// Pictures of flights: the side view (height over horizontal distance) and height and speed
-// over time, one line per set-up; a sweep coloured along a sequential colour map.
+// Pictures of flights: a chart turned into a PNG with Cairo.
 #pragma once
 #include <filesystem>
 #include <string>
-#include <vector>
 
-#include "Flight.h"
+#include "Chart.h"
 
 namespace flightlab {
 
-// Colours a sweep's flights by the swept value (each flight's first override).
-struct ColourScale {
-    std::string name;
-    double from = 0, to = 1;
-};
+// Draws the chart's panels stacked, with its legend or colour bar on the right and the series
+// too short to see repeated in an inset. Returns "" on success, else the error.
+std::string writeChart(const std::filesystem::path& file, const Chart& chart);
 
-enum class Quantity { Height, Speed };
-
-// Writes the side view as a PNG: touchdowns and cut-offs marked, flights too short to see at
-// the full scale repeated in an inset. With a scale, lines take the map's colours and a colour
-// bar replaces the legend. Returns "" on success, else the error.
-std::string writeSideView(const std::filesystem::path& file, const std::vector<Flight>& flights,
-                          const std::string& title, const ColourScale* scale = nullptr);
-
-// Writes height or speed over time as a PNG, one labelled line per flight.
-std::string writeTimePlot(const std::filesystem::path& file, const std::vector<Flight>& flights,
-                          Quantity quantity, const std::string& title);
+// Draws a heat map's panels in a grid with one diverging colour bar, each cell's value written in
+// it when there is room. Returns "" on success, else the error.
+std::string writeHeatMap(const std::filesystem::path& file, const HeatMap& map);
 
 }  // namespace flightlab

@@ -4,9 +4,14 @@
 
 #include <nlopt.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
 #include <ostream>
 #include <optional>
 #include <sstream>
@@ -28,6 +33,13 @@ constexpr int kGlobalEvaluations = 1500;
 constexpr int kLocalEvaluations = 1000;
 constexpr int kGridEvaluations = 1000;
 constexpr double kGoodEnoughError = 2e-4;
+// Over a grid of launches each evaluation flies every launch: the budgets shrink so that a tune
+// flies at most about this many times the one-launch budget, and never below a tenth of it.
+constexpr double kGridFlightsFactor = 6;
+
+double budgetShare(std::size_t launches) {
+    return std::clamp(kGridFlightsFactor / static_cast<double>(std::max<std::size_t>(1, launches)), 0.1, 1.0);
+}
 // Preset files keep three decimals; the tuned values are rounded to them.
 constexpr double kPresetStep = 0.001;
 // Air density scales every aerodynamic force, and three decimals of it are coarse: near zero one
@@ -49,11 +61,27 @@ SliderValues rounded(const SliderValues& v, const std::array<SliderRange, kSlide
     return r;
 }
 
+// Over several launches a preset should hold at every one: the mean error and the worst
+// launch's error, half each.
+double gridError(const std::vector<Flight>& flights, const std::vector<TuneTargets>& targets) {
+    if (flights.size() == 1) return tuneError(targets.front(), flights.front().figures);
+    double sum = 0, worst = 0;
+    for (std::size_t l = 0; l < flights.size(); ++l) {
+        const double e = tuneError(targets[l], flights[l].figures);
+        sum += e;
+        worst = std::max(worst, e);
+    }
+    return 0.5 * sum / static_cast<double>(flights.size()) + 0.5 * worst;
+}
+
+// Reports a search's progress: its evaluations so far and its best error.
+using SearchProgress = std::function<void(int evaluations, double bestError)>;
+
 struct Search {
-    Search(const LabOptions& o, WorkerPool& p, Progress& pr) : options(o), pool(p), progress(pr) {}
+    Search(const LabOptions& o, WorkerPool& p, SearchProgress pr) : options(o), pool(p), progress(std::move(pr)) {}
     const LabOptions& options;
     WorkerPool& pool;
-    Progress& progress;
+    SearchProgress progress;
     SliderValues start{};
     std::vector<int> free;       // indexes of the sliders searched
     SliderValues fixedValues{};  // every slider's value when not searched
@@ -74,27 +102,32 @@ struct Search {
         v[static_cast<std::size_t>(kDensity)] = std::round(v[static_cast<std::size_t>(kDensity)] / kPresetStep) * kPresetStep;
         return v;
     }
-    Flight fly(const SliderValues& values) {
-        Job job;
-        job.launch = options.launch;
-        job.keepSamples = false;
-        job.setup.label = "tuned";
-        job.setup.modelOn = true;
-        job.setup.body = options.bodies.front();
+    // The launches scored, with the absolute targets at each.
+    std::vector<Launch> launches;
+    std::vector<TuneTargets> targets;
+    // The most evaluations this search makes.
+    int budget() const {
+        return static_cast<int>((kGlobalEvaluations + kLocalEvaluations + kGridEvaluations) * budgetShare(launches.size()));
+    }
+
+    std::vector<Flight> fly(const SliderValues& values) {
+        Setup setup;
+        setup.label = "tuned";
+        setup.modelOn = true;
+        setup.body = options.bodies.front();
         for (std::size_t i = 0; i < kSliderCount; ++i)
-            job.setup.overrides.emplace_back(std::string(kSliderNames[i]), valueText(values[i], onGrid ? 3 : 5));
-        return pool.fly(job);
+            setup.overrides.emplace_back(std::string(kSliderNames[i]), valueText(values[i], onGrid ? 3 : 5));
+        std::vector<Job> jobs;
+        for (const Launch& l : launches) jobs.push_back(flightJob(l, setup, false));
+        return pool.run(jobs);
     }
     double evaluate(const std::vector<double>& x) {
         throwIfStopped();
-        const double e = tuneError(options.tune->targets, fly(valuesAt(x)));
+        const double e = gridError(fly(valuesAt(x)), targets);
         ++evaluations;
         if (e < bestError) bestError = e, best = x;
-        char note[64];
-        std::snprintf(note, sizeof note, "best error %.3f %%", bestError * 100);
-        progress.update(static_cast<std::size_t>(evaluations), note);
-        if (watch && !watch(evaluations, kGlobalEvaluations + kLocalEvaluations + kGridEvaluations, bestError))
-            throw TuneCancelled{evaluations};
+        if (progress) progress(evaluations, bestError);
+        if (watch && !watch(evaluations, budget(), bestError)) throw TuneCancelled{evaluations};
         return e;
     }
 };
@@ -233,7 +266,8 @@ void checkTuneName(WorkerPool& pool, const std::string& name) {
     }
 }
 
-void printTargets(std::ostream& out, const TuneTargets& t, const Flight& f) {
+void printTargets(std::ostream& out, const TuneTargets& t, const Figures& f) {
+
     auto row = [&](const char* name, const std::optional<double>& target, double got, int decimals) {
         char buf[160];
         if (target)
@@ -249,84 +283,299 @@ void printTargets(std::ostream& out, const TuneTargets& t, const Flight& f) {
     row("landing speed uu/s", t.landingSpeedUu, f.landingSpeedUu, 1);
 }
 
-// Flies the start, sorts the sliders into free and fixed, and returns the free ones' start.
-std::vector<double> startOf(Search& s) {
-    const Tune& t = *s.options.tune;
-    Setup startSetup = setupFor(t.start);
-    startSetup.body = s.options.bodies.front();
-    for (const auto& [slider, value] : t.startValues) startSetup.overrides.emplace_back(slider, value);
-    Job startJob;
-    startJob.setup = startSetup;
-    startJob.launch = s.options.launch;
-    startJob.keepSamples = false;
-    s.start = s.fixedValues = s.pool.fly(startJob).sliders;
-    for (const auto& [index, value] : t.fixed) s.fixedValues[static_cast<std::size_t>(index)] = value;
+// The launches a tune scores and the absolute targets at each.
+struct Scoring {
+    std::vector<Launch> launches;
+    std::vector<TuneTargets> targets;
+};
+
+// What one search from one seed found.
+struct Restart {
+    unsigned seed = 0;
+    SliderValues values{};
+    double error = HUGE_VAL;
+    int evaluations = 0;
+    int interrupted = 0;  // the stop signal that ended the search early, or 0
+};
+
+// The fixed values and free sliders of the search, from the start preset's values.
+Search prepared(const LabOptions& o, WorkerPool& pool, const Scoring& scoring, const SliderValues& start,
+                SearchProgress progress) {
+    Search s(o, pool, std::move(progress));
+    s.launches = scoring.launches;
+    s.targets = scoring.targets;
+    s.start = s.fixedValues = start;
+    for (const auto& [index, value] : o.tune->fixed) s.fixedValues[static_cast<std::size_t>(index)] = value;
     for (int i = 0; i < static_cast<int>(kSliderCount); ++i) {
         bool fixed = false;
-        for (const auto& f : t.fixed) fixed = fixed || f.first == i;
+        for (const auto& f : o.tune->fixed) fixed = fixed || f.first == i;
         if (!fixed) s.free.push_back(i);
     }
-    std::vector<double> x;
-    for (int i : s.free) x.push_back(s.start[static_cast<std::size_t>(i)]);
-    nlopt::srand(t.seed);
-    return x;
+    return s;
 }
 
-// The global stage, the local refinement and the polish on the preset file's grid.
-void runStages(Search& s, std::vector<double>& x) {
-    if (s.free.empty()) return;
-    if (s.evaluate(x) > kGoodEnoughError) runStage(s, nlopt::GN_CRS2_LM, kGlobalEvaluations, x);
-    if (s.bestError > kGoodEnoughError) runStage(s, nlopt::LN_BOBYQA, kLocalEvaluations, x);
-    polishOnGrid(s, x, kGridEvaluations);
+// A global stage, a local refinement, then the preset file's grid. NLopt's random numbers are
+// per thread, so searches on several threads each repeat exactly for their seed.
+Restart searchFrom(const LabOptions& o, WorkerPool& pool, const Scoring& scoring, const SliderValues& start,
+                   unsigned seed, SearchProgress progress, const TuneWatch& watch = {}) {
+    Search s = prepared(o, pool, scoring, start, std::move(progress));
+    s.watch = watch;
+    std::vector<double> x;
+    for (int i : s.free) x.push_back(s.start[static_cast<std::size_t>(i)]);
+    nlopt::srand(seed);
+    int interrupted = 0;
+    try {
+        if (!s.free.empty()) {
+            const double share = budgetShare(s.launches.size());
+            if (s.evaluate(x) > kGoodEnoughError)
+                runStage(s, nlopt::GN_CRS2_LM, static_cast<int>(kGlobalEvaluations * share), x);
+            if (s.bestError > kGoodEnoughError)
+                runStage(s, nlopt::LN_BOBYQA, static_cast<int>(kLocalEvaluations * share), x);
+            polishOnGrid(s, x, static_cast<int>(kGridEvaluations * share));
+        } else {
+            s.onGrid = true;
+            s.evaluate(x);
+        }
+    } catch (const Interrupted& stop) {
+        // The best values so far are still worth having.
+        interrupted = stop.signal;
+        if (!s.best.empty()) x = s.best;
+    }
+    return Restart{seed, s.valuesAt(x), s.bestError, s.evaluations, interrupted};
+}
+
+// Runs the restarts on as many threads as there are pools, each thread flying in its own pool.
+std::vector<Restart> runRestarts(const LabOptions& o, const std::vector<std::unique_ptr<WorkerPool>>& pools,
+                                 const Scoring& scoring, const SliderValues& start, Progress& progress) {
+    const int count = o.tune->restarts;
+    std::vector<Restart> results(static_cast<std::size_t>(count));
+    std::vector<int> done(static_cast<std::size_t>(count), 0);
+    double best = HUGE_VAL;
+    std::mutex mutex;
+    const auto report = [&](int k, int evaluations, double error) {
+        const std::lock_guard lock(mutex);
+        done[static_cast<std::size_t>(k)] = evaluations;
+        best = std::min(best, error);
+        std::size_t total = 0;
+        for (int n : done) total += static_cast<std::size_t>(n);
+        char note[64];
+        std::snprintf(note, sizeof note, "best error %.3f %%", best * 100);
+        progress.update(total, note);
+    };
+    std::vector<std::future<void>> threads;
+    for (std::size_t t = 0; t < pools.size(); ++t) {
+        threads.push_back(std::async(std::launch::async, [&, t] {
+            for (int k = static_cast<int>(t); k < count; k += static_cast<int>(pools.size()))
+                results[static_cast<std::size_t>(k)] =
+                    searchFrom(o, *pools[t], scoring, start, o.tune->seed + static_cast<unsigned>(k),
+                               [&, k](int n, double e) { report(k, n, e); });
+        }));
+    }
+    for (auto& t : threads) t.get();
+    return results;
+}
+
+// The launches of the grid (or the one launch), and stock's flights there when a target is
+// relative to them.
+Scoring scoringFor(const LabOptions& o, WorkerPool& pool) {
+    Scoring sc;
+    if (o.launches)
+        for (std::size_t l = 0; l < o.launches->size(); ++l) sc.launches.push_back(o.launches->launch(o.launch, l));
+    else
+        sc.launches.push_back(o.launch);
+    sc.targets.assign(sc.launches.size(), o.tune->targets);
+    if (!o.tune->targets.anyRelative()) return sc;
+    Setup stock = setupFor("stock");
+    stock.body = o.bodies.front();
+    std::vector<Job> jobs;
+    for (const Launch& l : sc.launches) jobs.push_back(flightJob(l, stock, false));
+    const auto flights = pool.run(jobs);
+    for (std::size_t l = 0; l < flights.size(); ++l) sc.targets[l] = o.tune->targets.against(flights[l].figures);
+    return sc;
+}
+
+// One line per missed target, "" when every target is met within the tolerance. A flight still
+// airborne at the time limit never meets an airtime target.
+std::string misses(const TuneTargets& targets, double tolerance, const Figures& f) {
+    std::string lines;
+    const auto check = [&](const char* name, const std::optional<double>& target, double got, int decimals) {
+        if (!target) return;
+        const double miss = (got - *target) / *target;
+        char buf[200];
+        if (std::string(name) == "airtime s" && !f.landed)
+            std::snprintf(buf, sizeof buf, "  %-18s still airborne at the time limit, target %.*f\n", name,
+                          decimals, *target);
+        else if (std::abs(miss) > tolerance)
+            std::snprintf(buf, sizeof buf, "  %-18s %12.*f  target %12.*f  (%+.2f %%)\n", name, decimals, got,
+                          decimals, *target, miss * 100);
+        else
+            return;
+        lines += buf;
+    };
+    check("airtime s", targets.airtimeS, f.airtimeS, 3);
+    check("distance uu", targets.distanceUu, f.distanceUu, 1);
+    check("top height uu", targets.topHeightUu, f.topHeightUu, 1);
+    check("landing speed uu/s", targets.landingSpeedUu, f.landingSpeedUu, 1);
+    return lines;
+}
+
+// Launches listed as the worst of a grid tune.
+constexpr std::size_t kWorstLaunches = 5;
+
+std::string launchText(const Launch& l, const LaunchGrid& grid) {
+    std::string s;
+    for (const auto& axis : grid.axes) {
+        for (const GridPart& p : kGridParts) {
+            if (axis.name != p.name) continue;
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%s%s %g", s.empty() ? "" : ", ", p.name, l.*p.field);
+            s += buf;
+        }
+    }
+    return s;
+}
+
+// Flies the saved preset at every launch of the grid, prints its figures over the grid and the
+// worst launches; returns the missed targets ("" when every launch meets them).
+std::string reportGrid(std::ostream& out, const LabOptions& o, WorkerPool& pool, const Scoring& scoring) {
+    Setup tunedSetup;
+    tunedSetup.label = "tuned";
+    tunedSetup.modelOn = true;
+    tunedSetup.preset = "tuned";
+    tunedSetup.body = o.bodies.front();
+    std::vector<Job> jobs;
+    for (const Launch& l : scoring.launches) jobs.push_back(flightJob(l, tunedSetup, false));
+    const auto flights = pool.run(jobs);
+    std::vector<std::pair<double, std::size_t>> errors;
+    std::size_t missing = 0;
+    std::string firstMiss;
+    for (std::size_t l = 0; l < flights.size(); ++l) {
+        errors.emplace_back(tuneError(scoring.targets[l], flights[l].figures), l);
+        const std::string m = misses(scoring.targets[l], o.tune->tolerance, flights[l].figures);
+        if (!m.empty() && missing++ == 0) firstMiss = "  at " + launchText(scoring.launches[l], *o.launches) + ":\n" + m;
+    }
+    std::sort(errors.begin(), errors.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    out << "\nworst launches (error against the targets there):\n";
+    char buf[240];
+    for (std::size_t i = 0; i < std::min(kWorstLaunches, errors.size()); ++i) {
+        const auto l = errors[i].second;
+        const Figures& f = flights[l].figures;
+        std::snprintf(buf, sizeof buf, "  %-44s error %7.2f %%  airtime %7.3f  distance %9.1f  top %8.1f  landing %7.1f\n",
+                      launchText(scoring.launches[l], *o.launches).c_str(), errors[i].first * 100, f.airtimeS,
+                      f.distanceUu, f.topHeightUu, f.landingSpeedUu);
+        out << buf;
+    }
+    if (missing == 0) return "";
+    std::snprintf(buf, sizeof buf, "  %zu of %zu launches miss a target; the first:\n", missing, flights.size());
+    return buf + firstMiss;
+}
+
+void printRestarts(std::ostream& out, const std::vector<Restart>& restarts, std::size_t best) {
+    if (restarts.size() < 2) return;
+    double lo = HUGE_VAL, hi = -HUGE_VAL;
+    for (const auto& r : restarts) lo = std::min(lo, r.error), hi = std::max(hi, r.error);
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "restarts: %zu, best seed %u; error from %.3f %% to %.3f %%\n",
+                  restarts.size(), restarts[best].seed, lo * 100, hi * 100);
+    out << buf;
+    for (const auto& r : restarts) {
+        std::snprintf(buf, sizeof buf, "  seed %-10u error %8.3f %%  after %d flights\n", r.seed, r.error * 100,
+                      r.evaluations);
+        out << buf;
+    }
+    out << "\n";
+}
+
+// The start preset's slider values, with the tune's start values set after it.
+SliderValues startValuesFor(const LabOptions& o, WorkerPool& pool) {
+    const Tune& t = *o.tune;
+    Setup startSetup = setupFor(t.start);
+    startSetup.body = o.bodies.front();
+    for (const auto& [slider, value] : t.startValues) startSetup.overrides.emplace_back(slider, value);
+    return pool.fly(flightJob(o.launch, startSetup, false)).sliders;
 }
 
 }  // namespace
 
+TuneTargets TuneTargets::against(const Figures& stock) const {
+    TuneTargets t = *this;
+    if (relative.airtime && airtimeS) t.airtimeS = *airtimeS * stock.airtimeS;
+    if (relative.distance && distanceUu) t.distanceUu = *distanceUu * stock.distanceUu;
+    if (relative.top && topHeightUu) t.topHeightUu = *topHeightUu * stock.topHeightUu;
+    if (relative.landing && landingSpeedUu) t.landingSpeedUu = *landingSpeedUu * stock.landingSpeedUu;
+    t.relative = {};
+    return t;
+}
+
 TuneOutcome searchTune(const LabOptions& o, WorkerPool& pool, const TuneWatch& watch) {
     checkFixedValues(*o.tune, pool.sliderRanges());
-    std::ostringstream quiet;
-    Progress progress(quiet, false, "tuning", 1, 2);
-    Search s(o, pool, progress);
-    s.watch = watch;
-    std::vector<double> x = startOf(s);
-    runStages(s, x);
+    const SliderValues start = startValuesFor(o, pool);
+    const Scoring scoring = scoringFor(o, pool);
+    const Restart r = searchFrom(o, pool, scoring, start, o.tune->seed, {}, watch);
+    if (r.interrupted != 0) throw Interrupted(r.interrupted);
     TuneOutcome outcome;
-    outcome.evaluations = s.evaluations;
-    outcome.values = s.valuesAt(x);
+    outcome.evaluations = r.evaluations;
+    outcome.values = r.values;
+    Search s(o, pool, {});
     outcome.flight = saveAndFly(s, pool, outcome.values, o.outDir / "tuned.txt");
     return outcome;
 }
 
-double tuneError(const TuneTargets& t, const Flight& f) {
+double tuneError(const TuneTargets& t, const Figures& f) {
     double e = 0;
     if (t.airtimeS) e += std::abs(f.airtimeS - *t.airtimeS) / *t.airtimeS;
+    // A flight cut off at the limit has no airtime of its own: it is never a match.
+    if (t.airtimeS && !f.landed) e += 1;
     if (t.distanceUu) e += std::abs(f.distanceUu - *t.distanceUu) / *t.distanceUu;
     if (t.topHeightUu) e += std::abs(f.topHeightUu - *t.topHeightUu) / *t.topHeightUu;
     if (t.landingSpeedUu) e += std::abs(f.landingSpeedUu - *t.landingSpeedUu) / *t.landingSpeedUu;
     return e;
 }
 
-int runTune(const LabOptions& o, WorkerPool& pool, std::ostream& out, std::ostream& err) {
+int runTune(const LabOptions& o, const WorkerSetup& workers, std::ostream& out, std::ostream& err) {
     const Tune& t = *o.tune;
+    const auto began = std::chrono::steady_clock::now();
+    // One pool of one worker per thread of restarts.
+    const int threads = std::max(1, std::min(t.restarts, workerCount(o.workers, static_cast<std::size_t>(t.restarts))));
+    std::vector<std::unique_ptr<WorkerPool>> pools;
+    // A worker forked later holds copies of the earlier pools' pipes, so the earlier workers
+    // see their end only once it is gone: the pools end newest first.
+    struct NewestFirst {
+        std::vector<std::unique_ptr<WorkerPool>>& pools;
+        ~NewestFirst() {
+            while (!pools.empty()) pools.pop_back();
+        }
+    } endNewestFirst{pools};
+    for (int i = 0; i < threads; ++i) {
+        WorkerSetup setup = workers;
+        setup.workers = 1;
+        setup.workDir /= "restart-" + std::to_string(i + 1);
+        pools.push_back(std::make_unique<WorkerPool>(setup));
+    }
+    WorkerPool& pool = *pools.front();
     checkFixedValues(t, pool.sliderRanges());
     if (!t.name.empty()) checkTuneName(pool, t.name);
-    const auto began = std::chrono::steady_clock::now();
+    const SliderValues start = startValuesFor(o, pool);
+
+    const Scoring scoring = scoringFor(o, pool);
+    const double share = budgetShare(scoring.launches.size());
     Progress progress(err, o.progressBar, "tuning",
-                      kGlobalEvaluations + kLocalEvaluations + kGridEvaluations, 0);
-    Search s(o, pool, progress);
-    std::vector<double> x = startOf(s);
-    int interrupted = 0;
-    try {
-        runStages(s, x);
-    } catch (const Interrupted& stop) {
-        // The best values so far are still worth having; the workers may be mid-flight, so a
-        // fresh one saves them.
-        interrupted = stop.signal;
-        if (!s.best.empty()) x = s.best;
-    }
+                      static_cast<std::size_t>(t.restarts * (kGlobalEvaluations + kLocalEvaluations + kGridEvaluations) * share),
+                      0);
+    const std::vector<Restart> restarts = runRestarts(o, pools, scoring, start, progress);
     progress.finish();
-    const SliderValues values = s.valuesAt(x);
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < restarts.size(); ++i)
+        if (restarts[i].error < restarts[best].error) best = i;
+    const SliderValues values = restarts[best].values;
+    int evaluations = 0;
+    for (const auto& r : restarts) evaluations += r.evaluations;
+
     const fs::path file = o.outDir / "tuned.txt";
+    // An interrupted tune saves the best values so far; the workers may be mid-flight, so a
+    // fresh one saves them.
+    int interrupted = 0;
+    for (const auto& r : restarts) interrupted = interrupted != 0 ? interrupted : r.interrupted;
     std::optional<StopsDeferred> finishing;
     std::optional<WorkerPool> saver;
     if (interrupted != 0) {
@@ -336,21 +585,32 @@ int runTune(const LabOptions& o, WorkerPool& pool, std::ostream& out, std::ostre
         setup.workers = 1;
         saver.emplace(setup);
     }
+    Search s(o, pool, {});
     const Flight tuned = saveAndFly(s, saver ? *saver : pool, values, file);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    char buf[200];
+    const std::size_t flights = static_cast<std::size_t>(evaluations) * scoring.launches.size();
+    char buf[240];
     if (interrupted != 0)
-        std::snprintf(buf, sizeof buf, "tuning interrupted on %s after %d flights in %.1f s: the best preset so far, from preset %s (seed %u)\n\n",
-                      o.bodies.front().c_str(), s.evaluations, seconds, t.start.c_str(), t.seed);
+        std::snprintf(buf, sizeof buf,
+                      "tuning interrupted on %s after %zu flights in %.1f s: the best preset so far, from preset %s (seed %u)\n\n",
+                      o.bodies.front().c_str(), flights, seconds, t.start.c_str(), restarts[best].seed);
     else
-        std::snprintf(buf, sizeof buf, "tuned on %s after %d flights in %.1f s, from preset %s (seed %u)\n\n",
-                      o.bodies.front().c_str(), s.evaluations, seconds, t.start.c_str(), t.seed);
-    out << buf << "slider values:\n";
+        std::snprintf(buf, sizeof buf, "tuned on %s after %zu flights in %.1f s, from preset %s (seed %u)\n\n",
+                      o.bodies.front().c_str(), flights, seconds, t.start.c_str(), restarts[best].seed);
+    out << buf;
+    printRestarts(out, restarts, best);
+    out << "slider values:\n";
     writeSliderTable(out, {tuned});
-    out << "\ntuned flight against the targets:\n";
-    printTargets(out, t.targets, tuned);
-    out << "\n";
-    writeTable(out, {tuned});
+    std::string missed;
+    if (!o.launches) {
+        out << "\ntuned flight against the targets:\n";
+        printTargets(out, scoring.targets.front(), tuned.figures);
+        out << "\n";
+        writeTable(out, {tuned});
+        missed = misses(scoring.targets.front(), t.tolerance, tuned.figures);
+    } else if (interrupted == 0) {
+        missed = reportGrid(out, o, pool, scoring);
+    }
     err << "flightlab: tuned preset" << (interrupted != 0 ? " (interrupted: the best so far)" : "") << ": "
         << file.string() << " (fly it with --presets tuned --preset-dir " << o.outDir.string() << ")"
         << std::endl;
@@ -358,8 +618,15 @@ int runTune(const LabOptions& o, WorkerPool& pool, std::ostream& out, std::ostre
         if (!t.name.empty()) err << "flightlab: the interrupted tune installs nothing in " << t.game.string() << std::endl;
         return 128 + interrupted;
     }
-    if (!t.name.empty()) installInGame(o, values, err);
-    return 0;
+    if (!missed.empty()) {
+        std::snprintf(buf, sizeof buf, "\ntargets not met (tolerance %g %%):\n", t.tolerance * 100);
+        out << buf << missed;
+    }
+    if (!t.name.empty()) {
+        if (missed.empty() || t.force) installInGame(o, values, err);
+        else err << "flightlab: the preset '" << t.name << "' was not installed: targets not met (--force installs it)" << std::endl;
+    }
+    return missed.empty() ? 0 : 3;
 }
 
 }  // namespace flightlab

@@ -9,7 +9,7 @@
 namespace flightlab {
 
 // The sum over the set targets of |figure - target| / target.
-double tuneError(const TuneTargets& targets, const Flight& flight);
+double tuneError(const TuneTargets& targets, const Figures& figures);
 
 // Told after each flight of a search: flights so far, the most the search flies, the best error
 // so far. Returning false stops the search with TuneCancelled.
@@ -26,12 +26,17 @@ struct TuneOutcome {
     int evaluations = 0;
 };
 
-// The search of runTune, told to WATCH instead of printed; throws TuneCancelled when stopped.
+// One search of runTune (from the tune's seed, over its launches), told to WATCH instead of
+// printed; throws TuneCancelled when stopped.
 TuneOutcome searchTune(const LabOptions& options, WorkerPool& pool, const TuneWatch& watch);
 
-// Searches (a global stage, then a local refinement), writes OUT/tuned.txt through the
-// plug-in's preset creation, flies it and prints the values and the flight against the targets;
-// with a tune name also installs the preset in the game folder. Returns the exit status.
-int runTune(const LabOptions& options, WorkerPool& pool, std::ostream& out, std::ostream& err);
+// Searches from the tune's restarts (each a global stage, a local refinement and a refinement on
+// the preset file's grid) on as many worker pools as workers are allowed, writes OUT/tuned.txt
+// through the plug-in's preset creation, flies it and prints the values, the restarts and the
+// flight against the targets. Returns 0, or 3 when a target is missed by more than the
+// tolerance; the tune name's preset is installed in the game folder only when every target is
+// met, or with `force`. Interrupted, it saves the best values so far, installs nothing and
+// returns 128 + the signal.
+int runTune(const LabOptions& options, const WorkerSetup& workers, std::ostream& out, std::ostream& err);
 
 }  // namespace flightlab

@@ -23,13 +23,35 @@ bool readExactly(int fd, char* buf, std::size_t size) {
 }
 
 void putLaunch(Writer& w, const Launch& l) {
-    for (double v : {l.speedUu, l.pitchDeg, l.heightUu, l.boostSeconds, l.timeLimitS}) w.put(v);
+    for (double v : {l.speedUu, l.pitchDeg, l.heightUu, l.boostSeconds, l.timeLimitS, l.headingDeg,
+                     l.input.pitch, l.input.yaw, l.input.roll, l.input.throttle})
+        w.put(v);
 }
 Launch getLaunch(Reader& r) {
     Launch l;
-    for (double* v : {&l.speedUu, &l.pitchDeg, &l.heightUu, &l.boostSeconds, &l.timeLimitS})
+    for (double* v : {&l.speedUu, &l.pitchDeg, &l.heightUu, &l.boostSeconds, &l.timeLimitS,
+                      &l.headingDeg, &l.input.pitch, &l.input.yaw, &l.input.roll, &l.input.throttle})
         *v = r.get<double>();
     return l;
+}
+
+void putFigures(Writer& w, const Figures& f) {
+    w.put(static_cast<std::uint8_t>(f.landed));
+    w.put(static_cast<std::uint8_t>(f.turnedBack));
+    for (double v : {f.airtimeS, f.distanceUu, f.sideUu, f.topHeightUu, f.landingSpeedUu,
+                     f.descentAngleDeg})
+        w.put(v);
+    w.put(f.apexTick);
+}
+Figures getFigures(Reader& r) {
+    Figures f;
+    f.landed = r.get<std::uint8_t>() != 0;
+    f.turnedBack = r.get<std::uint8_t>() != 0;
+    for (double* v : {&f.airtimeS, &f.distanceUu, &f.sideUu, &f.topHeightUu, &f.landingSpeedUu,
+                      &f.descentAngleDeg})
+        *v = r.get<double>();
+    f.apexTick = r.get<int>();
+    return f;
 }
 
 void putSetup(Writer& w, const Setup& s) {
@@ -102,19 +124,18 @@ Job decodeJob(Reader& r) {
 
 // Bytes of one trajectory sample in a message. The car's state is single precision, so the
 // sample's figures travel as floats, exactly.
-constexpr std::size_t kSampleBytes = sizeof(int) + 6 * sizeof(float) + 1;
+constexpr std::size_t kSampleBytes = sizeof(int) + 13 * sizeof(float) + 1;
 
 std::string encodeFlight(const Flight& f) {
     Writer w(128 + kSliderCount * sizeof(double) + f.samples.size() * kSampleBytes);
     w.put(static_cast<std::uint8_t>(1));
-    w.put(static_cast<std::uint8_t>(f.landed));
-    for (double v : {f.airtimeS, f.distanceUu, f.topHeightUu, f.landingSpeedUu}) w.put(v);
-    w.put(f.apexTick);
+    putFigures(w, f.figures);
     for (double v : f.sliders) w.put(v);
     w.put(static_cast<std::uint32_t>(f.samples.size()));
     for (const Sample& s : f.samples) {
         w.put(s.tick);
-        for (double v : {s.x, s.y, s.z, s.vx, s.vy, s.vz}) w.put(static_cast<float>(v));
+        for (double v : {s.x, s.y, s.z, s.vx, s.vy, s.vz, s.qw, s.qx, s.qy, s.qz, s.wx, s.wy, s.wz})
+            w.put(static_cast<float>(v));
         w.put(static_cast<std::uint8_t>(s.onGround));
     }
     return std::move(w).frame();
@@ -123,10 +144,7 @@ std::string encodeFlight(const Flight& f) {
 Flight decodeFlight(Reader& r) {
     if (r.get<std::uint8_t>() == 0) throw std::runtime_error(r.text());
     Flight f;
-    f.landed = r.get<std::uint8_t>() != 0;
-    for (double* v : {&f.airtimeS, &f.distanceUu, &f.topHeightUu, &f.landingSpeedUu})
-        *v = r.get<double>();
-    f.apexTick = r.get<int>();
+    f.figures = getFigures(r);
     for (double& v : f.sliders) v = r.get<double>();
     // Reserved, not resized: every sample is written once, without zeroing it first.
     const auto count = r.get<std::uint32_t>();
@@ -134,7 +152,9 @@ Flight decodeFlight(Reader& r) {
     for (std::uint32_t i = 0; i < count; ++i) {
         Sample& s = f.samples.emplace_back();
         s.tick = r.get<int>();
-        for (double* v : {&s.x, &s.y, &s.z, &s.vx, &s.vy, &s.vz}) *v = r.get<float>();
+        for (double* v : {&s.x, &s.y, &s.z, &s.vx, &s.vy, &s.vz, &s.qw, &s.qx, &s.qy, &s.qz, &s.wx,
+                          &s.wy, &s.wz})
+            *v = r.get<float>();
         s.onGround = r.get<std::uint8_t>() != 0;
     }
     return f;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "Tune.h"
 #include "Workers.h"
@@ -51,7 +52,8 @@ Setup setupOf(const SetupRequest& r) {
     return s;
 }
 
-json figuresJson(const Flight& f) {
+json figuresJson(const Flight& flight) {
+    const Figures& f = flight.figures;
     return {{"landed", f.landed},
             {"airtime", f.airtimeS},
             {"distance", f.distanceUu},
@@ -245,8 +247,8 @@ json LabAdapter::grid(const GridRequest& r) {
                          {"pitch", pitches[cell / speeds.size()]},
                          {"setup", figuresJson(f)},
                          {"stock", figuresJson(s)},
-                         {"distanceGain", f.distanceUu - s.distanceUu},
-                         {"airtimeGain", f.airtimeS - s.airtimeS}});
+                         {"distanceGain", f.figures.distanceUu - s.figures.distanceUu},
+                         {"airtimeGain", f.figures.airtimeS - s.figures.airtimeS}});
     }
     return {{"speeds", speeds}, {"pitches", pitches}, {"cells", cells}};
 }
@@ -278,10 +280,10 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
         if (req.relativeToStock) return *req.relativeToStock * stockFigure;
         return std::nullopt;
     };
-    t.targets.airtimeS = target(r.airtime, stock.airtimeS);
-    t.targets.distanceUu = target(r.distance, stock.distanceUu);
-    t.targets.topHeightUu = target(r.top, stock.topHeightUu);
-    t.targets.landingSpeedUu = target(r.landing, stock.landingSpeedUu);
+    t.targets.airtimeS = target(r.airtime, stock.figures.airtimeS);
+    t.targets.distanceUu = target(r.distance, stock.figures.distanceUu);
+    t.targets.topHeightUu = target(r.top, stock.figures.topHeightUu);
+    t.targets.landingSpeedUu = target(r.landing, stock.figures.landingSpeedUu);
     for (const auto* v : {&t.targets.airtimeS, &t.targets.distanceUu, &t.targets.topHeightUu, &t.targets.landingSpeedUu})
         if (*v && !(**v > 0)) throw RequestError{"targets", "stock's figure is zero: give an absolute target"};
     o.tune = t;
@@ -296,14 +298,16 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
     auto judge = [&](const char* figure, const std::optional<double>& want, double got) {
         if (!want) return;
         const double miss = (got - *want) / *want;
-        const bool met = std::abs(miss) <= kTargetMetWithin;
+        // A flight still airborne at the time limit has no airtime of its own: never a match.
+        const bool cutOff = std::string_view(figure) == "airtime" && !outcome.flight.figures.landed;
+        const bool met = std::abs(miss) <= kTargetMetWithin && !cutOff;
         allMet = allMet && met;
         verdict.push_back({{"figure", figure}, {"target", *want}, {"got", got}, {"miss", miss}, {"met", met}});
     };
-    judge("airtime", t.targets.airtimeS, outcome.flight.airtimeS);
-    judge("distance", t.targets.distanceUu, outcome.flight.distanceUu);
-    judge("top", t.targets.topHeightUu, outcome.flight.topHeightUu);
-    judge("landingSpeed", t.targets.landingSpeedUu, outcome.flight.landingSpeedUu);
+    judge("airtime", t.targets.airtimeS, outcome.flight.figures.airtimeS);
+    judge("distance", t.targets.distanceUu, outcome.flight.figures.distanceUu);
+    judge("top", t.targets.topHeightUu, outcome.flight.figures.topHeightUu);
+    judge("landingSpeed", t.targets.landingSpeedUu, outcome.flight.figures.landingSpeedUu);
     return {{"cancelled", false},
             {"evaluations", outcome.evaluations},
             {"sliders", slidersJson(outcome.values)},
