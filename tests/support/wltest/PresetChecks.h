@@ -153,7 +153,12 @@ inline std::string crashLoopScript(int rounds) {
 // Session s (1 or 2) creates "S<s>_<i>" with the speed 1 + i/100 and the throttle s, and deletes
 // every second one right after.
 inline std::string concurrentName(int session, int index) {
-    return "S" + std::to_string(session) + "_" + std::to_string(index);
+    // Appended piece by piece: GCC 12 at -O3 warns falsely about a concatenation here.
+    std::string name = "S";
+    name += std::to_string(session);
+    name += '_';
+    name += std::to_string(index);
+    return name;
 }
 
 inline std::string concurrentScript(int session, int creates) {
