@@ -78,6 +78,16 @@ void expectSameTrees(const Tree& linux, const Tree& windows) {
     }
 }
 
+// The system's own reason for a failure differs between the families (Windows says "Access
+// denied.", POSIX "Is a directory"); the lines around it must not.
+Lines withoutSystemReasons(Lines lines) {
+    for (auto& line : lines)
+        for (const std::string reason : {": Access denied..", ": Is a directory."})
+            if (const auto at = line.find(reason); at != std::string::npos)
+                line.replace(at, reason.size(), ": <reason>.");
+    return lines;
+}
+
 void expectContains(const Lines& out, const Lines& expected) {
     for (const auto& line : expected)
         EXPECT_TRUE(std::find(out.begin(), out.end(), line) != out.end()) << "missing line: " << line;
@@ -172,7 +182,8 @@ const std::vector<Session>& sessions() {
          ""},
         {"directory_as_temp",
          {"wl_name_preset Mine", "wl_create 1", "wl_name_preset Old", "wl_delete 1"},
-         {"Error opening wingleaf.set files. Close wingleaf.set if open in an editor."},
+         {"Error creating ./bakkesmod/plugins/settings/tmp.set: Is a directory. wingleaf.set was "
+          "not changed."},
          [](const fs::path& root) {
              lay(root, kSettings, "Wingleaf\r\n6|Preset|wl_preset|A@0&B@1&Old@Old\r\n");
              lay(root, kPresets + "/Old.txt", "1 2 3");
@@ -181,8 +192,10 @@ const std::vector<Session>& sessions() {
          ""},
         {"directory_as_preset_file",
          {"wl_name_preset Other", "wl_create 1", "wl_preset Other", "wl_delete 1"},
+         // The values are written before the name is listed: a preset whose file cannot be
+         // written is never listed, so there is nothing to delete.
          {"Error opening preset file. Close preset.txt if open in an editor.",
-          "Failed to remove file: wingleaf/Other.txt"},
+          "Preset not found. Check your preset name!"},
          [](const fs::path& root) { fs::create_directories(root / kPresets / "Other.txt"); },
          ""},
         {"directory_as_settings_file",
@@ -203,7 +216,7 @@ TEST_P(WindowsSession, MatchesTheLinuxRun) {
     const PlatformRun linux = runOn(false, s);
     const PlatformRun windows = runOn(true, s);
     EXPECT_EQ(windows.exitCode, linux.exitCode);
-    EXPECT_EQ(windows.out, linux.out);
+    EXPECT_EQ(withoutSystemReasons(windows.out), withoutSystemReasons(linux.out));
     EXPECT_EQ(windows.err, linux.err);
     expectSameTrees(linux.files, windows.files);
     EXPECT_FALSE(linux.out.empty());
