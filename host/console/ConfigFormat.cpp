@@ -8,8 +8,11 @@
 namespace host {
 
 bool fitsConfigLine(const std::string& name, const std::string& value) {
+    // A name that starts with a byte-order mark would lose it when the file is read back, as
+    // the first line of the file.
     return !name.empty() && name.find_first_of(" \t\r\n\";") == std::string::npos &&
-           name.rfind("//", 0) != 0 && value.find_first_of("\r\n\"") == std::string::npos;
+           name.rfind("//", 0) != 0 && name.rfind("\xEF\xBB\xBF", 0) != 0 &&
+           value.find_first_of("\r\n\"") == std::string::npos;
 }
 
 std::string configLine(const std::string& name, const std::string& value) {
