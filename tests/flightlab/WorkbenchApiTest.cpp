@@ -179,6 +179,9 @@ TEST_F(WorkbenchApi, TuneStreamsItsResultOneAtATimeAndCancels) {
     EXPECT_TRUE(done.back()["met"]);
     EXPECT_EQ(done.back()["verdict"][0]["figure"], "distance");
 
+    // The slot of the finished tune is released just after its last line is streamed.
+    for (int i = 0; i < 6000 && lab_->tuneRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+
     // A long search: a second one is refused while it runs, and it ends when cancelled.
     std::vector<json> longLines;
     std::thread longTune([&] { longLines = tuneLines({{"targets", {{"airtime", 9.5}, {"distance", {{"relative", 0.3}}}}}}); });
