@@ -30,6 +30,28 @@ jobs=$(nproc 2>/dev/null || echo 2)
 build=build/coverage
 report=$build/report
 
+# Objects that left the build (a removed target, a source moved to another target) leave their
+# notes behind, and gcovr would read them as product code or stop on them: only the notes of the
+# objects the build has now are kept.
+drop_stale_notes() {
+  python3 - "$build" <<'PY'
+import json, os, shlex, sys
+build = os.path.abspath(sys.argv[1])
+current = set()
+for entry in json.load(open(os.path.join(build, "compile_commands.json"))):
+    out = entry.get("output")
+    if out is None:
+        words = shlex.split(entry["command"])
+        out = words[words.index("-o") + 1]
+    current.add(os.path.splitext(os.path.join(entry["directory"], out))[0])
+for folder, _, files in os.walk(build):
+    for name in files:
+        stem, ext = os.path.splitext(name)
+        if ext in (".gcno", ".gcda") and os.path.join(folder, stem) not in current:
+            os.remove(os.path.join(folder, name))
+PY
+}
+
 tests_status=0
 if [ "$report_only" -eq 0 ]; then
   cmake --preset coverage >/dev/null
@@ -41,6 +63,7 @@ elif [ ! -d "$build" ]; then
   echo "coverage: no $build yet; run scripts/coverage.sh without --report first" >&2
   exit 1
 fi
+drop_stale_notes
 rm -rf "$report"
 mkdir -p "$report"
 

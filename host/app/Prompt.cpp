@@ -110,8 +110,9 @@ bool Prompt::interactive() { return WL_ISATTY(0) != 0; }
 
 Prompt::Prompt(Console& console, std::filesystem::path historyFile)
     : console_(console), historyFile_(std::move(historyFile)) {
+#if !defined(WL_WITH_READLINE)
     plain_.attach(0);
-#if defined(WL_WITH_READLINE)
+#else
     gConsole = &console_;
     rl_catch_signals = 0;  // the session's own handlers see Ctrl-C, SIGTERM and SIGHUP
     rl_attempted_completion_function = completeName;
@@ -164,6 +165,7 @@ std::optional<std::string> Prompt::next() {
 #endif
 }
 
+#if !defined(WL_WITH_READLINE)
 std::optional<std::string> Prompt::nextPlain() {
     std::cout << kPrompt << std::flush;
     std::string line;
@@ -192,5 +194,6 @@ std::optional<std::string> Prompt::nextPlain() {
         }
     }
 }
+#endif
 
 }  // namespace host

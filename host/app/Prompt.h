@@ -29,12 +29,14 @@ public:
     std::optional<std::string> next();
 
 private:
-    std::optional<std::string> nextPlain();
     void saveHistory();
 
     Console& console_;
     std::filesystem::path historyFile_;
-    LineReader plain_;  // without line editing
+#if !defined(WL_WITH_READLINE)
+    std::optional<std::string> nextPlain();
+    LineReader plain_;  // a build without readline reads the terminal as plain lines
+#endif
 };
 
 }  // namespace host

@@ -70,6 +70,7 @@ void FileReplacement::discard() {
 bool FileReplacement::open() {
     discard();
     error_.clear();
+    writeErrno_ = 0;
     const int fd = createFreshFile(temp_);
     if (fd < 0) {
         error_ = "cannot write " + file_.string() + ": " + std::strerror(errno);
@@ -87,6 +88,14 @@ bool FileReplacement::open() {
     return true;
 }
 
+bool FileReplacement::write(const char* data, std::size_t size) {
+    if (out_ == nullptr) return false;
+    errno = 0;
+    if (std::fwrite(data, 1, size, out_) == size) return true;
+    if (writeErrno_ == 0) writeErrno_ = errno != 0 ? errno : EIO;
+    return false;
+}
+
 bool FileReplacement::commit() {
     if (out_ == nullptr) {
         if (error_.empty()) error_ = "cannot write " + file_.string() + ": not open";
@@ -94,7 +103,7 @@ bool FileReplacement::commit() {
     }
     errno = 0;
     const bool written = std::fflush(out_) == 0 && std::ferror(out_) == 0;
-    const int writeErrno = errno != 0 ? errno : EIO;
+    const int writeErrno = writeErrno_ != 0 ? writeErrno_ : errno != 0 ? errno : EIO;
     if (!written) return fail("cannot write", writeErrno), false;
     if (!sync(out_)) return fail("cannot write", errno), false;
     const bool closed = std::fclose(out_) == 0;
@@ -118,7 +127,7 @@ bool FileReplacement::commit() {
 bool replaceFile(const std::filesystem::path& file, const std::string& content, std::string& error) {
     FileReplacement out(file);
     if (!out.open()) return error = out.error(), false;
-    std::fwrite(content.data(), 1, content.size(), out.stream());
+    out.write(content.data(), content.size());
     if (!out.commit()) return error = out.error(), false;
     return true;
 }
@@ -130,7 +139,7 @@ bool copyReplacing(const std::filesystem::path& from, const std::filesystem::pat
     if (!out.open()) return error = out.error(), false;
     char buf[1 << 16];
     while (in.read(buf, sizeof buf) || in.gcount() > 0)
-        std::fwrite(buf, 1, static_cast<std::size_t>(in.gcount()), out.stream());
+        out.write(buf, static_cast<std::size_t>(in.gcount()));
     if (in.bad()) return error = "cannot read " + from.string(), false;
     if (!out.commit()) return error = out.error(), false;
     return true;

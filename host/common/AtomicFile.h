@@ -25,6 +25,9 @@ public:
     bool open();
     // The temporary's stream, null before open() succeeds and after commit().
     std::FILE* stream() const { return out_; }
+    // Writes to the stream, keeping the system's reason when a write fails, so that commit()
+    // can name it (a failed write is otherwise reported only as an input/output error).
+    bool write(const char* data, std::size_t size);
     // Flushes and syncs the temporary and renames it over the file. False, with error() set,
     // when a write failed or any step fails.
     bool commit();
@@ -36,6 +39,7 @@ private:
     void discard();
     std::filesystem::path file_, temp_;
     std::FILE* out_ = nullptr;
+    int writeErrno_ = 0;
     std::string error_;
 };
 

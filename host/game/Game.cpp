@@ -204,10 +204,6 @@ void Game::fireEvent(std::string_view name) {
     });
 }
 
-void Game::fireEvent(std::string_view name, Caller caller, void* params) {
-    hooks_.fire(hooks_.list(name), caller, params);
-}
-
 int Game::hookCount(std::string_view name) const {
     const HookList* l = hooks_.find(name);
     return l == nullptr ? 0 : l->count();

@@ -82,8 +82,6 @@ public:
     // object of their type in the running game (cars, balls, the server event for ServerWrapper,
     // the game event for ActorWrapper).
     void fireEvent(std::string_view name);
-    // Fires an event run on one object.
-    void fireEvent(std::string_view name, Caller caller, void* params);
     // Live callbacks on the name.
     int hookCount(std::string_view name) const;
     // Each hooked name with its count of callbacks, in name order.

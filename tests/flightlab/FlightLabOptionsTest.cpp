@@ -79,6 +79,31 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
         {{"--workers", "1.5"}, "option --workers takes a whole number"},
         {{"--presets", "a\";sim_mode menu", "--preset-dir", "/tmp"},
          "user preset 'a\";sim_mode menu' may not hold double quotes, ';' or line breaks"},
+        {{"--input", "pitch=1,pitch=0"}, "option --input: pitch is given twice"},
+        {{"--input", "pitch"},
+         "option --input takes pitch=P,yaw=Y,roll=R,throttle=T (any of them, each from -1 to 1), "
+         "e.g. pitch=0.5,throttle=1"},
+        {{"--launches", "pitch=10:40:101"},
+         "option --launches takes PART=FROM:TO:N,... with parts speed, pitch, height, heading, "
+         "boost-time and N from 1 to 100, e.g. speed=1000:2300:4,pitch=0:60:5"},
+        {{"--launches", "pitch=0:60:100,speed=0:2000:100,heading=0:90:2"},
+         "option --launches: 20000 launches; at most 10000 are flown in one run"},
+        {{"--tune", "airtime=6", "--tune-fix", "wl_speed"},
+         "option --tune-fix takes VAR=VALUE,..., e.g. wl_speed=1,wl_boost=1"},
+        {{"--tune", "airtime=6,top=100"},
+         "option --tune: a top height of 100 uu is below the launch height of 300 uu: the car starts "
+         "higher"},
+        {{"--tune", "airtime=6,top=0.5x"},
+         "option --tune: a top height of 0.5x stock's is below the launch height: stock's top height "
+         "is at least the launch height"},
+        {{"--tune", "airtime=6", "--game", "/nonexistent", "--tune-name", "Mine"},
+         "option --game: /nonexistent is not a game folder with the plug-in installed (no "
+         "bakkesmod/plugins/settings/wingleaf.set)"},
+        {{"--serve", "--tune", "airtime=6"},
+         "option --serve runs the workbench alone: tune and sweep from the page"},
+        {{"--serve", "--port", "80.5"}, "option --port takes a whole number"},
+        {{"--plugin", "/nonexistent/wingleaf.so"}, "no plug-in library /nonexistent/wingleaf.so"},
+        {{"extra"}, "unexpected argument 'extra'"},
     };
     for (const auto& [args, expected] : cases) {
         std::string error;

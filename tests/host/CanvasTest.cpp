@@ -57,6 +57,21 @@ TEST(RecordingCanvas, EachCallPrintsAsOneLine) {
         {[](CanvasWrapper& c) { c.DrawRect(Vector2{1, 2}, Vector2{3, 4}); }, "DrawRect 1, 2, 3, 4"},
         {[](CanvasWrapper& c) { c.FillTriangle(Vector2{0, 0}, Vector2{4, 0}, Vector2{0, 4}); },
          "FillTriangle 0, 0, 4, 0, 0, 4"},
+        // The float overloads keep their fractions.
+        {[](CanvasWrapper& c) { c.FillBox(Vector2F{2.5f, 4}); }, "FillBox 2.5, 4"},
+        {[](CanvasWrapper& c) { c.DrawBox(Vector2F{3.25f, 4}); }, "DrawBox 3.25, 4"},
+        {[](CanvasWrapper& c) { c.DrawLine(Vector2F{0.5f, 1}, Vector2F{2, 3}); },
+         "DrawLine 0.5, 1, 2, 3"},
+        {[](CanvasWrapper& c) { c.DrawLine(Vector2F{0.5f, 1}, Vector2F{2, 3}, 1.5f); },
+         "DrawLine 0.5, 1, 2, 3, width 1.5"},
+        {[](CanvasWrapper& c) { c.DrawRect(Vector2F{1.5f, 2}, Vector2F{3, 4}); },
+         "DrawRect 1.5, 2, 3, 4"},
+        {[](CanvasWrapper& c) { c.FillTriangle(Vector2F{0.5f, 0}, Vector2F{4, 0}, Vector2F{0, 4}); },
+         "FillTriangle 0.5, 0, 4, 0, 0, 4"},
+        {[](CanvasWrapper& c) { c.DrawString("y", 1.5f, 1.5f); }, "DrawString y"},
+        {[](CanvasWrapper& c) { c.GetStringSize("abc", 2, 1); }, "GetStringSize abc"},
+        {[](CanvasWrapper& c) { c.GetPositionFloat(); }, "GetPosition"},
+        {[](CanvasWrapper& c) { c.ProjectF(Vector(1.5f, -2, 3)); }, "Project 1.5, -2, 3"},
     };
     for (const auto& tc : cases) {
         host::RecordingCanvas canvas(1920, 1080);
@@ -81,6 +96,29 @@ TEST(RecordingCanvas, GettersAnswerFromTheCanvasState) {
     EXPECT_EQ(lines(canvas),
               (std::vector<std::string>{"GetSize", "SetPosition 7, 9", "GetPosition",
                                         "SetColor 10, 20, 30, 200"}));
+    w.SetPosition(Vector2F{2.5f, 3.75f});
+    const Vector2F exact = w.GetPositionFloat();
+    EXPECT_EQ(exact.X, 2.5f);
+    EXPECT_EQ(exact.Y, 3.75f);
+    EXPECT_EQ(w.GetPosition().X, 2);
+    // A position no int holds reads as 0 rather than overflowing.
+    w.SetPosition(Vector2F{3e9f, std::nanf("")});
+    EXPECT_EQ(w.GetPosition().X, 0);
+    EXPECT_EQ(w.GetPosition().Y, 0);
+    // Text is measured with the host's one font: 0.6 em a character, 13 pixels a line.
+    const Vector2F text = w.GetStringSize("abcd", 2, 1.5f);
+    EXPECT_FLOAT_EQ(text.X, 4 * 13 * 0.6f * 2);
+    EXPECT_FLOAT_EQ(text.Y, 13 * 1.5f);
+    // No camera: every world location lands on the canvas origin.
+    const Vector2 projected = w.Project(Vector(100, 200, 300));
+    EXPECT_EQ(projected.X, 0);
+    EXPECT_EQ(projected.Y, 0);
+    // A copied or assigned handle draws on the same canvas.
+    CanvasWrapper copy(w);
+    CanvasWrapper assigned(0);
+    assigned = copy;
+    EXPECT_EQ(assigned.memory_address, w.memory_address);
+
     canvas.clear();
     EXPECT_TRUE(canvas.ops().empty());
     EXPECT_EQ(canvas.positionX, 0);
@@ -90,9 +128,20 @@ TEST(RecordingCanvas, NullHandleDrawsNothing) {
     CanvasWrapper w(0);
     w.SetPosition(Vector2{1, 1});
     w.DrawString("lost");
+    w.SetPosition(Vector2F{1, 1});
+    w.SetColor(LinearColor(1, 1, 1, 1));
+    w.DrawString("lost", 2, 2);
+    w.DrawString("lost", 2, 2, true);
+    w.FillBox(Vector2F{1, 1});
+    w.DrawLine(Vector2{0, 0}, Vector2{1, 1});
+    w.FillTriangle(Vector2{0, 0}, Vector2{1, 0}, Vector2{0, 1});
     const Vector2 size = w.GetSize();
     EXPECT_EQ(size.X, 0);
     EXPECT_EQ(size.Y, 0);
+    EXPECT_EQ(w.GetPosition().X, 0);
+    EXPECT_EQ(w.GetPositionFloat().X, 0.0f);
+    EXPECT_EQ(w.GetStringSize("lost", 1, 1).X, 0.0f);
+    EXPECT_EQ(w.ProjectF(Vector(1, 1, 1)).X, 0.0f);
 }
 
 #ifndef WL_TESTS_HAVE_PNG
@@ -185,6 +234,39 @@ TEST_F(PngRasterizer, DrawsOutlinesCornersTrianglesAndShadowedText) {
     };
     EXPECT_LT(darkest(0, 80), 0x60u);
     EXPECT_EQ(darkest(80, 160), 0x96u);
+}
+
+// A plug-in may hand the canvas anything: what cannot be drawn is skipped, the rest still is.
+TEST_F(PngRasterizer, SkipsShapesWithNonFiniteNumbersAndTextWithoutSize) {
+    const float nan = std::nanf("");
+    host::RecordingCanvas canvas(40, 40);
+    CanvasWrapper w = wrap(canvas);
+    w.SetColor(char(255), char(0), char(0), char(255));
+    w.SetPosition(Vector2F{nan, 0});
+    w.SetPosition(Vector2F{0, 0});
+    w.FillBox(Vector2F{nan, 40});
+    w.DrawBox(Vector2F{40, nan});
+    w.DrawRect(Vector2F{0, 0}, Vector2F{nan, 40});
+    w.DrawLine(Vector2F{0, 0}, Vector2F{40, 40}, nan);
+    w.FillTriangle(Vector2F{0, 0}, Vector2F{40, 0}, Vector2F{0, nan});
+    w.DrawString("hidden", 0, 1);
+    w.DrawString("hidden", nan, 1);
+    w.DrawString("", 1, 1);
+    // Questions draw nothing.
+    w.GetSize();
+    w.GetPosition();
+    w.GetStringSize("size", 1, 1);
+    w.Project(Vector(0, 0, 0));
+    w.SetPosition(Vector2{30, 30});
+    w.FillBox(Vector2{10, 10});
+
+    const auto file = root / "skipped.png";
+    ASSERT_EQ(host::writeFramePng(canvas, file.string()), "");
+    const auto px = wltest::decodePng(file);
+    ASSERT_TRUE(px);
+    for (const auto& [x, y] : {std::pair{2, 2}, {20, 20}, {2, 38}, {38, 2}, {10, 5}})
+        EXPECT_EQ(px->at(x, y), 0xff969696u) << x << "," << y;
+    EXPECT_EQ(px->at(35, 35), 0xffff0000u);
 }
 
 TEST_F(PngRasterizer, ReportsFailuresAndLeavesNoFile) {

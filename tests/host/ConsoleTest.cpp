@@ -6,6 +6,8 @@
 
 namespace {
 
+int plainNotifierCalls = 0;
+
 using Commands = std::vector<std::vector<std::string>>;
 
 TEST(LineSplitter, SplitsWordsQuotesAndCommands) {
@@ -186,6 +188,45 @@ TEST_F(ConsoleTest, UnloadedVariablesAreFreedOnceNoLoadedPluginHoldsAHandle) {
     EXPECT_EQ(console.savedValues().at("mine"), "2");
     console.dropOwner(&other);
     EXPECT_EQ(console.retiredVariables(), 0u);
+}
+
+void countCall(std::vector<std::string>) { ++plainNotifierCalls; }
+
+TEST_F(ConsoleTest, ResetNotifyAndRemovalThroughTheHandles) {
+    CVarWrapper var = cvars.registerCvar("v", "1", "", true, true, 0, true, 10);
+    std::vector<std::string> seen;
+    var.addOnValueChanged([&seen](std::string old, CVarWrapper v) { seen.push_back(old + "->" + v.getStringValue()); });
+    var.setValue(4);
+    var.ResetToDefault();
+    var.notify();  // the handlers run without a change
+    var.removeOnValueChanged();
+    var.setValue(5);
+    EXPECT_EQ(seen, (std::vector<std::string>{"1->4", "4->1", "1->1"}));
+
+    // A plain function pointer is a notifier too; a null one registers nothing.
+    cvars.registerNotifier("plain", &countCall, "", PERMISSION_ALL);
+    cvars.registerNotifier("none", static_cast<commandNotifier>(nullptr), "", PERMISSION_ALL);
+    EXPECT_TRUE(console.execute("plain"));
+    EXPECT_EQ(plainNotifierCalls, 1);
+    EXPECT_FALSE(console.hasNotifier("none"));
+    EXPECT_TRUE(cvars.removeNotifier("plain"));
+    EXPECT_FALSE(cvars.removeNotifier("plain"));
+    EXPECT_FALSE(console.hasNotifier("plain"));
+
+    EXPECT_TRUE(cvars.removeCvar("v"));
+    EXPECT_FALSE(cvars.removeCvar("v"));
+    EXPECT_EQ(console.findVariable("v"), nullptr);
+    var.setValue(7);  // the handle outlives its variable and writes nothing
+    var.ResetToDefault();
+    var.notify();
+    EXPECT_EQ(seen.size(), 3u);
+
+    // A manager without a console answers no and registers nothing.
+    CVarManagerWrapper none(0, typeid(int));
+    EXPECT_FALSE(none.removeCvar("x"));
+    EXPECT_FALSE(none.removeNotifier("x"));
+    EXPECT_TRUE(none.registerCvar("x", "1").IsNull());
+    EXPECT_TRUE(none.getCvar("x").IsNull());
 }
 
 }  // namespace

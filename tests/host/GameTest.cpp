@@ -1,7 +1,10 @@
 // Tests of the simulated game: mode events and queries, hooks, ticks, drawables and timeouts.
 #include "GameFixture.h"
+#include "console/Console.h"
 
+#include <limits>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -265,6 +268,69 @@ TEST_F(GameFixture, TimeoutsRunAfterTheirDelayInGameTime) {
     EXPECT_EQ(seen, (std::vector<std::string>{"menu"}));
     game.tick(10);
     EXPECT_EQ(seen.size(), 1u);
+}
+
+TEST_F(GameFixture, CallerHooksOfEveryKindPostHooksAfterAndTheGamesOtherHandles) {
+    game.setMode(Mode::Freeplay);
+    std::vector<std::string> got;
+    gwA.HookEventWithCallerPost<CarWrapper>("E", [&](CarWrapper c, void*, std::string) {
+        got.push_back(c.IsNull() ? "null car after" : "car after");
+    });
+    gwA.HookEventWithCaller<ActorWrapper>("E", [&](ActorWrapper a, void*, std::string) {
+        got.push_back(a.memory_address == gwA.GetCurrentGameState().memory_address ? "event" : "other");
+    });
+    // No fired event hands a car component.
+    gwA.HookEventWithCaller<CarComponentWrapper>("E", [&](CarComponentWrapper, void*, std::string) {
+        got.push_back("component");
+    });
+    gwA.HookEventWithCaller<CarWrapper>("E", nullptr);  // an empty callback hooks nothing
+    game.fireEvent("E");
+    EXPECT_EQ(got, (std::vector<std::string>{"event", "car after"}));
+    EXPECT_EQ(game.hookCount("E"), 3);
+
+    // Execute runs at once on the one game thread; a handle without a game runs nothing.
+    gwA.Execute([&](GameWrapper* gw) { got.push_back(gw->IsInFreeplay() ? "executed" : "?"); });
+    GameWrapper(0, 1, typeid(int)).Execute([&](GameWrapper*) { got.push_back("ran on null"); });
+    EXPECT_EQ(got.back(), "executed");
+    EXPECT_FALSE(gwA.IsInReplay());
+    EXPECT_FALSE(gwA.IsPaused());
+
+    // A copied or assigned handle is the same plug-in's.
+    GameWrapper copy(gwA);
+    GameWrapper assigned(gwB);
+    assigned = copy;
+    assigned.UnhookEventPost("E");
+    EXPECT_EQ(game.hookCount("E"), 2);
+
+    ServerWrapper server = gwA.GetGameEventAsServer();
+    EXPECT_EQ(server.GetGameBalls().Count(), 1);
+    EXPECT_EQ(ServerWrapper(0).GetGameBalls().Count(), 0);
+    server.SetGameSpeed(0.5f);
+    server.SetGameSpeed(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(server.GetGameSpeed(), 0.5f);
+    gwA.SetTimeout([&](GameWrapper*) { got.push_back("never"); }, std::numeric_limits<float>::infinity());
+    game.tick(1);
+    EXPECT_EQ(errors, (std::vector<std::string>{"SetGameSpeed: ignored a non-finite value",
+                                                "SetTimeout: ignored a non-finite delay"}));
+    ArrayWrapper<CarWrapper> cars = server.GetCars();
+    ArrayWrapper<CarWrapper> carsCopy(cars);
+    ArrayWrapper<CarWrapper> none(0);
+    none = carsCopy;
+    EXPECT_FALSE(none.IsNull());
+    EXPECT_EQ(none.Get(0).memory_address, gwA.GetLocalCar().memory_address);
+}
+
+TEST(GameChat, ChatLinesShowAsDiagnosticsOfTheConsole) {
+    std::ostringstream out, err;
+    host::Console console(out, err);
+    host::Game game;
+    host::PluginContext ctx{&console, &game, "a", "A", "1", "", 1};
+    GameWrapper gw(reinterpret_cast<std::uintptr_t>(&ctx), 1, typeid(int));
+    gw.LogToChatbox("hello");
+    gw.LogToChatbox("hi", "me");
+    GameWrapper(0, 1, typeid(int)).LogToChatbox("lost");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "[chat] BAKKESMOD: hello\n[chat] me: hi\n");
 }
 
 }  // namespace

@@ -35,6 +35,12 @@ public:
             "tp_throw", [this](std::vector<std::string>) { throw std::runtime_error("boom"); },
             "Throws", PERMISSION_ALL);
         cvarManager->registerNotifier(
+            "tp_run",
+            [this](std::vector<std::string> words) {
+                if (words.size() == 2) cvarManager->executeCommand(words[1]);
+            },
+            "Runs one console line from inside the plug-in", PERMISSION_ALL);
+        cvarManager->registerNotifier(
             "tp_wide", [this](std::vector<std::string>) { cvarManager->log(std::wstring(L"caf\u00e9 \u2708")); },
             "Logs a wide line", PERMISSION_ALL);
     }

@@ -43,6 +43,7 @@ TEST(Variable, ReadsLikeStrtofAndTruncation) {
         {"2.9", 2.9f, 2, true},   {"-2.9", -2.9f, -2, true}, {"0.4", 0.4f, 0, true},
         {"0", 0, 0, false},       {"abc", 0, 0, false},      {"3xyz", 3, 3, true},
         {"1e10", 1e10f, 2147483647, true},                    {"", 0, 0, false},
+        {"-1e10", -1e10f, -2147483647 - 1, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(host::toFloat(c.value), c.f) << c.value;
@@ -117,6 +118,25 @@ TEST_F(VariableCells, ColoursRoundTripThroughTheStoredText) {
     EXPECT_EQ(*c, LinearColor(1, 2, 3, 255));
     var.setValue("(10, 20, 30, 40)");
     EXPECT_EQ(var.getColorValue(), LinearColor(10, 20, 30, 40));
+
+    // What a typed colour reads as; anything unreadable is opaque black, never a non-finite part.
+    const struct {
+        std::string typed;
+        LinearColor read;
+    } cases[] = {
+        {" #ff8000 ", LinearColor(255, 128, 0, 255)},
+        {"#Ff800080", LinearColor(255, 128, 0, 128)},
+        {"#FF80", LinearColor(0, 0, 0, 255)},
+        {"#FF800G", LinearColor(0, 0, 0, 255)},
+        {"(1, nan, inf)", LinearColor(1, 0, 0, 255)},
+    };
+    for (const auto& k : cases) {
+        var.setValue(k.typed);
+        EXPECT_EQ(var.getColorValue(), k.read) << k.typed;
+    }
+    // Stored parts out of 0-255 or NaN are written clamped.
+    var.setValue(LinearColor(-4, std::nanf(""), 255.4f, 0));
+    EXPECT_EQ(var.getStringValue(), "#0000FF00");
 }
 
 }  // namespace

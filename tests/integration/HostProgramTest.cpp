@@ -281,4 +281,45 @@ TEST(HostProgram, ListShowsThePluginsVariablesWithValuesAndTheirCommands) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "tp_echo  (command)  Logs its words"), lines.end());
 }
 
+TEST(HostProgram, HostCommandsRefuseWhatTheyCannotDoAndChangeNothing) {
+    const auto root = wltest::freshRoot("usage");
+    const auto r = runTest(root, {"exec", "exec a.txt b.txt", "list a b", "help me", "quit now",
+                                  "writeconfig now", "sim_settings all", "cl_settings_refreshplugins x",
+                                  "plugin unload Nosuch", "tp_run \"plugin unload TestPlugin\"",
+                                  "tp_echo still here"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.lines(), (Lines{"[tp_echo][still][here]", "tp unloaded", "tp destroyed"}));
+    EXPECT_EQ(r.err, "usage: exec FILE\nusage: exec FILE\nusage: list [PREFIX]\nusage: help\nusage: quit\n"
+                     "usage: writeconfig\nusage: sim_settings\nusage: cl_settings_refreshplugins\n"
+                     "plugin unload: Nosuch is not loaded\n"
+                     "plugin unload: TestPlugin cannot be unloaded from inside a plug-in callback\n");
+}
+
+TEST(HostProgram, AChainOfScriptsStopsSixteenDeep) {
+    const auto root = wltest::freshRoot("chain");
+    for (int i = 1; i <= 17; ++i)
+        wltest::writeFile(root / ("s" + std::to_string(i) + ".txt"),
+                          "tp_echo " + std::to_string(i) + "\nexec s" + std::to_string(i + 1) + ".txt\n");
+    const auto r = wltest::runProgram({"/bin/sh", "-c", "cd " + root.string() + " && " + WL_HOST_EXE +
+                                                            " --root . --plugin " + WL_TEST_PLUGIN + " s1.txt"});
+    EXPECT_EQ(r.exitCode, 1);
+    const auto lines = r.lines();
+    ASSERT_EQ(lines.size(), 18u) << r.out;
+    EXPECT_EQ(lines[15], "[tp_echo][16]");
+    EXPECT_EQ(r.err, "exec: s17.txt: scripts nested too deeply\n");
+}
+
+TEST(HostProgram, AnInstallationThatCannotBeLaidOutIsReportedAndNothingIsOverwritten) {
+    const auto root = wltest::freshRoot("no-install");
+    wltest::writeFile(root / "bakkesmod", "a file of the user's");
+    const auto r = runHost(root, {"help"}, {}, false);
+    EXPECT_NE(r.err.find("installation: cannot create ./bakkesmod/plugins/settings: Not a directory\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("installation: cannot write ./bakkesmod/plugins/settings/wingleaf.set: Not a directory\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(wltest::readFile(root / "bakkesmod"), "a file of the user's");
+}
+
 }  // namespace

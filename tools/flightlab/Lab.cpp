@@ -135,7 +135,7 @@ public:
     }
 
 private:
-    void put(const std::string& text) { std::fwrite(text.data(), 1, text.size(), csv_.stream()); }
+    void put(const std::string& text) { csv_.write(text.data(), text.size()); }
     const LabOptions& o_;
     fs::path file_;
     host::FileReplacement csv_;

@@ -309,8 +309,6 @@ void checkTargetsReachable(const TuneTargets& t, const Launch& l) {
     else if (t.topHeightUu && t.relative.top && *t.topHeightUu < 1)
         s << "a top height of " << *t.topHeightUu << "x stock's is below the launch height: stock's "
           << "top height is at least the launch height";
-    else if (t.topHeightUu && !t.relative.top && *t.topHeightUu <= kRestHeightUu)
-        s << "a top height of " << *t.topHeightUu << " uu is at or below the car's resting height";
     if (!s.str().empty()) throw OptionError{"option --tune: " + s.str()};
 }
 
