@@ -4,6 +4,8 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <cmath>
+#include <numbers>
 #include <nlohmann/json.hpp>
 #include <thread>
 
@@ -114,6 +116,14 @@ TEST_F(WorkbenchApi, FlyAnswersEverySetupAndDropsSupersededRequests) {
     const std::size_t ticks = lifted["samples"]["t"].size();
     EXPECT_EQ(lifted["samples"]["z"].size(), ticks);
     EXPECT_NEAR(lifted["figures"]["airtime"].get<double>(), lifted["samples"]["t"][ticks - 1].get<double>(), 1e-5);
+    // Attitude at release: the launch's nose-up pitch, flying along the nose, wings level.
+    const json& s = lifted["samples"];
+    for (const char* column : {"pitch", "aoa", "qw", "qx", "qy", "qz"}) EXPECT_EQ(s[column].size(), ticks) << column;
+    EXPECT_NEAR(s["pitch"][0].get<double>(), Launch{}.pitchDeg, 0.01);
+    EXPECT_NEAR(s["aoa"][0].get<double>(), 0, 0.01);
+    const double half = Launch{}.pitchDeg * std::numbers::pi / 360;
+    EXPECT_NEAR(std::abs(s["qw"][0].get<double>()), std::cos(half), 1e-4);
+    EXPECT_NEAR(std::abs(s["qy"][0].get<double>()), std::sin(half), 1e-4);
 
     // Once a newer request has arrived, an older one that waited does not fly.
     FlyRequest request = decodeFly(kPresetAndStock.dump(), lab_->ranges());
@@ -179,8 +189,8 @@ TEST_F(WorkbenchApi, TuneStreamsItsResultOneAtATimeAndCancels) {
     EXPECT_TRUE(done.back()["met"]);
     EXPECT_EQ(done.back()["verdict"][0]["figure"], "distance");
 
-    // The slot of the finished tune is released just after its last line is streamed.
-    for (int i = 0; i < 6000 && lab_->tuneRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The finished tune's slot is free by the time its last line is read.
+    EXPECT_FALSE(lab_->tuneRunning());
 
     // A long search: a second one is refused while it runs, and it ends when cancelled.
     std::vector<json> longLines;
