@@ -140,16 +140,21 @@ async function main() {
   await page.mouse.up();
   const c1 = await camera();
   assert.ok(Math.abs(c1.x - c0.x) > 1 && Math.abs(c1.distance - c0.distance) < 1, 'the drag did not orbit');
-  await page.mouse.wheel(0, -300);
+  await page.mouse.wheel(0, 300);
   await page.waitForFunction((d) => Math.abs(window.workbench.view.cameraState().distance - d) > 1, c1.distance);
   step('orbited and zoomed the 3D view');
 
-  // The launch grid, then the page as a designer sees it, scrubbed to a moment in the flight.
+  // The launch grid, then the page as a designer sees it: a base preset, scrubbed to a moment
+  // in the flight.
+  const n = await redraws();
+  await page.selectOption('#preset-picker', 'base:1');
+  await page.waitForFunction((k) => window.workbench.redraws > k && !window.workbench.busy, n);
   await page.click('#grid-run');
   await page.waitForFunction(() => window.workbench.grid, null, { timeout: 120000 });
   await page.locator('#scrubber').fill('150');
   await page.waitForFunction(() => document.querySelector('#hud').naturalWidth > 0, null, { timeout: 30000 });
   await page.screenshot({ path: join(shots, 'workbench.png'), fullPage: true });
+  await page.evaluate(() => window.scrollTo(0, 0));
   await page.screenshot({ path: join(shots, 'overview.png'), clip: { x: 0, y: 0, width: 1500, height: 1300 } });
   step('flew the launch grid, saved screenshots');
 
@@ -159,6 +164,7 @@ async function main() {
   await page.click('#tune-start');
   await page.waitForFunction(() => /targets/.test(document.querySelector('#tune-message').textContent), null, { timeout: 120000 });
   assert.match(await page.locator('#verdict').innerText(), /distance/);
+  await page.locator('.tune-box').screenshot({ path: join(shots, 'tune.png') });
   // A long one is cancelled.
   await page.fill('#target-distance', '×0.3');
   await page.fill('#target-airtime', '9.5');

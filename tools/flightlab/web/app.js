@@ -321,6 +321,7 @@ function scheduleHud() {
       if (hudUrl) URL.revokeObjectURL(hudUrl);
       hudUrl = URL.createObjectURL(blob);
       $('hud').src = hudUrl;
+      $('hud-link').href = hudUrl;
     } catch (e) {
       $('hud').alt = `HUD not drawn: ${e.message}`;
     }

@@ -24,7 +24,7 @@ export function orientationAt(s, i) {
 export class View3d {
   constructor(el) {
     this.el = el;
-    this.renderer = new THREE.WebGLRenderer({ antialias: true, preserveDrawingBuffer: true });
+    this.renderer = new THREE.WebGLRenderer({ antialias: false });
     this.renderer.setPixelRatio(window.devicePixelRatio);
     this.renderer.setClearColor(0xf2f4f8);
     el.append(this.renderer.domElement);
