@@ -119,9 +119,9 @@ TEST_F(WorkbenchApi, FlyAnswersEverySetupAndDropsSupersededRequests) {
     // Attitude at release: the launch's nose-up pitch, flying along the nose, wings level.
     const json& s = lifted["samples"];
     for (const char* column : {"pitch", "aoa", "qw", "qx", "qy", "qz"}) EXPECT_EQ(s[column].size(), ticks) << column;
-    EXPECT_NEAR(s["pitch"][0].get<double>(), Launch{}.pitchDeg, 0.01);
+    EXPECT_NEAR(s["pitch"][0].get<double>(), flightlab::Launch{}.pitchDeg, 0.01);
     EXPECT_NEAR(s["aoa"][0].get<double>(), 0, 0.01);
-    const double half = Launch{}.pitchDeg * std::numbers::pi / 360;
+    const double half = flightlab::Launch{}.pitchDeg * std::numbers::pi / 360;
     EXPECT_NEAR(std::abs(s["qw"][0].get<double>()), std::cos(half), 1e-4);
     EXPECT_NEAR(std::abs(s["qy"][0].get<double>()), std::sin(half), 1e-4);
 
