@@ -125,6 +125,13 @@ TEST_F(WorkbenchApi, FlyAnswersEverySetupAndDropsSupersededRequests) {
     EXPECT_NEAR(std::abs(s["qw"][0].get<double>()), std::cos(half), 1e-4);
     EXPECT_NEAR(std::abs(s["qy"][0].get<double>()), std::sin(half), 1e-4);
 
+    // Launched towards +Y: the distance along the heading is the way gone in Y.
+    const json turned = postJson("/api/fly", {{"launch", {{"heading", 90}, {"timeLimit", 1}}}, {"setups", {json::object()}}})["flights"][0]["samples"];
+    const std::size_t last = turned["t"].size() - 1;
+    EXPECT_NEAR(turned["along"][last].get<double>(), turned["y"][last].get<double>() - turned["y"][0].get<double>(), 0.02);
+    EXPECT_GT(turned["along"][last].get<double>(), 500);
+    EXPECT_NEAR(turned["side"][last].get<double>(), 0, 1);
+
     // Once a newer request has arrived, an older one that waited does not fly.
     FlyRequest request = decodeFly(kPresetAndStock.dump(), lab_->ranges());
     const auto older = lab_->nextTicket();
@@ -155,6 +162,7 @@ TEST_F(WorkbenchApi, RefusalsNameTheFieldAndLeaveTheServerRunning) {
         {"unknown field", "/api/fly", R"({"setups": [{}], "extra": 1})", own(), 400, "extra"},
         {"too many set-ups", "/api/fly", R"({"setups": [{},{},{},{},{},{},{},{},{}]})", own(), 400, "setups"},
         {"time limit beyond the bound", "/api/fly", R"({"launch": {"timeLimit": 1000}, "setups": [{}]})", own(), 400, "launch.timeLimit"},
+        {"held input beyond a stick", "/api/fly", R"({"launch": {"input": {"roll": 2}}, "setups": [{}]})", own(), 400, "launch.input.roll"},
         {"grid too large", "/api/grid", R"({"setup": {}, "speeds": 100})", own(), 400, "speeds"},
         {"HUD tick past the flight", "/api/hud", R"({"setup": {}, "tick": 999999})", own(), 400, "tick"},
         {"no targets", "/api/tune", R"({"targets": {}})", own(), 400, "targets"},

@@ -8,8 +8,10 @@ import { drawGrid } from './grid.js';
 const COLOURS = { current: '#2563eb', stock: '#6b7280', pins: ['#ea580c', '#16a34a', '#9333ea', '#db2777', '#0891b2', '#ca8a04'] };
 const LAUNCH_FIELDS = [
   ['speed', 'speed uu/s', 10], ['pitch', 'pitch deg', 1], ['height', 'height uu', 10],
-  ['boostTime', 'boost s', 0.05], ['timeLimit', 'time limit s', 0.5],
+  ['heading', 'heading deg', 5], ['boostTime', 'boost s', 0.05], ['timeLimit', 'time limit s', 0.5],
 ];
+// Controller input held through the flight, each from -1 to 1.
+const HELD_INPUT = ['pitch', 'yaw', 'roll', 'throttle'];
 const TARGETS = [['airtime', 'airtime s'], ['distance', 'distance uu'], ['top', 'top height uu'], ['landing', 'landing speed uu/s']];
 
 const $ = (id) => document.getElementById(id);
@@ -117,6 +119,25 @@ function buildLaunch() {
       requestFlight(e.timeStamp);
     });
   }
+  state.launch.input = { ...state.vocabulary.launch.input };
+  for (const axis of HELD_INPUT) {
+    const row = document.createElement('label');
+    row.className = 'field';
+    row.innerHTML = `<span>held ${axis}</span><input type="number" id="input-${axis}" min="-1" max="1" step="0.1" value="0">`;
+    box.append(row);
+    const input = row.querySelector('input');
+    input.addEventListener('change', (e) => {
+      const v = Number(input.value);
+      if (!Number.isFinite(v) || v < -1 || v > 1) {
+        input.setCustomValidity('-1 to 1');
+        input.reportValidity();
+        return;
+      }
+      input.setCustomValidity('');
+      state.launch.input = { ...state.launch.input, [axis]: v };
+      requestFlight(e.timeStamp);
+    });
+  }
   const body = $('body');
   for (const b of state.vocabulary.bodies) body.add(new Option(b.name, b.name));
   body.addEventListener('change', (e) => {
@@ -190,7 +211,7 @@ async function fly() {
   queued = false;
   const covered = waiting;
   waiting = [];
-  const launch = { ...state.launch };
+  const launch = { ...state.launch, input: { ...state.launch.input } };
   const wanted = setups();
   const keys = wanted.map((s) => flightKey(launch, s));
   const found = keys.map((k) => flown.get(k));
@@ -296,7 +317,7 @@ function drawMoment() {
 
 function drawState(at) {
   const rows = [
-    ['height uu', (s, i) => fmt(s.z[i], 1)], ['distance uu', (s, i) => fmt(s.x[i], 1)], ['sideways uu', (s, i) => fmt(s.y[i], 1)],
+    ['height uu', (s, i) => fmt(s.z[i], 1)], ['distance uu', (s, i) => fmt(s.along[i], 1)], ['sideways uu', (s, i) => fmt(s.side[i], 1)],
     ['speed uu/s', (s, i) => fmt(s.speed[i], 1)], ['climb uu/s', (s, i) => fmt(s.vz[i], 1)],
     ['pitch deg', (s, i) => fmt(s.pitch[i], 1)], ['angle of attack deg', (s, i) => fmt(s.aoa[i], 1)],
   ];

@@ -92,9 +92,9 @@ export class Plots {
   draw(flights, time, at) {
     if (flights.length === 0) return;
     const series = flights.map((f) => ({ label: f.label, colour: f.colour, dash: f.dash, width: f.width }));
-    const xAt = at.map((i, k) => flights[k].samples.x[i]);
-    this.side.draw(series, joined(flights, (s) => s.x, (s) => s.z), xAt[0]);
-    this.top.draw(series, joined(flights, (s) => s.x, (s) => s.y), xAt[0]);
+    const xAt = at.map((i, k) => flights[k].samples.along[i]);
+    this.side.draw(series, joined(flights, (s) => s.along, (s) => s.z), xAt[0]);
+    this.top.draw(series, joined(flights, (s) => s.along, (s) => s.side), xAt[0]);
     this.height.draw(series, overTime(flights, 'z'), time);
     this.speed.draw(series, overTime(flights, 'speed'), time);
     this.pitch.draw(series, overTime(flights, 'pitch'), time);
