@@ -116,6 +116,7 @@ function buildLaunch() {
       const v = Number(e.target.value);
       if (!Number.isFinite(v)) return;
       state.launch[key] = v;
+      if (key === 'heading') view.framed = false; // the flights go elsewhere: look at them anew
       requestFlight(e.timeStamp);
     });
   }
