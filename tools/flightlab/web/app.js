@@ -419,12 +419,18 @@ async function runTune() {
   }
 }
 
+// A signed share in per cent to two places; a miss that rounds to nothing shows no sign.
+function percent(share) {
+  const text = (share * 100).toFixed(2);
+  return Number(text) === 0 ? '0.00' : text;
+}
+
 function showVerdict(result) {
   const body = $('verdict').tBodies[0];
   body.innerHTML = '<tr><th>figure</th><th>target</th><th>tuned</th><th>miss</th><th></th></tr>';
   for (const v of result.verdict) {
     body.insertAdjacentHTML('beforeend', `<tr><td>${v.figure}</td><td>${fmt(v.target, 2)}</td><td>${fmt(v.got, 2)}</td>
-      <td>${(v.miss * 100).toFixed(2)} %</td><td class="${v.met ? 'met' : 'missed'}">${v.met ? 'met' : 'missed'}</td></tr>`);
+      <td>${percent(v.miss)} %</td><td class="${v.met ? 'met' : 'missed'}">${v.met ? 'met' : 'missed'}</td></tr>`);
   }
 }
 
