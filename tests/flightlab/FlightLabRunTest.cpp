@@ -98,6 +98,24 @@ TEST(FlightLabRun, OutputFolderIsCheckedBeforeAnyFlight) {
     EXPECT_EQ(wltest::readFile(root / "a-file"), "x");
 }
 
+// A full device shows before the first flight too. The program runs in a mount namespace of
+// its own where the output folder's parent is a small file system already filled up.
+TEST(FlightLabRun, AFullDeviceIsNamedBeforeAnyFlight) {
+    const fs::path root = wltest::freshRoot("out-full");
+    const std::string script =
+        "mount -t tmpfs -o size=64k tmpfs \"$1\" || exit 77; "
+        "head -c 65536 /dev/zero > \"$1/fill\" 2>/dev/null; "
+        "exec \"$2\" --out \"$1/out\" --presets stock --hud-preset none";
+    const auto r = wltest::runProgram({"/usr/bin/unshare", "--map-root-user", "--mount", "/bin/sh", "-c",
+                                       script, "sh", root.string(), WL_FLIGHTLAB_EXE});
+    if (r.exitCode == 77 || r.err.rfind("unshare:", 0) == 0)
+        GTEST_SKIP() << "no mount namespace here: " << r.err;
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "wingleaf-flightlab: cannot write to the output folder " + (root / "out").string() +
+                                ": No space left on device\n");
+    EXPECT_EQ(r.out, "");
+}
+
 // A name the plug-in would refuse fails at once with the plug-in's own reason.
 TEST(FlightLabRun, TuneNameIsJudgedByThePluginBeforeTuning) {
     const fs::path game = wltest::freshRoot("tune-name-game");
