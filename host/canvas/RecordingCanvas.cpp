@@ -74,8 +74,8 @@ void RecordingCanvas::clear() {
 }
 
 CanvasOp& RecordingCanvas::record(CanvasOp::Kind kind) {
-    // An op of an earlier frame is overwritten in place: its arguments are plain values, and
-    // its text keeps its buffer, so a frame like the last one neither allocates nor frees. The
+    // An op of an earlier frame is overwritten in place: its arguments are plain values and its
+    // text keeps its buffer, so clearing frees nothing and recording allocates nothing. The
     // arguments are copied from a blank set, a few vector moves, where assigning a fresh one
     // became a slow string store and a stalled reload.
     static const CanvasOpArgs kBlank{};
