@@ -26,6 +26,7 @@ void BM_WorkbenchFlyTwoSetups(benchmark::State& state) {
         std::thread serving([&] { server.serve(); });
         httplib::Client client("127.0.0.1", port);
         client.set_keep_alive(true);
+        client.set_tcp_nodelay(true);
         const httplib::Headers origin{{"Origin", "http://127.0.0.1:" + std::to_string(port)}};
         std::size_t bytes = 0;
         for (auto _ : state) {

@@ -68,17 +68,22 @@ RecordingCanvas::RecordingCanvas(int width, int height) : width_(width), height_
 }
 
 void RecordingCanvas::clear() {
-    ops_.clear();
+    used_ = 0;
     positionX = positionY = 0;
     colorR = colorG = colorB = colorA = 255;
 }
 
 CanvasOp& RecordingCanvas::record(CanvasOp::Kind kind) {
-    // A copy of a blank op compiles to a few vector moves, where value-initialising the op in
-    // place became one slow string store over the whole of it.
-    static const CanvasOp kBlank{};
-    CanvasOp& op = ops_.emplace_back(kBlank);
+    // An op of an earlier frame is overwritten in place: its arguments are plain values and its
+    // text keeps its buffer, so clearing frees nothing and recording allocates nothing. The
+    // arguments are copied from a blank set, a few vector moves, where assigning a fresh one
+    // became a slow string store and a stalled reload.
+    static const CanvasOpArgs kBlank{};
+    if (used_ == ops_.size()) ops_.emplace_back();
+    CanvasOp& op = ops_[used_++];
+    static_cast<CanvasOpArgs&>(op) = kBlank;
     op.kind = kind;
+    op.text.clear();
     return op;
 }
 

@@ -1,13 +1,14 @@
 // The simulated canvas: records every drawing call of one frame as an operation.
 #pragma once
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace host {
 
-// One recorded canvas call. Which fields are meaningful depends on the kind.
-struct CanvasOp {
+// A recorded call's arguments apart from its text: plain values, reset with one assignment.
+struct CanvasOpArgs {
     enum class Kind {
         GetSize,
         SetPosition,    // x, y
@@ -33,6 +34,10 @@ struct CanvasOp {
     bool flag = false;
     // Red, green, blue, alpha, each 0-255.
     std::uint8_t r = 0, g = 0, b = 0, a = 0;
+};
+
+// One recorded canvas call. Which fields are meaningful depends on the kind.
+struct CanvasOp : CanvasOpArgs {
     std::string text;
 };
 
@@ -47,8 +52,9 @@ public:
 
     int width() const { return width_; }
     int height() const { return height_; }
-    const std::vector<CanvasOp>& ops() const { return ops_; }
-    // Forgets the recorded calls and resets position and colour; keeps the memory for the next frame.
+    std::span<const CanvasOp> ops() const { return {ops_.data(), used_}; }
+    // Forgets the recorded calls and resets position and colour; keeps the memory for the next
+    // frame, the texts' buffers included.
     void clear();
 
     // Records the call and returns the op, for the caller to fill in its arguments.
@@ -61,7 +67,9 @@ public:
 private:
     int width_;
     int height_;
+    // The first used_ ops are this frame's; the rest are kept from earlier frames for reuse.
     std::vector<CanvasOp> ops_;
+    std::size_t used_ = 0;
 };
 
 }  // namespace host

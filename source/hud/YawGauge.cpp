@@ -20,12 +20,6 @@ constexpr float kFullScaleLengthPx = 100.0f;
 
 }  // namespace
 
-std::optional<int> truncToInt(double value) {
-    // Written so that NaN fails the test too.
-    if (!(value > -2147483649.0 && value < 2147483648.0)) return std::nullopt;
-    return static_cast<int>(value);
-}
-
 GaugeHeading gaugeHeading(const Quat& q) {
     Vector f = rotateByQuat(Vector(1, 0, 0), q);
     f.normalize();

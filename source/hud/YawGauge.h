@@ -27,7 +27,12 @@ struct GaugeVelocity {
 // Nothing when the velocity is not finite or its line would not fit in an int.
 std::optional<GaugeVelocity> gaugeVelocity(const Vector& velocity);
 
-// Truncates toward zero; nothing for NaN, infinities and values outside the int range.
-std::optional<int> truncToInt(double value);
+// Truncates toward zero; nothing for NaN, infinities and values outside the int range. Inline:
+// the gauge takes a few dozen of these a frame.
+inline std::optional<int> truncToInt(double value) {
+    // Written so that NaN fails the test too.
+    if (!(value > -2147483649.0 && value < 2147483648.0)) return std::nullopt;
+    return static_cast<int>(value);
+}
 
 }  // namespace hud

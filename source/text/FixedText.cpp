@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -23,6 +24,66 @@ constexpr double kPowersOfTen[kExactScaleDecimals + 1] = {1e0, 1e1, 1e2, 1e3, 1e
 // fits 64 bits.
 constexpr double kExactIntegerLimit = 9007199254740992.0;  // 2^53
 
+// "00" to "99": digits are taken off two at a time, halving the chain of dependent divisions.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the last `count` decimal digits of `value`, leading zeros included, so that they end
+// just before `end`, and returns where they begin; `value` keeps what is left above them.
+template <typename U>
+char* putDigits(char* end, U& value, int count) {
+    for (; count >= 2; count -= 2) {
+        end -= 2;
+        std::memcpy(end, kDigitPairs + 2 * (value % 100), 2);
+        value /= 100;
+    }
+    if (count == 1) {
+        *--end = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return end;
+}
+
+// 10^n for every n a 64-bit integer holds.
+constexpr std::uint64_t kIntegerPowersOfTen[] = {
+    1ull,
+    10ull,
+    100ull,
+    1000ull,
+    10000ull,
+    100000ull,
+    1000000ull,
+    10000000ull,
+    100000000ull,
+    1000000000ull,
+    10000000000ull,
+    100000000000ull,
+    1000000000000ull,
+    10000000000000ull,
+    100000000000000ull,
+    1000000000000000ull,
+    10000000000000000ull,
+    100000000000000000ull,
+    1000000000000000000ull,
+    10000000000000000000ull};
+
+// Writes `units` at `out` as a number with its last `precision` digits after a point and at
+// least one digit before it; returns the end. The length is known first, so the digits go
+// straight to their places, last one first.
+template <typename U>
+char* putFixed(char* out, U units, int precision) {
+    int digits = 1;
+    while (digits < 20 && units >= kIntegerPowersOfTen[digits]) ++digits;
+    const int whole = digits > precision ? digits - precision : 1;
+    char* const end = out + whole + (precision > 0 ? precision + 1 : 0);
+    char* p = putDigits(end, units, precision);
+    if (precision > 0) *--p = '.';
+    putDigits(p, units, whole);
+    return end;
+}
+
 // Writes value in fixed notation at `out` (at least kStackDigits free) and returns the end.
 // Short decimals of moderate values go through one exact product and an integer; the rest
 // through to_chars. Both round the exact binary value to nearest, ties to even.
@@ -31,22 +92,14 @@ char* writeFixed(char* out, float value, int precision) {
     if (precision <= kExactScaleDecimals && std::isfinite(wide)) {
         const double scaled = std::fabs(wide) * kPowersOfTen[precision];
         if (scaled < kExactIntegerLimit) {
-            double whole = std::floor(scaled);
-            const double rest = scaled - whole;  // exact: both are below 2^53
-            if (rest > 0.5 || (rest == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
-            auto digits = static_cast<std::uint64_t>(whole);
-            char reversed[24];
-            int n = 0;
-            for (int i = 0; i < precision; ++i, digits /= 10)
-                reversed[n++] = static_cast<char>('0' + digits % 10);
-            if (precision > 0) reversed[n++] = '.';
-            do {
-                reversed[n++] = static_cast<char>('0' + digits % 10);
-                digits /= 10;
-            } while (digits != 0);
+            // The conversion truncates, which for a non-negative value is the floor.
+            auto units = static_cast<std::uint64_t>(scaled);
+            const double rest = scaled - static_cast<double>(units);  // exact: both below 2^53
+            if (rest > 0.5 || (rest == 0.5 && (units & 1u) != 0)) ++units;
             if (std::signbit(wide)) *out++ = '-';
-            while (n > 0) *out++ = reversed[--n];
-            return out;
+            // 32-bit steps where the value fits them: cheaper than 64-bit ones.
+            return units <= UINT32_MAX ? putFixed(out, static_cast<std::uint32_t>(units), precision)
+                                       : putFixed(out, units, precision);
         }
     }
     return std::to_chars(out, out + kStackDigits, wide, std::chars_format::fixed, precision).ptr;

@@ -4,6 +4,8 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <cmath>
+#include <numbers>
 #include <nlohmann/json.hpp>
 #include <thread>
 
@@ -114,6 +116,21 @@ TEST_F(WorkbenchApi, FlyAnswersEverySetupAndDropsSupersededRequests) {
     const std::size_t ticks = lifted["samples"]["t"].size();
     EXPECT_EQ(lifted["samples"]["z"].size(), ticks);
     EXPECT_NEAR(lifted["figures"]["airtime"].get<double>(), lifted["samples"]["t"][ticks - 1].get<double>(), 1e-5);
+    // Attitude at release: the launch's nose-up pitch, flying along the nose, wings level.
+    const json& s = lifted["samples"];
+    for (const char* column : {"pitch", "aoa", "qw", "qx", "qy", "qz"}) EXPECT_EQ(s[column].size(), ticks) << column;
+    EXPECT_NEAR(s["pitch"][0].get<double>(), flightlab::Launch{}.pitchDeg, 0.01);
+    EXPECT_NEAR(s["aoa"][0].get<double>(), 0, 0.01);
+    const double half = flightlab::Launch{}.pitchDeg * std::numbers::pi / 360;
+    EXPECT_NEAR(std::abs(s["qw"][0].get<double>()), std::cos(half), 1e-4);
+    EXPECT_NEAR(std::abs(s["qy"][0].get<double>()), std::sin(half), 1e-4);
+
+    // Launched towards +Y: the distance along the heading is the way gone in Y.
+    const json turned = postJson("/api/fly", {{"launch", {{"heading", 90}, {"timeLimit", 1}}}, {"setups", {json::object()}}})["flights"][0]["samples"];
+    const std::size_t last = turned["t"].size() - 1;
+    EXPECT_NEAR(turned["along"][last].get<double>(), turned["y"][last].get<double>() - turned["y"][0].get<double>(), 0.02);
+    EXPECT_GT(turned["along"][last].get<double>(), 500);
+    EXPECT_NEAR(turned["side"][last].get<double>(), 0, 1);
 
     // Once a newer request has arrived, an older one that waited does not fly.
     FlyRequest request = decodeFly(kPresetAndStock.dump(), lab_->ranges());
@@ -145,6 +162,7 @@ TEST_F(WorkbenchApi, RefusalsNameTheFieldAndLeaveTheServerRunning) {
         {"unknown field", "/api/fly", R"({"setups": [{}], "extra": 1})", own(), 400, "extra"},
         {"too many set-ups", "/api/fly", R"({"setups": [{},{},{},{},{},{},{},{},{}]})", own(), 400, "setups"},
         {"time limit beyond the bound", "/api/fly", R"({"launch": {"timeLimit": 1000}, "setups": [{}]})", own(), 400, "launch.timeLimit"},
+        {"held input beyond a stick", "/api/fly", R"({"launch": {"input": {"roll": 2}}, "setups": [{}]})", own(), 400, "launch.input.roll"},
         {"grid too large", "/api/grid", R"({"setup": {}, "speeds": 100})", own(), 400, "speeds"},
         {"HUD tick past the flight", "/api/hud", R"({"setup": {}, "tick": 999999})", own(), 400, "tick"},
         {"no targets", "/api/tune", R"({"targets": {}})", own(), 400, "targets"},
@@ -179,8 +197,8 @@ TEST_F(WorkbenchApi, TuneStreamsItsResultOneAtATimeAndCancels) {
     EXPECT_TRUE(done.back()["met"]);
     EXPECT_EQ(done.back()["verdict"][0]["figure"], "distance");
 
-    // The slot of the finished tune is released just after its last line is streamed.
-    for (int i = 0; i < 6000 && lab_->tuneRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The finished tune's slot is free by the time its last line is read.
+    EXPECT_FALSE(lab_->tuneRunning());
 
     // A long search: a second one is refused while it runs, and it ends when cancelled.
     std::vector<json> longLines;

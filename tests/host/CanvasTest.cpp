@@ -124,6 +124,23 @@ TEST(RecordingCanvas, GettersAnswerFromTheCanvasState) {
     EXPECT_EQ(canvas.positionX, 0);
 }
 
+// A cleared canvas reuses its ops for the next frame: nothing of the last frame's arguments may
+// show through, its long texts included.
+TEST(RecordingCanvas, AFrameAfterAClearCarriesNothingOver) {
+    host::RecordingCanvas canvas(1920, 1080);
+    CanvasWrapper w = wrap(canvas);
+    w.DrawString("a text longer than a short string holds", 2, 3, true);
+    w.DrawLine(Vector2{1, 2}, Vector2{3, 4}, 2.5f);
+    canvas.clear();
+    w.DrawString("x");
+    w.DrawLine(Vector2{1, 2}, Vector2{3, 4});
+    EXPECT_EQ(lines(canvas), (std::vector<std::string>{"DrawString x", "DrawLine 1, 2, 3, 4"}));
+    const host::CanvasOp& text = canvas.ops()[0];
+    EXPECT_EQ(text.scaleX, 1);
+    EXPECT_EQ(text.scaleY, 1);
+    EXPECT_FALSE(text.flag);
+}
+
 TEST(RecordingCanvas, NullHandleDrawsNothing) {
     CanvasWrapper w(0);
     w.SetPosition(Vector2{1, 1});

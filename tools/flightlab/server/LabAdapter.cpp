@@ -2,12 +2,14 @@
 #include "LabAdapter.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string_view>
 
+#include "Figures.h"
 #include "Tune.h"
 #include "Workers.h"
 
@@ -66,30 +68,50 @@ json figuresJson(const Flight& flight) {
 // plot or a table shows, and the car's state is single precision anyway.
 double hundredths(double v) { return std::round(v * 100) / 100; }
 
-// The trajectory as columns.
-json samplesJson(const Flight& f) {
-    std::vector<double> t, x, y, z, vx, vy, vz, speed;
-    for (auto* column : {&t, &x, &y, &z, &vx, &vy, &vz, &speed}) column->reserve(f.samples.size());
+// Quaternion parts to a ten-thousandth: a box drawn from them turns by well under a degree.
+double tenThousandths(double v) { return std::round(v * 1e4) / 1e4; }
+
+// The trajectory as columns: world place and velocity, the distance along the launch heading
+// and sideways from it, the car's attitude (degrees) and orientation (quaternion, the game's
+// axes) at each tick.
+json samplesJson(const Flight& f, double headingDeg) {
+    enum Column { T, X, Y, Z, VX, VY, VZ, Speed, Along, Side, Pitch, Aoa, QW, QX, QY, QZ, Count };
+    static constexpr const char* kNames[Count] = {"t",     "x",    "y",    "z",     "vx",  "vy", "vz", "speed",
+                                                  "along", "side", "pitch", "aoa", "qw", "qx", "qy", "qz"};
+    std::array<std::vector<double>, Count> c;
+    for (auto& column : c) column.reserve(f.samples.size());
     for (const Sample& s : f.samples) {
-        t.push_back(std::round(s.tick * kTickS * 1e6) / 1e6);
-        x.push_back(hundredths(s.x));
-        y.push_back(hundredths(s.y));
-        z.push_back(hundredths(s.z));
-        vx.push_back(hundredths(s.vx));
-        vy.push_back(hundredths(s.vy));
-        vz.push_back(hundredths(s.vz));
-        speed.push_back(hundredths(std::sqrt(s.vx * s.vx + s.vy * s.vy + s.vz * s.vz)));
+        const Attitude a = attitudeOf(s);
+        const Sample& release = f.samples.front();
+        c[T].push_back(std::round(s.tick * kTickS * 1e6) / 1e6);
+        c[X].push_back(hundredths(s.x));
+        c[Y].push_back(hundredths(s.y));
+        c[Z].push_back(hundredths(s.z));
+        c[VX].push_back(hundredths(s.vx));
+        c[VY].push_back(hundredths(s.vy));
+        c[VZ].push_back(hundredths(s.vz));
+        c[Speed].push_back(hundredths(std::sqrt(s.vx * s.vx + s.vy * s.vy + s.vz * s.vz)));
+        c[Along].push_back(hundredths(alongHeading(release, s, headingDeg)));
+        c[Side].push_back(hundredths(sideOfHeading(release, s, headingDeg)));
+        c[Pitch].push_back(hundredths(a.pitchDeg));
+        c[Aoa].push_back(hundredths(a.angleOfAttackDeg));
+        c[QW].push_back(tenThousandths(s.qw));
+        c[QX].push_back(tenThousandths(s.qx));
+        c[QY].push_back(tenThousandths(s.qy));
+        c[QZ].push_back(tenThousandths(s.qz));
     }
-    return {{"t", t}, {"x", x}, {"y", y}, {"z", z}, {"vx", vx}, {"vy", vy}, {"vz", vz}, {"speed", speed}};
+    json j = json::object();
+    for (int i = 0; i < Count; ++i) j[kNames[i]] = std::move(c[static_cast<std::size_t>(i)]);
+    return j;
 }
 
-json flightJson(const Flight& f, bool samples) {
+json flightJson(const Flight& f, bool samples, double headingDeg) {
     json j = {{"label", f.setup.label},
               {"body", f.setup.body},
               {"model", f.setup.modelOn},
               {"figures", figuresJson(f)},
               {"sliders", f.setup.modelOn ? slidersJson(f.sliders) : json(nullptr)}};
-    if (samples) j["samples"] = samplesJson(f);
+    if (samples) j["samples"] = samplesJson(f, headingDeg);
     return j;
 }
 
@@ -151,7 +173,8 @@ json LabAdapter::vocabulary() const {
     return {{"sliders", sliders},
             {"bodies", bodies},
             {"launch", {{"speed", l.speedUu}, {"pitch", l.pitchDeg}, {"height", l.heightUu},
-                        {"boostTime", l.boostSeconds}, {"timeLimit", l.timeLimitS}}},
+                        {"boostTime", l.boostSeconds}, {"timeLimit", l.timeLimitS}, {"heading", l.headingDeg},
+                        {"input", {{"pitch", 0}, {"yaw", 0}, {"roll", 0}, {"throttle", 0}}}}},
             {"limits", {{"timeLimit", kMaxTimeLimitS}, {"setups", kMaxSetups}, {"gridSide", kMaxGridSide}}},
             {"tickSeconds", kTickS},
             {"game", !game_.empty()}};
@@ -211,7 +234,7 @@ json LabAdapter::fly(const FlyRequest& request, std::uint64_t ticket) {
     if (ticket < latestTicket_) throw WorkError{409, "superseded by a newer request"};
     const auto flights = flyPool_->run(jobs);
     json out = json::array();
-    for (const auto& f : flights) out.push_back(flightJson(f, request.samples));
+    for (const auto& f : flights) out.push_back(flightJson(f, request.samples, request.launch.headingDeg));
     return {{"flights", out}, {"ticket", ticket}};
 }
 

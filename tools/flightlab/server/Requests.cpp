@@ -79,12 +79,21 @@ Launch launchFrom(const json& root) {
     const json* v = member(root, "launch");
     if (v == nullptr) return l;
     if (!v->is_object()) refuse("launch", "must be an object");
-    onlyKnown(*v, "launch.", {"speed", "pitch", "height", "boostTime", "timeLimit"});
+    onlyKnown(*v, "launch.", {"speed", "pitch", "height", "boostTime", "timeLimit", "heading", "input"});
     readNumber(*v, "speed", "launch.", l.speedUu, 0, 100000);
     readNumber(*v, "pitch", "launch.", l.pitchDeg, -90, 90);
     readNumber(*v, "height", "launch.", l.heightUu, 18, 100000);
     readNumber(*v, "boostTime", "launch.", l.boostSeconds, 0, 600);
     readNumber(*v, "timeLimit", "launch.", l.timeLimitS, 0.01, kMaxTimeLimitS);
+    readNumber(*v, "heading", "launch.", l.headingDeg, -360, 360);
+    if (const json* input = member(*v, "input")) {
+        if (!input->is_object()) refuse("launch.input", "must be an object");
+        onlyKnown(*input, "launch.input.", {"pitch", "yaw", "roll", "throttle"});
+        readNumber(*input, "pitch", "launch.input.", l.input.pitch, -1, 1);
+        readNumber(*input, "yaw", "launch.input.", l.input.yaw, -1, 1);
+        readNumber(*input, "roll", "launch.input.", l.input.roll, -1, 1);
+        readNumber(*input, "throttle", "launch.input.", l.input.throttle, -1, 1);
+    }
     return l;
 }
 

@@ -4,7 +4,9 @@
 #include <arpa/inet.h>
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
@@ -111,6 +113,9 @@ void WorkbenchServer::routes() {
     h.set_read_timeout(10, 0);
     h.set_write_timeout(10, 0);
     h.set_keep_alive_max_count(1000);
+    // An answer goes out as headers then body: with Nagle's algorithm the body would wait for
+    // the client's delayed acknowledgement of the headers, some 40 ms on every request.
+    h.set_tcp_nodelay(true);
     // A browser holds several connections open between requests, each taking a thread while it
     // waits: room for a few pages, so that none waits for another's idle connection to close.
     h.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
@@ -188,9 +193,15 @@ void WorkbenchServer::routes() {
         const TuneRequest request = decodeTune(req.body, lab_.ranges());
         if (!lab_.claimTune()) throw WorkError{409, "a tune is running already: cancel it or wait for its end"};
         cancelTune_ = false;
+        // The slot is freed before the last line goes out, so that a client may start the next
+        // tune the moment it reads it; or, when the stream never got that far, once it is closed.
+        // Freed once only: by then the slot may be another tune's.
+        auto release = [this, once = std::make_shared<std::atomic<bool>>(false)] {
+            if (!once->exchange(true)) lab_.releaseTune();
+        };
         res.set_chunked_content_provider(
             "application/x-ndjson",
-            [this, request](std::size_t, httplib::DataSink& sink) {
+            [this, request, release](std::size_t, httplib::DataSink& sink) {
                 auto send = [&sink](const json& j) {
                     const std::string line = j.dump() + "\n";
                     return sink.write(line.data(), line.size());
@@ -211,11 +222,12 @@ void WorkbenchServer::routes() {
                 } catch (const std::exception& e) {
                     result = {{"type", "error"}, {"error", e.what()}};
                 }
+                release();
                 send(result);
                 sink.done();
                 return true;
             },
-            [this](bool) { lab_.releaseTune(); });
+            [release](bool) { release(); });
     }));
 }
 

@@ -60,17 +60,6 @@ class Plot {
     ctx.stroke();
     ctx.restore();
   }
-
-  unavailable(text) {
-    if (this.plot) this.plot.destroy();
-    this.plot = null;
-    this.key = '';
-    this.el.innerHTML = '';
-    const note = document.createElement('div');
-    note.className = 'unavailable';
-    note.textContent = text;
-    this.el.append(note);
-  }
 }
 
 // The flights' (x, y) pairs as one table over the union of x values (lines span the gaps).
@@ -103,14 +92,12 @@ export class Plots {
   draw(flights, time, at) {
     if (flights.length === 0) return;
     const series = flights.map((f) => ({ label: f.label, colour: f.colour, dash: f.dash, width: f.width }));
-    const xAt = at.map((i, k) => flights[k].samples.x[i]);
-    this.side.draw(series, joined(flights, (s) => s.x, (s) => s.z), xAt[0]);
-    this.top.draw(series, joined(flights, (s) => s.x, (s) => s.y), xAt[0]);
+    const xAt = at.map((i, k) => flights[k].samples.along[i]);
+    this.side.draw(series, joined(flights, (s) => s.along, (s) => s.z), xAt[0]);
+    this.top.draw(series, joined(flights, (s) => s.along, (s) => s.side), xAt[0]);
     this.height.draw(series, overTime(flights, 'z'), time);
     this.speed.draw(series, overTime(flights, 'speed'), time);
-    for (const [plot, column, name] of [[this.pitch, 'pitch', 'pitch'], [this.aoa, 'aoa', 'angle of attack']]) {
-      if (flights.every((f) => f.samples[column])) plot.draw(series, overTime(flights, column), time);
-      else plot.unavailable(`The lab's flights carry no ${name} yet.`);
-    }
+    this.pitch.draw(series, overTime(flights, 'pitch'), time);
+    this.aoa.draw(series, overTime(flights, 'aoa'), time);
   }
 }

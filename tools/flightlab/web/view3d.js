@@ -11,7 +11,7 @@ const BOX_EVERY = 60;
 const toScene = (x, y, z) => new THREE.Vector3(x, z, y);
 
 // The car's orientation at sample I: its own when the flight carries it, else along its velocity.
-function orientationAt(s, i) {
+export function orientationAt(s, i) {
   if (s.qw) {
     // Mirroring Y and Z turns a left-handed rotation into a right-handed one about the mirrored axis.
     return new THREE.Quaternion(-s.qx[i], -s.qz[i], -s.qy[i], s.qw[i]);
@@ -24,7 +24,7 @@ function orientationAt(s, i) {
 export class View3d {
   constructor(el) {
     this.el = el;
-    this.renderer = new THREE.WebGLRenderer({ antialias: true, preserveDrawingBuffer: true });
+    this.renderer = new THREE.WebGLRenderer({ antialias: false });
     this.renderer.setPixelRatio(window.devicePixelRatio);
     this.renderer.setClearColor(0xf2f4f8);
     el.append(this.renderer.domElement);
@@ -55,30 +55,67 @@ export class View3d {
   }
 
   // FLIGHTS: [{colour, samples}], AT: the scrubbed sample per flight, BODY: {length, width, height}.
+  // A redraw replaces the paths and boxes; the box and shadow shapes and the materials of each
+  // colour are made once and kept, the paths' buffers freed with them.
   draw(flights, at, body) {
+    for (const child of this.group.children) if (child.isLine) child.geometry.dispose();
     this.group.clear();
-    const box = new THREE.BoxGeometry(body.length * BOX_SCALE, body.height * BOX_SCALE, body.width * BOX_SCALE);
+    const box = this.boxOf(body);
     const bounds = new THREE.Box3();
     flights.forEach((f, k) => {
       const s = f.samples;
-      const points = Array.from(s.x, (_, i) => toScene(s.x[i], s.y[i], s.z[i]));
-      points.forEach((p) => bounds.expandByPoint(p));
-      const colour = new THREE.Color(f.colour);
-      this.group.add(new THREE.Line(new THREE.BufferGeometry().setFromPoints(points),
-        new THREE.LineBasicMaterial({ color: colour })));
-      const faint = new THREE.MeshLambertMaterial({ color: colour, transparent: true, opacity: 0.18 });
-      for (let i = 0; i < points.length; i += BOX_EVERY) this.addBox(box, faint, points[i], orientationAt(s, i));
-      const i = Math.min(at[k], points.length - 1);
-      const solid = new THREE.MeshLambertMaterial({ color: colour });
-      this.addBox(box, solid, points[i], orientationAt(s, i));
-      const shadow = new THREE.Mesh(new THREE.CircleGeometry(body.length * BOX_SCALE * 0.4, 24),
-        new THREE.MeshBasicMaterial({ color: 0x1d2330, transparent: true, opacity: 0.12 }));
+      const n = s.x.length;
+      const positions = new Float32Array(n * 3);
+      for (let i = 0; i < n; i++) positions.set([s.x[i], s.z[i], s.y[i]], i * 3);
+      const path = new THREE.BufferGeometry();
+      path.setAttribute('position', new THREE.BufferAttribute(positions, 3));
+      path.computeBoundingBox();
+      bounds.union(path.boundingBox);
+      const look = this.materialsOf(f.colour);
+      this.group.add(new THREE.Line(path, look.line));
+      for (let i = 0; i < n; i += BOX_EVERY) this.addBox(box, look.faint, toScene(s.x[i], s.y[i], s.z[i]), orientationAt(s, i));
+      const i = Math.min(at[k], n - 1);
+      const here = toScene(s.x[i], s.y[i], s.z[i]);
+      this.addBox(box, look.solid, here, orientationAt(s, i));
+      const shadow = new THREE.Mesh(this.shadowOf(body), this.shadowMaterial);
       shadow.rotation.x = -Math.PI / 2;
-      shadow.position.set(points[i].x, 1, points[i].z);
+      shadow.position.set(here.x, 1, here.z);
       this.group.add(shadow);
     });
     if (!this.framed && !bounds.isEmpty()) this.frame(bounds);
     this.render();
+  }
+
+  boxOf(body) {
+    if (this.body !== body) {
+      this.box?.dispose();
+      this.shadow?.dispose();
+      this.box = new THREE.BoxGeometry(body.length * BOX_SCALE, body.height * BOX_SCALE, body.width * BOX_SCALE);
+      this.shadow = new THREE.CircleGeometry(body.length * BOX_SCALE * 0.4, 24);
+      this.body = body;
+    }
+    return this.box;
+  }
+
+  shadowOf(body) {
+    this.boxOf(body);
+    return this.shadow;
+  }
+
+  materialsOf(colour) {
+    this.materials ??= new Map();
+    this.shadowMaterial ??= new THREE.MeshBasicMaterial({ color: 0x1d2330, transparent: true, opacity: 0.12 });
+    let look = this.materials.get(colour);
+    if (!look) {
+      const c = new THREE.Color(colour);
+      look = {
+        line: new THREE.LineBasicMaterial({ color: c }),
+        faint: new THREE.MeshLambertMaterial({ color: c, transparent: true, opacity: 0.18 }),
+        solid: new THREE.MeshLambertMaterial({ color: c }),
+      };
+      this.materials.set(colour, look);
+    }
+    return look;
   }
 
   addBox(geometry, material, position, quaternion) {
