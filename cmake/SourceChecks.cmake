@@ -1,4 +1,5 @@
-# Tests that the plug-in stays portable (label "portability"):
+# Tests that the plug-in stays portable (label "portability"). They are long compiles, so their
+# cost starts them before the short tests and a run does not end waiting on one of them:
 # - every source compiles syntax-only as C++17 and as C++20 with -pedantic -Werror, with both
 #   g++ and clang++: one pass for each pair the build itself does not make (it compiles every
 #   plug-in source with g++ as C++20, -Wpedantic -Werror);
@@ -28,7 +29,7 @@ foreach(compiler_id IN ITEMS gcc clang)
         "-DINCLUDES=${PROJECT_SOURCE_DIR}/source|${PROJECT_SOURCE_DIR}/sdk/include"
         "-DSOURCES=${wl_plugin_sources_arg}"
         -P ${PROJECT_SOURCE_DIR}/cmake/CheckSourceStandard.cmake)
-    set_tests_properties(${test_name} PROPERTIES LABELS portability TIMEOUT 900
+    set_tests_properties(${test_name} PROPERTIES LABELS portability TIMEOUT 900 COST 300
       SKIP_REGULAR_EXPRESSION "SKIPPED: compiler")
   endforeach()
 endforeach()
@@ -42,7 +43,7 @@ if(WINGLEAF_REAL_SDK_DIR)
     string(REPLACE "-c++" "_cxx" target_id ${target})
     add_test(NAME real_sdk_${target_id}
       COMMAND ${wl_real_sdk}/check-source.sh ${PROJECT_SOURCE_DIR} ${target})
-    set_tests_properties(real_sdk_${target_id} PROPERTIES LABELS portability TIMEOUT 1800)
+    set_tests_properties(real_sdk_${target_id} PROPERTIES LABELS portability TIMEOUT 1800 COST 500)
   endforeach()
 endif()
 
@@ -51,7 +52,7 @@ add_test(NAME sdk_dir_build
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DWORK=${CMAKE_CURRENT_BINARY_DIR}/sdk-dir-build
     -DHOST_LIB=$<TARGET_FILE:bakkesmod> -DHOST_EXE=$<TARGET_FILE:wingleaf-host>
     -P ${PROJECT_SOURCE_DIR}/cmake/CheckSdkDirBuild.cmake)
-set_tests_properties(sdk_dir_build PROPERTIES LABELS portability TIMEOUT 1800)
+set_tests_properties(sdk_dir_build PROPERTIES LABELS portability TIMEOUT 1800 COST 300)
 
 # The build's check of what each plug-in module includes refuses an include from above: the
 # HUD's sources checked as though the HUD had no pointer to the plug-in object.
