@@ -149,9 +149,10 @@ SetupRequest setupFrom(const json& v, const std::string& field, const SliderRang
     return s;
 }
 
-const json& required(const json& o, const char* key) {
+// WHERE prefixes the field named in the refusal, for members of nested objects.
+const json& required(const json& o, const char* key, const std::string& where = "") {
     const json* v = member(o, key);
-    if (v == nullptr) refuse(key, "is required");
+    if (v == nullptr) refuse(where + key, "is required");
     return *v;
 }
 
@@ -166,7 +167,7 @@ TargetRequest targetFrom(const json& o, const char* key, double max) {
     }
     if (!v->is_object()) refuse(field, "must be a number or {\"relative\": FACTOR}");
     onlyKnown(*v, field + ".", {"relative"});
-    t.relativeToStock = number(required(*v, "relative"), field + ".relative", 0.01, 100);
+    t.relativeToStock = number(required(*v, "relative", field + "."), field + ".relative", 0.01, 100);
     return t;
 }
 

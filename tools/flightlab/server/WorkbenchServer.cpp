@@ -43,10 +43,10 @@ const char* statusText(int status) {
     }
 }
 
-// Runs a handler; whatever it throws becomes a JSON error, never the end of the server.
-template <typename Handler>
-httplib::Server::Handler guarded(Handler handler) {
-    return [handler](const httplib::Request& req, httplib::Response& res) {
+// Runs a handler; whatever it throws becomes a JSON error, never the end of the server. One
+// function for every route, not a template: the error handling is compiled once.
+httplib::Server::Handler guarded(httplib::Server::Handler handler) {
+    return [handler = std::move(handler)](const httplib::Request& req, httplib::Response& res) {
         try {
             handler(req, res);
         } catch (const RequestError& e) {
