@@ -194,6 +194,17 @@ TEST_F(WorkbenchApi, RefusalsNameTheFieldAndLeaveTheServerRunning) {
     }
 }
 
+TEST_F(WorkbenchApi, APortInUseIsRefused) {
+    WorkbenchServer second(*lab_, {"127.0.0.1", port_, ""});
+    try {
+        second.bind();
+        FAIL() << "a second server bound the port in use";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), "cannot listen on 127.0.0.1 port " + std::to_string(port_) +
+                                             " (in use, or not an address of this machine)");
+    }
+}
+
 TEST_F(WorkbenchApi, TuneStreamsItsResultOneAtATimeAndCancels) {
     // Targets the defaults already meet: the search ends at once with a verdict.
     const json defaults = postJson("/api/fly", {{"setups", {json::object()}}, {"samples", false}});

@@ -2,6 +2,7 @@
 #include "WorkbenchServer.h"
 
 #include <arpa/inet.h>
+#include <sys/socket.h>
 #include <httplib.h>
 
 #include <atomic>
@@ -116,6 +117,13 @@ void WorkbenchServer::routes() {
     // An answer goes out as headers then body: with Nagle's algorithm the body would wait for
     // the client's delayed acknowledgement of the headers, some 40 ms on every request.
     h.set_tcp_nodelay(true);
+    // A port another program listens on is refused. The library's default socket options ask
+    // for SO_REUSEPORT, with which a second workbench on the same port would bind too and the
+    // kernel would share the page's connections between the two (and their game folders).
+    h.set_socket_options([](int sock) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     // A browser holds several connections open between requests, each taking a thread while it
     // waits: room for a few pages, so that none waits for another's idle connection to close.
     h.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
