@@ -10,6 +10,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
+#include <thread>
 
 #include "LabAdapter.h"
 
@@ -95,12 +96,19 @@ int WorkbenchServer::bind() {
 }
 
 void WorkbenchServer::serve() {
-    if (port_ >= 0) http_->listen_after_bind();
+    if (port_ < 0) return;
+    serving_ = true;
+    if (!stopping_) http_->listen_after_bind();
+    serving_ = false;
 }
 
 void WorkbenchServer::stop() {
     cancelTune_ = true;
-    if (http_) http_->stop();
+    stopping_ = true;
+    // The library's stop() does nothing until its loop runs: a stop() that comes while serve()
+    // is starting (a Ctrl-C at once) waits for the loop, or serve() would never return.
+    while (serving_ && !http_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    http_->stop();
 }
 
 std::string WorkbenchServer::address() const {

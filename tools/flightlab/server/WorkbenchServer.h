@@ -30,9 +30,9 @@ public:
     // Binds the address; returns the port (the one chosen with port 0). Throws
     // std::runtime_error when the address cannot be bound.
     int bind();
-    // Serves until stop(); returns at once when not bound.
+    // Serves until stop(); returns at once when not bound or stopped already.
     void serve();
-    // Ends serve(), cancelling a running tune; safe from any thread.
+    // Ends serve(), cancelling a running tune; safe from any thread, before serve() too.
     void stop();
     // The page's address, e.g. http://127.0.0.1:8765/.
     std::string address() const;
@@ -45,6 +45,7 @@ private:
     std::unique_ptr<httplib::Server> http_;
     int port_ = -1;
     std::atomic<bool> cancelTune_{false};
+    std::atomic<bool> serving_{false}, stopping_{false};
 };
 
 // True for the loopback addresses 127.0.0.0/8, ::1 and localhost.
