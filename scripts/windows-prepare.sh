@@ -29,6 +29,10 @@ cmake --build --preset "$preset" -j "$jobs"
 # A prefix of our own, so the tests neither depend on nor disturb the user's ~/.wine. A 64-bit
 # prefix runs the 32-bit and the 64-bit programs alike.
 prefix="$PWD/build/$preset/wineprefix"
+# Wine keeps its server's socket in a folder under TMPDIR and never removes it: it gets a
+# folder beside the prefix (the tests give their Wine processes the same one).
+mkdir -p "$PWD/build/$preset/wine-tmp"
+export TMPDIR="$PWD/build/$preset/wine-tmp"
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$prefix/system.reg" ]; then
   echo "$preset: initialising the Wine prefix $prefix"

@@ -90,9 +90,11 @@ ReadResult Reader::open(const std::string& path, std::string& error) {
         error = kIsDirectory;
         return ReadResult::ReadFailed;
     }
-    const HANDLE handle =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared for deletion too: a file being read must not stop another program from replacing
+    // it (a rename over a file opened without that share fails with a sharing violation).
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         error = errorStatus(code).error;

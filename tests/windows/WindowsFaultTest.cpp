@@ -207,8 +207,9 @@ TEST_P(WindowsFaults, NothingIsLostAndEveryFailureIsReported) {
     std::unique_ptr<wltest::BackgroundProgram> holder;
     if (!cell.held.empty()) {
         ASSERT_TRUE(fs::exists(build.holdFileExe())) << "scripts/windows-prepare.sh builds it";
-        holder = std::make_unique<wltest::BackgroundProgram>(std::vector<std::string>{
-            build.wine, build.holdFileExe().string(), wltest::winePath(root / cell.held)});
+        std::vector<std::string> hold = build.underWine(build.holdFileExe());
+        hold.push_back(wltest::winePath(root / cell.held));
+        holder = std::make_unique<wltest::BackgroundProgram>(hold);
         ASSERT_EQ(holder->readLine(), "holding");
     }
     const auto run = wltest::runWindowsHost(root, cell.session);

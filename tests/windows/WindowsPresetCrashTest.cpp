@@ -28,11 +28,11 @@ TEST(WindowsPresetCrash, NoTerminationLeavesAListedPresetWithoutItsValues) {
 
     // Kills land in the first second of loading or up to 300 ms into the changes: a change takes
     // tens of milliseconds under Wine.
-    const auto run = wltest::runProgram(
-        {build.wine, build.killLoopExe().string(), wltest::winePath(build.hostExe()),
-         wltest::winePath(build.pluginDll()), wltest::winePath(root),
-         wltest::winePath(root.parent_path() / "loop.cfg"), std::to_string(kKills), "20251207",
-         "1000", "300"});
+    std::vector<std::string> argv = build.underWine(build.killLoopExe());
+    argv.insert(argv.end(), {wltest::winePath(build.hostExe()), wltest::winePath(build.pluginDll()),
+                             wltest::winePath(root), wltest::winePath(root.parent_path() / "loop.cfg"),
+                             std::to_string(kKills), "20251207", "1000", "300"});
+    const auto run = wltest::runProgram(argv);
     const Lines out = wltest::consoleLines(run.out);
     ASSERT_FALSE(out.empty()) << run.err;
     EXPECT_EQ(run.exitCode, 0) << run.out;

@@ -52,8 +52,8 @@ PlatformRun runOn(bool windows, const Session& s) {
     Lines argv;
     if (windows) {
         const auto& b = wltest::windowsBuild();
-        argv = {b.wine, b.hostExe().string(), "--root", wltest::winePath(root), "--plugin",
-                wltest::winePath(b.pluginDll())};
+        argv = b.underWine(b.hostExe());
+        argv.insert(argv.end(), {"--root", wltest::winePath(root), "--plugin", wltest::winePath(b.pluginDll())});
     } else {
         argv = {WL_HOST_EXE, "--root", root.string(), "--plugin", WL_PLUGIN_PATH};
     }

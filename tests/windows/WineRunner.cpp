@@ -50,6 +50,9 @@ const WindowsBuild& windowsBuild() {
         b.preset = b.is64Bit ? "windows-x64" : "windows-i686";
         b.binDir = dir / "bin";
         b.prefix = dir / "wineprefix";
+        b.wineTmp = dir / "wine-tmp";
+        std::error_code ec;
+        std::filesystem::create_directories(b.wineTmp, ec);
         b.wine = findOnPath("wine");
         b.objdump = findOnPath(windowsArch() + "-w64-mingw32-objdump");
         // Every Wine process of the test run shares this prefix and its server.
@@ -72,8 +75,8 @@ std::string winePath(const std::filesystem::path& path) {
 HostResult runWindowsHost(const std::filesystem::path& root, const std::vector<std::string>& lines,
                           const std::vector<std::string>& extraArgs) {
     const WindowsBuild& b = windowsBuild();
-    std::vector<std::string> argv{b.wine, b.hostExe().string(), "--root", winePath(root),
-                                  "--plugin", winePath(b.pluginDll())};
+    std::vector<std::string> argv = b.underWine(b.hostExe());
+    argv.insert(argv.end(), {"--root", winePath(root), "--plugin", winePath(b.pluginDll())});
     argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
     for (const auto& line : lines) {
         argv.push_back("-c");

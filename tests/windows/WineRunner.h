@@ -28,6 +28,15 @@ struct WindowsBuild {
     std::filesystem::path prefix;  // WINEPREFIX made by scripts/windows-prepare.sh
     std::string wine;
     std::string objdump;
+    // Wine keeps its server's socket in a folder under TMPDIR and never removes it: the Wine
+    // processes get a TMPDIR beside the prefix (as scripts/windows-prepare.sh gives wineboot),
+    // so that a test run leaves its own temporary folder as it found it.
+    std::filesystem::path wineTmp;
+
+    // The command that runs EXE under Wine with this build's prefix; its arguments follow.
+    std::vector<std::string> underWine(const std::filesystem::path& exe) const {
+        return {"/usr/bin/env", "TMPDIR=" + wineTmp.string(), wine, exe.string()};
+    }
 
     std::filesystem::path hostExe() const { return binDir / "wingleaf-host.exe"; }
     std::filesystem::path pluginDll() const { return binDir / "wingleaf.dll"; }
