@@ -359,13 +359,8 @@ json LabAdapter::save(const SaveRequest& r) {
     return {{"saved", r.name}, {"file", (fs::path("bakkesmod/wingleaf") / (r.name + ".txt")).string()}};
 }
 
-std::string LabAdapter::hudPng(const HudRequest& r) {
-    const fs::path file = work_ / "files" / ("hud-" + std::to_string(++scratch_) + ".png");
-    Job job;
-    job.kind = Job::Kind::Draw;
-    job.launch = r.launch;
-    job.setup = setupOf(r.setup);
-    job.drawTick = std::max(1, r.tick);
+std::string LabAdapter::sideJobFile(Job job, const std::string& stem, const std::string& extension) {
+    const fs::path file = work_ / "files" / (stem + "-" + std::to_string(++scratch_) + extension);
     job.file = file.string();
     {
         std::lock_guard lock(sideMutex_);
@@ -376,21 +371,22 @@ std::string LabAdapter::hudPng(const HudRequest& r) {
     return bytes;
 }
 
+std::string LabAdapter::hudPng(const HudRequest& r) {
+    Job job;
+    job.kind = Job::Kind::Draw;
+    job.launch = r.launch;
+    job.setup = setupOf(r.setup);
+    job.drawTick = std::max(1, r.tick);
+    return sideJobFile(job, "hud", ".png");
+}
+
 std::string LabAdapter::presetFile(const PresetFileRequest& r) {
-    const fs::path file = work_ / "files" / ("preset-" + std::to_string(++scratch_) + ".txt");
     Job create;
     create.kind = Job::Kind::CreatePreset;
     create.setup.label = "download";
     create.setup.preset = "download";
     create.values = valueTexts(r.sliders);
-    create.file = file.string();
-    {
-        std::lock_guard lock(sideMutex_);
-        sidePool_->fly(create);
-    }
-    std::string bytes = readFile(file);
-    fs::remove(file);
-    return bytes;
+    return sideJobFile(create, "preset", ".txt");
 }
 
 json LabAdapter::readPresetText(const PresetTextRequest& r) {

@@ -13,6 +13,7 @@
 
 namespace flightlab {
 class WorkerPool;
+struct Job;
 }
 
 namespace flightlab::server {
@@ -69,6 +70,9 @@ public:
     std::uint64_t nextTicket() { return ++latestTicket_; }
 
 private:
+    // Runs JOB on the side worker, writing to a scratch file STEM-N.EXTENSION, and returns that
+    // file's bytes; the file goes once read.
+    std::string sideJobFile(Job job, const std::string& stem, const std::string& extension);
     std::filesystem::path work_, game_;
     // Flights of the plots; one tune; HUD pictures and preset files, so that they never hold up
     // a flight; the game folder's presets.
