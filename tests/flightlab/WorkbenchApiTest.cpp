@@ -115,7 +115,8 @@ TEST_F(WorkbenchApi, FlyAnswersEverySetupAndDropsSupersededRequests) {
     EXPECT_NE(lifted["figures"]["distance"], stock["figures"]["distance"]);
     const std::size_t ticks = lifted["samples"]["t"].size();
     EXPECT_EQ(lifted["samples"]["z"].size(), ticks);
-    EXPECT_NEAR(lifted["figures"]["airtime"].get<double>(), lifted["samples"]["t"][ticks - 1].get<double>(), 1e-5);
+    // The samples end at touchdown (times are to the millisecond; a tick is 8.3 ms).
+    EXPECT_NEAR(lifted["figures"]["airtime"].get<double>(), lifted["samples"]["t"][ticks - 1].get<double>(), 5e-4);
     // Attitude at release: the launch's nose-up pitch, flying along the nose, wings level.
     const json& s = lifted["samples"];
     for (const char* column : {"pitch", "aoa", "qw", "qx", "qy", "qz"}) EXPECT_EQ(s[column].size(), ticks) << column;
@@ -128,7 +129,7 @@ TEST_F(WorkbenchApi, FlyAnswersEverySetupAndDropsSupersededRequests) {
     // Launched towards +Y: the distance along the heading is the way gone in Y.
     const json turned = postJson("/api/fly", {{"launch", {{"heading", 90}, {"timeLimit", 1}}}, {"setups", {json::object()}}})["flights"][0]["samples"];
     const std::size_t last = turned["t"].size() - 1;
-    EXPECT_NEAR(turned["along"][last].get<double>(), turned["y"][last].get<double>() - turned["y"][0].get<double>(), 0.02);
+    EXPECT_NEAR(turned["along"][last].get<double>(), turned["y"][last].get<double>() - turned["y"][0].get<double>(), 0.15);
     EXPECT_GT(turned["along"][last].get<double>(), 500);
     EXPECT_NEAR(turned["side"][last].get<double>(), 0, 1);
 

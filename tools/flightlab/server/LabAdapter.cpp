@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -64,55 +65,87 @@ json figuresJson(const Flight& flight) {
             {"apexTick", f.apexTick}};
 }
 
-// Rounded so that the answer stays short: a hundredth of a uu (or uu/s) is far below what a
-// plot or a table shows, and the car's state is single precision anyway.
-double hundredths(double v) { return std::round(v * 100) / 100; }
+// The samples are written straight to text, column after column: the answer to a slider move
+// is mostly these numbers, and each is written at the precision a plot or a table can show.
+struct Column {
+    const char* name;
+    double scale;  // the value is written to 1/scale: 10 is a tenth, 1e4 a ten-thousandth
+    double (*of)(const Sample& s, const Sample& release, double headingDeg);
+};
 
-// Quaternion parts to a ten-thousandth: a box drawn from them turns by well under a degree.
-double tenThousandths(double v) { return std::round(v * 1e4) / 1e4; }
+// Positions, speeds and angles to a tenth (a tenth of a uu, uu/s or degree is far below what a
+// plot or the state table shows), time to a millisecond (a tick is 8.3 ms), the quaternion to a
+// ten-thousandth (a box drawn from it turns by well under a tenth of a degree).
+constexpr Column kColumns[] = {
+    {"t", 1e3, [](const Sample& s, const Sample&, double) { return s.tick * kTickS; }},
+    {"x", 10, [](const Sample& s, const Sample&, double) { return s.x; }},
+    {"y", 10, [](const Sample& s, const Sample&, double) { return s.y; }},
+    {"z", 10, [](const Sample& s, const Sample&, double) { return s.z; }},
+    {"vz", 10, [](const Sample& s, const Sample&, double) { return s.vz; }},
+    {"speed", 10,
+     [](const Sample& s, const Sample&, double) { return std::sqrt(s.vx * s.vx + s.vy * s.vy + s.vz * s.vz); }},
+    {"along", 10, [](const Sample& s, const Sample& release, double heading) { return alongHeading(release, s, heading); }},
+    {"side", 10, [](const Sample& s, const Sample& release, double heading) { return sideOfHeading(release, s, heading); }},
+    {"pitch", 10, [](const Sample& s, const Sample&, double) { return attitudeOf(s).pitchDeg; }},
+    {"aoa", 10, [](const Sample& s, const Sample&, double) { return attitudeOf(s).angleOfAttackDeg; }},
+    {"qw", 1e4, [](const Sample& s, const Sample&, double) { return s.qw; }},
+    {"qx", 1e4, [](const Sample& s, const Sample&, double) { return s.qx; }},
+    {"qy", 1e4, [](const Sample& s, const Sample&, double) { return s.qy; }},
+    {"qz", 1e4, [](const Sample& s, const Sample&, double) { return s.qz; }},
+};
 
-// The trajectory as columns: world place and velocity, the distance along the launch heading
-// and sideways from it, the car's attitude (degrees) and orientation (quaternion, the game's
-// axes) at each tick.
-json samplesJson(const Flight& f, double headingDeg) {
-    enum Column { T, X, Y, Z, VX, VY, VZ, Speed, Along, Side, Pitch, Aoa, QW, QX, QY, QZ, Count };
-    static constexpr const char* kNames[Count] = {"t",     "x",    "y",    "z",     "vx",  "vy", "vz", "speed",
-                                                  "along", "side", "pitch", "aoa", "qw", "qx", "qy", "qz"};
-    std::array<std::vector<double>, Count> c;
-    for (auto& column : c) column.reserve(f.samples.size());
-    for (const Sample& s : f.samples) {
-        const Attitude a = attitudeOf(s);
-        const Sample& release = f.samples.front();
-        c[T].push_back(std::round(s.tick * kTickS * 1e6) / 1e6);
-        c[X].push_back(hundredths(s.x));
-        c[Y].push_back(hundredths(s.y));
-        c[Z].push_back(hundredths(s.z));
-        c[VX].push_back(hundredths(s.vx));
-        c[VY].push_back(hundredths(s.vy));
-        c[VZ].push_back(hundredths(s.vz));
-        c[Speed].push_back(hundredths(std::sqrt(s.vx * s.vx + s.vy * s.vy + s.vz * s.vz)));
-        c[Along].push_back(hundredths(alongHeading(release, s, headingDeg)));
-        c[Side].push_back(hundredths(sideOfHeading(release, s, headingDeg)));
-        c[Pitch].push_back(hundredths(a.pitchDeg));
-        c[Aoa].push_back(hundredths(a.angleOfAttackDeg));
-        c[QW].push_back(tenThousandths(s.qw));
-        c[QX].push_back(tenThousandths(s.qx));
-        c[QY].push_back(tenThousandths(s.qy));
-        c[QZ].push_back(tenThousandths(s.qz));
+// V rounded to 1/SCALE, in the shortest text that reads back as that value ("12.3", "0", "-4");
+// null if it is not a number, as JSON has no NaN.
+void appendRounded(std::string& out, double v, double scale) {
+    double r = std::round(v * scale) / scale;
+    if (!std::isfinite(r)) {
+        out += "null";
+        return;
     }
-    json j = json::object();
-    for (int i = 0; i < Count; ++i) j[kNames[i]] = std::move(c[static_cast<std::size_t>(i)]);
-    return j;
+    if (r == 0) r = 0;  // no "-0"
+    char buf[32];
+    const auto end = std::to_chars(buf, buf + sizeof buf, r).ptr;
+    out.append(buf, end);
 }
 
-json flightJson(const Flight& f, bool samples, double headingDeg) {
-    json j = {{"label", f.setup.label},
-              {"body", f.setup.body},
-              {"model", f.setup.modelOn},
-              {"figures", figuresJson(f)},
-              {"sliders", f.setup.modelOn ? slidersJson(f.sliders) : json(nullptr)}};
-    if (samples) j["samples"] = samplesJson(f, headingDeg);
-    return j;
+// The trajectory as columns: time, world place, climb rate and speed, the distance along the
+// launch heading and sideways from it, the car's attitude (degrees) and orientation
+// (quaternion, the game's axes) at each tick, as a JSON object's text.
+void appendSamples(std::string& out, const Flight& f, double headingDeg) {
+    out += '{';
+    bool firstColumn = true;
+    for (const Column& c : kColumns) {
+        if (!firstColumn) out += ',';
+        firstColumn = false;
+        out += '"';
+        out += c.name;
+        out += "\":[";
+        for (std::size_t i = 0; i < f.samples.size(); ++i) {
+            if (i > 0) out += ',';
+            appendRounded(out, c.of(f.samples[i], f.samples.front(), headingDeg), c.scale);
+        }
+        out += ']';
+    }
+    out += '}';
+}
+
+// One flight of a fly answer: its set-up, figures and, if asked, its samples.
+void appendFlight(std::string& out, const Flight& f, bool samples, double headingDeg) {
+    const json j = {{"label", f.setup.label},
+                    {"body", f.setup.body},
+                    {"model", f.setup.modelOn},
+                    {"figures", figuresJson(f)},
+                    {"sliders", f.setup.modelOn ? slidersJson(f.sliders) : json(nullptr)}};
+    std::string head = j.dump();
+    if (!samples) {
+        out += head;
+        return;
+    }
+    head.pop_back();  // the closing brace: the samples follow
+    out += head;
+    out += ",\"samples\":";
+    appendSamples(out, f, headingDeg);
+    out += '}';
 }
 
 std::string readFile(const fs::path& file) {
@@ -226,16 +259,20 @@ json LabAdapter::presets() {
     return {{"base", base}, {"user", user}};
 }
 
-json LabAdapter::fly(const FlyRequest& request, std::uint64_t ticket) {
+std::string LabAdapter::fly(const FlyRequest& request, std::uint64_t ticket) {
     std::vector<Job> jobs;
     for (const auto& s : request.setups) jobs.push_back(flyJob(request.launch, setupOf(s), request.samples));
     std::lock_guard lock(flyMutex_);
     // A drag sends requests faster than they fly; only the newest is worth flying.
     if (ticket < latestTicket_) throw WorkError{409, "superseded by a newer request"};
     const auto flights = flyPool_->run(jobs);
-    json out = json::array();
-    for (const auto& f : flights) out.push_back(flightJson(f, request.samples, request.launch.headingDeg));
-    return {{"flights", out}, {"ticket", ticket}};
+    std::string out = "{\"flights\":[";
+    for (std::size_t i = 0; i < flights.size(); ++i) {
+        if (i > 0) out += ',';
+        appendFlight(out, flights[i], request.samples, request.launch.headingDeg);
+    }
+    out += "],\"ticket\":" + std::to_string(ticket) + '}';
+    return out;
 }
 
 json LabAdapter::grid(const GridRequest& r) {

@@ -48,7 +48,7 @@ public:
     nlohmann::json presets();
     // Flies every set-up; a request with a ticket older than the newest one seen is dropped
     // before it flies (WorkError 409).
-    nlohmann::json fly(const FlyRequest& request, std::uint64_t ticket);
+    std::string fly(const FlyRequest& request, std::uint64_t ticket);
     // The set-up and stock over a grid of launch speeds and pitches.
     nlohmann::json grid(const GridRequest& request);
     // Claims the one tune slot; false when a tune runs already.

@@ -182,7 +182,7 @@ void WorkbenchServer::routes() {
     }));
     h.Post("/api/fly", guarded([this](const httplib::Request& req, httplib::Response& res) {
         const FlyRequest r = decodeFly(req.body, lab_.ranges());
-        sendJson(res, lab_.fly(r, lab_.nextTicket()));
+        res.set_content(lab_.fly(r, lab_.nextTicket()), "application/json");
     }));
     h.Post("/api/grid", guarded([this](const httplib::Request& req, httplib::Response& res) {
         sendJson(res, lab_.grid(decodeGrid(req.body, lab_.ranges())));

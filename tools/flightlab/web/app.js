@@ -291,14 +291,24 @@ function redraw() {
 }
 
 function drawFigures() {
-  const body = $('figures').tBodies[0];
-  body.textContent = '';
-  for (const f of state.flights) {
+  fillRows($('figures').tBodies[0], state.flights.map((f) => {
     const g = f.figures;
-    const row = body.insertRow();
-    row.innerHTML = `<td><span class="swatch" style="background:${f.colour}"></span></td><td>${escapeHtml(f.label)}</td>
+    return `<td><span class="swatch" style="background:${f.colour}"></span></td><td>${escapeHtml(f.label)}</td>
       <td>${fmt(g.airtime, 3)}${g.landed ? '' : '+'}</td><td>${fmt(g.distance, 1)}</td><td>${fmt(g.top, 1)}</td><td>${fmt(g.landingSpeed, 1)}</td>`;
-  }
+  }));
+}
+
+// Sets the rows of BODY to the cells in ROWS (one HTML text per row), touching only the rows
+// that changed: a slider move changes the current flight's row, not stock's or the pins'.
+function fillRows(body, rows) {
+  while (body.rows.length > rows.length) body.deleteRow(-1);
+  rows.forEach((html, i) => {
+    const row = body.rows[i] ?? body.insertRow();
+    if (row.dataset.html !== html) {
+      row.innerHTML = html;
+      row.dataset.html = html;
+    }
+  });
 }
 
 function drawMoment() {
@@ -322,15 +332,14 @@ function drawState(at) {
     ['speed uu/s', (s, i) => fmt(s.speed[i], 1)], ['climb uu/s', (s, i) => fmt(s.vz[i], 1)],
     ['pitch deg', (s, i) => fmt(s.pitch[i], 1)], ['angle of attack deg', (s, i) => fmt(s.aoa[i], 1)],
   ];
-  const table = $('state').tBodies[0];
-  table.innerHTML = `<tr><th></th>${state.flights.map((f) => `<th style="color:${f.colour}">${escapeHtml(f.label)}</th>`).join('')}</tr>`;
-  for (const [name, value] of rows) {
+  const head = `<th></th>${state.flights.map((f) => `<th style="color:${f.colour}">${escapeHtml(f.label)}</th>`).join('')}`;
+  fillRows($('state').tBodies[0], [head, ...rows.map(([name, value]) => {
     const cells = state.flights.map((f, k) => {
       const ended = state.tick >= f.samples.t.length;
       return `<td>${ended ? '<span title="flight ended">·</span>' : value(f.samples, at[k])}</td>`;
     });
-    table.insertAdjacentHTML('beforeend', `<tr><td>${name}</td>${cells.join('')}</tr>`);
-  }
+    return `<td>${name}</td>${cells.join('')}`;
+  })]);
 }
 
 let hudTimer = 0;

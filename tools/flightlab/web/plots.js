@@ -21,30 +21,30 @@ class Plot {
   // SERIES: [{label, colour, dash}], DATA: uPlot's aligned table; CURSOR: an x to mark or null.
   draw(series, data, marker) {
     const key = series.map((s) => s.label + s.colour).join('|');
-    if (this.plot && key === this.key) {
-      this.plot.setData(data, true);
-    } else {
-      if (this.plot) this.plot.destroy();
-      this.el.textContent = '';
-      this.key = key;
-      this.plot = new uPlot({
-        width: widthOf(this.el),
-        height: HEIGHT,
-        legend: { show: false },
-        cursor: { drag: { x: true, y: true }, points: { show: false } },
-        scales: { x: { time: false } },
-        axes: [
-          { label: this.xLabel, size: 36, labelSize: 18 },
-          { label: this.yLabel, size: 60, labelSize: 18 },
-        ],
-        series: [{}, ...series.map((s) => ({
-          label: s.label, stroke: s.colour, width: s.width || 1.6, dash: s.dash, spanGaps: true, points: { show: false },
-        }))],
-        hooks: { draw: [(u) => this.drawMarker(u)] },
-      }, data, this.el);
-    }
     this.marker = marker;
-    this.plot.redraw(false, false);
+    if (this.plot && key === this.key) {
+      // Drawn now rather than in uPlot's microtask, so that the drawing is timed where it happens.
+      this.plot.batch(() => this.plot.setData(data, true));
+      return;
+    }
+    if (this.plot) this.plot.destroy();
+    this.el.textContent = '';
+    this.key = key;
+    this.plot = new uPlot({
+      width: widthOf(this.el),
+      height: HEIGHT,
+      legend: { show: false },
+      cursor: { drag: { x: true, y: true }, points: { show: false } },
+      scales: { x: { time: false } },
+      axes: [
+        { label: this.xLabel, size: 36, labelSize: 18 },
+        { label: this.yLabel, size: 60, labelSize: 18 },
+      ],
+      series: [{}, ...series.map((s) => ({
+        label: s.label, stroke: s.colour, width: s.width || 1.6, dash: s.dash, spanGaps: true, points: { show: false },
+      }))],
+      hooks: { draw: [(u) => this.drawMarker(u)] },
+    }, data, this.el);
   }
 
   drawMarker(u) {

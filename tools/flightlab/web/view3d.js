@@ -10,21 +10,27 @@ const BOX_EVERY = 60;
 // The game's axes (X forward, Y right, Z up; left-handed) to three's (Y up, right-handed).
 const toScene = (x, y, z) => new THREE.Vector3(x, z, y);
 
-// The car's orientation at sample I: its own when the flight carries it, else along its velocity.
+// The car's orientation at sample I, from the flight's quaternion in the game's axes.
 export function orientationAt(s, i) {
-  if (s.qw) {
-    // Mirroring Y and Z turns a left-handed rotation into a right-handed one about the mirrored axis.
-    return new THREE.Quaternion(-s.qx[i], -s.qz[i], -s.qy[i], s.qw[i]);
-  }
-  const v = toScene(s.vx[i], s.vy[i], s.vz[i]);
-  if (v.lengthSq() < 1e-6) return new THREE.Quaternion();
-  return new THREE.Quaternion().setFromUnitVectors(new THREE.Vector3(1, 0, 0), v.normalize());
+  // Mirroring Y and Z turns a left-handed rotation into a right-handed one about the mirrored axis.
+  return new THREE.Quaternion(-s.qx[i], -s.qz[i], -s.qy[i], s.qw[i]);
+}
+
+const matrix = new THREE.Matrix4();
+const unit = new THREE.Vector3(1, 1, 1);
+
+// Puts MESH, drawn as GEOMETRY in MATERIAL, where flight S is at sample I, turned as the car is.
+function place(mesh, geometry, material, s, i) {
+  mesh.geometry = geometry;
+  mesh.material = material;
+  mesh.position.copy(toScene(s.x[i], s.y[i], s.z[i]));
+  mesh.quaternion.copy(orientationAt(s, i));
 }
 
 export class View3d {
   constructor(el) {
     this.el = el;
-    this.renderer = new THREE.WebGLRenderer({ antialias: false });
+    this.renderer = new THREE.WebGLRenderer({ antialias: false, alpha: false });
     this.renderer.setPixelRatio(window.devicePixelRatio);
     this.renderer.setClearColor(0xf2f4f8);
     el.append(this.renderer.domElement);
@@ -39,6 +45,7 @@ export class View3d {
     this.scene.add(sun);
     this.floor = new THREE.GridHelper(40000, 40, 0xb9c0cc, 0xdde1e8);
     this.scene.add(this.floor);
+    this.shadowMaterial = new THREE.MeshBasicMaterial({ color: 0x1d2330, transparent: true, opacity: 0.12 });
     this.group = new THREE.Group();
     this.scene.add(this.group);
     this.framed = false;
@@ -55,35 +62,78 @@ export class View3d {
   }
 
   // FLIGHTS: [{colour, samples}], AT: the scrubbed sample per flight, BODY: {length, width, height}.
-  // A redraw replaces the paths and boxes; the box and shadow shapes and the materials of each
-  // colour are made once and kept, the paths' buffers freed with them.
+  // A redraw moves what is there already: each flight keeps its path (its buffer refilled, grown
+  // only when a longer flight needs it), its boxes and its shadow; the box and shadow shapes
+  // and the materials of each colour are made once.
   draw(flights, at, body) {
-    for (const child of this.group.children) if (child.isLine) child.geometry.dispose();
-    this.group.clear();
     const box = this.boxOf(body);
     const bounds = new THREE.Box3();
+    this.tracks ??= [];
+    while (this.tracks.length > flights.length) this.dropTrack(this.tracks.pop());
     flights.forEach((f, k) => {
       const s = f.samples;
       const n = s.x.length;
-      const positions = new Float32Array(n * 3);
-      for (let i = 0; i < n; i++) positions.set([s.x[i], s.z[i], s.y[i]], i * 3);
-      const path = new THREE.BufferGeometry();
-      path.setAttribute('position', new THREE.BufferAttribute(positions, 3));
-      path.computeBoundingBox();
-      bounds.union(path.boundingBox);
+      const track = (this.tracks[k] ??= this.newTrack());
       const look = this.materialsOf(f.colour);
-      this.group.add(new THREE.Line(path, look.line));
-      for (let i = 0; i < n; i += BOX_EVERY) this.addBox(box, look.faint, toScene(s.x[i], s.y[i], s.z[i]), orientationAt(s, i));
+      let positions = track.path.geometry.getAttribute('position');
+      if (!positions || positions.count < n) {
+        track.path.geometry.dispose();
+        track.path.geometry = new THREE.BufferGeometry();
+        positions = new THREE.BufferAttribute(new Float32Array(Math.max(n, 1024) * 3), 3);
+        track.path.geometry.setAttribute('position', positions);
+      }
+      const xyz = positions.array;
+      for (let i = 0; i < n; i++) {
+        xyz[i * 3] = s.x[i];
+        xyz[i * 3 + 1] = s.z[i];
+        xyz[i * 3 + 2] = s.y[i];
+      }
+      positions.needsUpdate = true;
+      track.path.geometry.setDrawRange(0, n);
+      track.path.material = look.line;
+      if (!this.framed) for (let i = 0; i < n; i++) bounds.expandByPoint(new THREE.Vector3(xyz[i * 3], xyz[i * 3 + 1], xyz[i * 3 + 2]));
+      // The faint boxes are instances of one mesh: one draw for all of a flight's boxes.
+      const faint = Math.ceil(n / BOX_EVERY);
+      if (!track.boxes || track.boxes.instanceMatrix.count < faint) {
+        if (track.boxes) this.group.remove(track.boxes);
+        track.boxes?.dispose();
+        track.boxes = new THREE.InstancedMesh(box, look.faint, Math.max(faint, 32));
+        track.boxes.frustumCulled = false;
+        this.group.add(track.boxes);
+      }
+      track.boxes.geometry = box;
+      track.boxes.material = look.faint;
+      track.boxes.count = faint;
+      for (let j = 0; j < faint; j++) {
+        const i = j * BOX_EVERY;
+        track.boxes.setMatrixAt(j, matrix.compose(toScene(s.x[i], s.y[i], s.z[i]), orientationAt(s, i), unit));
+      }
+      track.boxes.instanceMatrix.needsUpdate = true;
       const i = Math.min(at[k], n - 1);
-      const here = toScene(s.x[i], s.y[i], s.z[i]);
-      this.addBox(box, look.solid, here, orientationAt(s, i));
-      const shadow = new THREE.Mesh(this.shadowOf(body), this.shadowMaterial);
-      shadow.rotation.x = -Math.PI / 2;
-      shadow.position.set(here.x, 1, here.z);
-      this.group.add(shadow);
+      place(track.solid, box, look.solid, s, i);
+      track.shadow.geometry = this.shadowOf(body);
+      track.shadow.position.set(s.x[i], 1, s.y[i]);
     });
     if (!this.framed && !bounds.isEmpty()) this.frame(bounds);
     this.render();
+  }
+
+  // One flight's objects in the scene: its path, its faint boxes, the solid box at the scrubbed
+  // moment and that box's shadow.
+  newTrack() {
+    const track = { path: new THREE.Line(new THREE.BufferGeometry()), boxes: null, solid: this.addBox(this.box) };
+    track.path.frustumCulled = false;
+    this.group.add(track.path);
+    track.shadow = new THREE.Mesh(this.shadow, this.shadowMaterial);
+    track.shadow.rotation.x = -Math.PI / 2;
+    this.group.add(track.shadow);
+    return track;
+  }
+
+  dropTrack(track) {
+    track.path.geometry.dispose();
+    track.boxes?.dispose();
+    this.group.remove(track.path, track.solid, track.shadow, track.boxes);
   }
 
   boxOf(body) {
@@ -104,7 +154,6 @@ export class View3d {
 
   materialsOf(colour) {
     this.materials ??= new Map();
-    this.shadowMaterial ??= new THREE.MeshBasicMaterial({ color: 0x1d2330, transparent: true, opacity: 0.12 });
     let look = this.materials.get(colour);
     if (!look) {
       const c = new THREE.Color(colour);
@@ -118,11 +167,10 @@ export class View3d {
     return look;
   }
 
-  addBox(geometry, material, position, quaternion) {
-    const mesh = new THREE.Mesh(geometry, material);
-    mesh.position.copy(position);
-    mesh.quaternion.copy(quaternion);
+  addBox(geometry) {
+    const mesh = new THREE.Mesh(geometry);
     this.group.add(mesh);
+    return mesh;
   }
 
   // Looks at the flights from the side and a little behind, once; the user's view is kept after.
