@@ -65,33 +65,39 @@ json figuresJson(const Flight& flight) {
             {"apexTick", f.apexTick}};
 }
 
+// One sample with what its columns derive from it, each worked out once.
+struct SampleRow {
+    const Sample* s;
+    Attitude attitude;
+    double along, side;
+};
+
 // The samples are written straight to text, column after column: the answer to a slider move
 // is mostly these numbers, and each is written at the precision a plot or a table can show.
 struct Column {
     const char* name;
     double scale;  // the value is written to 1/scale: 10 is a tenth, 1e4 a ten-thousandth
-    double (*of)(const Sample& s, const Sample& release, double headingDeg);
+    double (*of)(const SampleRow& r);
 };
 
 // Positions, speeds and angles to a tenth (a tenth of a uu, uu/s or degree is far below what a
 // plot or the state table shows), time to a millisecond (a tick is 8.3 ms), the quaternion to a
 // ten-thousandth (a box drawn from it turns by well under a tenth of a degree).
 constexpr Column kColumns[] = {
-    {"t", 1e3, [](const Sample& s, const Sample&, double) { return s.tick * kTickS; }},
-    {"x", 10, [](const Sample& s, const Sample&, double) { return s.x; }},
-    {"y", 10, [](const Sample& s, const Sample&, double) { return s.y; }},
-    {"z", 10, [](const Sample& s, const Sample&, double) { return s.z; }},
-    {"vz", 10, [](const Sample& s, const Sample&, double) { return s.vz; }},
-    {"speed", 10,
-     [](const Sample& s, const Sample&, double) { return std::sqrt(s.vx * s.vx + s.vy * s.vy + s.vz * s.vz); }},
-    {"along", 10, [](const Sample& s, const Sample& release, double heading) { return alongHeading(release, s, heading); }},
-    {"side", 10, [](const Sample& s, const Sample& release, double heading) { return sideOfHeading(release, s, heading); }},
-    {"pitch", 10, [](const Sample& s, const Sample&, double) { return attitudeOf(s).pitchDeg; }},
-    {"aoa", 10, [](const Sample& s, const Sample&, double) { return attitudeOf(s).angleOfAttackDeg; }},
-    {"qw", 1e4, [](const Sample& s, const Sample&, double) { return s.qw; }},
-    {"qx", 1e4, [](const Sample& s, const Sample&, double) { return s.qx; }},
-    {"qy", 1e4, [](const Sample& s, const Sample&, double) { return s.qy; }},
-    {"qz", 1e4, [](const Sample& s, const Sample&, double) { return s.qz; }},
+    {"t", 1e3, [](const SampleRow& r) { return r.s->tick * kTickS; }},
+    {"x", 10, [](const SampleRow& r) { return r.s->x; }},
+    {"y", 10, [](const SampleRow& r) { return r.s->y; }},
+    {"z", 10, [](const SampleRow& r) { return r.s->z; }},
+    {"vz", 10, [](const SampleRow& r) { return r.s->vz; }},
+    {"speed", 10, [](const SampleRow& r) { return std::sqrt(r.s->vx * r.s->vx + r.s->vy * r.s->vy + r.s->vz * r.s->vz); }},
+    {"along", 10, [](const SampleRow& r) { return r.along; }},
+    {"side", 10, [](const SampleRow& r) { return r.side; }},
+    {"pitch", 10, [](const SampleRow& r) { return r.attitude.pitchDeg; }},
+    {"aoa", 10, [](const SampleRow& r) { return r.attitude.angleOfAttackDeg; }},
+    {"qw", 1e4, [](const SampleRow& r) { return r.s->qw; }},
+    {"qx", 1e4, [](const SampleRow& r) { return r.s->qx; }},
+    {"qy", 1e4, [](const SampleRow& r) { return r.s->qy; }},
+    {"qz", 1e4, [](const SampleRow& r) { return r.s->qz; }},
 };
 
 // V rounded to 1/SCALE, in the shortest text that reads back as that value ("12.3", "0", "-4");
@@ -112,6 +118,12 @@ void appendRounded(std::string& out, double v, double scale) {
 // launch heading and sideways from it, the car's attitude (degrees) and orientation
 // (quaternion, the game's axes) at each tick, as a JSON object's text.
 void appendSamples(std::string& out, const Flight& f, double headingDeg) {
+    std::vector<SampleRow> rows;
+    rows.reserve(f.samples.size());
+    for (const Sample& s : f.samples) {
+        const Sample& release = f.samples.front();
+        rows.push_back({&s, attitudeOf(s), alongHeading(release, s, headingDeg), sideOfHeading(release, s, headingDeg)});
+    }
     out += '{';
     bool firstColumn = true;
     for (const Column& c : kColumns) {
@@ -120,9 +132,9 @@ void appendSamples(std::string& out, const Flight& f, double headingDeg) {
         out += '"';
         out += c.name;
         out += "\":[";
-        for (std::size_t i = 0; i < f.samples.size(); ++i) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
             if (i > 0) out += ',';
-            appendRounded(out, c.of(f.samples[i], f.samples.front(), headingDeg), c.scale);
+            appendRounded(out, c.of(rows[i]), c.scale);
         }
         out += ']';
     }
@@ -266,7 +278,11 @@ std::string LabAdapter::fly(const FlyRequest& request, std::uint64_t ticket) {
     // A drag sends requests faster than they fly; only the newest is worth flying.
     if (ticket < latestTicket_) throw WorkError{409, "superseded by a newer request"};
     const auto flights = flyPool_->run(jobs);
-    std::string out = "{\"flights\":[";
+    std::size_t samples = 0;
+    for (const auto& f : flights) samples += f.samples.size();
+    std::string out;
+    out.reserve(1024 * flights.size() + samples * std::size(kColumns) * 8);  // about 8 bytes a value
+    out += "{\"flights\":[";
     for (std::size_t i = 0; i < flights.size(); ++i) {
         if (i > 0) out += ',';
         appendFlight(out, flights[i], request.samples, request.launch.headingDeg);

@@ -182,7 +182,8 @@ void WorkbenchServer::routes() {
     }));
     h.Post("/api/fly", guarded([this](const httplib::Request& req, httplib::Response& res) {
         const FlyRequest r = decodeFly(req.body, lab_.ranges());
-        res.set_content(lab_.fly(r, lab_.nextTicket()), "application/json");
+        res.body = lab_.fly(r, lab_.nextTicket());  // moved in: the answer is most of a slider move's bytes
+        res.set_header("Content-Type", "application/json");
     }));
     h.Post("/api/grid", guarded([this](const httplib::Request& req, httplib::Response& res) {
         sendJson(res, lab_.grid(decodeGrid(req.body, lab_.ranges())));
