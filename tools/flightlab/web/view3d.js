@@ -6,6 +6,8 @@ import { OrbitControls } from './vendor/OrbitControls.js';
 export const BOX_SCALE = 4;
 // A faint box every this many samples along each path.
 const BOX_EVERY = 60;
+// A point of the path every this many samples.
+const PATH_EVERY = 3;
 
 // The game's axes (X forward, Y right, Z up; left-handed) to three's (Y up, right-handed).
 const toScene = (x, y, z) => new THREE.Vector3(x, z, y);
@@ -82,16 +84,20 @@ export class View3d {
         positions = new THREE.BufferAttribute(new Float32Array(Math.max(n, 1024) * 3), 3);
         track.path.geometry.setAttribute('position', positions);
       }
+      // The path through every PATH_EVERY-th sample and the last: closer than a pixel apart at
+      // any zoom that shows a whole flight, and a line strip a third as long to draw.
       const xyz = positions.array;
-      for (let i = 0; i < n; i++) {
-        xyz[i * 3] = s.x[i];
-        xyz[i * 3 + 1] = s.z[i];
-        xyz[i * 3 + 2] = s.y[i];
+      let points = 0;
+      for (let i = 0; i < n; i = i + PATH_EVERY < n || i === n - 1 ? i + PATH_EVERY : n - 1) {
+        xyz[points * 3] = s.x[i];
+        xyz[points * 3 + 1] = s.z[i];
+        xyz[points * 3 + 2] = s.y[i];
+        points++;
       }
       positions.needsUpdate = true;
-      track.path.geometry.setDrawRange(0, n);
+      track.path.geometry.setDrawRange(0, points);
       track.path.material = look.line;
-      if (!this.framed) for (let i = 0; i < n; i++) bounds.expandByPoint(new THREE.Vector3(xyz[i * 3], xyz[i * 3 + 1], xyz[i * 3 + 2]));
+      if (!this.framed) for (let i = 0; i < points; i++) bounds.expandByPoint(new THREE.Vector3(xyz[i * 3], xyz[i * 3 + 1], xyz[i * 3 + 2]));
       // The faint boxes are instances of one mesh: one draw for all of a flight's boxes.
       const faint = Math.ceil(n / BOX_EVERY);
       if (!track.boxes || track.boxes.instanceMatrix.count < faint) {
