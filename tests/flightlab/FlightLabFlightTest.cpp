@@ -122,6 +122,31 @@ TEST(FlightLabFlight, FlightsAreIndependentOfOrderWorkersAndPath) {
     EXPECT_NE(back[1].figures.distanceUu, back[7].figures.distanceUu);
 }
 
+// A worker flying a launch again on the same body skips that launch's set-up lines; each flight
+// of a mixed sequence still flies sample for sample as the same flight alone in a fresh worker,
+// whatever the launch, held input, heading or body of the flight before.
+TEST(FlightLabFlight, RepeatedLaunchesFlyAsTheyDoAlone) {
+    LabOptions o = labOptions("repeated");
+    const Launch base = o.launch;
+    Launch held = base, turned = base;
+    held.input.roll = 0.5;
+    turned.headingDeg = 30;
+    flightlab::Setup octane = setupFor("3"), merc = setupFor("3");
+    merc.body = "merc";
+    const std::vector<Job> alone{flightJob(base, octane), flightJob(held, octane),
+                                 flightJob(turned, octane), flightJob(base, merc)};
+    const std::vector<std::size_t> order{0, 0, 1, 1, 2, 0, 3, 0};
+    std::vector<Job> sequence;
+    for (std::size_t i : order) sequence.push_back(alone[i]);
+    const std::vector<Flight> flown = pool(o, 1).run(sequence);
+    std::vector<Flight> reference;
+    for (const Job& job : alone) reference.push_back(pool(o, 1).fly(job));
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        ASSERT_GT(reference[order[k]].samples.size(), 100u);
+        EXPECT_TRUE(flown[k].samples == reference[order[k]].samples) << "flight " << k;
+    }
+}
+
 // The lift term pushes along the car's up axis in proportion to forward speed and damps the
 // speed along that axis, so more lift keeps the car up longer on the default launch.
 TEST(FlightLabFlight, MoreLiftMeansMoreAirtime) {

@@ -40,6 +40,38 @@ struct FlightEngine::Host {
     host::Game& game = session.game();
 };
 
+// Exactly the fields the release lines set: extent (when the body is known), on_ground,
+// location, velocity, angular_velocity, quaternion, and the whole held input.
+struct FlightEngine::Release {
+    Launch launch;
+    std::string body;
+    bool hasExtent = false;
+    Vector extent;
+    unsigned long onGround = 0;
+    Vector location, velocity, angularVelocity;
+    Quat quaternion;
+    host::ControllerInput input;
+
+    void take(const host::Car& car, const host::ControllerInput& in) {
+        extent = car.extent;
+        onGround = car.onGround;
+        location = car.rb.Location;
+        velocity = car.rb.LinearVelocity;
+        angularVelocity = car.rb.AngularVelocity;
+        quaternion = car.rb.Quaternion;
+        input = in;
+    }
+    void give(host::Car& car, host::ControllerInput& in) const {
+        if (hasExtent) car.extent = extent;
+        car.onGround = onGround;
+        car.rb.Location = location;
+        car.rb.LinearVelocity = velocity;
+        car.rb.AngularVelocity = angularVelocity;
+        car.rb.Quaternion = quaternion;
+        in = input;
+    }
+};
+
 FlightEngine::FlightEngine(const fs::path& plugin, const fs::path& root,
                            const std::vector<fs::path>& presetFiles, bool layOut) {
     const fs::path pluginPath = fs::absolute(plugin);
@@ -92,10 +124,32 @@ void FlightEngine::reset() {
     h.game.localInput() = host::ControllerInput{};
 }
 
+// A launch flown again on the same body skips formatting its numbers and parsing them back:
+// the state the lines left last time is written as it is, bit for bit.
+void FlightEngine::release(const Launch& launch, const Setup& setup) {
+    auto& game = host_->game;
+    host::Car* car = game.localCar();
+    if (car == nullptr) throw std::runtime_error("the game has no car");
+    if (release_ && release_->launch == launch && release_->body == setup.body) {
+        release_->give(*car, game.localInput());
+        return;
+    }
+    release_.reset();
+    for (const auto& line : releaseLines(launch, setup)) run(line);
+    car = game.localCar();
+    if (car == nullptr) throw std::runtime_error("the game has no car");
+    auto kept = std::make_unique<Release>();
+    kept->launch = launch;
+    kept->body = setup.body;
+    kept->hasExtent = findBody(setup.body).has_value();
+    kept->take(*car, game.localInput());
+    release_ = std::move(kept);
+}
+
 void FlightEngine::setUp(const Launch& launch, const Setup& setup) {
     reset();
-    for (const auto& line : setupLines(launch, setup)) run(line);
-    if (host_->game.localCar() == nullptr) throw std::runtime_error("the game has no car");
+    for (const auto& line : modelLines(setup)) run(line);
+    release(launch, setup);
 }
 
 SliderValues FlightEngine::currentSliders() {

@@ -48,6 +48,9 @@ public:
 
 private:
     struct Host;
+    // The car and input state the release lines of one launch and body leave on a fresh game,
+    // kept so that the next flight of the same launch and body is given it without the lines.
+    struct Release;
     void reset();
     // Runs one console line; returns what it printed. Throws when the host refuses it.
     std::string run(const std::string& line);
@@ -56,7 +59,10 @@ private:
     void tickThrough(const Launch& launch, const Setup& setup, int lastTick, OnTick&& onTick);
     SliderValues currentSliders();
 
+    void release(const Launch& launch, const Setup& setup);
+
     std::unique_ptr<Host> host_;
+    std::unique_ptr<Release> release_;
     std::array<SliderRange, kSliderCount> ranges_{};
     std::vector<Sample> scratch_;
 };

@@ -17,6 +17,7 @@ namespace flightlab {
 struct HeldInput {
     double pitch = 0, yaw = 0, roll = 0, throttle = 0;
     bool any() const { return pitch != 0 || yaw != 0 || roll != 0 || throttle != 0; }
+    bool operator==(const HeldInput&) const = default;
 };
 
 // The launch every compared preset flies: a car leaving a ramp.
@@ -28,6 +29,7 @@ struct Launch {
     double timeLimitS = 10;    // flights still airborne then are cut off
     double headingDeg = 0;     // direction of the launch, from world +X towards +Y
     HeldInput input;           // held from release to touchdown
+    bool operator==(const Launch&) const = default;
 };
 
 // A hitbox family: its name and the full size of its collision box, uu.
@@ -88,6 +90,7 @@ struct Sample {
     double qw = 1, qx = 0, qy = 0, qz = 0;
     double wx = 0, wy = 0, wz = 0;
     bool onGround = false;
+    bool operator==(const Sample&) const = default;
 };
 
 struct Flight {
@@ -102,8 +105,12 @@ constexpr double kTickS = 1.0 / 120.0;
 // Whole ticks in a span of seconds.
 int ticksFor(double seconds);
 
-// The console lines that set the flight up; flying adds the ticks.
+// The console lines that set the flight up; flying adds the ticks. They are the model's lines
+// (a fresh game, the preset, the sliders, the switch) followed by the release lines (the car's
+// box, place, motion and orientation, and the held input), which touch the car and the input only.
 std::vector<std::string> setupLines(const Launch& launch, const Setup& setup);
+std::vector<std::string> modelLines(const Setup& setup);
+std::vector<std::string> releaseLines(const Launch& launch, const Setup& setup);
 
 // Thins the samples to at most MOST (at least 4), keeping the release, the apex, the last one
 // and evenly spaced ones between: what a picture can show of a long flight.
