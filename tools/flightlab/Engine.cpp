@@ -130,20 +130,24 @@ void FlightEngine::release(const Launch& launch, const Setup& setup) {
     auto& game = host_->game;
     host::Car* car = game.localCar();
     if (car == nullptr) throw std::runtime_error("the game has no car");
-    if (release_ && release_->launch == launch && release_->body == setup.body) {
-        release_->give(*car, game.localInput());
-        return;
+    for (const Release& r : releases_) {
+        if (r.launch == launch && r.body == setup.body) {
+            r.give(*car, game.localInput());
+            return;
+        }
     }
-    release_.reset();
     for (const auto& line : releaseLines(launch, setup)) run(line);
     car = game.localCar();
     if (car == nullptr) throw std::runtime_error("the game has no car");
-    auto kept = std::make_unique<Release>();
-    kept->launch = launch;
-    kept->body = setup.body;
-    kept->hasExtent = findBody(setup.body).has_value();
-    kept->take(*car, game.localInput());
-    release_ = std::move(kept);
+    Release kept;
+    kept.launch = launch;
+    kept.body = setup.body;
+    kept.hasExtent = findBody(setup.body).has_value();
+    kept.take(*car, game.localInput());
+    if (releases_.size() < kKeptReleases)
+        releases_.push_back(std::move(kept));
+    else
+        releases_[nextRelease_++ % kKeptReleases] = std::move(kept);
 }
 
 void FlightEngine::setUp(const Launch& launch, const Setup& setup) {

@@ -49,7 +49,7 @@ public:
 private:
     struct Host;
     // The car and input state the release lines of one launch and body leave on a fresh game,
-    // kept so that the next flight of the same launch and body is given it without the lines.
+    // kept so that a later flight of the same launch and body is given it without the lines.
     struct Release;
     void reset();
     // Runs one console line; returns what it printed. Throws when the host refuses it.
@@ -62,7 +62,11 @@ private:
     void release(const Launch& launch, const Setup& setup);
 
     std::unique_ptr<Host> host_;
-    std::unique_ptr<Release> release_;
+    // The launches flown last, at most kKeptReleases of them: a grid or a tune flies the same
+    // few launches over and over, one set-up after another.
+    static constexpr std::size_t kKeptReleases = 256;
+    std::vector<Release> releases_;
+    std::size_t nextRelease_ = 0;
     std::array<SliderRange, kSliderCount> ranges_{};
     std::vector<Sample> scratch_;
 };
