@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the dev preset (ASan + UBSan), runs every test,
-# the Windows cross builds under Wine among them, builds the whole release preset (optimised: the
-# compiler warns about other things there), then runs each fuzz target for a bounded time.
+# Installs what is missing, builds the dev preset (ASan + UBSan) and runs every test, the Windows
+# cross builds under Wine among them. Beside the tests, at the lowest priority, it builds the
+# whole release preset (optimised: the compiler warns about other things there) and the fuzz
+# preset; then it runs each fuzz target for a bounded time.
 # WINGLEAF_REAL_SDK_DIR=DIR (a folder of the host's SDK headers with its check-source.sh) adds
 # the check of every plug-in source against those headers.
 set -euo pipefail
@@ -9,9 +10,10 @@ case "${1:-}" in
   -h|--help)
     echo "usage: scripts/test.sh"
     echo "Installs what is missing (scripts/bootstrap.sh --windows), builds the dev preset with"
-    echo "ASan and UBSan, runs every CTest test (unit, integration, windows), builds every"
-    echo "target of the release preset, and then runs each fuzz target for FUZZ_SECONDS seconds"
-    echo "(default 30)."
+    echo "ASan and UBSan and runs every CTest test (unit, integration, windows). Beside the tests,"
+    echo "at the lowest priority, it builds every target of the release preset and the fuzz preset"
+    echo "(their output: build/background-builds.log). Then it runs each fuzz target for"
+    echo "FUZZ_SECONDS seconds (default 30). It stops at the first failure."
     exit 0 ;;
 esac
 cd "$(dirname "$0")/.."
@@ -19,7 +21,30 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake --preset dev -DWINGLEAF_REAL_SDK_DIR="${WINGLEAF_REAL_SDK_DIR:-}" >/dev/null
 cmake --build --preset dev -j "$jobs"
+
+# The release and fuzz builds need no test result. The tests leave cores idle while they wait on
+# Wine, the browser and the programs they drive, and these builds take that time, in a session
+# of their own so that a failure or a signal ends them with the run.
+log=build/background-builds.log
+setsid nice -n 19 bash -c "set -e
+  cmake --preset release >/dev/null
+  cmake --build --preset release -j $jobs
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz -j $jobs" >"$log" 2>&1 </dev/null &
+builds=$!
+end_builds() { kill -TERM -- "-$builds" 2>/dev/null || true; wait "$builds" 2>/dev/null || true; }
+trap end_builds EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
 ctest --preset dev -j "$jobs"
-cmake --preset release >/dev/null
-cmake --build --preset release -j "$jobs"
+echo "test: waiting for the release and fuzz builds ($log)"
+if ! wait "$builds"; then
+  trap - EXIT
+  echo "test: the release or fuzz build failed; the end of $log:" >&2
+  tail -60 "$log" >&2
+  exit 1
+fi
+trap - EXIT
+grep -E '^\[100%\] Built target|^Error' "$log" | tail -2 || true
 ./scripts/run-fuzzers.sh

@@ -9,6 +9,7 @@
 
 #include "HostFlights.h"
 #include "Lab.h"
+#include "LabTestOptions.h"
 #include "Report.h"
 #include "Workers.h"
 #include "game/PhysicsConstants.h"
@@ -19,14 +20,6 @@ namespace fs = std::filesystem;
 namespace phys = host::phys;
 
 namespace {
-
-LabOptions labOptions(const std::string& name) {
-    std::string error;
-    bool informational = false;
-    auto o = parseOptions({"--hud-preset", "none"}, error, informational);
-    o->outDir = wltest::freshRoot(name);
-    return *o;
-}
 
 WorkerPool pool(const LabOptions& o, int workers) {
     return WorkerPool(WorkerSetup{o.plugin, o.outDir / "work", {}, workers});

@@ -12,20 +12,13 @@
 #include <thread>
 
 #include "Lab.h"
+#include "LabTestOptions.h"
 #include "wltest/HostRunner.h"
 
 using namespace flightlab;
 namespace fs = std::filesystem;
 
 namespace {
-
-LabOptions labOptions(const std::string& name) {
-    std::string error;
-    bool informational = false;
-    auto o = parseOptions({"--hud-preset", "none"}, error, informational);
-    o->outDir = wltest::freshRoot(name);
-    return *o;
-}
 
 std::string runError(const LabOptions& o) {
     std::ostringstream out, err;
