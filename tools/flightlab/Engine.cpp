@@ -1,10 +1,12 @@
 // Flies many flights in this process over the host library with the real plug-in loaded once.
 #include "Engine.h"
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
+#include <type_traits>
 
 #include "app/Session.h"
 #include "console/Console.h"
@@ -124,6 +126,16 @@ void FlightEngine::reset() {
     h.game.localInput() = host::ControllerInput{};
 }
 
+namespace {
+
+// The same launch to the bit: -0 and 0 are written "-0" and "0", and so set a car up apart.
+bool sameLaunch(const Launch& a, const Launch& b) {
+    static_assert(std::is_trivially_copyable_v<Launch>, "a launch is compared byte by byte");
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+}  // namespace
+
 // A launch flown again on the same body skips formatting its numbers and parsing them back:
 // the state the lines left last time is written as it is, bit for bit.
 void FlightEngine::release(const Launch& launch, const Setup& setup) {
@@ -131,7 +143,7 @@ void FlightEngine::release(const Launch& launch, const Setup& setup) {
     host::Car* car = game.localCar();
     if (car == nullptr) throw std::runtime_error("the game has no car");
     for (const Release& r : releases_) {
-        if (r.launch == launch && r.body == setup.body) {
+        if (sameLaunch(r.launch, launch) && r.body == setup.body) {
             r.give(*car, game.localInput());
             return;
         }

@@ -17,7 +17,6 @@ namespace flightlab {
 struct HeldInput {
     double pitch = 0, yaw = 0, roll = 0, throttle = 0;
     bool any() const { return pitch != 0 || yaw != 0 || roll != 0 || throttle != 0; }
-    bool operator==(const HeldInput&) const = default;
 };
 
 // The launch every compared preset flies: a car leaving a ramp.
@@ -29,7 +28,6 @@ struct Launch {
     double timeLimitS = 10;    // flights still airborne then are cut off
     double headingDeg = 0;     // direction of the launch, from world +X towards +Y
     HeldInput input;           // held from release to touchdown
-    bool operator==(const Launch&) const = default;
 };
 
 // A hitbox family: its name and the full size of its collision box, uu.
@@ -90,7 +88,6 @@ struct Sample {
     double qw = 1, qx = 0, qy = 0, qz = 0;
     double wx = 0, wy = 0, wz = 0;
     bool onGround = false;
-    bool operator==(const Sample&) const = default;
 };
 
 struct Flight {
