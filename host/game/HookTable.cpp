@@ -32,12 +32,17 @@ const HookList* HookTable::find(std::string_view name) const {
 }
 
 void HookTable::add(std::string_view name, std::unique_ptr<Hook> hook) {
-    list(name).hooks.push_back(std::move(hook));
+    HookList& l = list(name);
+    const bool post = hook->post;
+    l.hooks.push_back(std::move(hook));
+    if (post) ++l.posts;
 }
 
 void HookTable::compact(HookList& list) {
     if (list.dispatching > 0 || !list.hasRemoved) return;
     std::erase_if(list.hooks, [](const auto& h) { return h->removed; });
+    list.posts = static_cast<std::size_t>(
+        std::count_if(list.hooks.begin(), list.hooks.end(), [](const auto& h) { return h->post; }));
     list.hasRemoved = false;
 }
 
@@ -90,6 +95,14 @@ void HookTable::dispatch(HookList& list, Body body) {
     } depth(*this, list);
     // Hooks placed by a callback of this dispatch wait for the next one.
     const std::size_t n = list.hooks.size();
+    // All pre or all post (the tick's usual case): placement order is the order to run them in.
+    if (list.posts == 0 || list.posts == n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            Hook& h = *list.hooks[i];
+            if (!h.removed) body(h);
+        }
+        return;
+    }
     for (int pass = 0; pass < 2; ++pass) {
         for (std::size_t i = 0; i < n; ++i) {
             Hook& h = *list.hooks[i];

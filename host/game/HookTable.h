@@ -54,6 +54,9 @@ struct HookList {
     std::vector<std::unique_ptr<Hook>> hooks;
     int dispatching = 0;
     bool hasRemoved = false;
+    // Post hooks among `hooks`, removed ones included until they are dropped: a list of one
+    // kind only is run in one pass.
+    std::size_t posts = 0;
     // Live callbacks.
     int count() const;
 };

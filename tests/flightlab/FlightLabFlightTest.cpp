@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <sstream>
 
@@ -36,6 +38,17 @@ std::string table(const std::vector<Flight>& flights) {
     writeTable(s, flights);
     writeSliderTable(s, flights);
     return s.str();
+}
+
+// Every number of every sample, bit for bit: -0 differs from 0.
+std::vector<std::uint64_t> sampleBits(const Flight& f) {
+    std::vector<std::uint64_t> bits;
+    for (const Sample& s : f.samples) {
+        bits.push_back(static_cast<std::uint64_t>(s.tick) * 2 + (s.onGround ? 1 : 0));
+        for (double v : {s.x, s.y, s.z, s.vx, s.vy, s.vz, s.qw, s.qx, s.qy, s.qz, s.wx, s.wy, s.wz})
+            bits.push_back(std::bit_cast<std::uint64_t>(v));
+    }
+    return bits;
 }
 
 }  // namespace
@@ -113,6 +126,32 @@ TEST(FlightLabFlight, FlightsAreIndependentOfOrderWorkersAndPath) {
     EXPECT_EQ(table(viaHost), table(std::vector<Flight>(back.begin(), back.begin() + 6)));
     // The model reads the body's collision box.
     EXPECT_NE(back[1].figures.distanceUu, back[7].figures.distanceUu);
+}
+
+// A worker flying a launch again on the same body skips that launch's set-up lines; each flight
+// of a mixed sequence still flies bit for bit as the same flight alone in a fresh worker,
+// whatever the launch, held input, heading (-0 and 0 included) or body of the flight before.
+TEST(FlightLabFlight, RepeatedLaunchesFlyAsTheyDoAlone) {
+    LabOptions o = labOptions("repeated");
+    const Launch base = o.launch;
+    Launch held = base, turned = base, mirrored = base;
+    held.input.roll = 0.5;
+    turned.headingDeg = 30;
+    mirrored.headingDeg = -0.0;
+    flightlab::Setup octane = setupFor("3"), merc = setupFor("3");
+    merc.body = "merc";
+    const std::vector<Job> alone{flightJob(base, octane), flightJob(held, octane),
+                                 flightJob(turned, octane), flightJob(base, merc),
+                                 flightJob(mirrored, octane)};
+    const std::vector<std::size_t> order{0, 0, 1, 1, 2, 0, 4, 3, 0};
+    std::vector<Job> sequence;
+    for (std::size_t i : order) sequence.push_back(alone[i]);
+    const std::vector<Flight> flown = pool(o, 1).run(sequence);
+    std::vector<std::vector<std::uint64_t>> reference;
+    for (const Job& job : alone) reference.push_back(sampleBits(pool(o, 1).fly(job)));
+    ASSERT_NE(reference[0], reference[4]) << "a heading of -0 sets the car up apart from 0";
+    for (std::size_t k = 0; k < order.size(); ++k)
+        EXPECT_TRUE(sampleBits(flown[k]) == reference[order[k]]) << "flight " << k;
 }
 
 // The lift term pushes along the car's up axis in proportion to forward speed and damps the

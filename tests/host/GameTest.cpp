@@ -102,6 +102,15 @@ TEST_F(GameFixture, HookingANameTwiceAddsACallbackAndUnhookRemovesOnlyTheCallers
     EXPECT_EQ(seen, (std::vector<std::string>{"b1", "a3", "a-post"}));
     gwA.UnhookEventPost("E");
     EXPECT_EQ(game.hookCount("E"), 2);
+
+    // A list left with post hooks only, then given a pre hook, still runs the pre hook first.
+    gwA.HookEventPost("F", recorder("a-post"));
+    gwB.HookEventPost("F", recorder("b-post"));
+    gwA.UnhookEventPost("F");
+    gwB.HookEvent("F", recorder("b-pre"));
+    seen.clear();
+    game.fireEvent("F");
+    EXPECT_EQ(seen, (std::vector<std::string>{"b-pre", "b-post"}));
 }
 
 TEST_F(GameFixture, DropOwnerRemovesThePluginsHooksDrawablesAndTimeouts) {

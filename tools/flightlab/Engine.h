@@ -48,6 +48,9 @@ public:
 
 private:
     struct Host;
+    // The car and input state the release lines of one launch and body leave on a fresh game,
+    // kept so that a later flight of the same launch and body is given it without the lines.
+    struct Release;
     void reset();
     // Runs one console line; returns what it printed. Throws when the host refuses it.
     std::string run(const std::string& line);
@@ -56,7 +59,14 @@ private:
     void tickThrough(const Launch& launch, const Setup& setup, int lastTick, OnTick&& onTick);
     SliderValues currentSliders();
 
+    void release(const Launch& launch, const Setup& setup);
+
     std::unique_ptr<Host> host_;
+    // The launches flown last, at most kKeptReleases of them: a grid or a tune flies the same
+    // few launches over and over, one set-up after another.
+    static constexpr std::size_t kKeptReleases = 256;
+    std::vector<Release> releases_;
+    std::size_t nextRelease_ = 0;
     std::array<SliderRange, kSliderCount> ranges_{};
     std::vector<Sample> scratch_;
 };

@@ -48,14 +48,7 @@ bool isBasePreset(std::string_view text) {
 
 int ticksFor(double seconds) { return static_cast<int>(std::lround(seconds / kTickS)); }
 
-std::vector<std::string> setupLines(const Launch& launch, const Setup& setup) {
-    const double pitch = launch.pitchDeg * kPi / 180.0, heading = launch.headingDeg * kPi / 180.0;
-    // Nose-up pitch is a turn about the car's right (+Y) axis by minus the angle; the heading a
-    // turn about the world's up axis after it.
-    const double cp = std::cos(pitch / 2), sp = std::sin(pitch / 2);
-    const double ch = std::cos(heading / 2), sh = std::sin(heading / 2);
-    const double qw = ch * cp, qx = sh * sp, qy = -ch * sp, qz = sh * cp;
-    const double level = launch.speedUu * std::cos(pitch);
+std::vector<std::string> modelLines(const Setup& setup) {
     std::vector<std::string> lines{"sim_mode freeplay"};
     if (setup.modelOn) {
         if (!setup.preset.empty()) lines.push_back("wl_preset \"" + setup.preset + "\"");
@@ -64,6 +57,18 @@ std::vector<std::string> setupLines(const Launch& launch, const Setup& setup) {
     } else {
         lines.push_back("wl_enabled 0");
     }
+    return lines;
+}
+
+std::vector<std::string> releaseLines(const Launch& launch, const Setup& setup) {
+    const double pitch = launch.pitchDeg * kPi / 180.0, heading = launch.headingDeg * kPi / 180.0;
+    // Nose-up pitch is a turn about the car's right (+Y) axis by minus the angle; the heading a
+    // turn about the world's up axis after it.
+    const double cp = std::cos(pitch / 2), sp = std::sin(pitch / 2);
+    const double ch = std::cos(heading / 2), sh = std::sin(heading / 2);
+    const double qw = ch * cp, qx = sh * sp, qy = -ch * sp, qz = sh * cp;
+    const double level = launch.speedUu * std::cos(pitch);
+    std::vector<std::string> lines;
     // The model reads the collision box's half sizes.
     if (const auto body = findBody(setup.body))
         lines.push_back("sim_set car 0 extent " + num(body->lengthUu / 2) + " " +
@@ -80,6 +85,12 @@ std::vector<std::string> setupLines(const Launch& launch, const Setup& setup) {
     if (in.any())
         lines.push_back("sim_input pitch " + num(in.pitch) + " yaw " + num(in.yaw) + " roll " +
                         num(in.roll) + " throttle " + num(in.throttle));
+    return lines;
+}
+
+std::vector<std::string> setupLines(const Launch& launch, const Setup& setup) {
+    std::vector<std::string> lines = modelLines(setup);
+    for (std::string& line : releaseLines(launch, setup)) lines.push_back(std::move(line));
     return lines;
 }
 

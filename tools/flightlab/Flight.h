@@ -102,8 +102,12 @@ constexpr double kTickS = 1.0 / 120.0;
 // Whole ticks in a span of seconds.
 int ticksFor(double seconds);
 
-// The console lines that set the flight up; flying adds the ticks.
+// The console lines that set the flight up; flying adds the ticks. They are the model's lines
+// (a fresh game, the preset, the sliders, the switch) followed by the release lines (the car's
+// box, place, motion and orientation, and the held input), which touch the car and the input only.
 std::vector<std::string> setupLines(const Launch& launch, const Setup& setup);
+std::vector<std::string> modelLines(const Setup& setup);
+std::vector<std::string> releaseLines(const Launch& launch, const Setup& setup);
 
 // Thins the samples to at most MOST (at least 4), keeping the release, the apex, the last one
 // and evenly spaced ones between: what a picture can show of a long flight.
