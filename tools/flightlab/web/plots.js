@@ -18,6 +18,11 @@ class Plot {
     new ResizeObserver(() => this.plot && this.plot.setSize({ width: widthOf(el), height: HEIGHT })).observe(el);
   }
 
+  // The plotting area's width in pixels, as last laid out.
+  width() {
+    return this.plot ? Math.max(1, this.plot.bbox.width / (window.devicePixelRatio || 1)) : widthOf(this.el);
+  }
+
   // SERIES: [{label, colour, dash}], DATA: uPlot's aligned table; CURSOR: an x to mark or null.
   draw(series, data, marker) {
     const key = series.map((s) => s.label + s.colour).join('|');
@@ -62,20 +67,37 @@ class Plot {
   }
 }
 
+// A line needs no more points than its plot has pixels across: every STEP-th sample of N, and
+// the last (a flight's touchdown) always. A flight's samples are a tick apart, so the points
+// left out lie closer than a pixel to the line through the rest.
+function kept(n, step, ends = [n - 1]) {
+  const at = [];
+  for (let i = 0; i < n; i += step) at.push(i);
+  for (const end of ends) if (end >= 0 && at[at.length - 1] !== end) at.push(end);
+  return at.sort((a, b) => a - b).filter((v, i, a) => i === 0 || a[i - 1] !== v);
+}
+
+const stepFor = (n, width) => Math.max(1, Math.floor(n / width));
+
 // The flights' (x, y) pairs as one table over the union of x values (lines span the gaps).
-function joined(flights, xOf, yOf) {
-  return uPlot.join(flights.map((f) => [Array.from(xOf(f.samples)), Array.from(yOf(f.samples))]));
+function joined(flights, xOf, yOf, width) {
+  return uPlot.join(flights.map((f) => {
+    const x = xOf(f.samples), y = yOf(f.samples);
+    const at = kept(x.length, stepFor(x.length, width));
+    return [at.map((i) => x[i]), at.map((i) => y[i])];
+  }));
 }
 
 // Quantities over time: the flights share the tick times, the shorter ones end early.
-function overTime(flights, column) {
+function overTime(flights, column, width) {
   const longest = flights.reduce((a, f) => (f.samples.t.length > a.samples.t.length ? f : a), flights[0]);
   const t = longest.samples.t;
+  const at = kept(t.length, stepFor(t.length, width), flights.map((f) => f.samples.t.length - 1));
   const rows = flights.map((f) => {
     const values = f.samples[column];
-    return Array.from(t, (_, i) => (i < values.length ? values[i] : null));
+    return at.map((i) => (i < values.length ? values[i] : null));
   });
-  return [t, ...rows];
+  return [at.map((i) => t[i]), ...rows];
 }
 
 export class Plots {
@@ -93,11 +115,11 @@ export class Plots {
     if (flights.length === 0) return;
     const series = flights.map((f) => ({ label: f.label, colour: f.colour, dash: f.dash, width: f.width }));
     const xAt = at.map((i, k) => flights[k].samples.along[i]);
-    this.side.draw(series, joined(flights, (s) => s.along, (s) => s.z), xAt[0]);
-    this.top.draw(series, joined(flights, (s) => s.along, (s) => s.side), xAt[0]);
-    this.height.draw(series, overTime(flights, 'z'), time);
-    this.speed.draw(series, overTime(flights, 'speed'), time);
-    this.pitch.draw(series, overTime(flights, 'pitch'), time);
-    this.aoa.draw(series, overTime(flights, 'aoa'), time);
+    this.side.draw(series, joined(flights, (s) => s.along, (s) => s.z, this.side.width()), xAt[0]);
+    this.top.draw(series, joined(flights, (s) => s.along, (s) => s.side, this.top.width()), xAt[0]);
+    this.height.draw(series, overTime(flights, 'z', this.height.width()), time);
+    this.speed.draw(series, overTime(flights, 'speed', this.speed.width()), time);
+    this.pitch.draw(series, overTime(flights, 'pitch', this.pitch.width()), time);
+    this.aoa.draw(series, overTime(flights, 'aoa', this.aoa.width()), time);
   }
 }
