@@ -1,5 +1,6 @@
 // The flight plots: side and top views and quantities over time, one line per set-up (uPlot).
 import uPlot from './vendor/uPlot.esm.js';
+import { everyNth } from './sampling.js';
 
 const HEIGHT = 230;
 
@@ -67,23 +68,14 @@ class Plot {
   }
 }
 
-// A line needs no more points than its plot has pixels across: every STEP-th sample of N, and
-// the last (a flight's touchdown) always. A flight's samples are a tick apart, so the points
-// left out lie closer than a pixel to the line through the rest.
-function kept(n, step, ends = [n - 1]) {
-  const at = [];
-  for (let i = 0; i < n; i += step) at.push(i);
-  for (const end of ends) if (end >= 0 && at[at.length - 1] !== end) at.push(end);
-  return at.sort((a, b) => a - b).filter((v, i, a) => i === 0 || a[i - 1] !== v);
-}
-
+// A line needs no more points than its plot has pixels across.
 const stepFor = (n, width) => Math.max(1, Math.floor(n / width));
 
 // The flights' (x, y) pairs as one table over the union of x values (lines span the gaps).
 function joined(flights, xOf, yOf, width) {
   return uPlot.join(flights.map((f) => {
     const x = xOf(f.samples), y = yOf(f.samples);
-    const at = kept(x.length, stepFor(x.length, width));
+    const at = everyNth(x.length, stepFor(x.length, width));
     return [at.map((i) => x[i]), at.map((i) => y[i])];
   }));
 }
@@ -92,7 +84,7 @@ function joined(flights, xOf, yOf, width) {
 function overTime(flights, column, width) {
   const longest = flights.reduce((a, f) => (f.samples.t.length > a.samples.t.length ? f : a), flights[0]);
   const t = longest.samples.t;
-  const at = kept(t.length, stepFor(t.length, width), flights.map((f) => f.samples.t.length - 1));
+  const at = everyNth(t.length, stepFor(t.length, width), flights.map((f) => f.samples.t.length - 1));
   const rows = flights.map((f) => {
     const values = f.samples[column];
     return at.map((i) => (i < values.length ? values[i] : null));

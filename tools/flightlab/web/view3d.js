@@ -1,6 +1,7 @@
 // The 3D view: each flight's path and the car's box along it, which the user orbits and zooms.
 import * as THREE from './vendor/three.module.js';
 import { OrbitControls } from './vendor/OrbitControls.js';
+import { everyNth } from './sampling.js';
 
 // Boxes are drawn this many times their size so that they show at the scale of a flight.
 export const BOX_SCALE = 4;
@@ -87,13 +88,13 @@ export class View3d {
       // The path through every PATH_EVERY-th sample and the last: closer than a pixel apart at
       // any zoom that shows a whole flight, and a line strip a third as long to draw.
       const xyz = positions.array;
-      let points = 0;
-      for (let i = 0; i < n; i = i + PATH_EVERY < n || i === n - 1 ? i + PATH_EVERY : n - 1) {
-        xyz[points * 3] = s.x[i];
-        xyz[points * 3 + 1] = s.z[i];
-        xyz[points * 3 + 2] = s.y[i];
-        points++;
-      }
+      const kept = everyNth(n, PATH_EVERY);
+      kept.forEach((i, p) => {
+        xyz[p * 3] = s.x[i];
+        xyz[p * 3 + 1] = s.z[i];
+        xyz[p * 3 + 2] = s.y[i];
+      });
+      const points = kept.length;
       positions.needsUpdate = true;
       track.path.geometry.setDrawRange(0, points);
       track.path.material = look.line;
