@@ -70,6 +70,8 @@ inline std::optional<int> coord(int origin, float offset) {
     return truncToInt(static_cast<double>(origin) + *t);
 }
 
+// Inline, as coord: out of line, the optional came back written a byte and a word at a time and
+// was reloaded whole, a stalled load on every point of the gauge.
 inline std::optional<Vector2> point(int x0, int y0, float dx, float dy) {
     const std::optional<int> x = coord(x0, dx), y = coord(y0, dy);
     if (!x || !y) return std::nullopt;
