@@ -94,12 +94,15 @@ char* putFixed(char* out, U units, int precision) {
 // through to_chars. Both round the exact binary value to nearest, ties to even.
 char* writeFixed(char* out, float value, int precision) {
     const double wide = value;
-    if (precision <= kExactScaleDecimals && std::isfinite(wide)) {
+    if (precision <= kExactScaleDecimals) {
         const double scaled = std::fabs(wide) * kPowersOfTen[precision];
+        // False for NaN and infinities too.
         if (scaled < kExactIntegerLimit) {
-            // The conversion truncates, which for a non-negative value is the floor.
-            auto units = static_cast<std::uint64_t>(scaled);
-            const double rest = scaled - static_cast<double>(units);  // exact: both below 2^53
+            // The conversion truncates, which for a non-negative value is the floor; signed
+            // 64-bit conversions are single instructions both ways, unsigned ones are not.
+            const auto whole = static_cast<std::int64_t>(scaled);
+            const double rest = scaled - static_cast<double>(whole);  // exact: both below 2^53
+            auto units = static_cast<std::uint64_t>(whole);
             if (rest > 0.5 || (rest == 0.5 && (units & 1u) != 0)) ++units;
             if (std::signbit(wide)) *out++ = '-';
             // 32-bit steps where the value fits them: cheaper than 64-bit ones.
