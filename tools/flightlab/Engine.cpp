@@ -20,18 +20,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The car's state after `tick`, appended to `samples`. Written in place: a sample built
-// aside and copied in costs a zero fill and a reload of half-written memory every tick.
+// The car's state after `tick`, appended to `samples`. Built in place from every field: a
+// sample value-initialised first, or built aside and copied in, costs a zero fill and a reload
+// of half-written memory every tick.
 const Sample& appendSample(std::vector<Sample>& samples, const host::Car& car, int tick) {
-    const auto& rb = car.rb;
-    Sample& s = samples.emplace_back();
-    s.tick = tick;
-    s.x = rb.Location.X, s.y = rb.Location.Y, s.z = rb.Location.Z;
-    s.vx = rb.LinearVelocity.X, s.vy = rb.LinearVelocity.Y, s.vz = rb.LinearVelocity.Z;
-    s.qw = rb.Quaternion.W, s.qx = rb.Quaternion.X, s.qy = rb.Quaternion.Y, s.qz = rb.Quaternion.Z;
-    s.wx = rb.AngularVelocity.X, s.wy = rb.AngularVelocity.Y, s.wz = rb.AngularVelocity.Z;
-    s.onGround = car.onGround != 0;
-    return s;
+    const RBState& rb = car.rb;
+    return samples.emplace_back(tick, rb.Location.X, rb.Location.Y, rb.Location.Z,
+                                rb.LinearVelocity.X, rb.LinearVelocity.Y, rb.LinearVelocity.Z,
+                                rb.Quaternion.W, rb.Quaternion.X, rb.Quaternion.Y, rb.Quaternion.Z,
+                                rb.AngularVelocity.X, rb.AngularVelocity.Y, rb.AngularVelocity.Z,
+                                car.onGround != 0);
 }
 
 }  // namespace
