@@ -286,7 +286,9 @@ static_assert(offsetof(RBState, Quaternion) == 0 && offsetof(BallStepInputs, qua
                   offsetof(BallStepInputs, engine) == kPoseBytes,
               "the pose and motion lie alike in both");
 
-bool sameBits(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
+bool sameBits(float a, float b) {
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
 
 bool unchangedSinceRest(const Ball& ball, float dt) {
     const BallStepInputs& r = ball.rest;

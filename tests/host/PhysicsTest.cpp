@@ -241,7 +241,8 @@ TEST(Clamp, SkippingTheRootGivesTheSameBitsAsTakingIt) {
     };
     for (int i = 0; i < 20000; ++i) vectors.push_back(Vector(next(), next(), next() * 0.01f));
     for (const Vector& v : vectors) {
-        const float len = float(std::sqrt(double(v.X) * v.X + double(v.Y) * v.Y + double(v.Z) * v.Z));
+        const float len =
+            float(std::sqrt(double(v.X) * v.X + double(v.Y) * v.Y + double(v.Z) * v.Z));
         std::vector<float> limits{0.0f, -1.0f, NAN, INFINITY, FLT_MAX, 5.5f};
         for (float l = len, d = 0; d < 3; ++d, l = std::nextafter(l, 0.0f)) limits.push_back(l);
         for (float l = len, d = 0; d < 3; ++d, l = std::nextafter(l, INFINITY)) limits.push_back(l);
