@@ -1,8 +1,10 @@
 // Flights in the lab's engine: the stock flight against the closed form, independence from
 // order and worker count, agreement with wingleaf-host, and the whole program's files.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -269,4 +271,17 @@ TEST(FlightLabFlight, AFailedFlightNamesItsSetupAndTheWorkerGoesOn) {
                   std::string::npos) << e.what();
     }
     EXPECT_EQ(workers.fly(flightJob(o.launch, setupFor("stock"))).figures.airtimeS, stockAirtime);
+}
+
+// A start that fails (no plug-in where the path points) ends the workers already started before
+// it says why: none is left running to lay its game folder out after the work folder is gone.
+TEST(FlightLabFlight, AFailedStartLeavesNoWorkerBehind) {
+    LabOptions o = labOptions("failed-start");
+    o.plugin = o.outDir / "not-a-plugin.so";
+    wltest::writeFile(o.plugin, "not a library\n");
+    EXPECT_THROW(pool(o, 3), std::runtime_error);
+    int status = 0;
+    errno = 0;
+    EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1) << "a worker is still a child of the lab";
+    EXPECT_EQ(errno, ECHILD);
 }

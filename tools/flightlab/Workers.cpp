@@ -136,16 +136,39 @@ WorkerPool::WorkerPool(const WorkerSetup& setup) : setup_(setup) {
     ::signal(SIGPIPE, SIG_IGN);
     keepFreedMemory();
     fs::create_directories(setup.workDir);
+    // A start that fails ends the workers already started before it says why: left running, a
+    // slower one would lay its game folder out again after the work folder is gone.
+    try {
+        startWorkers();
+    } catch (...) {
+        endWorkers(true);
+        throw;
+    }
+}
+
+void WorkerPool::startWorkers() {
+    const WorkerSetup& setup = setup_;
     const int count = setup.gameFolder ? 1 : std::max(1, setup.workers);
     for (int i = 0; i < count; ++i) {
         int down[2], up[2];
-        if (::pipe(down) != 0 || ::pipe(up) != 0)
+        if (::pipe(down) != 0)
             throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(errno));
+        if (::pipe(up) != 0) {
+            const int error = errno;
+            ::close(down[0]);
+            ::close(down[1]);
+            throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(error));
+        }
         void* mapped = ::mmap(nullptr, kJobsInHand * kSlotBytes, PROT_READ | PROT_WRITE,
                               MAP_SHARED | MAP_ANONYMOUS, -1, 0);
         char* shared = mapped == MAP_FAILED ? nullptr : static_cast<char*>(mapped);
         const pid_t pid = ::fork();
-        if (pid < 0) throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(errno));
+        if (pid < 0) {
+            const int error = errno;
+            for (int fd : {down[0], down[1], up[0], up[1]}) ::close(fd);
+            if (shared != nullptr) ::munmap(shared, kJobsInHand * kSlotBytes);
+            throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(error));
+        }
         if (pid == 0) {
             for (const Worker& w : workers_) {
                 ::close(w.toWorker);
@@ -173,7 +196,11 @@ WorkerPool::WorkerPool(const WorkerSetup& setup) : setup_(setup) {
 
 WorkerPool::~WorkerPool() {
     // Their game folders are removed with the work folder: nothing in a worker needs saving.
-    if (stopSignal() != 0)
+    endWorkers(stopSignal() != 0);
+}
+
+void WorkerPool::endWorkers(bool kill) {
+    if (kill)
         for (Worker& w : workers_) ::kill(w.pid, SIGKILL);
     for (Worker& w : workers_) ::close(w.toWorker);
     for (Worker& w : workers_) {
@@ -183,6 +210,7 @@ WorkerPool::~WorkerPool() {
         }
         if (w.shared != nullptr) ::munmap(w.shared, kJobsInHand * kSlotBytes);
     }
+    workers_.clear();
 }
 
 std::string WorkerPool::nextReply(Worker& w) {

@@ -81,6 +81,10 @@ private:
         char* shared = nullptr;    // the reply slots, shared with the worker; may be null
         std::size_t replies = 0;   // replies read so far
     };
+    // Starts the workers and reads their greetings; throws on the first that fails.
+    void startWorkers();
+    // Closes the workers' pipes and waits for them to end, killed first when `kill`.
+    void endWorkers(bool kill);
     // The next reply of worker `w`, whichever way it came.
     std::string nextReply(Worker& w);
     // Reads and drops the replies to the jobs still in hand after a failure.
