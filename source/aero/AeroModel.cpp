@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace aero {
 
@@ -26,9 +28,25 @@ float finiteOr(float value, float fallback) { return std::isfinite(value) ? valu
 constexpr int kR = 0, kU = 1, kF = 2, kLanes = 4;
 using Lanes = float[kLanes];
 
+// A float's bits and back, as std::bit_cast gives them (the plug-in also builds as C++17).
+std::uint32_t bitsOf(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+float fromBits(std::uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 // The divisor for a quotient the model leaves undefined at zero: 1 there, so that the division
 // still runs in every lane (and changes nothing) and the caller picks its own value instead.
 float divisorOr1(float d) { return d == 0.0f ? 1.0f : d; }
+
+// The value where the mask is all ones, +0 where it is zero: a choice without a branch.
+float keepOrZero(std::uint32_t mask, float value) { return fromBits(bitsOf(value) & mask); }
 
 // The car's axes in world coordinates, component by component, and the signed speeds along
 // them (dR, dU, dF).
@@ -89,22 +107,29 @@ AxisDrag axisDrag(const Vector& v, const CarAxes& ax, const Lanes& area, float r
     }
     for (int i = 0; i < kLanes; ++i)
         mirrorLen[i] = sqrtOfFloat(mx[i] * mx[i] + my[i] * my[i] + mz[i] * mz[i]);
-    // Where a quotient is undefined its numerator is taken as 0 (and its divisor as 1), which
-    // gives the cosine or share 0 up to its sign, and the absolute value drops the sign.
-    // Choosing between values rather than between divisions keeps every division
-    // unconditional.
-    Lanes len, share;
+    // Where a quotient is undefined its divisor is taken as 1 and the quotient as 0 (as if its
+    // numerator were 0), which gives the cosine or share 0 up to its sign, and the absolute
+    // value drops the sign. Choosing between quotients rather than between divisions keeps every
+    // division unconditional.
+    Lanes len, cx, cy, cz, share;
     for (int i = 0; i < kLanes; ++i) {
-        const bool moving = mirrorLen[i] != 0.0f;
         len[i] = divisorOr1(mirrorLen[i]);
-        mx[i] = moving ? mx[i] : 0.0f;
-        my[i] = moving ? my[i] : 0.0f;
-        mz[i] = moving ? mz[i] : 0.0f;
-        share[i] = total != 0.0f ? area[i] : 0.0f;
+        cx[i] = mx[i] / len[i];
+        cy[i] = my[i] / len[i];
+        cz[i] = mz[i] / len[i];
+        share[i] = area[i] / totalOr1;
+    }
+    const std::uint32_t areaMask = total != 0.0f ? ~0u : 0u;
+    for (int i = 0; i < kLanes; ++i) {
+        const std::uint32_t moving = mirrorLen[i] != 0.0f ? ~0u : 0u;
+        cx[i] = keepOrZero(moving, cx[i]);
+        cy[i] = keepOrZero(moving, cy[i]);
+        cz[i] = keepOrZero(moving, cz[i]);
+        share[i] = keepOrZero(areaMask, share[i]);
     }
     for (int i = 0; i < kLanes; ++i) {
-        const float cosine = (mx[i] / len[i]) * ax.x[i] + (my[i] / len[i]) * ax.y[i] + (mz[i] / len[i]) * ax.z[i];
-        out.k[i] = std::fabs(cosine * (share[i] / totalOr1) * rho);
+        const float cosine = cx[i] * ax.x[i] + cy[i] * ax.y[i] + cz[i] * ax.z[i];
+        out.k[i] = std::fabs(cosine * share[i] * rho);
     }
     return out;
 }
