@@ -13,6 +13,7 @@ namespace {
 
 float dot(const Vector& a, const Vector& b) { return Vector::dot(a, b); }
 
+// x - x is +0 for a finite x and NaN for an infinite or NaN one: one comparison for the three.
 bool isFinite(const Vector& a) {
     return std::isfinite(a.X) && std::isfinite(a.Y) && std::isfinite(a.Z);
 }
@@ -41,9 +42,20 @@ float fromBits(std::uint32_t bits) {
     return value;
 }
 
+constexpr std::uint32_t kBitsOf1 = 0x3f800000u;  // 1.0f
+
 // The divisor for a quotient the model leaves undefined at zero: 1 there, so that the division
 // still runs in every lane (and changes nothing) and the caller picks its own value instead.
 float divisorOr1(float d) { return d == 0.0f ? 1.0f : d; }
+
+// The square root of a sum of squares, or 1 where the sum is 0: divisorOr1 of the root, with the
+// choice made beside the root instead of after it. A square is never -0, so the root of a zero
+// sum is +0, all bits clear, and setting the bits of 1 into it gives 1; any other root keeps
+// its bits.
+float rootOr1(float sumOfSquares) {
+    const std::uint32_t one = sumOfSquares == 0.0f ? kBitsOf1 : 0u;
+    return fromBits(bitsOf(sqrtOfFloat(sumOfSquares)) | one);
+}
 
 // The value where the mask is all ones, +0 where it is zero: a choice without a branch.
 float keepOrZero(std::uint32_t mask, float value) { return fromBits(bitsOf(value) & mask); }
@@ -72,7 +84,7 @@ CarAxes carAxes(const Quat& q, const Vector& v) {
         ax.z[i] = -q.Z * t0 - q.Y * t1 + q.X * t2 + q.W * t3;
     }
     for (int i = 0; i < kLanes; ++i)
-        len[i] = divisorOr1(sqrtOfFloat(ax.x[i] * ax.x[i] + ax.y[i] * ax.y[i] + ax.z[i] * ax.z[i]));
+        len[i] = rootOr1(ax.x[i] * ax.x[i] + ax.y[i] * ax.y[i] + ax.z[i] * ax.z[i]);
     for (int i = 0; i < kLanes; ++i) {
         ax.x[i] /= len[i];
         ax.y[i] /= len[i];
@@ -94,7 +106,7 @@ struct AxisDrag {
 AxisDrag axisDrag(const Vector& v, const CarAxes& ax, const Lanes& area, float rho) {
     const float total = area[kR] + area[kU] + area[kF];
     const float totalOr1 = divisorOr1(total);
-    Lanes mx, my, mz, mirrorLen;
+    Lanes mx, my, mz, mirrorSquared;
     AxisDrag out;
     for (int i = 0; i < kLanes; ++i) {
         const float twice = 2.0f * ax.speed[i];
@@ -105,15 +117,14 @@ AxisDrag axisDrag(const Vector& v, const CarAxes& ax, const Lanes& area, float r
         out.y[i] = (my[i] + v.Y) * -0.5f;
         out.z[i] = (mz[i] + v.Z) * -0.5f;
     }
-    for (int i = 0; i < kLanes; ++i)
-        mirrorLen[i] = sqrtOfFloat(mx[i] * mx[i] + my[i] * my[i] + mz[i] * mz[i]);
+    for (int i = 0; i < kLanes; ++i) mirrorSquared[i] = mx[i] * mx[i] + my[i] * my[i] + mz[i] * mz[i];
     // Where a quotient is undefined its divisor is taken as 1 and the quotient as 0 (as if its
     // numerator were 0), which gives the cosine or share 0 up to its sign, and the absolute
     // value drops the sign. Choosing between quotients rather than between divisions keeps every
     // division unconditional.
     Lanes len, cx, cy, cz, share;
     for (int i = 0; i < kLanes; ++i) {
-        len[i] = divisorOr1(mirrorLen[i]);
+        len[i] = rootOr1(mirrorSquared[i]);
         cx[i] = mx[i] / len[i];
         cy[i] = my[i] / len[i];
         cz[i] = mz[i] / len[i];
@@ -121,7 +132,8 @@ AxisDrag axisDrag(const Vector& v, const CarAxes& ax, const Lanes& area, float r
     }
     const std::uint32_t areaMask = total != 0.0f ? ~0u : 0u;
     for (int i = 0; i < kLanes; ++i) {
-        const std::uint32_t moving = mirrorLen[i] != 0.0f ? ~0u : 0u;
+        // the mirror's length is 0 exactly where its square is
+        const std::uint32_t moving = mirrorSquared[i] != 0.0f ? ~0u : 0u;
         cx[i] = keepOrZero(moving, cx[i]);
         cy[i] = keepOrZero(moving, cy[i]);
         cz[i] = keepOrZero(moving, cz[i]);
@@ -180,10 +192,8 @@ Vector dragIncrement(const Vector& v, const CarAxes& ax, const Vector& extent,
     const float len = sliders[Slider::length] * extent.X;
     const float wid = sliders[Slider::width] * extent.Y;
     const float hei = sliders[Slider::height] * extent.Z;
-    Lanes area{};
-    area[kR] = len * hei;
-    area[kU] = len * wid;
-    area[kF] = hei * wid;
+    // The padding lane repeats the forward face: nothing reads it.
+    const Lanes area{len * hei, len * wid, hei * wid, hei * wid};
 
     const float rho = sliders[Slider::air_density];
     const AxisDrag d = axisDrag(v, ax, area, rho);
@@ -224,8 +234,6 @@ int torqueScale(float speed) {
     return kMaxTorqueScale;
 }
 
-int throughFloat(int value) { return static_cast<int>(static_cast<float>(value)); }
-
 }  // namespace
 
 AeroStep computeAeroStep(const Quat& q, const Vector& v, const Vector& extent,
@@ -245,9 +253,9 @@ AeroStep computeAeroStep(const Quat& q, const Vector& v, const Vector& extent,
                                  stock::kAirThrottleForce);
 
     const int k = torqueScale(out.speedUu);
-    out.scaledAirTorque = Rotator(throughFloat(stock::kAirTorquePitch * k),
-                                  throughFloat(stock::kAirTorqueYaw * k),
-                                  throughFloat(stock::kAirTorqueRoll * k));
+    // Each product is below 2^24 (kMaxTorqueScale), so the host's float round trip keeps it.
+    out.scaledAirTorque = Rotator(stock::kAirTorquePitch * k, stock::kAirTorqueYaw * k,
+                                  stock::kAirTorqueRoll * k);
     return out;
 }
 
