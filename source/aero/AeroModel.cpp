@@ -240,22 +240,22 @@ AeroStep computeAeroStep(const Quat& q, const Vector& v, const Vector& extent,
                          const SliderValues& sliders) {
     AeroStep out{};
     out.speedUu = sqrtOfFloat(dot(v, v));
-
-    const CarAxes axes = carAxes(q, v);
-    out.drag = dragIncrement(v, axes, extent, sliders);
-    out.spin = stabilisationIncrement(v, axes, sliders);
-    out.lift = liftIncrement(axes, sliders);
-
+    // Each product is below 2^24 (kMaxTorqueScale), so the host's float round trip keeps it.
+    const int k = torqueScale(out.speedUu);
+    out.scaledAirTorque = Rotator(stock::kAirTorquePitch * k, stock::kAirTorqueYaw * k,
+                                  stock::kAirTorqueRoll * k);
     out.maxLinearSpeed = finiteOr(sliders[Slider::speed] * stock::kMaxLinearSpeedUu,
                                   stock::kMaxLinearSpeedUu);
     out.boostForce = finiteOr(sliders[Slider::boost] * stock::kBoostForce, stock::kBoostForce);
     out.throttleForce = finiteOr(sliders[Slider::throttle] * stock::kAirThrottleForce,
                                  stock::kAirThrottleForce);
 
-    const int k = torqueScale(out.speedUu);
-    // Each product is below 2^24 (kMaxTorqueScale), so the host's float round trip keeps it.
-    out.scaledAirTorque = Rotator(stock::kAirTorquePitch * k, stock::kAirTorqueYaw * k,
-                                  stock::kAirTorqueRoll * k);
+    const CarAxes axes = carAxes(q, v);
+    // The drag's chain of roots and quotients is the longest: everything else is written before
+    // it, so that it runs in the chain's shadow and the next call can start behind it.
+    out.spin = stabilisationIncrement(v, axes, sliders);
+    out.lift = liftIncrement(axes, sliders);
+    out.drag = dragIncrement(v, axes, extent, sliders);
     return out;
 }
 
