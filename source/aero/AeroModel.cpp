@@ -198,7 +198,7 @@ Vector dragIncrement(const Vector& v, const CarAxes& ax, const Vector& extent,
     const float rho = sliders[Slider::air_density];
     const AxisDrag d = axisDrag(v, ax, area, rho);
     const Vector settings(sliders[Slider::drag_x], sliders[Slider::drag_y], sliders[Slider::drag_z]);
-    if (std::max({settings.X, settings.Y, settings.Z}) * rho < 1.0f) {
+    if (std::max({settings.X, settings.Y, settings.Z}) * rho < 1.0f) [[likely]] {
         const Vector drag(d.x[kF] * d.k[kF] + d.x[kU] * d.k[kU] + d.x[kR] * d.k[kR],
                           d.y[kF] * d.k[kF] + d.y[kU] * d.k[kU] + d.y[kR] * d.k[kR],
                           d.z[kF] * d.k[kF] + d.z[kU] * d.k[kU] + d.z[kR] * d.k[kR]);
