@@ -1,5 +1,7 @@
 // The benchmarks' yardstick: one float division that waits for the one before, timed in the
-// same process, so that figures taken on a loaded or a different machine compare.
+// same process, so that figures taken on different machines compare. It does not cancel load:
+// a program busy beside the benchmark slows its work far more than it slows a chain of
+// divisions, so figures are taken on a quiet machine.
 #pragma once
 #include <benchmark/benchmark.h>
 #include <time.h>

@@ -73,18 +73,6 @@ void RecordingCanvas::clear() {
     colorR = colorG = colorB = colorA = 255;
 }
 
-CanvasOp& RecordingCanvas::record(CanvasOp::Kind kind) {
-    // An op of an earlier frame is overwritten in place: its arguments are plain values and its
-    // text keeps its buffer, so clearing frees nothing and recording allocates nothing. The
-    // arguments are copied from a blank set, a few vector moves, where assigning a fresh one
-    // became a slow string store and a stalled reload.
-    static const CanvasOpArgs kBlank{};
-    if (used_ == ops_.size()) ops_.emplace_back();
-    CanvasOp& op = ops_[used_++];
-    static_cast<CanvasOpArgs&>(op) = kBlank;
-    op.kind = kind;
-    op.text.clear();
-    return op;
-}
+void RecordingCanvas::grow() { ops_.emplace_back(); }
 
 }  // namespace host

@@ -36,6 +36,9 @@ struct CanvasOpArgs {
     std::uint8_t r = 0, g = 0, b = 0, a = 0;
 };
 
+// The arguments every op starts from; copied from memory, which is cheaper than building them.
+inline constexpr CanvasOpArgs kBlankOpArgs{};
+
 // One recorded canvas call. Which fields are meaningful depends on the kind.
 struct CanvasOp : CanvasOpArgs {
     std::string text;
@@ -57,14 +60,26 @@ public:
     // frame, the texts' buffers included.
     void clear();
 
-    // Records the call and returns the op, for the caller to fill in its arguments.
-    CanvasOp& record(CanvasOp::Kind kind);
+    // Records the call and returns the op, for the caller to fill in its arguments. An op of an
+    // earlier frame is overwritten in place: its arguments are plain values and its text keeps
+    // its buffer, so clearing frees nothing and recording allocates nothing. Inline, with the
+    // rare growth out of line: every canvas call of a frame passes here.
+    CanvasOp& record(CanvasOp::Kind kind) {
+        if (used_ == ops_.size()) grow();
+        CanvasOp& op = ops_[used_++];
+        static_cast<CanvasOpArgs&>(op) = kBlankOpArgs;
+        op.kind = kind;
+        op.text.clear();
+        return op;
+    }
 
     // Current drawing position and colour, as the last SetPosition and SetColor left them.
     double positionX = 0, positionY = 0;
     std::uint8_t colorR = 255, colorG = 255, colorB = 255, colorA = 255;
 
 private:
+    void grow();
+
     int width_;
     int height_;
     // The first used_ ops are this frame's; the rest are kept from earlier frames for reuse.

@@ -33,10 +33,11 @@ Vector unitAxis(Vector axis, const Quat& q) {
 }
 
 // A grey panel of the given size at (x, y), its title, then one row per label with the value
-// beside it.
-template <std::size_t N>
+// valueOf(row) beside it. Each value is written just before it is drawn, so that one text buffer
+// at a time is in flight and the allocator hands the same memory back row after row.
+template <std::size_t N, typename ValueOf>
 void drawPanel(CanvasWrapper& canvas, int x, int y, Vector2 size, const char* title, int titleX,
-               const std::array<const char*, N>& labels, std::array<std::string, N>& values) {
+               const std::array<const char*, N>& labels, const ValueOf& valueOf) {
     canvas.SetPosition(Vector2{x, y});
     Hud::setColor(canvas, kHudPanelGrey);
     canvas.FillBox(size);
@@ -44,7 +45,7 @@ void drawPanel(CanvasWrapper& canvas, int x, int y, Vector2 size, const char* ti
     for (std::size_t i = 0; i < N; ++i) {
         const int rowY = y + kRowTop + kRowStep * static_cast<int>(i);
         Hud::drawText(canvas, labels[i], x + kLabelX, rowY, kHudWhite);
-        Hud::drawText(canvas, std::move(values[i]), x + kValueX, rowY, kHudWhite);
+        Hud::drawText(canvas, valueOf(i), x + kValueX, rowY, kHudWhite);
     }
 }
 
@@ -107,18 +108,23 @@ void Hud::drawCarPanel(CanvasWrapper& canvas, CarWrapper& car, int x, int y) {
     const float trueSpeed = std::sqrt(v.X * v.X + v.Y * v.Y + v.Z * v.Z);
     // The ground speed ignores the vertical part of the nose direction.
     const float groundSpeed = std::fabs(f.X * v.X + f.Y * v.Y + f.Z * 0.0f);
-    std::array<std::string, 10> values{
-        vectorToString(state.Location, 2),
-        toFixedString(trueSpeed, 4),
-        toFixedString(groundSpeed, 4),
-        vectorToString(v, 4),
-        vectorToString(Vector(Vector::dot(v, f), Vector::dot(v, r), Vector::dot(v, u)), 3),
-        quatToString(q, 3),
-        vectorToString(u, 5),
-        vectorToString(r, 5),
-        vectorToString(f, 5),
-        vectorToString(state.AngularVelocity, 5)};
-    drawPanel(canvas, x, y, kCarPanelSize, "Wingleaf", kCarTitleX, kCarRowLabels, values);
+    const Vector local(Vector::dot(v, f), Vector::dot(v, r), Vector::dot(v, u));
+    const auto valueOf = [&](std::size_t row) -> std::string {
+        switch (row) {
+            case 0: return vectorToString(state.Location, 2);
+            case 1: return toFixedString(trueSpeed, 4);
+            case 2: return toFixedString(groundSpeed, 4);
+            case 3: return vectorToString(v, 4);
+            case 4: return vectorToString(local, 3);
+            case 5: return quatToString(q, 3);
+            case 6: return vectorToString(u, 5);
+            case 7: return vectorToString(r, 5);
+            case 8: return vectorToString(f, 5);
+            default: return vectorToString(state.AngularVelocity, 5);
+        }
+    };
+    static_assert(kCarRowLabels.size() == 10);
+    drawPanel(canvas, x, y, kCarPanelSize, "Wingleaf", kCarTitleX, kCarRowLabels, valueOf);
 }
 
 void Hud::drawSliderPanel(CanvasWrapper& canvas, int right, int bottom) {
@@ -126,18 +132,22 @@ void Hud::drawSliderPanel(CanvasWrapper& canvas, int right, int bottom) {
     const auto triple = [&](Slider a, Slider b, Slider c) {
         return vectorToString(Vector(s[a], s[b], s[c]), kSliderDecimals);
     };
-    std::array<std::string, 8> values{
-        toFixedString(s[Slider::speed], kSliderDecimals),
-        toFixedString(s[Slider::boost], kSliderDecimals),
-        toFixedString(s[Slider::air_density], kSliderDecimals),
-        triple(Slider::length, Slider::width, Slider::height),
-        triple(Slider::drag_x, Slider::drag_y, Slider::drag_z),
-        triple(Slider::pitch, Slider::roll, Slider::yaw),
-        toFixedString(s[Slider::lift], kSliderDecimals),
-        toFixedString(s[Slider::throttle], kSliderDecimals)};
+    const auto valueOf = [&](std::size_t row) -> std::string {
+        switch (row) {
+            case 0: return toFixedString(s[Slider::speed], kSliderDecimals);
+            case 1: return toFixedString(s[Slider::boost], kSliderDecimals);
+            case 2: return toFixedString(s[Slider::air_density], kSliderDecimals);
+            case 3: return triple(Slider::length, Slider::width, Slider::height);
+            case 4: return triple(Slider::drag_x, Slider::drag_y, Slider::drag_z);
+            case 5: return triple(Slider::pitch, Slider::roll, Slider::yaw);
+            case 6: return toFixedString(s[Slider::lift], kSliderDecimals);
+            default: return toFixedString(s[Slider::throttle], kSliderDecimals);
+        }
+    };
+    static_assert(kSliderRowLabels.size() == 8);
 
     const Vector2 size = canvas.GetSize();
     const int x = size.X - right, y = size.Y - bottom;
     drawPanel(canvas, x, y, kSliderPanelSize, "Slider Values", kSliderTitleX, kSliderRowLabels,
-              values);
+              valueOf);
 }

@@ -64,13 +64,15 @@ constexpr float kCentre = static_cast<float>(kGaugeCentre);
 constexpr long long kCentreWide = kGaugeCentre;
 
 // origin + trunc(offset), or nothing when either step leaves the int range.
-std::optional<int> coord(int origin, float offset) {
+inline std::optional<int> coord(int origin, float offset) {
     const std::optional<int> t = truncToInt(offset);
     if (!t) return std::nullopt;
     return truncToInt(static_cast<double>(origin) + *t);
 }
 
-std::optional<Vector2> point(int x0, int y0, float dx, float dy) {
+// Inline, as coord: out of line, the optional came back written a byte and a word at a time and
+// was reloaded whole, a stalled load on every point of the gauge.
+inline std::optional<Vector2> point(int x0, int y0, float dx, float dy) {
     const std::optional<int> x = coord(x0, dx), y = coord(y0, dy);
     if (!x || !y) return std::nullopt;
     return Vector2{*x, *y};

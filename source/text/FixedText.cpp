@@ -1,6 +1,8 @@
 // Fixed-point text of numbers, vectors and quaternions, as the console and the overlay show them.
 #include "text/FixedText.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -74,8 +76,11 @@ constexpr std::uint64_t kIntegerPowersOfTen[] = {
 // straight to their places, last one first.
 template <typename U>
 char* putFixed(char* out, U units, int precision) {
-    int digits = 1;
-    while (digits < 20 && units >= kIntegerPowersOfTen[digits]) ++digits;
+    // The decimal digit count from the binary width: bits * 1233 / 4096 is floor(bits * log10 2)
+    // for every width up to 64, which is the count or one less; one comparison tells which.
+    const int bits = std::bit_width(units);
+    const int guess = (bits * 1233) >> 12;
+    const int digits = std::max(1, guess + (units >= kIntegerPowersOfTen[guess] ? 1 : 0));
     const int whole = digits > precision ? digits - precision : 1;
     char* const end = out + whole + (precision > 0 ? precision + 1 : 0);
     char* p = putDigits(end, units, precision);
@@ -89,12 +94,15 @@ char* putFixed(char* out, U units, int precision) {
 // through to_chars. Both round the exact binary value to nearest, ties to even.
 char* writeFixed(char* out, float value, int precision) {
     const double wide = value;
-    if (precision <= kExactScaleDecimals && std::isfinite(wide)) {
+    if (precision <= kExactScaleDecimals) {
         const double scaled = std::fabs(wide) * kPowersOfTen[precision];
+        // False for NaN and infinities too.
         if (scaled < kExactIntegerLimit) {
-            // The conversion truncates, which for a non-negative value is the floor.
-            auto units = static_cast<std::uint64_t>(scaled);
-            const double rest = scaled - static_cast<double>(units);  // exact: both below 2^53
+            // The conversion truncates, which for a non-negative value is the floor; signed
+            // 64-bit conversions are single instructions both ways, unsigned ones are not.
+            const auto whole = static_cast<std::int64_t>(scaled);
+            const double rest = scaled - static_cast<double>(whole);  // exact: both below 2^53
+            auto units = static_cast<std::uint64_t>(whole);
             if (rest > 0.5 || (rest == 0.5 && (units & 1u) != 0)) ++units;
             if (std::signbit(wide)) *out++ = '-';
             // 32-bit steps where the value fits them: cheaper than 64-bit ones.

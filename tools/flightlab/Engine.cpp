@@ -19,16 +19,25 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Every field named: a default-made sample would be zero-filled first, a block store that
+// stalled the tick loop, and then written over.
 Sample sampleOf(host::Car& car, int tick) {
     const auto& rb = car.rb;
-    Sample s;
-    s.tick = tick;
-    s.x = rb.Location.X, s.y = rb.Location.Y, s.z = rb.Location.Z;
-    s.vx = rb.LinearVelocity.X, s.vy = rb.LinearVelocity.Y, s.vz = rb.LinearVelocity.Z;
-    s.qw = rb.Quaternion.W, s.qx = rb.Quaternion.X, s.qy = rb.Quaternion.Y, s.qz = rb.Quaternion.Z;
-    s.wx = rb.AngularVelocity.X, s.wy = rb.AngularVelocity.Y, s.wz = rb.AngularVelocity.Z;
-    s.onGround = car.onGround != 0;
-    return s;
+    return Sample{.tick = tick,
+                  .x = rb.Location.X,
+                  .y = rb.Location.Y,
+                  .z = rb.Location.Z,
+                  .vx = rb.LinearVelocity.X,
+                  .vy = rb.LinearVelocity.Y,
+                  .vz = rb.LinearVelocity.Z,
+                  .qw = rb.Quaternion.W,
+                  .qx = rb.Quaternion.X,
+                  .qy = rb.Quaternion.Y,
+                  .qz = rb.Quaternion.Z,
+                  .wx = rb.AngularVelocity.X,
+                  .wy = rb.AngularVelocity.Y,
+                  .wz = rb.AngularVelocity.Z,
+                  .onGround = car.onGround != 0};
 }
 
 }  // namespace
