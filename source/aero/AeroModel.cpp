@@ -251,11 +251,12 @@ AeroStep computeAeroStep(const Quat& q, const Vector& v, const Vector& extent,
                                  stock::kAirThrottleForce);
 
     const CarAxes axes = carAxes(q, v);
-    // The drag's chain of roots and quotients is the longest: everything else is written before
-    // it, so that it runs in the chain's shadow and the next call can start behind it.
-    out.spin = stabilisationIncrement(v, axes, sliders);
+    // The drag's chain of roots and quotients is the longest: the lift is written before it, so
+    // that it runs in the chain's shadow, and the stabilisation, whose root and quotients would
+    // hold up the chain's on the same unit, after it.
     out.lift = liftIncrement(axes, sliders);
     out.drag = dragIncrement(v, axes, extent, sliders);
+    out.spin = stabilisationIncrement(v, axes, sliders);
     return out;
 }
 
