@@ -2,7 +2,9 @@
 #include "Physics.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -21,15 +23,23 @@ float towardZero(float v, float amount) {
     return v > 0.0f ? v - amount : v + amount;
 }
 
-// Scales v down to the length `limit` when longer; the norm is taken in double so large
-// finite components do not overflow.
+}  // namespace
+
+// The square root is taken only when the squared norm exceeds the squared limit, which changes
+// no result: lim is a float, so lim * lim is exact in double, and when n2 <= lim * lim the
+// correctly rounded root of n2 cannot exceed the representable lim, so the test on the root
+// below would have returned v as well.
 Vector clampLength(const Vector& v, float limit) {
     const double lim = std::max(0.0f, limit);
-    const double n = std::sqrt(double(v.X) * v.X + double(v.Y) * v.Y + double(v.Z) * v.Z);
+    const double n2 = double(v.X) * v.X + double(v.Y) * v.Y + double(v.Z) * v.Z;
+    if (n2 <= lim * lim) return v;
+    const double n = std::sqrt(n2);
     if (n <= lim || n == 0.0) return v;
     const double k = lim / n;
     return Vector(float(v.X * k), float(v.Y * k), float(v.Z * k));
 }
+
+namespace {
 
 Vector toEngine(const Vector& uu) { return uu * (1.0f / kEngineLengthUnitUu); }
 Vector toUu(const Vector& engine) { return engine * kEngineLengthUnitUu; }
@@ -265,13 +275,36 @@ bool sameBits(const BallStepInputs& a, const BallStepInputs& b) {
     return differ == 0;
 }
 
+// The rest check of every tick of a ball lying still: the ball's fields against `rest` in
+// place, without gathering them first. The pose and motion lead both RBState and
+// BallStepInputs in the same order, so they compare as one block.
+constexpr std::size_t kPoseBytes = offsetof(RBState, AngularVelocity) + sizeof(Vector);
+static_assert(offsetof(RBState, Quaternion) == 0 && offsetof(BallStepInputs, quaternion) == 0 &&
+                  offsetof(RBState, Location) == offsetof(BallStepInputs, location) &&
+                  offsetof(RBState, LinearVelocity) == offsetof(BallStepInputs, linearVelocity) &&
+                  offsetof(RBState, AngularVelocity) == offsetof(BallStepInputs, angularVelocity) &&
+                  offsetof(BallStepInputs, engine) == kPoseBytes,
+              "the pose and motion lie alike in both");
+
+bool sameBits(float a, float b) {
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
+bool unchangedSinceRest(const Ball& ball, float dt) {
+    const BallStepInputs& r = ball.rest;
+    return std::memcmp(&ball.rb, &r, kPoseBytes) == 0 &&
+           std::memcmp(&ball.engine, &r.engine, sizeof r.engine) == 0 &&
+           sameBits(ball.maxLinearSpeed, r.maxLinearSpeed) &&
+           sameBits(ball.maxAngularSpeed, r.maxAngularSpeed) && sameBits(dt, r.dt);
+}
+
 }  // namespace
 
 bool stepBall(Ball& ball, float dt) {
     // A step that changed nothing would change nothing again from the same state: a ball lying
     // still is skipped until something moves it.
+    if (ball.atRest && unchangedSinceRest(ball, dt)) return true;
     const BallStepInputs before = inputsOf(ball, dt);
-    if (ball.atRest && sameBits(before, ball.rest)) return true;
     const RBState& s = ball.rb;
     EngineMotion m = motionOf(ball);
     advance(m, Vector(0.0f, 0.0f, kGravityZUuS2), ball.maxLinearSpeed, dt);

@@ -23,6 +23,10 @@ inline Axes axesOf(const Quat& q) {
 // q turned by the world-frame angular velocity w (rad/s) for dt seconds, renormalised.
 Quat integrate(const Quat& q, const Vector& w, float dt);
 
+// v scaled down to the length `limit` when longer (a negative limit counts as 0); the norm is
+// taken in double so large finite components do not overflow.
+Vector clampLength(const Vector& v, float limit);
+
 // Inline: every wrapper setter checks its value on the plug-ins' per-tick path.
 inline bool isFinite(float f) { return std::isfinite(f); }
 inline bool isFinite(const Vector& v) {

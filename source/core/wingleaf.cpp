@@ -14,7 +14,10 @@
 void wingleaf::onLoad() {
     enabled = std::make_shared<bool>(false);
     namePreset = std::make_shared<std::string>();
-    for (Slider slider : kSliders) cell(slider) = std::make_shared<float>(sliderDefault(slider));
+    // Each cell shares the block's ownership: a variable holding its cell keeps the block alive.
+    sliderBlock = std::make_shared<SliderValues>();
+    for (Slider slider : kSliders)
+        cell(slider) = std::shared_ptr<float>(sliderBlock, &(*sliderBlock)[slider]);
 
     Preset defaults;
     preset = std::make_shared<Preset>(std::move(defaults));
@@ -46,9 +49,7 @@ void wingleaf::onUnload() {
     if (gameWrapper && gameWrapper->IsInGame()) restoreStockValues(gameWrapper->GetLocalCar());
 }
 
-SliderValues wingleaf::sliderValues() const {
-    SliderValues values;
-    for (Slider slider : kSliders)
-        if (const std::shared_ptr<float>& c = sliderCells[sliderIndex(slider)]) values[slider] = *c;
-    return values;
+const SliderValues& wingleaf::sliderValues() const {
+    static constexpr SliderValues kDefaults{};
+    return sliderBlock ? *sliderBlock : kDefaults;
 }

@@ -41,12 +41,15 @@ public:
     // Storage cells bound to the wl_ variables; the host writes every new value into them.
     std::shared_ptr<bool> enabled;
     std::shared_ptr<std::string> namePreset;
-    // One float cell per slider, indexed by the slider.
+    // One float cell per slider, indexed by the slider. onLoad makes them all views into one
+    // block of values (sliderBlock), so that the tick reads the current values without copying
+    // them out of the cells one by one.
     std::array<std::shared_ptr<float>, kSliderCount> sliderCells;
+    std::shared_ptr<SliderValues> sliderBlock;
 
     std::shared_ptr<float>& cell(Slider slider) { return sliderCells[sliderIndex(slider)]; }
 
-    // The sliders' current values, read from their cells; a cell not yet created reads as the
-    // slider's default.
-    SliderValues sliderValues() const;
+    // The sliders' current values, as the host last wrote them into the cells; every slider at
+    // its default before the cells are created.
+    const SliderValues& sliderValues() const;
 };

@@ -1,8 +1,12 @@
 // Fixed-point text of numbers, vectors and quaternions, as the console and the overlay show them.
 #include "text/FixedText.h"
 
-#include <algorithm>
+#include <version>
+#if defined(__cpp_lib_bitops)
 #include <bit>
+#endif
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -76,11 +80,16 @@ constexpr std::uint64_t kIntegerPowersOfTen[] = {
 // straight to their places, last one first.
 template <typename U>
 char* putFixed(char* out, U units, int precision) {
+#if defined(__cpp_lib_bitops)
     // The decimal digit count from the binary width: bits * 1233 / 4096 is floor(bits * log10 2)
     // for every width up to 64, which is the count or one less; one comparison tells which.
-    const int bits = std::bit_width(units);
-    const int guess = (bits * 1233) >> 12;
+    const int guess = (std::bit_width(units) * 1233) >> 12;
     const int digits = std::max(1, guess + (units >= kIntegerPowersOfTen[guess] ? 1 : 0));
+#else
+    // Before C++20 (no std::bit_width): a power of ten at a time.
+    int digits = 1;
+    while (digits < 20 && units >= kIntegerPowersOfTen[digits]) ++digits;
+#endif
     const int whole = digits > precision ? digits - precision : 1;
     char* const end = out + whole + (precision > 0 ? precision + 1 : 0);
     char* p = putDigits(end, units, precision);

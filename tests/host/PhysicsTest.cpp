@@ -1,8 +1,11 @@
 // Tests of the simulated car and ball physics: sign conventions, forces, clamps, floor and ball.
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -216,6 +219,41 @@ TEST_F(CarFixture, SpeedIsClampedToTheCarsCurrentMaximum) {
     }
 }
 
+// The clamp skips its square root when the squared norm decides; the bits must be those of
+// the clamp that always takes the root. Each vector is tried against limits at its rounded
+// length and one and two floats either side, where the two tests could part.
+TEST(Clamp, SkippingTheRootGivesTheSameBitsAsTakingIt) {
+    const auto takingTheRoot = [](const Vector& v, float limit) {
+        const double lim = std::max(0.0f, limit);
+        const double n = std::sqrt(double(v.X) * v.X + double(v.Y) * v.Y + double(v.Z) * v.Z);
+        if (n <= lim || n == 0.0) return v;
+        const double k = lim / n;
+        return Vector(float(v.X * k), float(v.Y * k), float(v.Z * k));
+    };
+    std::vector<Vector> vectors{Vector(), Vector(-0.0f, 0, -0.0f), Vector(3, 4, 0),
+                                Vector(FLT_MAX, FLT_MAX, -FLT_MAX), Vector(FLT_TRUE_MIN, 0, 0),
+                                Vector(1e-30f, -2e-30f, 3e-30f), Vector(NAN, 1, 1),
+                                Vector(INFINITY, 0, 0), Vector(2300, -1, 0.5f)};
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return float(seed >> 8) / float(1 << 24) * 6000.0f - 3000.0f;
+    };
+    for (int i = 0; i < 20000; ++i) vectors.push_back(Vector(next(), next(), next() * 0.01f));
+    for (const Vector& v : vectors) {
+        const float len =
+            float(std::sqrt(double(v.X) * v.X + double(v.Y) * v.Y + double(v.Z) * v.Z));
+        std::vector<float> limits{0.0f, -1.0f, NAN, INFINITY, FLT_MAX, 5.5f};
+        for (float l = len, d = 0; d < 3; ++d, l = std::nextafter(l, 0.0f)) limits.push_back(l);
+        for (float l = len, d = 0; d < 3; ++d, l = std::nextafter(l, INFINITY)) limits.push_back(l);
+        for (float limit : limits) {
+            const Vector got = ph::clampLength(v, limit), want = takingTheRoot(v, limit);
+            ASSERT_EQ(std::memcmp(&got, &want, sizeof got), 0)
+                << v.X << ' ' << v.Y << ' ' << v.Z << " limit " << limit;
+        }
+    }
+}
+
 TEST_F(CarFixture, AngularSpeedIsClampedTo5Point5) {
     airborne();
     car.rb.AngularVelocity = Vector(0, 0, 10);
@@ -319,6 +357,7 @@ TEST(BallPhysics, ABallLyingStillMovesAgainExactlyAsAFreshOneWhenItsStateChanges
         {"lifted", [](Ball& b) { b.rb.Location.Z = 300.0f; }},
         {"pushed", [](Ball& b) { b.rb.LinearVelocity = Vector(250.0f, -40.0f, 0.0f); }},
         {"spun", [](Ball& b) { b.rb.AngularVelocity = Vector(0.0f, 2.0f, 1.0f); }},
+        {"turned off unit length", [](Ball& b) { b.rb.Quaternion = Quat(0.9f, 0.1f, 0.2f, 0.3f); }},
     };
     for (const Change& c : changes) {
         SCOPED_TRACE(c.what);

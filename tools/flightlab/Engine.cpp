@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 #include <type_traits>
+#include <utility>
 
 #include "app/Session.h"
 #include "console/Console.h"
@@ -19,25 +20,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Every field named: a default-made sample would be zero-filled first, a block store that
-// stalled the tick loop, and then written over.
-Sample sampleOf(host::Car& car, int tick) {
-    const auto& rb = car.rb;
-    return Sample{.tick = tick,
-                  .x = rb.Location.X,
-                  .y = rb.Location.Y,
-                  .z = rb.Location.Z,
-                  .vx = rb.LinearVelocity.X,
-                  .vy = rb.LinearVelocity.Y,
-                  .vz = rb.LinearVelocity.Z,
-                  .qw = rb.Quaternion.W,
-                  .qx = rb.Quaternion.X,
-                  .qy = rb.Quaternion.Y,
-                  .qz = rb.Quaternion.Z,
-                  .wx = rb.AngularVelocity.X,
-                  .wy = rb.AngularVelocity.Y,
-                  .wz = rb.AngularVelocity.Z,
-                  .onGround = car.onGround != 0};
+// The car's state after `tick`, appended to `samples`. Built in place from every field: a
+// sample value-initialised first, or built aside and copied in, costs a zero fill and a reload
+// of half-written memory every tick.
+const Sample& appendSample(std::vector<Sample>& samples, const host::Car& car, int tick) {
+    const RBState& rb = car.rb;
+    return samples.emplace_back(tick, rb.Location.X, rb.Location.Y, rb.Location.Z,
+                                rb.LinearVelocity.X, rb.LinearVelocity.Y, rb.LinearVelocity.Z,
+                                rb.Quaternion.W, rb.Quaternion.X, rb.Quaternion.Y, rb.Quaternion.Z,
+                                rb.AngularVelocity.X, rb.AngularVelocity.Y, rb.AngularVelocity.Z,
+                                car.onGround != 0);
 }
 
 }  // namespace
@@ -184,20 +176,21 @@ SliderValues FlightEngine::currentSliders() {
     return values;
 }
 
-// The one tick loop: sets the flight up, samples the release, then ticks with the boost let go
-// on time until `onTick` (shown the car after each tick) answers false or `lastTick` is done.
+// The one tick loop: sets the flight up, shows `onTick` the released car (tick 0), then ticks
+// with the boost let go on time until `onTick` (shown the car and the tick after each tick)
+// answers false or `lastTick` is done.
 template <typename OnTick>
 void FlightEngine::tickThrough(const Launch& launch, const Setup& setup, int lastTick, OnTick&& onTick) {
     setUp(launch, setup);
     auto& game = host_->game;
     const int boostTicks = ticksFor(launch.boostSeconds);
-    if (!onTick(sampleOf(*game.localCar(), 0))) return;
+    if (!onTick(std::as_const(*game.localCar()), 0)) return;
     for (int tick = 1; tick <= lastTick; ++tick) {
         if (tick - 1 == boostTicks) game.localInput().boost = false;
         game.tick(1);
         host::Car* car = game.localCar();
         if (car == nullptr) throw std::runtime_error("the car left the game during the flight");
-        if (!onTick(sampleOf(*car, tick))) return;
+        if (!onTick(std::as_const(*car), tick)) return;
     }
 }
 
@@ -210,17 +203,17 @@ Flight FlightEngine::fly(const Launch& launch, const Setup& setup, bool keepSamp
     std::vector<Sample>& samples = keepSamples ? flight.samples : scratch_;
     samples.clear();
     samples.reserve(static_cast<std::size_t>(lastTick) + 1);
-    tickThrough(launch, setup, lastTick, [&](const Sample& s) {
-        if (s.tick == 0) flight.sliders = currentSliders();
-        samples.push_back(s);
-        return s.tick == 0 || !touchedDown(s);
+    tickThrough(launch, setup, lastTick, [&](const host::Car& car, int tick) {
+        if (tick == 0) flight.sliders = currentSliders();
+        const Sample& s = appendSample(samples, car, tick);
+        return tick == 0 || !touchedDown(s);
     });
     flight.figures = figuresOf(samples, launch);
     return flight;
 }
 
 void FlightEngine::drawAt(const Launch& launch, const Setup& setup, int tick, const std::string& file) {
-    tickThrough(launch, setup, tick, [](const Sample&) { return true; });
+    tickThrough(launch, setup, tick, [](const host::Car&, int) { return true; });
     // sim_draw names the picture it wrote on the error stream; only a failure counts.
     auto& h = *host_;
     h.err.str("");

@@ -80,7 +80,8 @@ struct Setup {
 };
 
 // The car's state after one tick: position, velocity, orientation (a unit quaternion) and
-// angular velocity (rad/s, world axes).
+// angular velocity (rad/s, world axes). The engine builds one a tick from its fields in this
+// order.
 struct Sample {
     int tick = 0;
     double x = 0, y = 0, z = 0;
