@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace aero {
 
@@ -11,6 +13,7 @@ namespace {
 
 float dot(const Vector& a, const Vector& b) { return Vector::dot(a, b); }
 
+// x - x is +0 for a finite x and NaN for an infinite or NaN one: one comparison for the three.
 bool isFinite(const Vector& a) {
     return std::isfinite(a.X) && std::isfinite(a.Y) && std::isfinite(a.Z);
 }
@@ -26,9 +29,36 @@ float finiteOr(float value, float fallback) { return std::isfinite(value) ? valu
 constexpr int kR = 0, kU = 1, kF = 2, kLanes = 4;
 using Lanes = float[kLanes];
 
+// A float's bits and back, as std::bit_cast gives them (the plug-in also builds as C++17).
+std::uint32_t bitsOf(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+float fromBits(std::uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+constexpr std::uint32_t kBitsOf1 = 0x3f800000u;  // 1.0f
+
 // The divisor for a quotient the model leaves undefined at zero: 1 there, so that the division
 // still runs in every lane (and changes nothing) and the caller picks its own value instead.
 float divisorOr1(float d) { return d == 0.0f ? 1.0f : d; }
+
+// The square root of a sum of squares, or 1 where the sum is 0: divisorOr1 of the root, with the
+// choice made beside the root instead of after it. A square is never -0, so the root of a zero
+// sum is +0, all bits clear, and setting the bits of 1 into it gives 1; any other root keeps
+// its bits.
+float rootOr1(float sumOfSquares) {
+    const std::uint32_t one = sumOfSquares == 0.0f ? kBitsOf1 : 0u;
+    return fromBits(bitsOf(sqrtOfFloat(sumOfSquares)) | one);
+}
+
+// The value where the mask is all ones, +0 where it is zero: a choice without a branch.
+float keepOrZero(std::uint32_t mask, float value) { return fromBits(bitsOf(value) & mask); }
 
 // The car's axes in world coordinates, component by component, and the signed speeds along
 // them (dR, dU, dF).
@@ -54,7 +84,7 @@ CarAxes carAxes(const Quat& q, const Vector& v) {
         ax.z[i] = -q.Z * t0 - q.Y * t1 + q.X * t2 + q.W * t3;
     }
     for (int i = 0; i < kLanes; ++i)
-        len[i] = divisorOr1(sqrtOfFloat(ax.x[i] * ax.x[i] + ax.y[i] * ax.y[i] + ax.z[i] * ax.z[i]));
+        len[i] = rootOr1(ax.x[i] * ax.x[i] + ax.y[i] * ax.y[i] + ax.z[i] * ax.z[i]);
     for (int i = 0; i < kLanes; ++i) {
         ax.x[i] /= len[i];
         ax.y[i] /= len[i];
@@ -76,7 +106,7 @@ struct AxisDrag {
 AxisDrag axisDrag(const Vector& v, const CarAxes& ax, const Lanes& area, float rho) {
     const float total = area[kR] + area[kU] + area[kF];
     const float totalOr1 = divisorOr1(total);
-    Lanes mx, my, mz, mirrorLen;
+    Lanes mx, my, mz, mirrorSquared;
     AxisDrag out;
     for (int i = 0; i < kLanes; ++i) {
         const float twice = 2.0f * ax.speed[i];
@@ -87,24 +117,31 @@ AxisDrag axisDrag(const Vector& v, const CarAxes& ax, const Lanes& area, float r
         out.y[i] = (my[i] + v.Y) * -0.5f;
         out.z[i] = (mz[i] + v.Z) * -0.5f;
     }
-    for (int i = 0; i < kLanes; ++i)
-        mirrorLen[i] = sqrtOfFloat(mx[i] * mx[i] + my[i] * my[i] + mz[i] * mz[i]);
-    // Where a quotient is undefined its numerator is taken as 0 (and its divisor as 1), which
-    // gives the cosine or share 0 up to its sign, and the absolute value drops the sign.
-    // Choosing between values rather than between divisions keeps every division
-    // unconditional.
-    Lanes len, share;
+    for (int i = 0; i < kLanes; ++i) mirrorSquared[i] = mx[i] * mx[i] + my[i] * my[i] + mz[i] * mz[i];
+    // Where a quotient is undefined its divisor is taken as 1 and the quotient as 0 (as if its
+    // numerator were 0), which gives the cosine or share 0 up to its sign, and the absolute
+    // value drops the sign. Choosing between quotients rather than between divisions keeps every
+    // division unconditional.
+    Lanes len, cx, cy, cz, share;
     for (int i = 0; i < kLanes; ++i) {
-        const bool moving = mirrorLen[i] != 0.0f;
-        len[i] = divisorOr1(mirrorLen[i]);
-        mx[i] = moving ? mx[i] : 0.0f;
-        my[i] = moving ? my[i] : 0.0f;
-        mz[i] = moving ? mz[i] : 0.0f;
-        share[i] = total != 0.0f ? area[i] : 0.0f;
+        len[i] = rootOr1(mirrorSquared[i]);
+        cx[i] = mx[i] / len[i];
+        cy[i] = my[i] / len[i];
+        cz[i] = mz[i] / len[i];
+        share[i] = area[i] / totalOr1;
+    }
+    const std::uint32_t areaMask = total != 0.0f ? ~0u : 0u;
+    for (int i = 0; i < kLanes; ++i) {
+        // the mirror's length is 0 exactly where its square is
+        const std::uint32_t moving = mirrorSquared[i] != 0.0f ? ~0u : 0u;
+        cx[i] = keepOrZero(moving, cx[i]);
+        cy[i] = keepOrZero(moving, cy[i]);
+        cz[i] = keepOrZero(moving, cz[i]);
+        share[i] = keepOrZero(areaMask, share[i]);
     }
     for (int i = 0; i < kLanes; ++i) {
-        const float cosine = (mx[i] / len[i]) * ax.x[i] + (my[i] / len[i]) * ax.y[i] + (mz[i] / len[i]) * ax.z[i];
-        out.k[i] = std::fabs(cosine * (share[i] / totalOr1) * rho);
+        const float cosine = cx[i] * ax.x[i] + cy[i] * ax.y[i] + cz[i] * ax.z[i];
+        out.k[i] = std::fabs(cosine * share[i] * rho);
     }
     return out;
 }
@@ -155,15 +192,13 @@ Vector dragIncrement(const Vector& v, const CarAxes& ax, const Vector& extent,
     const float len = sliders[Slider::length] * extent.X;
     const float wid = sliders[Slider::width] * extent.Y;
     const float hei = sliders[Slider::height] * extent.Z;
-    Lanes area{};
-    area[kR] = len * hei;
-    area[kU] = len * wid;
-    area[kF] = hei * wid;
+    // The padding lane repeats the forward face: nothing reads it.
+    const Lanes area{len * hei, len * wid, hei * wid, hei * wid};
 
     const float rho = sliders[Slider::air_density];
     const AxisDrag d = axisDrag(v, ax, area, rho);
     const Vector settings(sliders[Slider::drag_x], sliders[Slider::drag_y], sliders[Slider::drag_z]);
-    if (std::max({settings.X, settings.Y, settings.Z}) * rho < 1.0f) {
+    if (std::max({settings.X, settings.Y, settings.Z}) * rho < 1.0f) [[likely]] {
         const Vector drag(d.x[kF] * d.k[kF] + d.x[kU] * d.k[kU] + d.x[kR] * d.k[kR],
                           d.y[kF] * d.k[kF] + d.y[kU] * d.k[kU] + d.y[kR] * d.k[kR],
                           d.z[kF] * d.k[kF] + d.z[kU] * d.k[kU] + d.z[kR] * d.k[kR]);
@@ -199,30 +234,29 @@ int torqueScale(float speed) {
     return kMaxTorqueScale;
 }
 
-int throughFloat(int value) { return static_cast<int>(static_cast<float>(value)); }
-
 }  // namespace
 
 AeroStep computeAeroStep(const Quat& q, const Vector& v, const Vector& extent,
                          const SliderValues& sliders) {
     AeroStep out{};
     out.speedUu = sqrtOfFloat(dot(v, v));
-
-    const CarAxes axes = carAxes(q, v);
-    out.drag = dragIncrement(v, axes, extent, sliders);
-    out.spin = stabilisationIncrement(v, axes, sliders);
-    out.lift = liftIncrement(axes, sliders);
-
+    // Each product is below 2^24 (kMaxTorqueScale), so the host's float round trip keeps it.
+    const int k = torqueScale(out.speedUu);
+    out.scaledAirTorque = Rotator(stock::kAirTorquePitch * k, stock::kAirTorqueYaw * k,
+                                  stock::kAirTorqueRoll * k);
     out.maxLinearSpeed = finiteOr(sliders[Slider::speed] * stock::kMaxLinearSpeedUu,
                                   stock::kMaxLinearSpeedUu);
     out.boostForce = finiteOr(sliders[Slider::boost] * stock::kBoostForce, stock::kBoostForce);
     out.throttleForce = finiteOr(sliders[Slider::throttle] * stock::kAirThrottleForce,
                                  stock::kAirThrottleForce);
 
-    const int k = torqueScale(out.speedUu);
-    out.scaledAirTorque = Rotator(throughFloat(stock::kAirTorquePitch * k),
-                                  throughFloat(stock::kAirTorqueYaw * k),
-                                  throughFloat(stock::kAirTorqueRoll * k));
+    const CarAxes axes = carAxes(q, v);
+    // The drag's chain of roots and quotients is the longest: the lift is written before it, so
+    // that it runs in the chain's shadow, and the stabilisation, whose root and quotients would
+    // hold up the chain's on the same unit, after it.
+    out.lift = liftIncrement(axes, sliders);
+    out.drag = dragIncrement(v, axes, extent, sliders);
+    out.spin = stabilisationIncrement(v, axes, sliders);
     return out;
 }
 
