@@ -13,7 +13,6 @@ namespace {
 
 float dot(const Vector& a, const Vector& b) { return Vector::dot(a, b); }
 
-// x - x is +0 for a finite x and NaN for an infinite or NaN one: one comparison for the three.
 bool isFinite(const Vector& a) {
     return std::isfinite(a.X) && std::isfinite(a.Y) && std::isfinite(a.Z);
 }
@@ -198,7 +197,7 @@ Vector dragIncrement(const Vector& v, const CarAxes& ax, const Vector& extent,
     const float rho = sliders[Slider::air_density];
     const AxisDrag d = axisDrag(v, ax, area, rho);
     const Vector settings(sliders[Slider::drag_x], sliders[Slider::drag_y], sliders[Slider::drag_z]);
-    if (std::max({settings.X, settings.Y, settings.Z}) * rho < 1.0f) [[likely]] {
+    if (std::max({settings.X, settings.Y, settings.Z}) * rho < 1.0f) {
         const Vector drag(d.x[kF] * d.k[kF] + d.x[kU] * d.k[kU] + d.x[kR] * d.k[kR],
                           d.y[kF] * d.k[kF] + d.y[kU] * d.k[kU] + d.y[kR] * d.k[kR],
                           d.z[kF] * d.k[kF] + d.z[kU] * d.k[kU] + d.z[kR] * d.k[kR]);
