@@ -263,15 +263,42 @@ TEST(Readme, CommandsNameWhatExistsAndTheCheapOnesRun) {
     EXPECT_GE(compared, 3) << "the documents' pictures are not made by their commands";
 }
 
-// Every link between the documents, and every picture they show, leads to a file.
+// The anchors of a document's headings, as a Markdown renderer names them: lower case, blanks
+// turned into '-', other punctuation dropped.
+std::vector<std::string> anchors(const fs::path& file) {
+    std::vector<std::string> out;
+    for (const std::string& l : readLines(file)) {
+        if (l.rfind("#", 0) != 0) continue;
+        std::string slug;
+        for (char c : l.substr(l.find(' ') + 1)) {
+            if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_')
+                slug += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            else if (c == ' ')
+                slug += '-';
+        }
+        out.push_back(slug);
+    }
+    return out;
+}
+
+// Every link between the documents, and every picture they show, leads to a file, and a link to
+// a heading to that heading.
 TEST(Readme, LinksAndPicturesLeadToFiles) {
-    static const std::regex link(R"(\]\(([^)#:]+)(#[^)]*)?\))");
+    static const std::regex link(R"(\]\(([^)#:]*)(#([^)]*))?\))");
     for (const auto& file : documents()) {
         const std::string text = wltest::readFile(file);
         for (auto it = std::sregex_iterator(text.begin(), text.end(), link);
-             it != std::sregex_iterator(); ++it)
-            EXPECT_TRUE(fs::exists(file.parent_path() / (*it)[1].str()))
-                << fs::relative(file, kSource).string() << " links to a missing " << (*it)[1];
+             it != std::sregex_iterator(); ++it) {
+            const fs::path target =
+                (*it)[1].length() == 0 ? file : file.parent_path() / (*it)[1].str();
+            const std::string where = fs::relative(file, kSource).string() + " links to ";
+            ASSERT_TRUE(fs::exists(target)) << where << "a missing " << (*it)[1];
+            if ((*it)[3].matched) {
+                const auto names = anchors(target);
+                EXPECT_NE(std::find(names.begin(), names.end(), (*it)[3].str()), names.end())
+                    << where << "no heading #" << (*it)[3] << " of " << target.filename();
+            }
+        }
     }
 }
 
