@@ -23,6 +23,8 @@ namespace {
 
 // At most this many user presets are listed from a game folder.
 constexpr std::size_t kMaxUserPresets = 200;
+// The newest fly ticket of at most this many clients is kept.
+constexpr std::size_t kMaxClients = 1024;
 // A tune target counts as met within this relative error.
 constexpr double kTargetMetWithin = 0.01;
 
@@ -185,6 +187,40 @@ Job flyJob(const Launch& launch, const Setup& setup, bool keepSamples) {
     return flightJob(launch, setup, keepSamples);
 }
 
+WorkError brokenLab(const std::string& why) {
+    return WorkError{
+        503, "the lab is broken: " + why +
+                 ". Restart the workbench; if it happens again, the plug-in may be crashing"};
+}
+
+// Replaces the pool's workers that ended (reaping them), so that none stays a zombie or fails
+// the next request.
+void heal(WorkerPool& pool) {
+    try {
+        pool.restartLost();
+    } catch (const std::exception& e) {
+        throw brokenLab(std::string("a worker process could not be started again (") + e.what() +
+                        ")");
+    }
+}
+
+// Runs WORK on POOL (held by the caller alone): with dead workers replaced first, and once more
+// after replacing a worker that ended during it.
+template <typename Work>
+auto healed(WorkerPool& pool, Work&& work) -> decltype(work()) {
+    heal(pool);
+    try {
+        return work();
+    } catch (const WorkerLost&) {
+        heal(pool);
+    }
+    try {
+        return work();
+    } catch (const WorkerLost& e) {
+        throw brokenLab(std::string("a worker process ended twice in a row (") + e.what() + ")");
+    }
+}
+
 }  // namespace
 
 LabAdapter::LabAdapter(const fs::path& plugin, const fs::path& work, const fs::path& game, int flyWorkers)
@@ -237,7 +273,7 @@ json LabAdapter::presets() {
     json base = json::array();
     {
         std::lock_guard lock(flyMutex_);
-        const auto flights = flyPool_->run(jobs);
+        const auto flights = healed(*flyPool_, [&] { return flyPool_->run(jobs); });
         for (std::size_t i = 0; i < flights.size(); ++i)
             base.push_back({{"preset", std::to_string(i)},
                             {"label", i < baseLabels_.size() ? baseLabels_[i] : ""},
@@ -264,20 +300,58 @@ json LabAdapter::presets() {
             userJobs.push_back(flyJob(Launch{}, s, false));
         }
         std::lock_guard lock(gameMutex_);
-        const auto flights = gamePool_->run(userJobs);
+        const auto flights = healed(*gamePool_, [&] { return gamePool_->run(userJobs); });
         for (std::size_t i = 0; i < flights.size(); ++i)
-            user.push_back({{"preset", names[i]}, {"label", names[i]}, {"sliders", slidersJson(flights[i].sliders)}});
+            user.push_back({{"preset", shownName(names[i])},
+                            {"label", shownName(names[i])},
+                            {"sliders", slidersJson(flights[i].sliders)}});
     }
     return {{"base", base}, {"user", user}};
 }
 
-std::string LabAdapter::fly(const FlyRequest& request, std::uint64_t ticket) {
+void LabAdapter::reapIdle() {
+    auto healIfIdle = [](std::mutex& inUse, WorkerPool* pool) {
+        std::unique_lock idle(inUse, std::try_to_lock);
+        if (!idle || pool == nullptr) return;
+        try {
+            heal(*pool);
+        } catch (const WorkError&) {
+            // Said by the next request that needs the pool.
+        }
+    };
+    healIfIdle(flyMutex_, flyPool_.get());
+    healIfIdle(sideMutex_, sidePool_.get());
+    healIfIdle(gameMutex_, gamePool_.get());
+    if (claimTune()) {
+        std::mutex unused;
+        healIfIdle(unused, tunePool_.get());
+        releaseTune();
+    }
+}
+
+std::uint64_t LabAdapter::nextTicket(const std::string& client) {
+    std::lock_guard lock(ticketMutex_);
+    // The clients of long ago are forgotten: a page that is still open just flies its next request.
+    if (clientTickets_.size() >= kMaxClients && clientTickets_.count(client) == 0)
+        clientTickets_.erase(
+            std::min_element(clientTickets_.begin(), clientTickets_.end(),
+                             [](const auto& a, const auto& b) { return a.second < b.second; }));
+    return clientTickets_[client] = ++lastTicket_;
+}
+
+std::string LabAdapter::fly(const FlyRequest& request, const std::string& client,
+                            std::uint64_t ticket) {
     std::vector<Job> jobs;
     for (const auto& s : request.setups) jobs.push_back(flyJob(request.launch, setupOf(s), request.samples));
     std::lock_guard lock(flyMutex_);
-    // A drag sends requests faster than they fly; only the newest is worth flying.
-    if (ticket < latestTicket_) throw WorkError{409, "superseded by a newer request"};
-    const auto flights = flyPool_->run(jobs);
+    // A drag sends requests faster than they fly; only a client's newest is worth flying.
+    {
+        std::lock_guard tickets(ticketMutex_);
+        const auto newest = clientTickets_.find(client);
+        if (newest != clientTickets_.end() && ticket < newest->second)
+            throw WorkError{409, "superseded by a newer request"};
+    }
+    const auto flights = healed(*flyPool_, [&] { return flyPool_->run(jobs); });
     std::size_t samples = 0;
     for (const auto& f : flights) samples += f.samples.size();
     std::string out;
@@ -312,7 +386,7 @@ json LabAdapter::grid(const GridRequest& r) {
     std::vector<Flight> flights;
     {
         std::lock_guard lock(flyMutex_);
-        flights = flyPool_->run(jobs);
+        flights = healed(*flyPool_, [&] { return flyPool_->run(jobs); });
     }
     json cells = json::array();
     for (std::size_t k = 0; k + 1 < flights.size(); k += 2) {
@@ -349,7 +423,7 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
         Setup s;
         s.label = "stock";
         s.body = r.body;
-        stock = tunePool_->fly(flyJob(r.launch, s, false));
+        stock = healed(*tunePool_, [&] { return tunePool_->fly(flyJob(r.launch, s, false)); });
     }
     auto target = [](const TargetRequest& req, double stockFigure) -> std::optional<double> {
         if (req.value) return req.value;
@@ -365,7 +439,7 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
     o.tune = t;
     TuneOutcome outcome;
     try {
-        outcome = searchTune(o, *tunePool_, progress);
+        outcome = healed(*tunePool_, [&] { return searchTune(o, *tunePool_, progress); });
     } catch (const TuneCancelled& stop) {
         return {{"cancelled", true}, {"evaluations", stop.evaluations}};
     }
@@ -393,23 +467,28 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
 }
 
 json LabAdapter::save(const SaveRequest& r) {
-    if (!gamePool_) throw WorkError{409, "no game folder: start the workbench with --game DIR to save presets"};
-    const fs::path file = game_ / "bakkesmod/wingleaf" / (r.name + ".txt");
-    std::lock_guard lock(gameMutex_);
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(file, ec)) && !r.overwrite)
-        throw RequestError{"name", "a preset named '" + r.name + "' exists already: save with overwrite to replace it"};
+    if (!gamePool_)
+        throw WorkError{409, "no game folder: start the workbench with --game DIR to save presets"};
     Job create;
     create.kind = Job::Kind::CreatePreset;
     create.setup.label = r.name;
     create.setup.preset = r.name;
     create.values = valueTexts(r.sliders);
+    // Whether a preset of that name exists is looked at under the presets' lock, in the worker.
+    create.onlyNew = !r.overwrite;
+    std::lock_guard lock(gameMutex_);
     try {
-        gamePool_->fly(create);
-    } catch (const std::runtime_error& e) {
-        throw RequestError{"name", e.what()};
+        healed(*gamePool_, [&] { return gamePool_->fly(create); });
+    } catch (const JobRefused& e) {
+        // The name at fault, or another program's change in the way (try again later).
+        const std::string why = e.what();
+        if (why.find("exists already") != std::string::npos)
+            throw RequestError{"name", why + ": save with overwrite to replace it"};
+        if (!e.conflict) throw RequestError{"name", why};
+        throw WorkError{409, why};
     }
-    return {{"saved", r.name}, {"file", (fs::path("bakkesmod/wingleaf") / (r.name + ".txt")).string()}};
+    return {{"saved", shownName(r.name)},
+            {"file", shownName((fs::path("bakkesmod/wingleaf") / (r.name + ".txt")).string())}};
 }
 
 std::string LabAdapter::sideJobFile(Job job, const std::string& stem, const std::string& extension) {
@@ -417,7 +496,7 @@ std::string LabAdapter::sideJobFile(Job job, const std::string& stem, const std:
     job.file = file.string();
     {
         std::lock_guard lock(sideMutex_);
-        sidePool_->fly(job);
+        healed(*sidePool_, [&] { return sidePool_->fly(job); });
     }
     std::string bytes = readFile(file);
     fs::remove(file);
@@ -449,7 +528,7 @@ json LabAdapter::readPresetText(const PresetTextRequest& r) {
     s.preset = "dropped";
     std::lock_guard lock(sideMutex_);
     writeWhole(work_ / "side/worker-0/bakkesmod/wingleaf/dropped.txt", r.text);
-    const Flight f = sidePool_->fly(flyJob(Launch{}, s, false));
+    const Flight f = healed(*sidePool_, [&] { return sidePool_->fly(flyJob(Launch{}, s, false)); });
     return {{"sliders", slidersJson(f.sliders)}};
 }
 
