@@ -300,7 +300,7 @@ fs::path FlightEngine::createPreset(const std::vector<std::string>& values, cons
     std::string why = "it gave no reason";
     for (const std::string& line : said)
         if (std::find(std::begin(steps), std::end(steps), line) == std::end(steps)) why = line;
-    throw JobRefused("the plug-in did not save the preset " + name + ": " + why,
+    throw JobRefused("the plug-in did not create the preset " + name + ": " + why,
                      why.rfind(lockBusyLead(), 0) == 0);
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "Figures.h"
+#include "Healing.h"
 #include "Tune.h"
 #include "Workers.h"
 
@@ -187,40 +188,6 @@ Job flyJob(const Launch& launch, const Setup& setup, bool keepSamples) {
     return flightJob(launch, setup, keepSamples);
 }
 
-WorkError brokenLab(const std::string& why) {
-    return WorkError{
-        503, "the lab is broken: " + why +
-                 ". Restart the workbench; if it happens again, the plug-in may be crashing"};
-}
-
-// Replaces the pool's workers that ended (reaping them), so that none stays a zombie or fails
-// the next request.
-void heal(WorkerPool& pool) {
-    try {
-        pool.restartLost();
-    } catch (const std::exception& e) {
-        throw brokenLab(std::string("a worker process could not be started again (") + e.what() +
-                        ")");
-    }
-}
-
-// Runs WORK on POOL (held by the caller alone): with dead workers replaced first, and once more
-// after replacing a worker that ended during it.
-template <typename Work>
-auto healed(WorkerPool& pool, Work&& work) -> decltype(work()) {
-    heal(pool);
-    try {
-        return work();
-    } catch (const WorkerLost&) {
-        heal(pool);
-    }
-    try {
-        return work();
-    } catch (const WorkerLost& e) {
-        throw brokenLab(std::string("a worker process ended twice in a row (") + e.what() + ")");
-    }
-}
-
 }  // namespace
 
 LabAdapter::LabAdapter(const fs::path& plugin, const fs::path& work, const fs::path& game, int flyWorkers)
@@ -307,26 +274,6 @@ json LabAdapter::presets() {
                             {"sliders", slidersJson(flights[i].sliders)}});
     }
     return {{"base", base}, {"user", user}};
-}
-
-void LabAdapter::reapIdle() {
-    auto healIfIdle = [](std::mutex& inUse, WorkerPool* pool) {
-        std::unique_lock idle(inUse, std::try_to_lock);
-        if (!idle || pool == nullptr) return;
-        try {
-            heal(*pool);
-        } catch (const WorkError&) {
-            // Said by the next request that needs the pool.
-        }
-    };
-    healIfIdle(flyMutex_, flyPool_.get());
-    healIfIdle(sideMutex_, sidePool_.get());
-    healIfIdle(gameMutex_, gamePool_.get());
-    if (claimTune()) {
-        std::mutex unused;
-        healIfIdle(unused, tunePool_.get());
-        releaseTune();
-    }
 }
 
 std::uint64_t LabAdapter::nextTicket(const std::string& client) {
