@@ -54,7 +54,7 @@ void checkRouted(const httplib::Request& req) {
     if (req.body.size() > kMaxBodyBytes) __builtin_trap();
 }
 
-GatedServer& server() {
+GatedServer& gate() {
     static GatedServer* s = [] {
         auto* g = new GatedServer([](const std::string& host) { return host == "127.0.0.1:8765"; });
         g->set_keep_alive_max_count(100);
@@ -87,6 +87,6 @@ GatedServer& server() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     MemoryConnection connection(reinterpret_cast<const char*>(data), size);
-    server().serveConnection(connection);
+    gate().serveConnection(connection);
     return 0;
 }

@@ -2,8 +2,8 @@
 #include "WorkbenchServer.h"
 
 #include <arpa/inet.h>
-#include <sys/socket.h>
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <atomic>
 #include <chrono>
