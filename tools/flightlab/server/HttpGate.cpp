@@ -86,8 +86,7 @@ public:
     ssize_t read(char* ptr, size_t size) override {
         if (failed_) return -1;
         if (begin_ == end_) {
-            if (taken_ >= kMaxRequestBytes || pollFor(sock_, POLLIN, deadline_ - Clock::now()) <= 0)
-                return fail();
+            if (taken_ >= kMaxRequestBytes || !arrives()) return fail();
             const ssize_t n = ::recv(sock_, buffer_, sizeof buffer_, 0);
             if (n < 0 && errno == EINTR) return read(ptr, size);
             if (n <= 0) return n == 0 ? 0 : fail();
@@ -115,6 +114,15 @@ public:
     socket_t socket() const override { return sock_; }
 
 private:
+    // Waits for bytes until the request's deadline, or until the server stops.
+    bool arrives() const {
+        for (;;) {
+            const auto left = deadline_ - Clock::now();
+            if (left <= Clock::duration::zero() || listening_ == INVALID_SOCKET) return false;
+            const int n = pollFor(sock_, POLLIN, std::min<Clock::duration>(left, kStopCheck));
+            if (n != 0) return n > 0;
+        }
+    }
     ssize_t fail() {
         failed_ = true;
         return -1;
