@@ -1,9 +1,9 @@
 // What the designer has set on the page (slider values, launch, body, pins) and the precision a
-// preset file keeps a slider value at: every value the page holds, flies and saves is one a
-// preset file can hold, so that what is flown is what is saved.
+// preset file keeps a slider value at: every value the page holds, flies and saves is the value
+// the plug-in holds once it is saved and read back, so that what is flown is what is saved.
 
 // The vocabulary and presets the server hands out, and the design built on them. Slider values
-// are always at preset precision (see presetValue).
+// are always as the plug-in holds them read back from a preset file (see sliderValue).
 export const design = {
   vocabulary: null,
   presets: { base: [], user: [] },
@@ -30,10 +30,11 @@ export function presetValue(value) {
   return units === 0 ? 0 : (Math.sign(held) * units) / SCALE;
 }
 
-// The lowest and highest values at preset precision inside slider S's range (wl_speed's lowest,
-// 0.000499, is no value a preset file can keep: its lowest there is 0.001).
-export function presetBounds(s) {
-  return { lo: Math.ceil(Math.fround(s.min) * SCALE) / SCALE, hi: Math.floor(Math.fround(s.max) * SCALE) / SCALE };
+// The bounds of a slider's range and number box: slider S's range widened to preset precision,
+// so that every step of the inputs is a value a preset file writes (wl_speed's lowest, 0.000499,
+// is reached at 0.000 and held as the plug-in holds it, see sliderValue).
+export function inputBounds(s) {
+  return { lo: Math.floor(Math.fround(s.min) * SCALE) / SCALE, hi: Math.ceil(Math.fround(s.max) * SCALE) / SCALE };
 }
 
 // Whether VALUE is one slider S takes: compared as the plug-in compares, in float, so that
@@ -43,20 +44,27 @@ export function inSliderRange(s, value) {
   return Number.isFinite(value) && held >= Math.fround(s.min) && held <= Math.fround(s.max);
 }
 
-// VALUE at preset precision, kept inside slider S's range.
+// VALUE as the plug-in holds it once saved and read back: at preset precision, and kept inside
+// slider S's range as the plug-in keeps a value it reads (a file's 0.000 for wl_speed is read
+// as its lowest, 0.000499).
 export function sliderValue(s, value) {
-  const { lo, hi } = presetBounds(s);
-  return Math.min(hi, Math.max(lo, presetValue(value)));
+  const p = presetValue(value);
+  if (Math.fround(p) < Math.fround(s.min)) return s.min;
+  return Math.fround(p) > Math.fround(s.max) ? s.max : p;
 }
 
-// A slider value as the preset file writes it.
-export const valueText = (value) => Number(value).toFixed(PRESET_DECIMALS);
-
-// Slider S's range and default as the plug-in writes values, for tooltips and refusals.
-export function rangeText(s) {
-  const { lo, hi } = presetBounds(s);
-  return `${valueText(lo)} to ${valueText(hi)}`;
+// A slider value as a user types it: three decimals, as the preset file writes it, or, for a
+// bound with more (wl_speed's 0.000499), the shortest text that reads as its float.
+export function valueText(value) {
+  if (presetValue(value) === value) return value.toFixed(PRESET_DECIMALS);
+  for (let digits = 1; ; digits++) {
+    const text = String(Number(value.toPrecision(digits)));
+    if (digits >= 9 || Math.fround(Number(text)) === Math.fround(value)) return text;
+  }
 }
+
+// Slider S's range as a user types it, for tooltips and refusals.
+export const rangeText = (s) => `${valueText(s.min)} to ${valueText(s.max)}`;
 
 // The set-ups a flight flies: the current values, stock, then the pins, all on the chosen body.
 export function setups() {

@@ -1,6 +1,6 @@
 // The page's inputs: the sliders with their number boxes, the launch, the held controller input,
 // the body and the preset picker. Each change re-flies through requestFlight.
-import { design, inSliderRange, presetBounds, PRESET_STEP, rangeText, sliderValue, valueText } from './design.js';
+import { design, inputBounds, inSliderRange, PRESET_STEP, rangeText, sliderValue, valueText } from './design.js';
 import { requestFlight } from './flights.js';
 import { $ } from './page.js';
 import { reframe } from './panels.js';
@@ -18,7 +18,7 @@ export function buildSliders() {
   for (const s of design.vocabulary.sliders) {
     const start = sliderValue(s, s.default);
     design.sliders[s.name] = start;
-    const { lo, hi } = presetBounds(s);
+    const { lo, hi } = inputBounds(s);
     const row = document.createElement('div');
     row.className = 'slider';
     row.dataset.name = s.name;
