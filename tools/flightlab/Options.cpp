@@ -258,7 +258,9 @@ void checkGameFolder(const fs::path& game) {
     if (!fs::exists(game / "bakkesmod/plugins/settings/wingleaf.set"))
         throw OptionError{"option --game: " + game.string() +
                           " is not a game folder with the plug-in installed "
-                          "(no bakkesmod/plugins/settings/wingleaf.set)"};
+                          "(no bakkesmod/plugins/settings/wingleaf.set; 'cmake --install "
+                          "build/release --prefix " +
+                          game.string() + "' lays one out)"};
 }
 
 Tune tuneFrom(const Raw& r) {
