@@ -41,8 +41,11 @@ public:
     void drawAt(const Launch& launch, const Setup& setup, int tick, const std::string& file);
 
     // Sets the sliders (value texts in slider order) and saves them as the user preset NAME
-    // through the plug-in's own creation procedure; returns the preset file it wrote.
-    std::filesystem::path createPreset(const std::vector<std::string>& values, const std::string& name);
+    // through the plug-in's own creation procedure; returns the preset file it wrote. Success is
+    // what the plug-in says: JobRefused with its reason otherwise. With `onlyNew`, a preset of
+    // that name is looked for under the presets' lock first and refused (JobRefused, conflict).
+    std::filesystem::path createPreset(const std::vector<std::string>& values,
+                                       const std::string& name, bool onlyNew = false);
 
     const std::array<SliderRange, kSliderCount>& sliderRanges() const { return ranges_; }
 
