@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "Chart.h"
 #include "Figures.h"
 #include "Healing.h"
 #include "Tune.h"
@@ -225,6 +226,7 @@ json LabAdapter::vocabulary() const {
                         {"input", {{"pitch", 0}, {"yaw", 0}, {"roll", 0}, {"throttle", 0}}}}},
             {"limits", {{"timeLimit", kMaxTimeLimitS}, {"setups", kMaxSetups}, {"gridSide", kMaxGridSide}}},
             {"tickSeconds", kTickS},
+            {"stockColours", {{"above", cssColour(kAboveStock)}, {"below", cssColour(kBelowStock)}}},
             {"game", !game_.empty()}};
 }
 
