@@ -237,22 +237,48 @@ fs::path FlightEngine::createPreset(const std::vector<std::string>& values, cons
     return file;
 }
 
-std::vector<std::string> baseLabelsIn(const fs::path& root) {
-    std::vector<std::string> labels(basePresetCount());
+namespace {
+
+// The options of the preset drop-down of the settings window installed in ROOT, as (label,
+// value); none when it has no preset line.
+std::vector<std::pair<std::string, std::string>> presetOptionsIn(const fs::path& root) {
+    std::vector<std::pair<std::string, std::string>> found;
     std::ifstream in(root / "bakkesmod/plugins/settings/wingleaf.set");
     std::string line;
     while (std::getline(in, line)) {
         if (line.find("wl_preset") == std::string::npos) continue;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         std::istringstream options(line.substr(line.rfind('|') + 1));
         std::string option;
         while (std::getline(options, option, '&')) {
             const auto at = option.rfind('@');
-            if (at == std::string::npos || !isBasePreset(option.substr(at + 1))) continue;
-            labels[std::stoul(option.substr(at + 1))] = option.substr(0, at);
+            if (at != std::string::npos) found.emplace_back(option.substr(0, at), option.substr(at + 1));
         }
         break;
     }
+    return found;
+}
+
+}  // namespace
+
+std::vector<std::string> baseLabelsIn(const fs::path& root) {
+    std::vector<std::string> labels(basePresetCount());
+    for (const auto& [label, value] : presetOptionsIn(root))
+        if (isBasePreset(value)) labels[std::stoul(value)] = label;
     return labels;
+}
+
+std::set<std::string> userPresetsListedIn(const fs::path& root) {
+    std::set<std::string> names;
+    for (const auto& [label, value] : presetOptionsIn(root))
+        if (label == value && !isBasePreset(value)) names.insert(value);
+    return names;
+}
+
+bool presetNameTaken(const fs::path& root, const std::string& name) {
+    std::error_code ec;
+    const fs::file_status there = fs::symlink_status(root / "bakkesmod/wingleaf" / (name + ".txt"), ec);
+    return userPresetsListedIn(root).count(name) != 0 || (fs::exists(there) && !fs::is_regular_file(there));
 }
 
 }  // namespace flightlab
