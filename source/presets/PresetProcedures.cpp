@@ -137,12 +137,13 @@ bool lockPresets(const PresetIo& io, wlfs::FileLock& lock, LockWait wait) {
 }
 
 // The file of a name no entry lists, as a crash between writing a new preset's file and listing
-// it leaves one, goes with the name; without a file the name was mistyped.
+// it leaves one, goes with the name; without a file selection could read (none, or a folder),
+// the name was mistyped.
 void removeUnlisted(const PresetIo& io, std::string_view name) {
-    const std::string path = presetFilePath(io.paths.directory, name);
-    if (!wlfs::exists(path))
+    SliderValues unused;
+    if (!readPresetFile(io.paths, name, unused))
         io.log(presetmsg::kNotFound);
-    else if (wlfs::removeFile(path).ok)
+    else if (wlfs::removeFile(presetFilePath(io.paths.directory, name)).ok)
         io.log(presetmsg::unlistedRemoved(name));
     else
         io.log(presetmsg::presetFileRemoveFailed(name));

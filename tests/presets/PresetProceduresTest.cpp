@@ -357,6 +357,12 @@ TEST_F(PresetDisk, AFileNoEntryListsIsRemovedByDeleteAndReplacedByCreate) {
     EXPECT_TRUE(commands.empty());
     EXPECT_EQ(settings(), kSettings);
     EXPECT_FALSE(fs::exists(presetFilePath(io.paths.directory, "Left")));
+    // A folder is no preset file: it stays.
+    fs::create_directories(presetFilePath(io.paths.directory, "Folder"));
+    clear();
+    deletePreset(io, "Folder");
+    EXPECT_EQ(log, (Lines{"Removed tmp.set", "Preset not found. Check your preset name!"}));
+    EXPECT_TRUE(fs::is_directory(presetFilePath(io.paths.directory, "Folder")));
 
     writeFile(presetFilePath(io.paths.directory, "Left"), "9 ");
     clear();
