@@ -251,12 +251,14 @@ json LabAdapter::presets() {
     json user = json::array();
     if (gamePool_) {
         std::vector<std::string> names;
+        const std::set<std::string> listed = userPresetsListedIn(game_);
         std::error_code ec;
         for (const auto& entry : fs::directory_iterator(game_ / "bakkesmod/wingleaf", ec)) {
             const fs::path& p = entry.path();
             if (p.extension() != ".txt" || !entry.is_regular_file(ec)) continue;
             const std::string name = p.stem().string();
-            if (nameProblem(name).empty()) names.push_back(name);
+            // As the game's drop-down offers them: a file its list does not name is no preset.
+            if (nameProblem(name).empty() && listed.count(name) != 0) names.push_back(name);
         }
         std::sort(names.begin(), names.end());
         if (names.size() > kMaxUserPresets) names.resize(kMaxUserPresets);
