@@ -147,6 +147,20 @@ AxisDrag axisDrag(const Vector& v, const CarAxes& ax, const Lanes& area, float r
     return out;
 }
 
+// The drag where the settings differ or the explicit step would take too much: the smooth step
+// where it must, then the speed kept. Apart, so that the usual path stays short.
+Vector unusualDrag(const Vector& v, const CarAxes& ax, const Lanes& k, const Vector& settings,
+                   const Vector& explicitDrag, bool explicitStep) {
+    Vector drag = explicitDrag;
+    if (!explicitStep) {
+        const Vector axes[3] = {ax.axis(kR), ax.axis(kU), ax.axis(kF)};
+        const float kk[3] = {k[kR], k[kU], k[kF]};
+        drag = smoothDragIncrement(v, axes, kk, settings);
+    }
+    if (settings.X != settings.Y || settings.Y != settings.Z) drag = noFasterThanBefore(v, drag);
+    return drag;
+}
+
 // Quadratic drag along each car axis, weighted by the share of the scaled collision box's face
 // area that faces the axis; the drag settings scale its world components. While the largest
 // setting times the largest axis coefficient is at most 1/2 (so always while it times the air
@@ -170,18 +184,15 @@ Vector dragIncrement(const Vector& v, const CarAxes& ax, const Vector& extent,
     const Vector settings(sliders[Slider::drag_x], sliders[Slider::drag_y],
                           sliders[Slider::drag_z]);
     const float largest = std::max({settings.X, settings.Y, settings.Z});
-    Vector drag;
-    if (largest * rho <= 0.5f || largest * std::max({d.k[kR], d.k[kU], d.k[kF]}) <= 0.5f) {
-        drag = settings * Vector(d.x[kF] * d.k[kF] + d.x[kU] * d.k[kU] + d.x[kR] * d.k[kR],
-                                 d.y[kF] * d.k[kF] + d.y[kU] * d.k[kU] + d.y[kR] * d.k[kR],
-                                 d.z[kF] * d.k[kF] + d.z[kU] * d.k[kU] + d.z[kR] * d.k[kR]);
-    } else {
-        const Vector axes[3] = {ax.axis(kR), ax.axis(kU), ax.axis(kF)};
-        const float k[3] = {d.k[kR], d.k[kU], d.k[kF]};
-        drag = smoothDragIncrement(v, axes, k, settings);
-    }
-    if (settings.X != settings.Y || settings.Y != settings.Z) drag = noFasterThanBefore(v, drag);
-    return finiteOrZero(drag);
+    const Vector drag =
+        settings * Vector(d.x[kF] * d.k[kF] + d.x[kU] * d.k[kU] + d.x[kR] * d.k[kR],
+                          d.y[kF] * d.k[kF] + d.y[kU] * d.k[kU] + d.y[kR] * d.k[kR],
+                          d.z[kF] * d.k[kF] + d.z[kU] * d.k[kU] + d.z[kR] * d.k[kR]);
+    const bool explicitStep =
+        largest * rho <= 0.5f || largest * std::max({d.k[kR], d.k[kU], d.k[kF]}) <= 0.5f;
+    if (explicitStep && settings.X == settings.Y && settings.Y == settings.Z)
+        return finiteOrZero(drag);
+    return finiteOrZero(unusualDrag(v, ax, d.k, settings, drag, explicitStep));
 }
 
 // A turn of fixed size about the axis perpendicular to nose and travel; with the two parallel
