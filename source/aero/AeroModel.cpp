@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "aero/DragStep.h"
+
 namespace aero {
 
 namespace {
@@ -145,47 +147,30 @@ AxisDrag axisDrag(const Vector& v, const CarAxes& ax, const Lanes& area, float r
     return out;
 }
 
-// The drag taken at the end of the tick instead of its start (a backward Euler step of the same
-// drag): v' = (I + S D)^-1 v, with D the model's drag map, v -> sum over the car's axes a of
-// k_a (v.a) a, and S the diagonal of the three settings. D has no negative eigenvalue, so every
-// eigenvalue of S D is non-negative, det(I + S D) >= 1 and the decay factors lie in (0, 1]:
-// however stiff the drag, it brings the velocity towards rest along each car axis without
-// passing it. Solved in double by Cramer's rule; the increment v' - v = -(I + S D)^-1 S D v is
-// formed directly, so that a weak drag keeps its digits.
-Vector implicitDrag(const Vector& v, const CarAxes& ax, const Lanes& k, const Vector& settings) {
-    const double s[3] = {settings.X, settings.Y, settings.Z};
-    double sd[3][3] = {};  // S D
-    for (int a : {kR, kU, kF}) {
-        const double c[3] = {ax.x[a], ax.y[a], ax.z[a]};
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j) sd[i][j] += s[i] * (static_cast<double>(k[a]) * c[i] * c[j]);
+// The drag where the settings differ or the explicit step would take too much: the smooth step
+// where it must, then the speed kept. Apart, so that the usual path stays short.
+Vector unusualDrag(const Vector& v, const CarAxes& ax, const Lanes& k, const Vector& settings,
+                   const Vector& explicitDrag, bool explicitStep) {
+    Vector drag = explicitDrag;
+    if (!explicitStep) {
+        const Vector axes[3] = {ax.axis(kR), ax.axis(kU), ax.axis(kF)};
+        const float kk[3] = {k[kR], k[kU], k[kF]};
+        drag = smoothDragIncrement(v, axes, kk, settings);
     }
-    const double vd[3] = {v.X, v.Y, v.Z};
-    double b[3];
-    double col[3][3];  // the columns of I + S D
-    for (int i = 0; i < 3; ++i) {
-        b[i] = -(sd[i][0] * vd[0] + sd[i][1] * vd[1] + sd[i][2] * vd[2]);
-        for (int j = 0; j < 3; ++j) col[j][i] = (i == j ? 1.0 : 0.0) + sd[i][j];
-    }
-    const auto det3 = [](const double (&c0)[3], const double (&c1)[3], const double (&c2)[3]) {
-        return c0[0] * (c1[1] * c2[2] - c1[2] * c2[1]) - c1[0] * (c0[1] * c2[2] - c0[2] * c2[1]) +
-               c2[0] * (c0[1] * c1[2] - c0[2] * c1[1]);
-    };
-    const double det = det3(col[0], col[1], col[2]);
-    // Only settings outside their ranges (negative ones) could make I + S D singular.
-    if (!(det > 0.0)) return Vector(0.0f, 0.0f, 0.0f);
-    return Vector(static_cast<float>(det3(b, col[1], col[2]) / det),
-                  static_cast<float>(det3(col[0], b, col[2]) / det),
-                  static_cast<float>(det3(col[0], col[1], b) / det));
+    if (settings.X != settings.Y || settings.Y != settings.Z) drag = noFasterThanBefore(v, drag);
+    return drag;
 }
 
 // Quadratic drag along each car axis, weighted by the share of the scaled collision box's face
 // area that faces the axis; the drag settings scale its world components. While the largest
-// setting times the air density stays below 1 the scaled drag along any axis takes less than
-// the velocity it acts on, and the drag is the model's increment scaled; beyond that one
-// explicit step of so stiff a drag would overshoot, turning the car's motion round and
-// speeding it up tick after tick, and the implicit step of the same drag is taken instead. The
-// choice depends on the settings only, so a flight never switches between the two.
+// setting times the largest axis coefficient is at most 1/2 (so always while it times the air
+// density is), no eigenvalue of the scaled drag map exceeds 1/2 and the drag is the model's
+// increment scaled. Past an eigenvalue of 1 that increment would take more than the velocity
+// along its direction, turning the car's motion round and speeding it up tick after tick: the
+// smooth step takes over, the same up to 1/2 and decaying past it, so that the velocity after
+// the tick is continuous in every setting and, with equal settings, falls as the drag or the
+// density rises. Last, drag alone never raises the speed. With equal settings the step is a
+// contraction, any rise there is rounding, and the step is left as it is.
 Vector dragIncrement(const Vector& v, const CarAxes& ax, const Vector& extent,
                      const SliderValues& sliders) {
     const float len = sliders[Slider::length] * extent.X;
@@ -196,14 +181,18 @@ Vector dragIncrement(const Vector& v, const CarAxes& ax, const Vector& extent,
 
     const float rho = sliders[Slider::air_density];
     const AxisDrag d = axisDrag(v, ax, area, rho);
-    const Vector settings(sliders[Slider::drag_x], sliders[Slider::drag_y], sliders[Slider::drag_z]);
-    if (std::max({settings.X, settings.Y, settings.Z}) * rho < 1.0f) {
-        const Vector drag(d.x[kF] * d.k[kF] + d.x[kU] * d.k[kU] + d.x[kR] * d.k[kR],
+    const Vector settings(sliders[Slider::drag_x], sliders[Slider::drag_y],
+                          sliders[Slider::drag_z]);
+    const float largest = std::max({settings.X, settings.Y, settings.Z});
+    const Vector drag =
+        settings * Vector(d.x[kF] * d.k[kF] + d.x[kU] * d.k[kU] + d.x[kR] * d.k[kR],
                           d.y[kF] * d.k[kF] + d.y[kU] * d.k[kU] + d.y[kR] * d.k[kR],
                           d.z[kF] * d.k[kF] + d.z[kU] * d.k[kU] + d.z[kR] * d.k[kR]);
-        return finiteOrZero(settings * drag);
-    }
-    return finiteOrZero(implicitDrag(v, ax, d.k, settings));
+    const bool explicitStep =
+        largest * rho <= 0.5f || largest * std::max({d.k[kR], d.k[kU], d.k[kF]}) <= 0.5f;
+    if (explicitStep && settings.X == settings.Y && settings.Y == settings.Z)
+        return finiteOrZero(drag);
+    return finiteOrZero(unusualDrag(v, ax, d.k, settings, drag, explicitStep));
 }
 
 // A turn of fixed size about the axis perpendicular to nose and travel; with the two parallel

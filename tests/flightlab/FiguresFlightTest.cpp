@@ -67,9 +67,9 @@ TEST(FiguresFlight, SignedDistanceAndHeading) {
     LabOptions o = options("behind", {"--presets", "stock,3"});
     std::ostringstream out, err;
     ASSERT_EQ(runLab(o, out, err), 0) << err.str();
-    EXPECT_NE(lineStarting(out.str(), "3 High-lift glider").find(" -11.6<"), std::string::npos) << out.str();
+    EXPECT_NE(lineStarting(out.str(), "3 High-lift glider").find(" -7.2<"), std::string::npos) << out.str();
     const std::string row = lineStarting(wltest::readFile(o.outDir / "figures.csv"), "\"3 High-lift glider");
-    EXPECT_NE(row.find(",-11.6"), std::string::npos) << row;
+    EXPECT_NE(row.find(",-7.2"), std::string::npos) << row;
     EXPECT_EQ(row.back(), '1') << row;  // turned back
 
     Launch along90 = o.launch;
