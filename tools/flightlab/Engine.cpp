@@ -10,15 +10,21 @@
 #include <utility>
 
 #include "app/Session.h"
+#include "common/AtomicFile.h"
 #include "console/Console.h"
+#include "console/SettingsWindows.h"
 #include "game/Game.h"
 #include "loader/PluginLoader.h"
+#include "presets/PresetStorage.h"
 
 namespace flightlab {
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// The settings windows' code of a drop-down list.
+constexpr int kDropDown = 6;
 
 // The car's state after `tick`, appended to `samples`. Built in place from every field: a
 // sample value-initialised first, or built aside and copied in, costs a zero fill and a reload
@@ -89,17 +95,18 @@ FlightEngine::FlightEngine(const fs::path& plugin, const fs::path& root,
     auto& h = *host_;
     if (!h.session.installed())
         throw std::runtime_error("cannot lay out a game folder in " + root.string() + ": " + h.err.str());
-    fs::create_directories("bakkesmod/wingleaf");
-    for (const auto& f : presets)
-        fs::copy_file(f, fs::path("bakkesmod/wingleaf") / f.filename(),
-                      fs::copy_options::overwrite_existing);
+    fs::create_directories(kPresetDirectory);
+    for (const auto& f : presets) {
+        std::string error;
+        if (!host::copyReplacing(f, fs::path(kPresetDirectory) / f.filename(), error)) throw std::runtime_error(error);
+    }
     if (!h.session.loader().load(pluginPath.string()))
         throw std::runtime_error("cannot load the plug-in " + pluginPath.string() + ": " + h.err.str());
-    for (std::size_t i = 0; i < kSliderCount; ++i) {
-        host::Variable* v = h.console.findVariable(std::string(kSliderNames[i]));
-        if (v == nullptr)
-            throw std::runtime_error("the plug-in has no slider " + std::string(kSliderNames[i]));
-        ranges_[i] = {v->def.min, v->def.max, host::toFloat(v->def.defaultValue)};
+    for (Slider slider : kSliders) {
+        const std::string name(sliderName(slider));
+        host::Variable* v = h.console.findVariable(name);
+        if (v == nullptr) throw std::runtime_error("the plug-in has no slider " + name);
+        ranges_[sliderIndex(slider)] = {v->def.min, v->def.max, host::toFloat(v->def.defaultValue)};
     }
 }
 
@@ -170,9 +177,9 @@ void FlightEngine::setUp(const Launch& launch, const Setup& setup) {
 }
 
 SliderValues FlightEngine::currentSliders() {
-    SliderValues values{};
-    for (std::size_t i = 0; i < kSliderCount; ++i)
-        values[i] = host::toFloat(host_->console.findVariable(std::string(kSliderNames[i]))->value);
+    SliderValues values;
+    for (Slider slider : kSliders)
+        values[slider] = host::toFloat(host_->console.findVariable(std::string(sliderName(slider)))->value);
     return values;
 }
 
@@ -222,12 +229,11 @@ void FlightEngine::drawAt(const Launch& launch, const Setup& setup, int tick, co
     h.out.str("");
 }
 
-fs::path FlightEngine::createPreset(const std::vector<std::string>& values, const std::string& name) {
-    for (std::size_t i = 0; i < kSliderCount && i < values.size(); ++i)
-        run(std::string(kSliderNames[i]) + " " + values[i]);
+fs::path FlightEngine::createPreset(const SliderValues& values, const std::string& name) {
+    for (Slider slider : kSliders) run(std::string(sliderName(slider)) + " " + sliderText(values[slider]));
     run("wl_name_preset \"" + name + "\"");
     std::string said = run("wl_create 1");
-    const fs::path file = fs::absolute(fs::path("bakkesmod/wingleaf") / (name + ".txt"));
+    const fs::path file = fs::absolute(fs::path(kPresetDirectory) / (name + ".txt"));
     if (!fs::exists(file)) {
         // The plug-in's last line says why.
         while (!said.empty() && said.back() == '\n') said.pop_back();
@@ -237,19 +243,37 @@ fs::path FlightEngine::createPreset(const std::vector<std::string>& values, cons
     return file;
 }
 
+SliderValues FlightEngine::sliders(const Setup& setup) {
+    reset();
+    for (const auto& line : modelLines(setup)) run(line);
+    return currentSliders();
+}
+
+SliderValues FlightEngine::readPreset(const std::string& text) {
+    Setup scratch;
+    scratch.modelOn = true;
+    scratch.preset = "read";
+    const fs::path file = fs::path(kPresetDirectory) / (scratch.preset + ".txt");
+    std::string error;
+    if (!host::replaceFile(file, text, error)) throw std::runtime_error(error);
+    const SliderValues values = sliders(scratch);
+    std::error_code ec;
+    fs::remove(file, ec);
+    return values;
+}
+
 std::vector<std::string> baseLabelsIn(const fs::path& root) {
     std::vector<std::string> labels(basePresetCount());
-    std::ifstream in(root / "bakkesmod/plugins/settings/wingleaf.set");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.find("wl_preset") == std::string::npos) continue;
-        std::istringstream options(line.substr(line.rfind('|') + 1));
-        std::string option;
-        while (std::getline(options, option, '&')) {
-            const auto at = option.rfind('@');
-            if (at == std::string::npos || !isBasePreset(option.substr(at + 1))) continue;
-            labels[std::stoul(option.substr(at + 1))] = option.substr(0, at);
-        }
+    const fs::path file = root / kSettingsPath;
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::vector<std::string> problems;
+    const host::SettingsWindow window = host::parseSettingsFile(file.filename().string(), text.str(), problems);
+    for (const host::SettingsControl& c : window.controls) {
+        if (c.code != kDropDown || c.params.size() < 2 || c.params[1] != "wl_preset") continue;
+        for (const auto& [label, value] : c.options)
+            if (isBasePreset(value)) labels[std::stoul(value)] = label;
         break;
     }
     return labels;

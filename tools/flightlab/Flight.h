@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Figures.h"
-#include "sliders/Sliders.h"
+#include "sliders/SliderValues.h"
 
 namespace flightlab {
 
@@ -48,20 +48,15 @@ inline constexpr std::array<Body, 6> kBodies{{
 // The body of that name, or nothing.
 std::optional<Body> findBody(std::string_view name);
 
-// The plug-in's sliders and their console names, in its slider order, from its slider
-// vocabulary; their ranges and defaults are read from the loaded plug-in.
-using ::kSliderCount;
-inline constexpr std::array<std::string_view, kSliderCount> kSliderNames = [] {
-    std::array<std::string_view, kSliderCount> names{};
-    for (std::size_t i = 0; i < kSliderCount; ++i) names[i] = sliderSpec(kSliders[i]).name;
-    return names;
-}();
-using SliderValues = std::array<double, kSliderCount>;
+// The slider of a console name (wl_lift), or nothing; and a slider's console name.
+std::optional<Slider> sliderNamed(std::string_view name);
+inline std::string_view sliderName(Slider slider) { return sliderSpec(slider).name; }
 
-// Index of a slider name in kSliderNames, or -1.
-int sliderIndex(std::string_view name);
-// Index of a slider in every list of slider values.
-using ::sliderIndex;
+// The shortest text that reads back as exactly VALUE: what a console line sets a slider with.
+std::string sliderText(float value);
+
+// Sliders set after the preset, in order: each value a float as the console holds it.
+using SliderSettings = std::vector<std::pair<Slider, float>>;
 
 // The number of base presets the plug-in brings (0 is the defaults).
 std::size_t basePresetCount();
@@ -75,7 +70,7 @@ struct Setup {
     std::string label;          // shown in the tables, CSV and plots
     bool modelOn = false;
     std::string preset;         // value given to wl_preset ("" for none)
-    std::vector<std::pair<std::string, std::string>> overrides;  // slider, value text
+    SliderSettings overrides;   // set after the preset
     std::string body = "octane";
 };
 
@@ -95,7 +90,7 @@ struct Flight {
     Setup setup;
     std::vector<Sample> samples;  // from release to the first sample on the floor (or the time limit)
     Figures figures;
-    SliderValues sliders{};       // the slider values the flight flew with
+    SliderValues sliders;         // the slider values the flight flew with
 };
 
 constexpr double kTickS = 1.0 / 120.0;

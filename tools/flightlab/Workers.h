@@ -14,14 +14,15 @@ namespace flightlab {
 
 // One piece of work for a worker.
 struct Job {
-    enum class Kind { Fly, Draw, CreatePreset };
+    enum class Kind { Fly, Draw, CreatePreset, ReadPreset };
     Kind kind = Kind::Fly;
     Launch launch;
     Setup setup;
     bool keepSamples = true;
     int drawTick = 0;                  // Draw: the tick to draw at
     std::string file;                  // Draw: the PNG; CreatePreset: where the preset is copied
-    std::vector<std::string> values;   // CreatePreset: slider value texts in slider order
+    SliderValues values;               // CreatePreset: the preset's values
+    std::string content;               // ReadPreset without a preset: a preset file's text
 };
 
 // A job that flies one set-up.
@@ -41,6 +42,10 @@ struct WorkerSetup {
     // The one worker plays in workDir itself, an existing game folder, laying nothing out.
     bool gameFolder = false;
 };
+
+// Workers to start for JOBS jobs: REQUESTED (--workers), else one per core, never more than
+// the jobs.
+int workerCount(int requested, std::size_t jobs);
 
 class WorkerPool {
 public:
@@ -70,7 +75,7 @@ public:
                             const Arrival& arrived = {});
 
     const WorkerSetup& setup() const { return setup_; }
-    const std::array<SliderRange, kSliderCount>& sliderRanges() const { return ranges_; }
+    const SliderRanges& sliderRanges() const { return ranges_; }
     const std::vector<std::string>& baseLabels() const { return labels_; }
     int size() const { return static_cast<int>(workers_.size()); }
 
@@ -91,7 +96,7 @@ private:
     void drain(std::vector<std::deque<std::size_t>>& queued);
     WorkerSetup setup_;
     std::vector<Worker> workers_;
-    std::array<SliderRange, kSliderCount> ranges_{};
+    SliderRanges ranges_{};
     std::vector<std::string> labels_;
 };
 

@@ -117,6 +117,13 @@ std::string WorkbenchServer::address() const {
 }
 
 void WorkbenchServer::routes() {
+    setUp();
+    refuseForeignRequests();
+    routeApi();
+}
+
+// Limits on every connection, and the threads that serve them.
+void WorkbenchServer::setUp() {
     auto& h = *http_;
     h.set_payload_max_length(kMaxBodyBytes);
     h.set_read_timeout(10, 0);
@@ -135,9 +142,20 @@ void WorkbenchServer::routes() {
     // A browser holds several connections open between requests, each taking a thread while it
     // waits: room for a few pages, so that none waits for another's idle connection to close.
     h.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
-    // A page of another site, or a name that resolves here by a rebinding DNS server, is
-    // refused before anything else is read.
-    h.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+    h.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
+        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+        sendError(res, res.status, statusText(res.status));
+        return httplib::Server::HandlerResponse::Handled;
+    }));
+    h.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+        sendError(res, 500, "internal error");
+    });
+}
+
+// A page of another site, or a name that resolves here by a rebinding DNS server, is refused
+// before anything else is read.
+void WorkbenchServer::refuseForeignRequests() {
+    http_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
         if (!allowedHost(req.get_header_value("Host"))) {
             sendError(res, 403, "this server answers only to its own address (Host " +
                                     req.get_header_value("Host").substr(0, 100) + " refused)");
@@ -164,16 +182,12 @@ void WorkbenchServer::routes() {
                        "default-src 'self'; img-src 'self' blob: data:; style-src 'self' 'unsafe-inline'");
         return httplib::Server::HandlerResponse::Unhandled;
     });
-    h.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
-        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        sendError(res, res.status, statusText(res.status));
-        return httplib::Server::HandlerResponse::Handled;
-    }));
-    h.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-        sendError(res, 500, "internal error");
-    });
-    if (!config_.webDir.empty()) h.set_mount_point("/", config_.webDir.string());
+}
 
+// The page's files and the API: each request decoded, handed to the lab, its answer sent.
+void WorkbenchServer::routeApi() {
+    auto& h = *http_;
+    if (!config_.webDir.empty()) h.set_mount_point("/", config_.webDir.string());
     h.Get("/api/vocabulary", guarded([this](const httplib::Request&, httplib::Response& res) {
         sendJson(res, lab_.vocabulary());
     }));
@@ -205,47 +219,50 @@ void WorkbenchServer::routes() {
         cancelTune_ = true;
         sendJson(res, {{"cancelling", true}});
     }));
-    // The tune answers with one JSON object per line: progress as it goes, then the result.
     h.Post("/api/tune", guarded([this](const httplib::Request& req, httplib::Response& res) {
-        const TuneRequest request = decodeTune(req.body, lab_.ranges());
-        if (!lab_.claimTune()) throw WorkError{409, "a tune is running already: cancel it or wait for its end"};
-        cancelTune_ = false;
-        // The slot is freed before the last line goes out, so that a client may start the next
-        // tune the moment it reads it; or, when the stream never got that far, once it is closed.
-        // Freed once only: by then the slot may be another tune's.
-        auto release = [this, once = std::make_shared<std::atomic<bool>>(false)] {
-            if (!once->exchange(true)) lab_.releaseTune();
-        };
-        res.set_chunked_content_provider(
-            "application/x-ndjson",
-            [this, request, release](std::size_t, httplib::DataSink& sink) {
-                auto send = [&sink](const json& j) {
-                    const std::string line = j.dump() + "\n";
-                    return sink.write(line.data(), line.size());
-                };
-                auto last = std::chrono::steady_clock::now() - kProgressEvery;
-                json result;
-                try {
-                    result = lab_.tune(request, [&](int done, int budget, double bestError) {
-                        if (cancelTune_) return false;
-                        const auto now = std::chrono::steady_clock::now();
-                        if (now - last < kProgressEvery) return true;
-                        last = now;
-                        return send({{"type", "progress"}, {"done", done}, {"budget", budget}, {"bestError", bestError}});
-                    });
-                    result["type"] = result["cancelled"].get<bool>() ? "cancelled" : "result";
-                } catch (const RequestError& e) {
-                    result = {{"type", "error"}, {"error", e.field + ": " + e.message}, {"field", e.field}};
-                } catch (const std::exception& e) {
-                    result = {{"type", "error"}, {"error", e.what()}};
-                }
-                release();
-                send(result);
-                sink.done();
-                return true;
-            },
-            [release](bool) { release(); });
+        streamTune(decodeTune(req.body, lab_.ranges()), res);
     }));
+}
+
+// The tune answers with one JSON object per line: progress as it goes, then the result.
+void WorkbenchServer::streamTune(const TuneRequest& request, httplib::Response& res) {
+    if (!lab_.claimTune()) throw WorkError{409, "a tune is running already: cancel it or wait for its end"};
+    cancelTune_ = false;
+    // The slot is freed before the last line goes out, so that a client may start the next tune
+    // the moment it reads it; or, when the stream never got that far, once it is closed. Freed
+    // once only: by then the slot may be another tune's.
+    auto release = [this, once = std::make_shared<std::atomic<bool>>(false)] {
+        if (!once->exchange(true)) lab_.releaseTune();
+    };
+    res.set_chunked_content_provider(
+        "application/x-ndjson",
+        [this, request, release](std::size_t, httplib::DataSink& sink) {
+            auto send = [&sink](const json& j) {
+                const std::string line = j.dump() + "\n";
+                return sink.write(line.data(), line.size());
+            };
+            auto last = std::chrono::steady_clock::now() - kProgressEvery;
+            json result;
+            try {
+                result = lab_.tune(request, [&](int done, int budget, double bestError) {
+                    if (cancelTune_) return false;
+                    const auto now = std::chrono::steady_clock::now();
+                    if (now - last < kProgressEvery) return true;
+                    last = now;
+                    return send({{"type", "progress"}, {"done", done}, {"budget", budget}, {"bestError", bestError}});
+                });
+                result["type"] = result["cancelled"].get<bool>() ? "cancelled" : "result";
+            } catch (const RequestError& e) {
+                result = {{"type", "error"}, {"error", e.field + ": " + e.message}, {"field", e.field}};
+            } catch (const std::exception& e) {
+                result = {{"type", "error"}, {"error", e.what()}};
+            }
+            release();
+            send(result);
+            sink.done();
+            return true;
+        },
+        [release](bool) { release(); });
 }
 
 }  // namespace flightlab::server

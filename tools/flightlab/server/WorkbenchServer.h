@@ -8,11 +8,13 @@
 
 namespace httplib {
 class Server;
+struct Response;
 }
 
 namespace flightlab::server {
 
 class LabAdapter;
+struct TuneRequest;
 
 struct ServerConfig {
     std::string listen = "127.0.0.1";
@@ -39,6 +41,10 @@ public:
 
 private:
     void routes();
+    void setUp();
+    void refuseForeignRequests();
+    void routeApi();
+    void streamTune(const TuneRequest& request, httplib::Response& res);
     bool allowedHost(const std::string& host) const;
     LabAdapter& lab_;
     ServerConfig config_;

@@ -1,0 +1,31 @@
+// Preset jobs run by a worker pool, each in its worker's own folder: a preset created through the
+// plug-in, the values a preset or a preset file's text sets, the user presets of a game folder.
+#pragma once
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Core.h"
+#include "Workers.h"
+
+namespace flightlab {
+
+// The preset folder of a game folder.
+std::filesystem::path presetFolderOf(const std::filesystem::path& game);
+
+// Saves VALUES as the user preset NAME through the plug-in's own creation; with COPY_TO, the
+// file the plug-in wrote is copied there, replacing it whole. Throws UsageError with the
+// plug-in's reason when it refuses the name.
+void createPreset(WorkerPool& pool, const std::string& name, const SliderValues& values,
+                  const std::filesystem::path& copyTo = {});
+
+// The slider values each preset (base index or user preset of the workers' folder) sets.
+std::vector<SliderValues> presetSliders(WorkerPool& pool, const std::vector<std::string>& presets);
+
+// The slider values the plug-in reads from a preset file's TEXT.
+SliderValues readPresetText(WorkerPool& pool, const std::string& text);
+
+// The names of the user presets of a game folder that the lab can fly, sorted, at most MOST.
+std::vector<std::string> userPresetNames(const std::filesystem::path& game, std::size_t most);
+
+}  // namespace flightlab
