@@ -31,8 +31,8 @@ TEST(FlightLabTune, ErrorSumsRelativeMissesOfTheSetTargetsOnly) {
 TEST(FlightLabCore, ValuesAtAPresetsPrecisionAndRangesAsThePluginReadsThem) {
     // The float the console holds, written with three decimals, read back.
     EXPECT_EQ(presetValue(2.07039570701279), 2.07f);
-    EXPECT_EQ(presetValue(0.0355), 0.035f);  // 0.0355 held as a float is 0.035499...
-    EXPECT_EQ(presetValue(0.0365), 0.037f);
+    EXPECT_EQ(presetValue(0.0355), 0.036f);  // held as a float, 0.0355000011
+    EXPECT_EQ(presetValue(0.0365), 0.036f);  // held as a float, 0.0364999995
     EXPECT_EQ(presetValue(0.000499), 0.0f);  // the plug-in clamps it back to the minimum
     SliderRanges ranges{};
     ranges.fill({0, 10, 1});

@@ -36,7 +36,8 @@ float presetValue(double value) {
     // The console holds a float; the plug-in writes it widened, in fixed notation with three
     // decimals, and reads the text back as a float.
     char text[64];
-    std::snprintf(text, sizeof text, "%.*f", kPresetDecimals, static_cast<double>(static_cast<float>(value)));
+    std::snprintf(text, sizeof text, "%.*f", kPresetDecimals,
+                  static_cast<double>(static_cast<float>(value)));
     return std::strtof(text, nullptr);
 }
 
@@ -56,7 +57,8 @@ std::string sliderRefusal(Slider slider, double value, const SliderRanges& range
 
 std::string unknownSliderRefusal(std::string_view name) {
     std::string names;
-    for (Slider slider : kSliders) names += (names.empty() ? "" : ", ") + std::string(sliderName(slider));
+    for (Slider slider : kSliders)
+        names += (names.empty() ? "" : ", ") + std::string(sliderName(slider));
     return "unknown slider '" + std::string(name) + "' (sliders: " + names + ")";
 }
 
@@ -84,7 +86,8 @@ std::string presetNameProblem(std::string_view name) {
 std::string presetNameRefusal(const std::string& preset) {
     if (isBasePreset(preset)) return "";
     if (readsAsNumber(preset))
-        return "preset '" + preset + "': base presets are 0 to " + std::to_string(basePresetCount() - 1);
+        return "preset '" + preset + "': base presets are 0 to " +
+               std::to_string(basePresetCount() - 1);
     if (const std::string problem = presetNameProblem(preset); !problem.empty())
         return "user preset '" + preset + "' " + problem;
     return "";
@@ -93,19 +96,25 @@ std::string presetNameRefusal(const std::string& preset) {
 std::string presetRefusal(const std::string& preset, const fs::path& dir) {
     if (isBasePreset(preset)) return "";
     if (std::string refusal = presetNameRefusal(preset); !refusal.empty()) return refusal;
-    if (dir.empty()) return "user preset '" + preset + "' needs a preset folder (--preset-dir, or the workbench's --game)";
+    if (dir.empty())
+        return "user preset '" + preset +
+               "' needs a preset folder (--preset-dir, or the workbench's --game)";
     const fs::path file = dir / (preset + ".txt");
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) return "user preset '" + preset + "': no preset file " + file.string();
+    if (!fs::is_regular_file(file, ec))
+        return "user preset '" + preset + "': no preset file " + file.string();
     return "";
 }
 
 const std::array<TargetFigure, 4> kTargetFigures{{
-    {"airtime", "airtime s", 3, &TuneTargets::airtimeS, &TuneTargets::Relative::airtime, &Figures::airtimeS},
-    {"distance", "distance uu", 1, &TuneTargets::distanceUu, &TuneTargets::Relative::distance, &Figures::distanceUu},
-    {"top", "top height uu", 1, &TuneTargets::topHeightUu, &TuneTargets::Relative::top, &Figures::topHeightUu},
-    {"landing", "landing speed uu/s", 1, &TuneTargets::landingSpeedUu, &TuneTargets::Relative::landing,
-     &Figures::landingSpeedUu},
+    {"airtime", "airtime s", 3, &TuneTargets::airtimeS, &TuneTargets::Relative::airtime,
+     &Figures::airtimeS},
+    {"distance", "distance uu", 1, &TuneTargets::distanceUu, &TuneTargets::Relative::distance,
+     &Figures::distanceUu},
+    {"top", "top height uu", 1, &TuneTargets::topHeightUu, &TuneTargets::Relative::top,
+     &Figures::topHeightUu},
+    {"landing", "landing speed uu/s", 1, &TuneTargets::landingSpeedUu,
+     &TuneTargets::Relative::landing, &Figures::landingSpeedUu},
 }};
 
 TuneTargets TuneTargets::against(const Figures& stock) const {
@@ -114,8 +123,9 @@ TuneTargets TuneTargets::against(const Figures& stock) const {
         if (!(relative.*f.relative) || !(t.*f.target)) continue;
         *(t.*f.target) *= stock.*f.figure;
         if (!(*(t.*f.target) > 0))
-            throw UsageError(std::string("a ") + f.key + " target relative to stock: stock's figure is " +
-                             figureText(stock.*f.figure) + " at this launch, give an absolute target");
+            throw UsageError(
+                std::string("a ") + f.key + " target relative to stock: stock's figure is " +
+                figureText(stock.*f.figure) + " at this launch, give an absolute target");
     }
     t.relative = {};
     return t;
@@ -124,17 +134,20 @@ TuneTargets TuneTargets::against(const Figures& stock) const {
 std::string targetRefusal(const TuneTargets& t, const Launch& l) {
     std::ostringstream s;
     if (t.airtimeS && !t.relative.airtime && *t.airtimeS > l.timeLimitS)
-        s << "an airtime of " << *t.airtimeS << " s is beyond the time limit of " << l.timeLimitS << " s";
+        s << "an airtime of " << *t.airtimeS << " s is beyond the time limit of " << l.timeLimitS
+          << " s";
     else if (t.topHeightUu && !t.relative.top && *t.topHeightUu < l.heightUu)
-        s << "a top height of " << *t.topHeightUu << " uu is below the launch height of " << l.heightUu
-          << " uu: the car starts higher";
+        s << "a top height of " << *t.topHeightUu << " uu is below the launch height of "
+          << l.heightUu << " uu: the car starts higher";
     else if (t.topHeightUu && t.relative.top && *t.topHeightUu < 1)
-        s << "a top height of " << *t.topHeightUu << "x stock's is below the launch height: stock's "
+        s << "a top height of " << *t.topHeightUu
+          << "x stock's is below the launch height: stock's "
           << "top height is at least the launch height";
     return s.str();
 }
 
-std::vector<VerdictRow> verdict(const TuneTargets& absolute, const Figures& flown, double tolerance) {
+std::vector<VerdictRow> verdict(const TuneTargets& absolute, const Figures& flown,
+                                double tolerance) {
     std::vector<VerdictRow> rows;
     for (const TargetFigure& f : kTargetFigures) {
         const std::optional<double>& target = absolute.*f.target;

@@ -57,7 +57,9 @@ struct TuneTargets {
         bool airtime = false, distance = false, top = false, landing = false;
     } relative;
     bool any() const { return airtimeS || distanceUu || topHeightUu || landingSpeedUu; }
-    bool anyRelative() const { return relative.airtime || relative.distance || relative.top || relative.landing; }
+    bool anyRelative() const {
+        return relative.airtime || relative.distance || relative.top || relative.landing;
+    }
     // The absolute targets at a launch where stock flew STOCK; throws UsageError when a
     // relative target comes to nothing there.
     TuneTargets against(const Figures& stock) const;
@@ -65,9 +67,9 @@ struct TuneTargets {
 
 // A figure a target may name.
 struct TargetFigure {
-    const char* key;    // as the targets are typed: "airtime", "landing"
-    const char* name;   // as the tables print it: "airtime s"
-    int decimals;       // as the tables print it
+    const char* key;   // as the targets are typed: "airtime", "landing"
+    const char* name;  // as the tables print it: "airtime s"
+    int decimals;      // as the tables print it
     std::optional<double> TuneTargets::*target;
     bool TuneTargets::Relative::*relative;
     double Figures::*figure;
@@ -90,7 +92,8 @@ struct VerdictRow {
     bool met;
 };
 // A row for each target set in ABSOLUTE (resolved against stock), in kTargetFigures' order.
-std::vector<VerdictRow> verdict(const TuneTargets& absolute, const Figures& flown, double tolerance);
+std::vector<VerdictRow> verdict(const TuneTargets& absolute, const Figures& flown,
+                                double tolerance);
 bool allMet(const std::vector<VerdictRow>& rows);
 
 }  // namespace flightlab

@@ -10,9 +10,12 @@ namespace flightlab {
 
 namespace fs = std::filesystem;
 
-fs::path presetFolderOf(const fs::path& game) { return (game / kPresetDirectory).lexically_normal(); }
+fs::path presetFolderOf(const fs::path& game) {
+    return (game / kPresetDirectory).lexically_normal();
+}
 
-void createPreset(WorkerPool& pool, const std::string& name, const SliderValues& values, const fs::path& copyTo) {
+void createPreset(WorkerPool& pool, const std::string& name, const SliderValues& values,
+                  const fs::path& copyTo) {
     Job create;
     create.kind = Job::Kind::CreatePreset;
     create.setup.label = name;
@@ -28,7 +31,8 @@ void createPreset(WorkerPool& pool, const std::string& name, const SliderValues&
         const std::string what = e.what(), lead = "did not create the preset " + name + ": ";
         const auto at = what.find(lead);
         if (at == std::string::npos) throw;
-        throw UsageError("the plug-in refuses the name '" + name + "': " + what.substr(at + lead.size()));
+        throw UsageError("the plug-in refuses the name '" + name +
+                         "': " + what.substr(at + lead.size()));
     }
 }
 

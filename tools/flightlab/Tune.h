@@ -38,6 +38,7 @@ TuneOutcome searchTune(const LabOptions& options, WorkerPool& pool, const TuneWa
 // tolerance; the tune name's preset is installed in the game folder only when every target is
 // met, or with `force`. Interrupted, it saves the best values so far, installs nothing and
 // returns 128 + the signal.
-int runTune(const LabOptions& options, const WorkerSetup& workers, std::ostream& out, std::ostream& err);
+int runTune(const LabOptions& options, const WorkerSetup& workers, std::ostream& out,
+            std::ostream& err);
 
 }  // namespace flightlab

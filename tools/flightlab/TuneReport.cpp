@@ -41,11 +41,12 @@ void checkTuneName(WorkerPool& pool, const std::string& name) {
     }
 }
 
-std::string targetLine(const char* name, int decimals, double got, const std::optional<double>& target) {
+std::string targetLine(const char* name, int decimals, double got,
+                       const std::optional<double>& target) {
     char buf[200];
     if (target)
-        std::snprintf(buf, sizeof buf, "  %-18s %12.*f  target %12.*f  (%+.2f %%)\n", name, decimals, got,
-                      decimals, *target, (got - *target) / *target * 100);
+        std::snprintf(buf, sizeof buf, "  %-18s %12.*f  target %12.*f  (%+.2f %%)\n", name,
+                      decimals, got, decimals, *target, (got - *target) / *target * 100);
     else
         std::snprintf(buf, sizeof buf, "  %-18s %12.*f\n", name, decimals, got);
     return buf;
@@ -63,8 +64,9 @@ std::string misses(const TuneTargets& targets, double tolerance, const Figures& 
         if (row.met) continue;
         char buf[200];
         if (row.cutOff) {
-            std::snprintf(buf, sizeof buf, "  %-18s still airborne at the time limit, target %.*f\n", row.figure->name,
-                          row.figure->decimals, row.target);
+            std::snprintf(buf, sizeof buf,
+                          "  %-18s still airborne at the time limit, target %.*f\n",
+                          row.figure->name, row.figure->decimals, row.target);
             lines += buf;
         } else {
             lines += targetLine(row.figure->name, row.figure->decimals, row.flown, row.target);
@@ -88,7 +90,8 @@ std::string launchText(const Launch& l, const LaunchGrid& grid) {
 
 // Flies the saved preset at every launch of the grid, prints its figures over the grid and the
 // worst launches; returns the missed targets ("" when every launch meets them).
-std::string reportGrid(std::ostream& out, const LabOptions& o, WorkerPool& pool, const Scoring& scoring) {
+std::string reportGrid(std::ostream& out, const LabOptions& o, WorkerPool& pool,
+                       const Scoring& scoring) {
     Setup tunedSetup = setupFor("tuned");
     tunedSetup.body = o.bodies.front();
     std::vector<Job> jobs;
@@ -100,21 +103,26 @@ std::string reportGrid(std::ostream& out, const LabOptions& o, WorkerPool& pool,
     for (std::size_t l = 0; l < flights.size(); ++l) {
         errors.emplace_back(tuneError(scoring.targets[l], flights[l].figures), l);
         const std::string m = misses(scoring.targets[l], o.tune->tolerance, flights[l].figures);
-        if (!m.empty() && missing++ == 0) firstMiss = "  at " + launchText(scoring.launches[l], *o.launches) + ":\n" + m;
+        if (!m.empty() && missing++ == 0)
+            firstMiss = "  at " + launchText(scoring.launches[l], *o.launches) + ":\n" + m;
     }
-    std::sort(errors.begin(), errors.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::sort(errors.begin(), errors.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
     out << "\nworst launches (error against the targets there):\n";
     char buf[240];
     for (std::size_t i = 0; i < std::min(kWorstLaunches, errors.size()); ++i) {
         const auto l = errors[i].second;
         const Figures& f = flights[l].figures;
-        std::snprintf(buf, sizeof buf, "  %-44s error %7.2f %%  airtime %7.3f  distance %9.1f  top %8.1f  landing %7.1f\n",
-                      launchText(scoring.launches[l], *o.launches).c_str(), errors[i].first * 100, f.airtimeS,
-                      f.distanceUu, f.topHeightUu, f.landingSpeedUu);
+        std::snprintf(
+            buf, sizeof buf,
+            "  %-44s error %7.2f %%  airtime %7.3f  distance %9.1f  top %8.1f  landing %7.1f\n",
+            launchText(scoring.launches[l], *o.launches).c_str(), errors[i].first * 100, f.airtimeS,
+            f.distanceUu, f.topHeightUu, f.landingSpeedUu);
         out << buf;
     }
     if (missing == 0) return "";
-    std::snprintf(buf, sizeof buf, "  %zu of %zu launches miss a target; the first:\n", missing, flights.size());
+    std::snprintf(buf, sizeof buf, "  %zu of %zu launches miss a target; the first:\n", missing,
+                  flights.size());
     return buf + firstMiss;
 }
 
@@ -127,8 +135,8 @@ void printRestarts(std::ostream& out, const std::vector<Restart>& restarts, std:
                   restarts.size(), restarts[best].seed, lo * 100, hi * 100);
     out << buf;
     for (const auto& r : restarts) {
-        std::snprintf(buf, sizeof buf, "  seed %-10u error %8.3f %%  after %d flights\n", r.seed, r.error * 100,
-                      r.evaluations);
+        std::snprintf(buf, sizeof buf, "  seed %-10u error %8.3f %%  after %d flights\n", r.seed,
+                      r.error * 100, r.evaluations);
         out << buf;
     }
     out << "\n";
@@ -157,7 +165,8 @@ struct Pools {
 int runTune(const LabOptions& o, const WorkerSetup& workers, std::ostream& out, std::ostream& err) {
     const Tune& t = *o.tune;
     const auto began = std::chrono::steady_clock::now();
-    const int threads = std::max(1, std::min(t.restarts, workerCount(o.workers, static_cast<std::size_t>(t.restarts))));
+    const int threads = std::max(
+        1, std::min(t.restarts, workerCount(o.workers, static_cast<std::size_t>(t.restarts))));
     Pools pools(workers, threads);
     WorkerPool& pool = *pools.pools.front();
     checkFixedValues(t, pool.sliderRanges(), "option --tune-fix: ");
@@ -191,12 +200,15 @@ int runTune(const LabOptions& o, const WorkerSetup& workers, std::ostream& out, 
     }
     // The figures reported are the saved preset's: the values rounded as the file keeps them.
     const Flight tuned = saveAndFly(o, saver ? *saver : pool, values, file);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     const std::size_t flights = static_cast<std::size_t>(evaluations) * scoring.launches.size();
     char buf[240];
-    std::snprintf(buf, sizeof buf, "%s on %s after %zu flights in %.1f s%s, from preset %s (seed %u)\n\n",
-                  interrupted != 0 ? "tuning interrupted" : "tuned", o.bodies.front().c_str(), flights, seconds,
-                  interrupted != 0 ? ": the best preset so far" : "", t.start.c_str(), restarts[best].seed);
+    std::snprintf(buf, sizeof buf,
+                  "%s on %s after %zu flights in %.1f s%s, from preset %s (seed %u)\n\n",
+                  interrupted != 0 ? "tuning interrupted" : "tuned", o.bodies.front().c_str(),
+                  flights, seconds, interrupted != 0 ? ": the best preset so far" : "",
+                  t.start.c_str(), restarts[best].seed);
     out << buf;
     printRestarts(out, restarts, best);
     out << "slider values:\n";
@@ -211,11 +223,13 @@ int runTune(const LabOptions& o, const WorkerSetup& workers, std::ostream& out, 
     } else if (interrupted == 0) {
         missed = reportGrid(out, o, pool, scoring);
     }
-    err << "flightlab: tuned preset" << (interrupted != 0 ? " (interrupted: the best so far)" : "") << ": "
-        << file.string() << " (fly it with --presets tuned --preset-dir " << o.outDir.string() << ")"
-        << std::endl;
+    err << "flightlab: tuned preset" << (interrupted != 0 ? " (interrupted: the best so far)" : "")
+        << ": " << file.string() << " (fly it with --presets tuned --preset-dir "
+        << o.outDir.string() << ")" << std::endl;
     if (interrupted != 0) {
-        if (!t.name.empty()) err << "flightlab: the interrupted tune installs nothing in " << t.game.string() << std::endl;
+        if (!t.name.empty())
+            err << "flightlab: the interrupted tune installs nothing in " << t.game.string()
+                << std::endl;
         return 128 + interrupted;
     }
     if (!missed.empty()) {
@@ -223,8 +237,11 @@ int runTune(const LabOptions& o, const WorkerSetup& workers, std::ostream& out, 
         out << buf << missed;
     }
     if (!t.name.empty()) {
-        if (missed.empty() || t.force) installInGame(o, values, err);
-        else err << "flightlab: the preset '" << t.name << "' was not installed: targets not met (--force installs it)" << std::endl;
+        if (missed.empty() || t.force)
+            installInGame(o, values, err);
+        else
+            err << "flightlab: the preset '" << t.name
+                << "' was not installed: targets not met (--force installs it)" << std::endl;
     }
     return missed.empty() ? 0 : 3;
 }

@@ -2,8 +2,6 @@
 // flight closest to the targets.
 #include "TuneSearch.h"
 
-#include <nlopt.hpp>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -11,6 +9,7 @@
 #include <cstdlib>
 #include <future>
 #include <mutex>
+#include <nlopt.hpp>
 #include <utility>
 
 #include "Interrupt.h"
@@ -32,7 +31,8 @@ constexpr double kGoodEnoughError = 2e-4;
 constexpr double kGridFlightsFactor = 6;
 
 double budgetShare(std::size_t launches) {
-    return std::clamp(kGridFlightsFactor / static_cast<double>(std::max<std::size_t>(1, launches)), 0.1, 1.0);
+    return std::clamp(kGridFlightsFactor / static_cast<double>(std::max<std::size_t>(1, launches)),
+                      0.1, 1.0);
 }
 // Preset files keep three decimals; the tuned values are rounded to them.
 constexpr double kPresetStep = 0.001;
@@ -182,7 +182,8 @@ void polishOnGrid(Search& s, std::vector<double>& x, int budget) {
     s.evaluate(x);
     const int stop = s.evaluations + budget;
     const auto& ranges = s.pool.sliderRanges();
-    for (double step = 0.256; step >= kPresetStep / 2 && s.bestError > kGoodEnoughError; step /= 4) {
+    for (double step = 0.256; step >= kPresetStep / 2 && s.bestError > kGoodEnoughError;
+         step /= 4) {
         bool improved = true;
         while (improved && s.evaluations < stop && s.bestError > kGoodEnoughError) {
             improved = false;
@@ -201,11 +202,12 @@ void polishOnGrid(Search& s, std::vector<double>& x, int budget) {
 }
 
 // The fixed values and free sliders of the search, from the start preset's values.
-Search prepared(const LabOptions& o, WorkerPool& pool, const Scoring& scoring, const SliderValues& start,
-                SearchProgress progress) {
+Search prepared(const LabOptions& o, WorkerPool& pool, const Scoring& scoring,
+                const SliderValues& start, SearchProgress progress) {
     Search s(o, pool, scoring, std::move(progress));
     s.fixedValues = pointOf(start);
-    for (const auto& [slider, value] : o.tune->fixed) s.fixedValues[sliderIndex(slider)] = presetValue(value);
+    for (const auto& [slider, value] : o.tune->fixed)
+        s.fixedValues[sliderIndex(slider)] = presetValue(value);
     for (Slider slider : kSliders) {
         bool fixed = false;
         for (const auto& f : o.tune->fixed) fixed = fixed || f.first == slider;
@@ -217,7 +219,8 @@ Search prepared(const LabOptions& o, WorkerPool& pool, const Scoring& scoring, c
 }  // namespace
 
 std::size_t budgetOf(const Tune& tune, const Scoring& scoring) {
-    return static_cast<std::size_t>(tune.restarts * (kGlobalEvaluations + kLocalEvaluations + kGridEvaluations) *
+    return static_cast<std::size_t>(tune.restarts *
+                                    (kGlobalEvaluations + kLocalEvaluations + kGridEvaluations) *
                                     budgetShare(scoring.launches.size()));
 }
 
@@ -241,7 +244,8 @@ SliderValues startValuesFor(const LabOptions& o, WorkerPool& pool) {
 Scoring scoringFor(const LabOptions& o, WorkerPool& pool) {
     Scoring sc;
     if (o.launches)
-        for (std::size_t l = 0; l < o.launches->size(); ++l) sc.launches.push_back(o.launches->launch(o.launch, l));
+        for (std::size_t l = 0; l < o.launches->size(); ++l)
+            sc.launches.push_back(o.launches->launch(o.launch, l));
     else
         sc.launches.push_back(o.launch);
     sc.targets.assign(sc.launches.size(), o.tune->targets);
@@ -251,14 +255,16 @@ Scoring scoringFor(const LabOptions& o, WorkerPool& pool) {
     std::vector<Job> jobs;
     for (const Launch& l : sc.launches) jobs.push_back(flightJob(l, stock, false));
     const auto flights = pool.run(jobs);
-    for (std::size_t l = 0; l < flights.size(); ++l) sc.targets[l] = o.tune->targets.against(flights[l].figures);
+    for (std::size_t l = 0; l < flights.size(); ++l)
+        sc.targets[l] = o.tune->targets.against(flights[l].figures);
     return sc;
 }
 
 // NLopt's random numbers are per thread, so searches on several threads each repeat exactly for
 // their seed.
-Restart searchFrom(const LabOptions& o, WorkerPool& pool, const Scoring& scoring, const SliderValues& start,
-                   unsigned seed, SearchProgress progress, const TuneWatch& watch) {
+Restart searchFrom(const LabOptions& o, WorkerPool& pool, const Scoring& scoring,
+                   const SliderValues& start, unsigned seed, SearchProgress progress,
+                   const TuneWatch& watch) {
     Search s = prepared(o, pool, scoring, start, std::move(progress));
     s.watch = watch;
     std::vector<double> x;
@@ -286,8 +292,10 @@ Restart searchFrom(const LabOptions& o, WorkerPool& pool, const Scoring& scoring
     return Restart{seed, s.valuesAt(x), s.bestError, s.evaluations, interrupted};
 }
 
-std::vector<Restart> runRestarts(const LabOptions& o, const std::vector<std::unique_ptr<WorkerPool>>& pools,
-                                 const Scoring& scoring, const SliderValues& start, Progress& progress) {
+std::vector<Restart> runRestarts(const LabOptions& o,
+                                 const std::vector<std::unique_ptr<WorkerPool>>& pools,
+                                 const Scoring& scoring, const SliderValues& start,
+                                 Progress& progress) {
     const int count = o.tune->restarts;
     std::vector<Restart> results(static_cast<std::size_t>(count));
     std::vector<int> done(static_cast<std::size_t>(count), 0);
@@ -307,16 +315,17 @@ std::vector<Restart> runRestarts(const LabOptions& o, const std::vector<std::uni
     for (std::size_t t = 0; t < pools.size(); ++t) {
         threads.push_back(std::async(std::launch::async, [&, t] {
             for (int k = static_cast<int>(t); k < count; k += static_cast<int>(pools.size()))
-                results[static_cast<std::size_t>(k)] =
-                    searchFrom(o, *pools[t], scoring, start, o.tune->seed + static_cast<unsigned>(k),
-                               [&, k](int n, double e) { report(k, n, e); });
+                results[static_cast<std::size_t>(k)] = searchFrom(
+                    o, *pools[t], scoring, start, o.tune->seed + static_cast<unsigned>(k),
+                    [&, k](int n, double e) { report(k, n, e); });
         }));
     }
     for (auto& t : threads) t.get();
     return results;
 }
 
-Flight saveAndFly(const LabOptions& o, WorkerPool& pool, const SliderValues& values, const fs::path& file) {
+Flight saveAndFly(const LabOptions& o, WorkerPool& pool, const SliderValues& values,
+                  const fs::path& file) {
     createPreset(pool, "tuned", values, file);
     Setup tuned = setupFor("tuned");
     tuned.label = "tuned";

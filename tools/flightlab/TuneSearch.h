@@ -43,15 +43,19 @@ Scoring scoringFor(const LabOptions& o, WorkerPool& pool);
 using SearchProgress = std::function<void(int evaluations, double bestError)>;
 
 // A global stage, a local refinement, then the preset file's grid.
-Restart searchFrom(const LabOptions& o, WorkerPool& pool, const Scoring& scoring, const SliderValues& start,
-                   unsigned seed, SearchProgress progress, const TuneWatch& watch = {});
+Restart searchFrom(const LabOptions& o, WorkerPool& pool, const Scoring& scoring,
+                   const SliderValues& start, unsigned seed, SearchProgress progress,
+                   const TuneWatch& watch = {});
 
 // Runs the restarts on as many threads as there are pools, each thread flying in its own pool.
-std::vector<Restart> runRestarts(const LabOptions& o, const std::vector<std::unique_ptr<WorkerPool>>& pools,
-                                 const Scoring& scoring, const SliderValues& start, Progress& progress);
+std::vector<Restart> runRestarts(const LabOptions& o,
+                                 const std::vector<std::unique_ptr<WorkerPool>>& pools,
+                                 const Scoring& scoring, const SliderValues& start,
+                                 Progress& progress);
 
 // Saves the values as a preset through the plug-in (FILE) and flies that preset at the tune's
 // launch.
-Flight saveAndFly(const LabOptions& o, WorkerPool& pool, const SliderValues& values, const std::filesystem::path& file);
+Flight saveAndFly(const LabOptions& o, WorkerPool& pool, const SliderValues& values,
+                  const std::filesystem::path& file);
 
 }  // namespace flightlab::tuning

@@ -14,7 +14,9 @@ using nlohmann::json;
 namespace {
 
 // A slider's bound or default as a user types it: the shortest text of the float, as a number.
-double typed(float v) { return std::stod(sliderText(v)); }
+double typed(float v) {
+    return std::stod(sliderText(v));
+}
 
 // One sample with what its columns derive from it, each worked out once.
 struct SampleRow {
@@ -40,7 +42,10 @@ constexpr Column kColumns[] = {
     {"y", 10, [](const SampleRow& r) { return r.s->y; }},
     {"z", 10, [](const SampleRow& r) { return r.s->z; }},
     {"vz", 10, [](const SampleRow& r) { return r.s->vz; }},
-    {"speed", 10, [](const SampleRow& r) { return std::sqrt(r.s->vx * r.s->vx + r.s->vy * r.s->vy + r.s->vz * r.s->vz); }},
+    {"speed", 10,
+     [](const SampleRow& r) {
+         return std::sqrt(r.s->vx * r.s->vx + r.s->vy * r.s->vy + r.s->vz * r.s->vz);
+     }},
     {"along", 10, [](const SampleRow& r) { return r.along; }},
     {"side", 10, [](const SampleRow& r) { return r.side; }},
     {"pitch", 10, [](const SampleRow& r) { return r.attitude.pitchDeg; }},
@@ -73,7 +78,8 @@ void appendSamples(std::string& out, const Flight& f, double headingDeg) {
     rows.reserve(f.samples.size());
     for (const Sample& s : f.samples) {
         const Sample& release = f.samples.front();
-        rows.push_back({&s, attitudeOf(s), alongHeading(release, s, headingDeg), sideOfHeading(release, s, headingDeg)});
+        rows.push_back({&s, attitudeOf(s), alongHeading(release, s, headingDeg),
+                        sideOfHeading(release, s, headingDeg)});
     }
     out += '{';
     bool firstColumn = true;
@@ -124,14 +130,23 @@ json vocabularyJson(const SliderRanges& ranges, bool game) {
     }
     json bodies = json::array();
     for (const Body& b : kBodies)
-        bodies.push_back({{"name", std::string(b.name)}, {"length", b.lengthUu}, {"width", b.widthUu}, {"height", b.heightUu}});
+        bodies.push_back({{"name", std::string(b.name)},
+                          {"length", b.lengthUu},
+                          {"width", b.widthUu},
+                          {"height", b.heightUu}});
     const Launch l;
     return {{"sliders", sliders},
             {"bodies", bodies},
-            {"launch", {{"speed", l.speedUu}, {"pitch", l.pitchDeg}, {"height", l.heightUu},
-                        {"boostTime", l.boostSeconds}, {"timeLimit", l.timeLimitS}, {"heading", l.headingDeg},
-                        {"input", {{"pitch", 0}, {"yaw", 0}, {"roll", 0}, {"throttle", 0}}}}},
-            {"limits", {{"timeLimit", kMaxTimeLimitS}, {"setups", kMaxSetups}, {"gridSide", kMaxGridSide}}},
+            {"launch",
+             {{"speed", l.speedUu},
+              {"pitch", l.pitchDeg},
+              {"height", l.heightUu},
+              {"boostTime", l.boostSeconds},
+              {"timeLimit", l.timeLimitS},
+              {"heading", l.headingDeg},
+              {"input", {{"pitch", 0}, {"yaw", 0}, {"roll", 0}, {"throttle", 0}}}}},
+            {"limits",
+             {{"timeLimit", kMaxTimeLimitS}, {"setups", kMaxSetups}, {"gridSide", kMaxGridSide}}},
             {"tickSeconds", kTickS},
             {"game", game}};
 }
@@ -151,7 +166,8 @@ json slidersJson(const SliderValues& values) {
     return j;
 }
 
-std::string flyAnswer(const std::vector<Flight>& flights, bool samples, double headingDeg, std::uint64_t ticket) {
+std::string flyAnswer(const std::vector<Flight>& flights, bool samples, double headingDeg,
+                      std::uint64_t ticket) {
     std::size_t count = 0;
     for (const auto& f : flights) count += f.samples.size();
     std::string out;

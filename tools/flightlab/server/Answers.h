@@ -21,10 +21,12 @@ nlohmann::json slidersJson(const SliderValues& values);
 
 // The answer to a fly request: each flight's set-up, figures and, with SAMPLES, its trajectory
 // as columns; the ticket of the request.
-std::string flyAnswer(const std::vector<Flight>& flights, bool samples, double headingDeg, std::uint64_t ticket);
+std::string flyAnswer(const std::vector<Flight>& flights, bool samples, double headingDeg,
+                      std::uint64_t ticket);
 
 // A set-up and stock at every launch of GRID (flight 2k the set-up's, 2k + 1 stock's at launch k).
-nlohmann::json gridAnswer(const LaunchGrid& grid, const Launch& base, const std::vector<Flight>& flights);
+nlohmann::json gridAnswer(const LaunchGrid& grid, const Launch& base,
+                          const std::vector<Flight>& flights);
 
 // The rows of a verdict, with the figures named as the page names them.
 nlohmann::json verdictJson(const std::vector<VerdictRow>& rows);

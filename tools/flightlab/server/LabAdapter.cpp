@@ -31,9 +31,11 @@ std::string readFile(const fs::path& file) {
 
 }  // namespace
 
-LabAdapter::LabAdapter(const fs::path& plugin, const fs::path& work, const fs::path& game, int flyWorkers)
+LabAdapter::LabAdapter(const fs::path& plugin, const fs::path& work, const fs::path& game,
+                       int flyWorkers)
     : work_(fs::absolute(work)), game_(game.empty() ? fs::path() : fs::absolute(game)) {
-    flyPool_ = std::make_unique<WorkerPool>(WorkerSetup{plugin, work_ / "fly", {}, std::max(1, flyWorkers)});
+    flyPool_ = std::make_unique<WorkerPool>(
+        WorkerSetup{plugin, work_ / "fly", {}, std::max(1, flyWorkers)});
     tunePool_ = std::make_unique<WorkerPool>(WorkerSetup{plugin, work_ / "tune", {}, 1});
     sidePool_ = std::make_unique<WorkerPool>(WorkerSetup{plugin, work_ / "side", {}, 1});
     if (!game_.empty()) {
@@ -48,7 +50,9 @@ LabAdapter::LabAdapter(const fs::path& plugin, const fs::path& work, const fs::p
 
 LabAdapter::~LabAdapter() = default;
 
-json LabAdapter::vocabulary() const { return vocabularyJson(ranges_, !game_.empty()); }
+json LabAdapter::vocabulary() const {
+    return vocabularyJson(ranges_, !game_.empty());
+}
 
 json LabAdapter::presets() {
     std::vector<std::string> base;
@@ -68,7 +72,8 @@ json LabAdapter::presets() {
         std::lock_guard lock(gameMutex_);
         const auto values = presetSliders(*gamePool_, names);
         for (std::size_t i = 0; i < values.size(); ++i)
-            user.push_back({{"preset", names[i]}, {"label", names[i]}, {"sliders", slidersJson(values[i])}});
+            user.push_back(
+                {{"preset", names[i]}, {"label", names[i]}, {"sliders", slidersJson(values[i])}});
     }
     return {{"base", baseList}, {"user", user}};
 }
@@ -101,7 +106,8 @@ Setup LabAdapter::setupOf(const SetupRequest& r, const std::string& field) {
 std::string LabAdapter::fly(const FlyRequest& request, std::uint64_t ticket) {
     std::vector<Job> jobs;
     for (std::size_t i = 0; i < request.setups.size(); ++i)
-        jobs.push_back(flightJob(request.launch, setupOf(request.setups[i], "setups[" + std::to_string(i) + "]"),
+        jobs.push_back(flightJob(request.launch,
+                                 setupOf(request.setups[i], "setups[" + std::to_string(i) + "]"),
                                  request.samples));
     std::lock_guard lock(flyMutex_);
     // A drag sends requests faster than they fly; only the newest is worth flying.
@@ -111,7 +117,8 @@ std::string LabAdapter::fly(const FlyRequest& request, std::uint64_t ticket) {
 
 json LabAdapter::grid(const GridRequest& r) {
     LaunchGrid grid;
-    grid.axes = {{"pitch", r.pitchFrom, r.pitchTo, r.pitches}, {"speed", r.speedFrom, r.speedTo, r.speeds}};
+    grid.axes = {{"pitch", r.pitchFrom, r.pitchTo, r.pitches},
+                 {"speed", r.speedFrom, r.speedTo, r.speeds}};
     const Setup setup = setupOf(r.setup, "setup");
     Setup stock = setupFor("stock");
     stock.body = r.setup.body;
@@ -156,12 +163,14 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
 }
 
 json LabAdapter::save(const SaveRequest& r) {
-    if (!gamePool_) throw WorkError{409, "no game folder: start the workbench with --game DIR to save presets"};
+    if (!gamePool_)
+        throw WorkError{409, "no game folder: start the workbench with --game DIR to save presets"};
     const fs::path file = presetFolderOf(game_) / (r.name + ".txt");
     std::lock_guard lock(gameMutex_);
     std::error_code ec;
     if (fs::exists(fs::symlink_status(file, ec)) && !r.overwrite)
-        throw RequestError{"name", "a preset named '" + r.name + "' exists already: save with overwrite to replace it"};
+        throw RequestError{"name", "a preset named '" + r.name +
+                                       "' exists already: save with overwrite to replace it"};
     try {
         createPreset(*gamePool_, r.name, r.sliders);
     } catch (const std::runtime_error& e) {
@@ -170,7 +179,8 @@ json LabAdapter::save(const SaveRequest& r) {
     return {{"saved", r.name}, {"file", file.lexically_relative(game_).generic_string()}};
 }
 
-std::string LabAdapter::sideJobFile(const std::function<void(const fs::path&)>& job, const std::string& name) {
+std::string LabAdapter::sideJobFile(const std::function<void(const fs::path&)>& job,
+                                    const std::string& name) {
     const fs::path file = work_ / "files" / (std::to_string(++scratch_) + "-" + name);
     {
         std::lock_guard lock(sideMutex_);
@@ -187,15 +197,18 @@ std::string LabAdapter::hudPng(const HudRequest& r) {
     job.launch = r.launch;
     job.setup = setupOf(r.setup, "setup");
     job.drawTick = std::max(1, r.tick);
-    return sideJobFile([&](const fs::path& file) {
-        job.file = file.string();
-        sidePool_->fly(job);
-    }, "hud.png");
+    return sideJobFile(
+        [&](const fs::path& file) {
+            job.file = file.string();
+            sidePool_->fly(job);
+        },
+        "hud.png");
 }
 
 std::string LabAdapter::presetFile(const PresetFileRequest& r) {
-    return sideJobFile([&](const fs::path& file) { createPreset(*sidePool_, "download", r.sliders, file); },
-                       "preset.txt");
+    return sideJobFile(
+        [&](const fs::path& file) { createPreset(*sidePool_, "download", r.sliders, file); },
+        "preset.txt");
 }
 
 json LabAdapter::readPresetText(const PresetTextRequest& r) {

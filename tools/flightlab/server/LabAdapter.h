@@ -74,7 +74,8 @@ private:
     Setup setupOf(const SetupRequest& r, const std::string& field);
     // Runs JOB with the side worker's lock held, writing to a scratch file N-NAME, and returns
     // that file's bytes; the file goes once read.
-    std::string sideJobFile(const std::function<void(const std::filesystem::path&)>& job, const std::string& name);
+    std::string sideJobFile(const std::function<void(const std::filesystem::path&)>& job,
+                            const std::string& name);
     std::filesystem::path work_, game_;
     // Flights of the plots; one tune; HUD pictures and preset files, so that they never hold up
     // a flight; the game folder's presets.
