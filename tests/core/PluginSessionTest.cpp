@@ -29,11 +29,11 @@ TEST(PluginSession, ListsItselfClampsAndSaysGoodbye) {
     const auto root = freshRoot("core-must-show");
     const auto result = runHost(root, {"plugin list", "wl_speed", "wl_speed 99", "wl_speed"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out,
-              "wingleaf Wingleaf 1.0.0\n"
-              "wl_speed = 1\n"
-              "wl_speed = 10\n"
-              "Debug5 statement\n");
+    const std::string listed = "wingleaf Wingleaf " WL_VERSION "\n";
+    EXPECT_EQ(result.out, listed +
+                              "wl_speed = 1\n"
+                              "wl_speed = 10\n"
+                              "Debug5 statement\n");
     EXPECT_EQ(result.err, "");
 }
 

@@ -5,8 +5,10 @@
 
 #include <atomic>
 #include <cmath>
-#include <numbers>
+#include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <numbers>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -281,6 +283,56 @@ TEST_F(WorkbenchApi, PresetFilesRoundTripAndTheHudIsAPicture) {
     ASSERT_EQ(grid["cells"].size(), 6u);
     EXPECT_EQ(grid["cells"][5]["pitch"], 45);
     EXPECT_EQ(grid["cells"][5]["speed"], 2300);
+}
+
+// Whether `actual` holds what `shown` shows: every key shown, with its value; a number equal to
+// the decimals shown (6.21 stands for 6.205 up to 6.215).
+bool holdsShown(const json& shown, const json& actual) {
+    if (shown.is_number()) {
+        if (!actual.is_number()) return false;
+        const std::string text = shown.dump();
+        const auto dot = text.find('.');
+        const int decimals = dot == std::string::npos ? 0 : static_cast<int>(text.size() - dot - 1);
+        return std::fabs(shown.get<double>() - actual.get<double>()) <=
+               0.5 * std::pow(10.0, -decimals) + 1e-9;
+    }
+    if (shown.is_object()) {
+        if (!actual.is_object()) return false;
+        for (const auto& [key, value] : shown.items())
+            if (!actual.contains(key) || !holdsShown(value, actual[key])) return false;
+        return true;
+    }
+    if (shown.is_array()) {
+        if (!actual.is_array() || actual.size() != shown.size()) return false;
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            if (!holdsShown(shown[i], actual[i])) return false;
+        return true;
+    }
+    return shown == actual;
+}
+
+// The request and answer that docs/workbench-api.md shows: the page's indented block after
+// "<!-- api-request: POST PATH -->" is sent, and the answer must hold the block after
+// "<!-- api-answer -->".
+TEST_F(WorkbenchApi, TheDocumentedExampleAnswersAsShown) {
+    std::ifstream in(fs::path(WL_SOURCE_DIR) / "docs/workbench-api.md");
+    std::map<std::string, std::string> blocks;  // marker -> the indented lines after it
+    std::string marker, line;
+    while (std::getline(in, line)) {
+        if (line.rfind("<!-- api-", 0) == 0) {
+            marker = line;
+        } else if (!marker.empty() && line.rfind("    ", 0) == 0) {
+            blocks[marker] += line.substr(4) + "\n";
+        } else if (!line.empty()) {
+            marker.clear();
+        }
+    }
+    const std::string request = "<!-- api-request: POST /api/fly -->";
+    ASSERT_EQ(blocks.count(request), 1u) << "no example request in docs/workbench-api.md";
+    const json answer = postJson("/api/fly", json::parse(blocks[request]));
+    EXPECT_TRUE(holdsShown(json::parse(blocks["<!-- api-answer -->"]), answer))
+        << "docs/workbench-api.md shows another answer than this one:\n"
+        << answer.dump(4);
 }
 
 // The command line and the API refuse the same requests in the same words: each front end adds

@@ -106,7 +106,7 @@ const std::vector<Session>& sessions() {
         {"load_unload",
          {"plugin list", "wl_speed", "wl_enabled", "wl_name_preset", "plugin unload wingleaf",
           "plugin list", "wl_speed", "plugin load wingleaf", "plugin list", "wl_speed 2"},
-         {"wingleaf Wingleaf 1.0.0", "wl_speed = 1", "Debug5 statement"},
+         {"wingleaf Wingleaf " WL_VERSION, "wl_speed = 1", "Debug5 statement"},
          nullptr,
          ""},
         {"freeplay_ticks",

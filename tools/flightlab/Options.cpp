@@ -243,7 +243,8 @@ void checkGameFolder(const fs::path& game) {
     const fs::path settings = fs::path(kSettingsPath).lexically_normal();
     if (!fs::exists(game / settings))
         throw OptionError{"option --game: " + game.string() + " is not a game folder with the plug-in installed (no " +
-                          settings.generic_string() + ")"};
+                          settings.generic_string() + "; 'cmake --install build/release --prefix " + game.string() +
+                          "' lays one out)"};
 }
 
 Tune tuneFrom(const Raw& r) {
