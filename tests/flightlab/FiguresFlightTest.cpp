@@ -100,7 +100,7 @@ TEST(FiguresFlight, HonestSweeps) {
         runLab(o, out, err);
         ADD_FAILURE() << "no error";
     } catch (const UsageError& e) {
-        EXPECT_STREQ(e.what(), "option --sweep: wl_lift takes values from 0 to 10 (the plug-in's range), not 0 to 20");
+        EXPECT_STREQ(e.what(), "option --sweep: wl_lift takes a value from 0 to 10, not 20");
     }
     EXPECT_FALSE(fs::exists(o.outDir / "trajectories.csv"));
 

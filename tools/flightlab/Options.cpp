@@ -256,8 +256,7 @@ Tune tuneFrom(const Raw& r) {
         const auto eq = item.find('=');
         if (eq == std::string::npos)
             throw OptionError{"option --tune-fix takes VAR=VALUE,..., e.g. wl_speed=1,wl_boost=1"};
-        // Checked against the slider's range once the plug-in is loaded.
-        const Slider slider = sliderOrThrow("--tune-fix", item.substr(0, eq));
+        const Slider slider = sliderOrThrow("--tune-fix", item.substr(0, eq));  // ranged once loaded
         double value = 0;
         if (!parseNumber(item.substr(eq + 1), value))
             throw OptionError{"option --tune-fix " + item.substr(0, eq) + " takes a number, not '" +
@@ -289,7 +288,7 @@ Tune tuneFrom(const Raw& r) {
     return t;
 }
 
-// Every user preset flown or started from must exist as a file.
+// Every preset flown or started from: a base preset, or a user preset's file.
 void checkUserPreset(const LabOptions& o, const std::string& p) {
     if (p == "stock") return;
     if (const std::string refusal = presetRefusal(p, o.presetDir); !refusal.empty()) throw OptionError{refusal};
