@@ -1,0 +1,31 @@
+// The work a worker is handed: a flight, a HUD picture, or a preset created or read.
+#pragma once
+#include <string>
+
+#include "Flight.h"
+
+namespace flightlab {
+
+// One piece of work for a worker.
+struct Job {
+    enum class Kind { Fly, Draw, CreatePreset, ReadPreset };
+    Kind kind = Kind::Fly;
+    Launch launch;
+    Setup setup;
+    bool keepSamples = true;
+    int drawTick = 0;                  // Draw: the tick to draw at
+    std::string file;                  // Draw: the PNG; CreatePreset: where the preset is copied
+    SliderValues values;               // CreatePreset: the preset's values
+    std::string content;               // ReadPreset without a preset: a preset file's text
+};
+
+// A job that flies one set-up.
+inline Job flightJob(const Launch& launch, const Setup& setup, bool keepSamples = true) {
+    Job job;
+    job.launch = launch;
+    job.setup = setup;
+    job.keepSamples = keepSamples;
+    return job;
+}
+
+}  // namespace flightlab
