@@ -139,12 +139,15 @@ TEST_F(WorkbenchApi, FlyAnswersEverySetupAndDropsSupersededRequests) {
     EXPECT_GT(turned["along"][last].get<double>(), 500);
     EXPECT_NEAR(turned["side"][last].get<double>(), 0, 1);
 
-    // Once a newer request has arrived, an older one that waited does not fly.
+    // Once a newer request of the same client has arrived, an older one that waited does not
+    // fly; another client's newer request supersedes nothing.
     FlyRequest request = decodeFly(kPresetAndStock.dump(), lab_->ranges());
-    const auto older = lab_->nextTicket();
-    lab_->nextTicket();
+    const auto older = lab_->nextTicket("page a");
+    lab_->nextTicket("page b");
+    EXPECT_NO_THROW(lab_->fly(request, "page a", older));
+    lab_->nextTicket("page a");
     try {
-        lab_->fly(request, older);
+        lab_->fly(request, "page a", older);
         FAIL() << "the older request flew";
     } catch (const WorkError& e) {
         EXPECT_EQ(e.status, 409);

@@ -42,9 +42,11 @@ public:
     // Flies the set-up up to `tick` and draws the plug-in's HUD there into FILE (a PNG).
     void drawAt(const Launch& launch, const Setup& setup, int tick, const std::string& file);
 
-    // Sets the sliders and saves them as the user preset NAME through the plug-in's own
-    // creation procedure; returns the preset file it wrote.
-    std::filesystem::path createPreset(const SliderValues& values, const std::string& name);
+    // Sets the sliders and saves them as the user preset NAME through the plug-in's own creation
+    // procedure; returns the preset file it wrote. Success is what the plug-in says: JobRefused
+    // with its reason otherwise. With `onlyNew`, a preset of that name is looked for under the
+    // presets' lock first and refused (JobRefused, conflict).
+    std::filesystem::path createPreset(const SliderValues& values, const std::string& name, bool onlyNew = false);
 
     // The slider values the set-up's model lines leave, flying nothing.
     SliderValues sliders(const Setup& setup);

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "Interrupt.h"
 #include "presets/PresetStorage.h"
 
 namespace flightlab {
@@ -14,26 +13,23 @@ fs::path presetFolderOf(const fs::path& game) {
     return (game / kPresetDirectory).lexically_normal();
 }
 
-void createPreset(WorkerPool& pool, const std::string& name, const SliderValues& values,
-                  const fs::path& copyTo) {
+void createPreset(WorkerPool& pool, const std::string& name, const SliderValues& values, const fs::path& copyTo,
+                  bool onlyNew) {
     Job create;
     create.kind = Job::Kind::CreatePreset;
     create.setup.label = name;
     create.setup.preset = name;
     create.values = values;
+    create.onlyNew = onlyNew;
     if (!copyTo.empty()) create.file = fs::absolute(copyTo).string();
-    try {
-        pool.fly(create);
-    } catch (const Interrupted&) {
-        throw;
-    } catch (const std::exception& e) {
-        // The worker's own words: "did not create the preset NAME: <the plug-in's reason>".
-        const std::string what = e.what(), lead = "did not create the preset " + name + ": ";
-        const auto at = what.find(lead);
-        if (at == std::string::npos) throw;
-        throw UsageError("the plug-in refuses the name '" + name +
-                         "': " + what.substr(at + lead.size()));
-    }
+    pool.fly(create);
+}
+
+std::string refusalReason(const std::exception& e, const std::string& name) {
+    // The worker's own words: "did not create the preset NAME: <the plug-in's reason>".
+    const std::string what = e.what(), lead = "did not create the preset " + name + ": ";
+    const auto at = what.find(lead);
+    return at == std::string::npos ? what : what.substr(at + lead.size());
 }
 
 std::vector<SliderValues> presetSliders(WorkerPool& pool, const std::vector<std::string>& presets) {

@@ -14,10 +14,14 @@ namespace flightlab {
 std::filesystem::path presetFolderOf(const std::filesystem::path& game);
 
 // Saves VALUES as the user preset NAME through the plug-in's own creation; with COPY_TO, the
-// file the plug-in wrote is copied there, replacing it whole. Throws UsageError with the
-// plug-in's reason when it refuses the name.
+// file the plug-in wrote is copied there, replacing it whole. With ONLY_NEW a preset of that
+// name is refused. Throws JobRefused with the plug-in's reason when it does not save it.
 void createPreset(WorkerPool& pool, const std::string& name, const SliderValues& values,
-                  const std::filesystem::path& copyTo = {});
+                  const std::filesystem::path& copyTo = {}, bool onlyNew = false);
+
+// The plug-in's reason in a failure of createPreset for NAME, without the lead that names
+// the preset.
+std::string refusalReason(const std::exception& e, const std::string& name);
 
 // The slider values each preset (base index or user preset of the workers' folder) sets.
 std::vector<SliderValues> presetSliders(WorkerPool& pool, const std::vector<std::string>& presets);

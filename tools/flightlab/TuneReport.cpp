@@ -22,13 +22,25 @@ namespace {
 // Launches listed as the worst of a grid tune.
 constexpr std::size_t kWorstLaunches = 5;
 
-void installInGame(const LabOptions& o, const SliderValues& values, std::ostream& err) {
+// The exit status of a tune whose preset the plug-in did not install.
+constexpr int kNotInstalled = 4;
+
+// True when the plug-in saved the preset; else says why not. A preset of that name made while
+// the tune ran is replaced only with --force: it is looked for again under the presets' lock.
+bool installInGame(const LabOptions& o, const SliderValues& values, std::ostream& err) {
     const Tune& t = *o.tune;
     WorkerSetup setup{o.plugin, t.game, {}, 1};
     setup.gameFolder = true;
     WorkerPool game(setup);
-    createPreset(game, t.name, values);
+    try {
+        createPreset(game, t.name, values, {}, !t.force);
+    } catch (const JobRefused& e) {
+        err << "flightlab: the preset '" << t.name << "' was not installed: " << e.what()
+            << (e.conflict && !t.force ? " (--force replaces it)" : "") << std::endl;
+        return false;
+    }
     err << "flightlab: installed the preset '" << t.name << "' in " << t.game.string() << std::endl;
+    return true;
 }
 
 // The name is judged by the plug-in's own rules, by creating the preset in a worker's scratch
@@ -36,8 +48,10 @@ void installInGame(const LabOptions& o, const SliderValues& values, std::ostream
 void checkTuneName(WorkerPool& pool, const std::string& name) {
     try {
         createPreset(pool, name, SliderValues{});
-    } catch (const UsageError& e) {
-        throw UsageError(std::string("option --tune-name: ") + e.what());
+    } catch (const Interrupted&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw UsageError("option --tune-name: the plug-in refuses the name '" + name + "': " + refusalReason(e, name));
     }
 }
 
@@ -237,11 +251,11 @@ int runTune(const LabOptions& o, const WorkerSetup& workers, std::ostream& out, 
         out << buf << missed;
     }
     if (!t.name.empty()) {
-        if (missed.empty() || t.force)
-            installInGame(o, values, err);
-        else
+        if (!missed.empty() && !t.force)
             err << "flightlab: the preset '" << t.name
                 << "' was not installed: targets not met (--force installs it)" << std::endl;
+        else if (!installInGame(o, values, err))
+            return kNotInstalled;
     }
     return missed.empty() ? 0 : 3;
 }

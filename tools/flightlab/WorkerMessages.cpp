@@ -117,6 +117,7 @@ std::string encodeJob(const Job& job) {
     w.put(job.file);
     putSliders(w, job.values);
     w.put(job.content);
+    w.put(static_cast<std::uint8_t>(job.onlyNew));
     return std::move(w).frame();
 }
 Job decodeJob(Reader& r) {
@@ -129,6 +130,7 @@ Job decodeJob(Reader& r) {
     job.file = r.text();
     job.values = getSliders(r);
     job.content = r.text();
+    job.onlyNew = r.get<std::uint8_t>() != 0;
     return job;
 }
 
@@ -152,7 +154,12 @@ std::string encodeFlight(const Flight& f) {
 }
 
 Flight decodeFlight(Reader& r) {
-    if (r.get<std::uint8_t>() == 0) throw std::runtime_error(r.text());
+    if (r.get<std::uint8_t>() == 0) {
+        const std::string message = r.text();
+        const auto kind = static_cast<ErrorKind>(r.get<std::uint8_t>());
+        if (kind == ErrorKind::Failed) throw std::runtime_error(message);
+        throw JobRefused(message, kind == ErrorKind::Conflict);
+    }
     Flight f;
     f.figures = getFigures(r);
     f.sliders = getSliders(r);
@@ -170,10 +177,11 @@ Flight decodeFlight(Reader& r) {
     return f;
 }
 
-std::string encodeError(const std::string& message) {
+std::string encodeError(const std::string& message, ErrorKind kind) {
     Writer w;
     w.put(static_cast<std::uint8_t>(0));
     w.put(message);
+    w.put(static_cast<std::uint8_t>(kind));
     return std::move(w).frame();
 }
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "Answers.h"
+#include "Healing.h"
 #include "PresetJobs.h"
 #include "Tune.h"
 #include "Workers.h"
@@ -20,6 +21,8 @@ namespace {
 
 // At most this many user presets are listed from a game folder.
 constexpr std::size_t kMaxUserPresets = 200;
+// The newest fly ticket of at most this many clients is kept.
+constexpr std::size_t kMaxClients = 1024;
 
 std::string readFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -60,7 +63,7 @@ json LabAdapter::presets() {
     json baseList = json::array();
     {
         std::lock_guard lock(flyMutex_);
-        const auto values = presetSliders(*flyPool_, base);
+        const auto values = healed(*flyPool_, [&] { return presetSliders(*flyPool_, base); });
         for (std::size_t i = 0; i < values.size(); ++i)
             baseList.push_back({{"preset", base[i]},
                                 {"label", i < baseLabels_.size() ? baseLabels_[i] : ""},
@@ -70,10 +73,11 @@ json LabAdapter::presets() {
     if (gamePool_) {
         const auto names = userPresetNames(game_, kMaxUserPresets);
         std::lock_guard lock(gameMutex_);
-        const auto values = presetSliders(*gamePool_, names);
+        const auto values = healed(*gamePool_, [&] { return presetSliders(*gamePool_, names); });
         for (std::size_t i = 0; i < values.size(); ++i)
-            user.push_back(
-                {{"preset", names[i]}, {"label", names[i]}, {"sliders", slidersJson(values[i])}});
+            user.push_back({{"preset", shownName(names[i])},
+                            {"label", shownName(names[i])},
+                            {"sliders", slidersJson(values[i])}});
     }
     return {{"base", baseList}, {"user", user}};
 }
@@ -94,7 +98,7 @@ Setup LabAdapter::setupOf(const SetupRequest& r, const std::string& field) {
     SliderValues values;
     {
         std::lock_guard lock(gameMutex_);
-        values = presetSliders(*gamePool_, {s.preset}).front();
+        values = healed(*gamePool_, [&] { return presetSliders(*gamePool_, {s.preset}); }).front();
     }
     s.preset.clear();
     s.overrides.clear();
@@ -103,16 +107,31 @@ Setup LabAdapter::setupOf(const SetupRequest& r, const std::string& field) {
     return s;
 }
 
-std::string LabAdapter::fly(const FlyRequest& request, std::uint64_t ticket) {
+std::uint64_t LabAdapter::nextTicket(const std::string& client) {
+    std::lock_guard lock(ticketMutex_);
+    // The clients of long ago are forgotten: a page that is still open just flies its next request.
+    if (clientTickets_.size() >= kMaxClients && clientTickets_.count(client) == 0)
+        clientTickets_.erase(std::min_element(clientTickets_.begin(), clientTickets_.end(),
+                                              [](const auto& a, const auto& b) { return a.second < b.second; }));
+    return clientTickets_[client] = ++lastTicket_;
+}
+
+std::string LabAdapter::fly(const FlyRequest& request, const std::string& client, std::uint64_t ticket) {
     std::vector<Job> jobs;
     for (std::size_t i = 0; i < request.setups.size(); ++i)
         jobs.push_back(flightJob(request.launch,
                                  setupOf(request.setups[i], "setups[" + std::to_string(i) + "]"),
                                  request.samples));
     std::lock_guard lock(flyMutex_);
-    // A drag sends requests faster than they fly; only the newest is worth flying.
-    if (ticket < latestTicket_) throw WorkError{409, "superseded by a newer request"};
-    return flyAnswer(flyPool_->run(jobs), request.samples, request.launch.headingDeg, ticket);
+    // A drag sends requests faster than they fly; only a client's newest is worth flying.
+    {
+        std::lock_guard tickets(ticketMutex_);
+        const auto newest = clientTickets_.find(client);
+        if (newest != clientTickets_.end() && ticket < newest->second)
+            throw WorkError{409, "superseded by a newer request"};
+    }
+    const auto flights = healed(*flyPool_, [&] { return flyPool_->run(jobs); });
+    return flyAnswer(flights, request.samples, request.launch.headingDeg, ticket);
 }
 
 json LabAdapter::grid(const GridRequest& r) {
@@ -129,7 +148,7 @@ json LabAdapter::grid(const GridRequest& r) {
         jobs.push_back(flightJob(l, stock, false));
     }
     std::lock_guard lock(flyMutex_);
-    return gridAnswer(grid, r.launch, flyPool_->run(jobs));
+    return gridAnswer(grid, r.launch, healed(*flyPool_, [&] { return flyPool_->run(jobs); }));
 }
 
 json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
@@ -147,7 +166,7 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
     o.tune = t;
     TuneOutcome outcome;
     try {
-        outcome = searchTune(o, *tunePool_, progress);
+        outcome = healed(*tunePool_, [&] { return searchTune(o, *tunePool_, progress); });
     } catch (const TuneCancelled& stop) {
         return {{"cancelled", true}, {"evaluations", stop.evaluations}};
     } catch (const UsageError& e) {
@@ -163,20 +182,21 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
 }
 
 json LabAdapter::save(const SaveRequest& r) {
-    if (!gamePool_)
-        throw WorkError{409, "no game folder: start the workbench with --game DIR to save presets"};
+    if (!gamePool_) throw WorkError{409, "no game folder: start the workbench with --game DIR to save presets"};
     const fs::path file = presetFolderOf(game_) / (r.name + ".txt");
     std::lock_guard lock(gameMutex_);
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(file, ec)) && !r.overwrite)
-        throw RequestError{"name", "a preset named '" + r.name +
-                                       "' exists already: save with overwrite to replace it"};
     try {
-        createPreset(*gamePool_, r.name, r.sliders);
-    } catch (const std::runtime_error& e) {
-        throw RequestError{"name", e.what()};
+        // Whether a preset of that name exists is looked at under the presets' lock, in the worker.
+        healed(*gamePool_, [&] { return createPreset(*gamePool_, r.name, r.sliders, {}, !r.overwrite), 0; });
+    } catch (const JobRefused& e) {
+        // The name at fault, or another program's change in the way (try again later).
+        const std::string why = e.what();
+        if (why.find("exists already") != std::string::npos)
+            throw RequestError{"name", why + ": save with overwrite to replace it"};
+        if (!e.conflict) throw RequestError{"name", why};
+        throw WorkError{409, why};
     }
-    return {{"saved", r.name}, {"file", file.lexically_relative(game_).generic_string()}};
+    return {{"saved", shownName(r.name)}, {"file", shownName(file.lexically_relative(game_).generic_string())}};
 }
 
 std::string LabAdapter::sideJobFile(const std::function<void(const fs::path&)>& job,
@@ -184,7 +204,7 @@ std::string LabAdapter::sideJobFile(const std::function<void(const fs::path&)>& 
     const fs::path file = work_ / "files" / (std::to_string(++scratch_) + "-" + name);
     {
         std::lock_guard lock(sideMutex_);
-        job(file);
+        healed(*sidePool_, [&] { return job(file), 0; });
     }
     std::string bytes = readFile(file);
     fs::remove(file);
@@ -213,7 +233,7 @@ std::string LabAdapter::presetFile(const PresetFileRequest& r) {
 
 json LabAdapter::readPresetText(const PresetTextRequest& r) {
     std::lock_guard lock(sideMutex_);
-    return {{"sliders", slidersJson(flightlab::readPresetText(*sidePool_, r.text))}};
+    return {{"sliders", slidersJson(healed(*sidePool_, [&] { return flightlab::readPresetText(*sidePool_, r.text); }))}};
 }
 
 }  // namespace flightlab::server

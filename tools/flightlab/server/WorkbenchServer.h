@@ -7,13 +7,13 @@
 #include <string>
 
 namespace httplib {
-class Server;
 struct Response;
 }
 
 namespace flightlab::server {
 
 class LabAdapter;
+class GatedServer;
 struct TuneRequest;
 
 struct ServerConfig {
@@ -42,13 +42,12 @@ public:
 private:
     void routes();
     void setUp();
-    void refuseForeignRequests();
     void routeApi();
     void streamTune(const TuneRequest& request, httplib::Response& res);
     bool allowedHost(const std::string& host) const;
     LabAdapter& lab_;
     ServerConfig config_;
-    std::unique_ptr<httplib::Server> http_;
+    std::unique_ptr<GatedServer> http_;
     int port_ = -1;
     std::atomic<bool> cancelTune_{false};
     std::atomic<bool> serving_{false}, stopping_{false};
