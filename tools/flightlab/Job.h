@@ -10,7 +10,8 @@ namespace flightlab {
 // The plug-in declined a job and said why; `conflict` when another program's change, or a
 // preset of that name, is in the way.
 struct JobRefused : std::runtime_error {
-    JobRefused(const std::string& why, bool conflictWith) : std::runtime_error(why), conflict(conflictWith) {}
+    JobRefused(const std::string& why, bool conflictWith)
+        : std::runtime_error(why), conflict(conflictWith) {}
     bool conflict;
 };
 
@@ -21,11 +22,11 @@ struct Job {
     Launch launch;
     Setup setup;
     bool keepSamples = true;
-    int drawTick = 0;                  // Draw: the tick to draw at
-    std::string file;                  // Draw: the PNG; CreatePreset: where the preset is copied
-    SliderValues values;               // CreatePreset: the preset's values
-    std::string content;               // ReadPreset without a preset: a preset file's text
-    bool onlyNew = false;              // CreatePreset: refused when the preset exists
+    int drawTick = 0;      // Draw: the tick to draw at
+    std::string file;      // Draw: the PNG; CreatePreset: where the preset is copied
+    SliderValues values;   // CreatePreset: the preset's values
+    std::string content;   // ReadPreset without a preset: a preset file's text
+    bool onlyNew = false;  // CreatePreset: refused when the preset exists
 };
 
 // A job that flies one set-up.

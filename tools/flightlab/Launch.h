@@ -15,13 +15,13 @@ struct HeldInput {
 
 // The launch every compared preset flies: a car leaving a ramp.
 struct Launch {
-    double speedUu = 2000;     // uu/s along the nose at release
-    double pitchDeg = 25;      // nose-up pitch at release
-    double heightUu = 300;     // height of the car's centre at release
-    double boostSeconds = 1;   // boost held from release for this long
-    double timeLimitS = 10;    // flights still airborne then are cut off
-    double headingDeg = 0;     // direction of the launch, from world +X towards +Y
-    HeldInput input;           // held from release to touchdown
+    double speedUu = 2000;    // uu/s along the nose at release
+    double pitchDeg = 25;     // nose-up pitch at release
+    double heightUu = 300;    // height of the car's centre at release
+    double boostSeconds = 1;  // boost held from release for this long
+    double timeLimitS = 10;   // flights still airborne then are cut off
+    double headingDeg = 0;    // direction of the launch, from world +X towards +Y
+    HeldInput input;          // held from release to touchdown
 };
 
 // The car's state after one tick: position, velocity, orientation (a unit quaternion) and

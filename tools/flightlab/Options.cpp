@@ -265,8 +265,7 @@ Tune tuneFrom(const Raw& r) {
                               item.substr(eq + 1) + "'"};
         t.fixed.emplace_back(slider, static_cast<float>(value));
     }
-    if (!r.seed.empty())
-        t.seed = static_cast<unsigned>(numberIn("--seed", r.seed, 0, 4294967295.0));
+    if (!r.seed.empty()) t.seed = static_cast<unsigned>(numberIn("--seed", r.seed, 0, 4294967295.0));
     if (!r.tuneRestarts.empty()) {
         const double n = numberIn("--tune-restarts", r.tuneRestarts, 1, 64);
         if (n != std::floor(n)) throw OptionError{"option --tune-restarts takes a whole number"};
@@ -277,9 +276,8 @@ Tune tuneFrom(const Raw& r) {
     t.force = r.force;
     t.name = r.tuneName;
     t.game = r.game;
-    if (!t.name.empty())
-        if (const std::string problem = presetNameProblem(t.name); !problem.empty())
-            throw OptionError{"option --tune-name: '" + t.name + "' " + problem};
+    if (const std::string problem = t.name.empty() ? "" : presetNameProblem(t.name); !problem.empty())
+        throw OptionError{"option --tune-name: '" + t.name + "' " + problem};
     if (!t.name.empty() && t.game.empty())
         throw OptionError{"option --tune-name needs --game DIR (the game folder to install it in)"};
     if (t.name.empty() && !t.game.empty())

@@ -13,8 +13,8 @@ fs::path presetFolderOf(const fs::path& game) {
     return (game / kPresetDirectory).lexically_normal();
 }
 
-void createPreset(WorkerPool& pool, const std::string& name, const SliderValues& values, const fs::path& copyTo,
-                  bool onlyNew) {
+void createPreset(WorkerPool& pool, const std::string& name, const SliderValues& values,
+                  const fs::path& copyTo, bool onlyNew) {
     Job create;
     create.kind = Job::Kind::CreatePreset;
     create.setup.label = name;

@@ -51,7 +51,8 @@ void checkTuneName(WorkerPool& pool, const std::string& name) {
     } catch (const Interrupted&) {
         throw;
     } catch (const std::exception& e) {
-        throw UsageError("option --tune-name: the plug-in refuses the name '" + name + "': " + refusalReason(e, name));
+        throw UsageError("option --tune-name: the plug-in refuses the name '" + name +
+                         "': " + refusalReason(e, name));
     }
 }
 

@@ -111,12 +111,14 @@ std::uint64_t LabAdapter::nextTicket(const std::string& client) {
     std::lock_guard lock(ticketMutex_);
     // The clients of long ago are forgotten: a page that is still open just flies its next request.
     if (clientTickets_.size() >= kMaxClients && clientTickets_.count(client) == 0)
-        clientTickets_.erase(std::min_element(clientTickets_.begin(), clientTickets_.end(),
-                                              [](const auto& a, const auto& b) { return a.second < b.second; }));
+        clientTickets_.erase(
+            std::min_element(clientTickets_.begin(), clientTickets_.end(),
+                             [](const auto& a, const auto& b) { return a.second < b.second; }));
     return clientTickets_[client] = ++lastTicket_;
 }
 
-std::string LabAdapter::fly(const FlyRequest& request, const std::string& client, std::uint64_t ticket) {
+std::string LabAdapter::fly(const FlyRequest& request, const std::string& client,
+                            std::uint64_t ticket) {
     std::vector<Job> jobs;
     for (std::size_t i = 0; i < request.setups.size(); ++i)
         jobs.push_back(flightJob(request.launch,
@@ -182,12 +184,14 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
 }
 
 json LabAdapter::save(const SaveRequest& r) {
-    if (!gamePool_) throw WorkError{409, "no game folder: start the workbench with --game DIR to save presets"};
+    if (!gamePool_)
+        throw WorkError{409, "no game folder: start the workbench with --game DIR to save presets"};
     const fs::path file = presetFolderOf(game_) / (r.name + ".txt");
     std::lock_guard lock(gameMutex_);
     try {
         // Whether a preset of that name exists is looked at under the presets' lock, in the worker.
-        healed(*gamePool_, [&] { return createPreset(*gamePool_, r.name, r.sliders, {}, !r.overwrite), 0; });
+        healed(*gamePool_,
+               [&] { return createPreset(*gamePool_, r.name, r.sliders, {}, !r.overwrite), 0; });
     } catch (const JobRefused& e) {
         // The name at fault, or another program's change in the way (try again later).
         const std::string why = e.what();
@@ -196,7 +200,8 @@ json LabAdapter::save(const SaveRequest& r) {
         if (!e.conflict) throw RequestError{"name", why};
         throw WorkError{409, why};
     }
-    return {{"saved", shownName(r.name)}, {"file", shownName(file.lexically_relative(game_).generic_string())}};
+    return {{"saved", shownName(r.name)},
+            {"file", shownName(file.lexically_relative(game_).generic_string())}};
 }
 
 std::string LabAdapter::sideJobFile(const std::function<void(const fs::path&)>& job,
@@ -233,7 +238,9 @@ std::string LabAdapter::presetFile(const PresetFileRequest& r) {
 
 json LabAdapter::readPresetText(const PresetTextRequest& r) {
     std::lock_guard lock(sideMutex_);
-    return {{"sliders", slidersJson(healed(*sidePool_, [&] { return flightlab::readPresetText(*sidePool_, r.text); }))}};
+    return {{"sliders", slidersJson(healed(*sidePool_, [&] {
+                 return flightlab::readPresetText(*sidePool_, r.text);
+             }))}};
 }
 
 }  // namespace flightlab::server

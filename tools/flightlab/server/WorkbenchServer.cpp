@@ -30,11 +30,16 @@ void sendJson(httplib::Response& res, const json& j) {
 
 const char* statusText(int status) {
     switch (status) {
-        case 404: return "no such page or endpoint";
-        case 405: return "method not allowed";
-        case 413: return "the request body is larger than 64 KiB";
-        case 414: return "the request line is too long";
-        default: return "bad request";
+        case 404:
+            return "no such page or endpoint";
+        case 405:
+            return "method not allowed";
+        case 413:
+            return "the request body is larger than 64 KiB";
+        case 414:
+            return "the request line is too long";
+        default:
+            return "bad request";
     }
 }
 
@@ -84,7 +89,9 @@ WorkbenchServer::WorkbenchServer(LabAdapter& lab, ServerConfig config)
     routes();
 }
 
-WorkbenchServer::~WorkbenchServer() { stop(); }
+WorkbenchServer::~WorkbenchServer() {
+    stop();
+}
 
 bool WorkbenchServer::allowedHost(const std::string& host) const {
     // Appended, not concatenated: GCC 12 at -O3 warns falsely about "x" + std::string.
@@ -92,14 +99,16 @@ bool WorkbenchServer::allowedHost(const std::string& host) const {
     port += std::to_string(port_);
     for (const char* name : {"127.0.0.1", "localhost", "[::1]"})
         if (host == name + port) return true;
-    const std::string bound = config_.listen.find(':') != std::string::npos ? "[" + config_.listen + "]" : config_.listen;
+    const std::string bound =
+        config_.listen.find(':') != std::string::npos ? "[" + config_.listen + "]" : config_.listen;
     return host == bound + port;
 }
 
 int WorkbenchServer::bind() {
     port_ = http_->bindTo(config_.listen, config_.port);
     if (port_ < 0)
-        throw std::runtime_error("cannot listen on " + config_.listen + " port " + std::to_string(config_.port) +
+        throw std::runtime_error("cannot listen on " + config_.listen + " port " +
+                                 std::to_string(config_.port) +
                                  " (in use, or not an address of this machine)");
     return port_;
 }
@@ -116,12 +125,14 @@ void WorkbenchServer::stop() {
     stopping_ = true;
     // The library's stop() does nothing until its loop runs: a stop() that comes while serve()
     // is starting (a Ctrl-C at once) waits for the loop, or serve() would never return.
-    while (serving_ && !http_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (serving_ && !http_->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     http_->stop();
 }
 
 std::string WorkbenchServer::address() const {
-    const std::string host = config_.listen.find(':') != std::string::npos ? "[" + config_.listen + "]" : config_.listen;
+    const std::string host =
+        config_.listen.find(':') != std::string::npos ? "[" + config_.listen + "]" : config_.listen;
     return "http://" + host + ":" + std::to_string(port_) + "/";
 }
 
@@ -202,9 +213,10 @@ void WorkbenchServer::routeApi() {
                    cancelTune_ = true;
                    sendJson(res, {{"cancelling", true}});
                }));
-    h.postJson("/api/tune", guarded(lab_, [this](const httplib::Request& req, httplib::Response& res) {
-        streamTune(decodeTune(req.body, lab_.ranges()), res);
-    }));
+    h.postJson("/api/tune",
+               guarded(lab_, [this](const httplib::Request& req, httplib::Response& res) {
+                   streamTune(decodeTune(req.body, lab_.ranges()), res);
+               }));
 }
 
 // The tune answers with one JSON object per line: progress as it goes, then the result.
@@ -240,9 +252,8 @@ void WorkbenchServer::streamTune(const TuneRequest& request, httplib::Response& 
                 });
                 result["type"] = result["cancelled"].get<bool>() ? "cancelled" : "result";
             } catch (const RequestError& e) {
-                result = {{"type", "error"},
-                          {"error", e.field + ": " + e.message},
-                          {"field", e.field}};
+                result = {
+                    {"type", "error"}, {"error", e.field + ": " + e.message}, {"field", e.field}};
             } catch (const std::exception& e) {
                 result = {{"type", "error"}, {"error", e.what()}};
             }
