@@ -31,10 +31,12 @@ protected:
     static void SetUpTestSuite() {
         root_ = new fs::path(wltest::freshRoot("workbench-api"));
         game_ = new fs::path(*root_ / "game");
-        // A game folder as the host lays it out, with one user preset in it.
-        const auto laidOut = wltest::runHost(*game_, {});
+        // A game folder as the host lays it out, with one user preset in it (its file edited by
+        // hand) and a preset file that no entry lists, as a crash may leave one.
+        const auto laidOut = wltest::runHost(*game_, {"wl_name_preset Mine", "wl_create 1"});
         ASSERT_EQ(laidOut.exitCode, 0) << laidOut.err;
         wltest::writeFile(*game_ / "bakkesmod/wingleaf/Mine.txt", "2.5\n");
+        wltest::writeFile(*game_ / "bakkesmod/wingleaf/Left.txt", "3.5\n");
         lab_ = new LabAdapter(WL_PLUGIN_PATH, *root_ / "work", *game_, 2);
         server_ = new WorkbenchServer(*lab_, {"127.0.0.1", 0, ""});
         port_ = server_->bind();
@@ -265,6 +267,14 @@ TEST_F(WorkbenchApi, SaveInstallsThroughThePluginAndNeedsAnExplicitOverwrite) {
     const json presets = json::parse(client().Get("/api/presets", own())->body);
     bool listed = false;
     for (const json& p : presets["user"]) listed = listed || (p["preset"] == "Glide A" && p["sliders"]["wl_lift"] == 1);
+    EXPECT_TRUE(listed);
+
+    // A file no entry lists is no preset: saving its name needs no overwrite and lists it.
+    postJson("/api/save", {{"name", "Left"}, {"sliders", {{"wl_speed", 4}}}});
+    const json withLeft = json::parse(client().Get("/api/presets", own())->body);
+    listed = false;
+    for (const json& p : withLeft["user"])
+        listed = listed || (p["preset"] == "Left" && p["sliders"]["wl_speed"] == 4);
     EXPECT_TRUE(listed);
 }
 

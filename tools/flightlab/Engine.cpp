@@ -64,10 +64,11 @@ std::string lockBusyLead() {
     return line.substr(0, line.find(" ("));
 }
 
-// Refuses NAME when its preset FILE exists, looked for while holding the presets' lock as the
+// Refuses NAME when a preset of that name exists (listed, or something other than a file at
+// its path), looked for while holding the presets' lock as the
 // plug-in takes it (waiting as long as the plug-in would). The lock goes before the plug-in's own
 // creation takes it again.
-void refuseExisting(const fs::path& file, const std::string& name) {
+void refuseExisting(const std::string& name) {
     const std::string lockPath = std::string(kPresetDirectory) + "/wingleaf.lock";
     std::error_code ec;
     fs::create_directories(kPresetDirectory, ec);
@@ -87,7 +88,8 @@ void refuseExisting(const fs::path& file, const std::string& name) {
         }
         std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
-    const bool exists = fs::exists(fs::symlink_status(file, ec));
+    // A file that no entry lists is a crash's leftover, which the plug-in's creation replaces.
+    const bool exists = presetNameTaken(fs::current_path(), name);
     ::close(fd);
     if (exists) throw JobRefused("a preset named '" + name + "' exists already", true);
 }
@@ -287,7 +289,7 @@ fs::path FlightEngine::createPreset(const SliderValues& values, const std::strin
     for (Slider slider : kSliders) run(std::string(sliderName(slider)) + " " + sliderText(values[slider]));
     run("wl_name_preset \"" + name + "\"");
     const fs::path file = fs::absolute(fs::path(kPresetDirectory) / (name + ".txt"));
-    if (onlyNew) refuseExisting(file, name);
+    if (onlyNew) refuseExisting(name);
     const std::vector<std::string> said = linesOf(run("wl_create 1"));
     auto saidLine = [&](const std::string& line) {
         return std::find(said.begin(), said.end(), line) != said.end();
@@ -326,21 +328,42 @@ SliderValues FlightEngine::readPreset(const std::string& text) {
     return values;
 }
 
-std::vector<std::string> baseLabelsIn(const fs::path& root) {
-    std::vector<std::string> labels(basePresetCount());
+namespace {
+
+// The options of the preset drop-down of the settings window installed in ROOT, as (label,
+// value), read by the host's own reader of settings files; none when it has no preset line.
+std::vector<std::pair<std::string, std::string>> presetOptionsIn(const fs::path& root) {
     const fs::path file = root / kSettingsPath;
     std::ifstream in(file, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     std::vector<std::string> problems;
     const host::SettingsWindow window = host::parseSettingsFile(file.filename().string(), text.str(), problems);
-    for (const host::SettingsControl& c : window.controls) {
-        if (c.code != kDropDown || c.params.size() < 2 || c.params[1] != "wl_preset") continue;
-        for (const auto& [label, value] : c.options)
-            if (isBasePreset(value)) labels[std::stoul(value)] = label;
-        break;
-    }
+    for (const host::SettingsControl& c : window.controls)
+        if (c.code == kDropDown && c.params.size() >= 2 && c.params[1] == "wl_preset") return c.options;
+    return {};
+}
+
+}  // namespace
+
+std::vector<std::string> baseLabelsIn(const fs::path& root) {
+    std::vector<std::string> labels(basePresetCount());
+    for (const auto& [label, value] : presetOptionsIn(root))
+        if (isBasePreset(value)) labels[std::stoul(value)] = label;
     return labels;
+}
+
+std::set<std::string> userPresetsListedIn(const fs::path& root) {
+    std::set<std::string> names;
+    for (const auto& [label, value] : presetOptionsIn(root))
+        if (label == value && !isBasePreset(value)) names.insert(value);
+    return names;
+}
+
+bool presetNameTaken(const fs::path& root, const std::string& name) {
+    std::error_code ec;
+    const fs::file_status there = fs::symlink_status(root / kPresetDirectory / (name + ".txt"), ec);
+    return userPresetsListedIn(root).count(name) != 0 || (fs::exists(there) && !fs::is_regular_file(there));
 }
 
 }  // namespace flightlab

@@ -3,6 +3,7 @@
 #pragma once
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,14 @@ using SliderRanges = std::array<SliderRange, kSliderCount>;
 // The labels of the base presets as the settings window installed in the game folder ROOT
 // shows them ("" where it names none).
 std::vector<std::string> baseLabelsIn(const std::filesystem::path& root);
+
+// The user presets that window's preset drop-down lists: a preset file no option names (a crash
+// may leave one) is none.
+std::set<std::string> userPresetsListedIn(const std::filesystem::path& root);
+
+// True when saving the preset NAME in ROOT replaces another: the list names it, or what has its
+// file's name is no regular file. A file the list does not name is a leftover, free to replace.
+bool presetNameTaken(const std::filesystem::path& root, const std::string& name);
 
 class FlightEngine {
 public:

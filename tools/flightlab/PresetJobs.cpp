@@ -2,6 +2,7 @@
 #include "PresetJobs.h"
 
 #include <algorithm>
+#include <set>
 
 #include "presets/PresetStorage.h"
 
@@ -55,12 +56,14 @@ SliderValues readPresetText(WorkerPool& pool, const std::string& text) {
 
 std::vector<std::string> userPresetNames(const fs::path& game, std::size_t most) {
     std::vector<std::string> names;
+    const std::set<std::string> listed = userPresetsListedIn(game);
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(presetFolderOf(game), ec)) {
         const fs::path& p = entry.path();
         if (p.extension() != ".txt" || !entry.is_regular_file(ec)) continue;
         const std::string name = p.stem().string();
-        if (presetRefusal(name, presetFolderOf(game)).empty()) names.push_back(name);
+        // As the game's drop-down offers them: a file its list does not name is no preset.
+        if (listed.count(name) != 0 && presetRefusal(name, presetFolderOf(game)).empty()) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     if (names.size() > most) names.resize(most);

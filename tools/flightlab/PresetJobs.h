@@ -29,7 +29,8 @@ std::vector<SliderValues> presetSliders(WorkerPool& pool, const std::vector<std:
 // The slider values the plug-in reads from a preset file's TEXT.
 SliderValues readPresetText(WorkerPool& pool, const std::string& text);
 
-// The names of the user presets of a game folder that the lab can fly, sorted, at most MOST.
+// The names of the user presets of a game folder that its settings window lists and the lab can
+// fly, sorted, at most MOST.
 std::vector<std::string> userPresetNames(const std::filesystem::path& game, std::size_t most);
 
 }  // namespace flightlab

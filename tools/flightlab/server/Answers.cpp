@@ -5,6 +5,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "Chart.h"
 #include "Requests.h"
 
 namespace flightlab::server {
@@ -148,6 +149,7 @@ json vocabularyJson(const SliderRanges& ranges, bool game) {
             {"limits",
              {{"timeLimit", kMaxTimeLimitS}, {"setups", kMaxSetups}, {"gridSide", kMaxGridSide}}},
             {"tickSeconds", kTickS},
+            {"stockColours", {{"above", cssColour(kAboveStock)}, {"below", cssColour(kBelowStock)}}},
             {"game", game}};
 }
 
