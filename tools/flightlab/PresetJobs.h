@@ -29,6 +29,9 @@ std::vector<SliderValues> presetSliders(WorkerPool& pool, const std::vector<std:
 // The slider values the plug-in reads from a preset file's TEXT.
 SliderValues readPresetText(WorkerPool& pool, const std::string& text);
 
+// At most this many user presets are listed from a game folder.
+inline constexpr std::size_t kMostUserPresets = 200;
+
 // The names of the user presets of a game folder that its settings window lists and the lab can
 // fly, sorted, at most MOST.
 std::vector<std::string> userPresetNames(const std::filesystem::path& game, std::size_t most);

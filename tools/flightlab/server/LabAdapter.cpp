@@ -19,11 +19,6 @@ using nlohmann::json;
 
 namespace {
 
-// At most this many user presets are listed from a game folder.
-constexpr std::size_t kMaxUserPresets = 200;
-// The newest fly ticket of at most this many clients is kept.
-constexpr std::size_t kMaxClients = 1024;
-
 std::string readFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream bytes;
@@ -71,7 +66,7 @@ json LabAdapter::presets() {
     }
     json user = json::array();
     if (gamePool_) {
-        const auto names = userPresetNames(game_, kMaxUserPresets);
+        const auto names = userPresetNames(game_, kMostUserPresets);
         std::lock_guard lock(gameMutex_);
         const auto values = healed(*gamePool_, [&] { return presetSliders(*gamePool_, names); });
         for (std::size_t i = 0; i < values.size(); ++i)
@@ -107,16 +102,6 @@ Setup LabAdapter::setupOf(const SetupRequest& r, const std::string& field) {
     return s;
 }
 
-std::uint64_t LabAdapter::nextTicket(const std::string& client) {
-    std::lock_guard lock(ticketMutex_);
-    // The clients of long ago are forgotten: a page that is still open just flies its next request.
-    if (clientTickets_.size() >= kMaxClients && clientTickets_.count(client) == 0)
-        clientTickets_.erase(
-            std::min_element(clientTickets_.begin(), clientTickets_.end(),
-                             [](const auto& a, const auto& b) { return a.second < b.second; }));
-    return clientTickets_[client] = ++lastTicket_;
-}
-
 std::string LabAdapter::fly(const FlyRequest& request, const std::string& client,
                             std::uint64_t ticket) {
     std::vector<Job> jobs;
@@ -126,12 +111,7 @@ std::string LabAdapter::fly(const FlyRequest& request, const std::string& client
                                  request.samples));
     std::lock_guard lock(flyMutex_);
     // A drag sends requests faster than they fly; only a client's newest is worth flying.
-    {
-        std::lock_guard tickets(ticketMutex_);
-        const auto newest = clientTickets_.find(client);
-        if (newest != clientTickets_.end() && ticket < newest->second)
-            throw WorkError{409, "superseded by a newer request"};
-    }
+    if (tickets_.superseded(client, ticket)) throw WorkError{409, "superseded by a newer request"};
     const auto flights = healed(*flyPool_, [&] { return flyPool_->run(jobs); });
     return flyAnswer(flights, request.samples, request.launch.headingDeg, ticket);
 }

@@ -4,13 +4,13 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "Requests.h"
+#include "Tickets.h"
 
 namespace flightlab {
 class WorkerPool;
@@ -71,7 +71,7 @@ public:
     void reapIdle();
 
     // A ticket for a fly request of CLIENT; its newer tickets supersede its older ones.
-    std::uint64_t nextTicket(const std::string& client);
+    std::uint64_t nextTicket(const std::string& client) { return tickets_.next(client); }
 
 private:
     // The set-up a request flies; a user preset's values are read in the game folder. FIELD names
@@ -86,9 +86,7 @@ private:
     // a flight; the game folder's presets.
     std::unique_ptr<WorkerPool> flyPool_, tunePool_, sidePool_, gamePool_;
     std::mutex flyMutex_, sideMutex_, gameMutex_;
-    std::mutex ticketMutex_;
-    std::uint64_t lastTicket_ = 0;
-    std::map<std::string, std::uint64_t> clientTickets_;  // each client's newest ticket
+    FlyTickets tickets_;
     std::atomic<bool> tuneRunning_{false};
     std::atomic<int> scratch_{0};
     SliderRanges ranges_{};
