@@ -19,8 +19,8 @@ SliderRanges ranges() {
 }
 
 void checkFinite(const SliderValues& values) {
-    for (double v : values)
-        if (!std::isfinite(v) || v < 0 || v > 10) __builtin_trap();
+    for (Slider slider : kSliders)
+        if (!std::isfinite(values[slider]) || values[slider] < 0 || values[slider] > 10) __builtin_trap();
 }
 
 void checkLaunch(const Launch& l) {
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     attempt([&] { checkLaunch(decodeTune(body, r).launch); });
     attempt([&] {
         const SaveRequest s = decodeSave(body, r);
-        if (!nameProblem(s.name).empty()) __builtin_trap();
+        if (!presetNameProblem(s.name).empty()) __builtin_trap();
         checkFinite(s.sliders);
     });
     attempt([&] { decodeHud(body, r); });

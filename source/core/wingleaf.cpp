@@ -28,7 +28,7 @@ void wingleaf::onLoad() {
     preset->cvarManager = cvarManager;
     hud.console = cvarManager;
     hud.game = gameWrapper;
-    hud.owner = this;
+    hud.sliders = sliderBlock;
 
     devCommands.registerCommands();
     hud.bindSwitches();

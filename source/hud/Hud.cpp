@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "aero/VectorUtils.h"
-#include "core/wingleaf.h"
 #include "guard/CallbackGuard.h"
 #include "hud/HudLayout.h"
 #include "hud/HudSwitches.h"
@@ -128,7 +127,7 @@ void Hud::drawCarPanel(CanvasWrapper& canvas, CarWrapper& car, int x, int y) {
 }
 
 void Hud::drawSliderPanel(CanvasWrapper& canvas, int right, int bottom) {
-    const SliderValues s = owner->sliderValues();
+    const SliderValues s = sliders ? *sliders : SliderValues{};
     const auto triple = [&](Slider a, Slider b, Slider c) {
         return vectorToString(Vector(s[a], s[b], s[c]), kSliderDecimals);
     };

@@ -6,8 +6,7 @@
 #include "bakkesmod/wrappers/GameWrapper.h"
 #include "bakkesmod/wrappers/canvaswrapper.h"
 #include "bakkesmod/wrappers/cvarmanagerwrapper.h"
-
-class wingleaf;
+#include "sliders/SliderValues.h"
 
 // A canvas colour: red, green, blue, alpha, each 0-255.
 struct HudColor {
@@ -49,8 +48,9 @@ public:
 
     std::shared_ptr<GameWrapper> game;
     std::shared_ptr<CVarManagerWrapper> console;
-    // The plug-in object whose setting cells the slider panel reads; not owned.
-    wingleaf* owner = nullptr;
+    // The slider values the slider panel shows, kept up to date by the console; every slider
+    // at its default while unset.
+    std::shared_ptr<const SliderValues> sliders;
 
 private:
     // The switches' cells, which the console keeps up to date: a frame reads them without

@@ -51,7 +51,7 @@ void expectPristine(wingleaf& plugin) {
     EXPECT_EQ(plugin.devCommands.logger, nullptr);
     EXPECT_EQ(plugin.hud.game, nullptr);
     EXPECT_EQ(plugin.hud.console, nullptr);
-    EXPECT_EQ(plugin.hud.owner, nullptr);
+    EXPECT_EQ(plugin.hud.sliders, nullptr);
     EXPECT_FALSE(plugin.suspended);
     EXPECT_EQ(plugin.preset, nullptr);
     for (const VariableRow& row : kVariables) {

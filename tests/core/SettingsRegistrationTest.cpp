@@ -119,7 +119,7 @@ TEST_F(LoadedPlugin, HandlesAreSharedWithTheMembers) {
     EXPECT_EQ(plugin->devCommands.gameWrapper, plugin->gameWrapper);
     EXPECT_EQ(plugin->hud.console, plugin->cvarManager);
     EXPECT_EQ(plugin->hud.game, plugin->gameWrapper);
-    EXPECT_EQ(plugin->hud.owner, plugin.get());
+    EXPECT_EQ(plugin->hud.sliders, plugin->sliderBlock);
     EXPECT_FALSE(plugin->suspended);
 }
 

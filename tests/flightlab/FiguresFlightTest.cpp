@@ -40,9 +40,9 @@ std::string lineStarting(const std::string& text, const std::string& prefix) {
     return "";
 }
 
-flightlab::Setup withLift(const char* lift) {
+flightlab::Setup withLift(float lift) {
     flightlab::Setup s = setupFor("3");
-    s.overrides = {{"wl_lift", lift}};
+    s.overrides = {{Slider::lift, lift}};
     return s;
 }
 
@@ -52,8 +52,8 @@ flightlab::Setup withLift(const char* lift) {
 // the car reaches its resting height, vertical speed included.
 TEST(FiguresFlight, NeighbouringLiftValuesLandAtCloseSpeeds) {
     const LabOptions o = options("touchdown");
-    const auto flights = fly(o, {{o.launch, withLift("0")}, {o.launch, withLift("0.01")},
-                                 {o.launch, withLift("0.02")}, {o.launch, withLift("0.03")}});
+    const auto flights = fly(o, {{o.launch, withLift(0)}, {o.launch, withLift(0.01f)},
+                                 {o.launch, withLift(0.02f)}, {o.launch, withLift(0.03f)}});
     for (std::size_t i = 1; i < flights.size(); ++i) {
         const double a = flights[i - 1].figures.landingSpeedUu, b = flights[i].figures.landingSpeedUu;
         EXPECT_NEAR(a, b, 0.02 * a) << "lift step " << i;
@@ -100,7 +100,7 @@ TEST(FiguresFlight, HonestSweeps) {
         runLab(o, out, err);
         ADD_FAILURE() << "no error";
     } catch (const UsageError& e) {
-        EXPECT_STREQ(e.what(), "option --sweep: wl_lift takes values from 0 to 10 (the plug-in's range), not 0 to 20");
+        EXPECT_STREQ(e.what(), "option --sweep: wl_lift takes a value from 0 to 10, not 20");
     }
     EXPECT_FALSE(fs::exists(o.outDir / "trajectories.csv"));
 

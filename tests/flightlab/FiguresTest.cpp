@@ -194,9 +194,9 @@ TEST(FiguresChart, EveryPresetHasItsOwnColour) {
 // A sweep's colour bar is dark at its low value whichever way the sweep ran.
 TEST(FiguresChart, SweepColourBarIsDarkAtTheLowEnd) {
     std::vector<Flight> flights;
-    for (const char* v : {"10.00000", "5.00000", "0.00000"}) {
-        Flight f = flightOf(std::string("wl_lift ") + v, "octane", ballistic(300, 1000, 0));
-        f.setup.overrides = {{"wl_lift", v}};
+    for (float v : {10.0f, 5.0f, 0.0f}) {
+        Flight f = flightOf("wl_lift " + sliderText(v), "octane", ballistic(300, 1000, 0));
+        f.setup.overrides = {{Slider::lift, v}};
         flights.push_back(f);
     }
     const ColourScale scale{"wl_lift", 10, 0};
@@ -316,7 +316,7 @@ TEST(FiguresOptions, LaunchGridInputAndTargets) {
     EXPECT_EQ(*o->tune->targets.against(stock).airtimeS, 6);
 
     const std::vector<std::pair<std::vector<std::string>, std::string>> refused{
-        {{"--tune", "airtime=12"}, "option --tune: an airtime of 12 s is beyond the time limit of 10 s (--time-limit)"},
+        {{"--tune", "airtime=12"}, "option --tune: an airtime of 12 s is beyond the time limit of 10 s"},
         {{"--tune", "top=200"},
          "option --tune: a top height of 200 uu is below the launch height of 300 uu: the car starts higher"},
         {{"--launches", "speed=1000:2000:3,speed=1:2:2"}, "option --launches: speed is given twice"},

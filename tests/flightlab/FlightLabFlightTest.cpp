@@ -107,7 +107,7 @@ TEST(FlightLabFlight, FlightsAreIndependentOfOrderWorkersAndPath) {
         }
     }
     flightlab::Setup swept = setupFor("3");
-    swept.overrides = {{"wl_lift", "7.5"}, {"wl_speed", "0.2"}};
+    swept.overrides = {{Slider::lift, 7.5f}, {Slider::speed, 0.2f}};
     swept.label = "3 swept";
     setups.push_back(swept);
 
@@ -162,9 +162,9 @@ TEST(FlightLabFlight, MoreLiftMeansMoreAirtime) {
     LabOptions o = labOptions("lift-sweep");
     o.launch.timeLimitS = 20;
     std::vector<flightlab::Setup> setups;
-    for (const char* lift : {"0", "2", "4", "6", "8", "10"}) {
+    for (float lift : {0.0f, 2.0f, 4.0f, 6.0f, 8.0f, 10.0f}) {
         auto setup = setupFor("3");
-        setup.overrides = {{"wl_lift", lift}};
+        setup.overrides = {{Slider::lift, lift}};
         setups.push_back(setup);
     }
     const auto flights = pool(o, 2).run(jobsFor(o, setups));
@@ -180,7 +180,7 @@ TEST(FlightLabFlight, ProgramWritesItsFilesAndKeepsRunsOnlyWhenAsked) {
         o.presets = {"stock", "3", "5"};
         o.hudPreset = "3";
         o.keepRuns = keep;
-        o.sweep = Sweep{"wl_lift", 0, 10, 3, "3"};
+        o.sweep = Sweep{Slider::lift, 0, 10, 3, "3"};
         std::ostringstream out, err;
         ASSERT_EQ(runLab(o, out, err), 0) << err.str();
         for (const char* file : {"trajectories.csv", "presets.csv", "side-view.png", "height-time.png",
@@ -261,13 +261,13 @@ TEST(FlightLabFlight, AFailedFlightNamesItsSetupAndTheWorkerGoesOn) {
     const double stockAirtime = workers.fly(flightJob(o.launch, setupFor("stock"))).figures.airtimeS;
     flightlab::Setup bad = setupFor("2");
     bad.label = "bad one";
-    bad.overrides = {{"wl_no_such_slider", "1"}};
+    bad.overrides = {{Slider::lift, std::nanf("")}};
     try {
         // The worker already holds the next job when the failure comes back.
         workers.run({flightJob(o.launch, bad), flightJob(o.launch, setupFor("1"))});
         ADD_FAILURE() << "no error";
     } catch (const std::runtime_error& e) {
-        EXPECT_NE(std::string(e.what()).find("bad one: the host refused 'wl_no_such_slider 1'"),
+        EXPECT_NE(std::string(e.what()).find("bad one: the host refused 'wl_lift nan'"),
                   std::string::npos) << e.what();
     }
     EXPECT_EQ(workers.fly(flightJob(o.launch, setupFor("stock"))).figures.airtimeS, stockAirtime);

@@ -36,7 +36,7 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
         {{"--wings"}, "unknown option --wings"},
         {{"--presets", ","}, "option --presets needs at least one preset"},
         {{"--presets", "stock,Glide"},
-         "user preset 'Glide' needs --preset-dir (a game folder's bakkesmod/wingleaf)"},
+         "user preset 'Glide' needs a preset folder (--preset-dir, or the workbench's --game)"},
         {{"--presets", "stock,Glide", "--preset-dir", "/nonexistent"},
          "user preset 'Glide': no preset file /nonexistent/Glide.txt"},
         {{"--sweep", "wl_lfit=0:10:11"},
@@ -78,7 +78,7 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
          "option --tune-name needs --game DIR (the game folder to install it in)"},
         {{"--workers", "1.5"}, "option --workers takes a whole number"},
         {{"--presets", "a\";sim_mode menu", "--preset-dir", "/tmp"},
-         "user preset 'a\";sim_mode menu' may not hold double quotes, ';' or line breaks"},
+         "user preset 'a\";sim_mode menu' may not hold quotes, ';', slashes or line breaks"},
         {{"--input", "pitch=1,pitch=0"}, "option --input: pitch is given twice"},
         {{"--input", "pitch"},
          "option --input takes pitch=P,yaw=Y,roll=R,throttle=T (any of them, each from -1 to 1), "
@@ -132,7 +132,7 @@ TEST(FlightLabOptions, EveryPartOfTheLaunchIsAnOption) {
     EXPECT_EQ(o->launch.timeLimitS, 3);
     EXPECT_EQ(o->presets, (std::vector<std::string>{"stock", "2"}));
     ASSERT_TRUE(o->sweep);
-    EXPECT_EQ(o->sweep->variable, "wl_lift");
+    EXPECT_EQ(o->sweep->slider, Slider::lift);
     EXPECT_EQ(o->sweep->steps, 6);
     EXPECT_EQ(o->sweep->preset, "4");
     EXPECT_EQ(o->hudPreset, "");
@@ -150,7 +150,7 @@ TEST(FlightLabOptions, TuneOptionsAndInformationalAnswers) {
     EXPECT_FALSE(o->tune->targets.topHeightUu);
     EXPECT_EQ(o->tune->targets.landingSpeedUu, 1900);
     EXPECT_EQ(o->tune->start, "1");
-    EXPECT_EQ(o->tune->fixed, (std::vector<std::pair<int, double>>{{0, 2}, {1, 0.5}}));
+    EXPECT_EQ(o->tune->fixed, (SliderSettings{{Slider::speed, 2.0f}, {Slider::boost, 0.5f}}));
     EXPECT_EQ(o->tune->seed, 7u);
 
     std::string text;

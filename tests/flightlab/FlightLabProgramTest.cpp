@@ -32,9 +32,9 @@ TEST(FlightLabProgram, ExitStatusTellsSuccessFailureAndBadUsage) {
         {{WL_FLIGHTLAB_EXE, "--plugin", (out / "not-a-plugin.so").string(), "--out", out.string()},
          1,
          "wingleaf-flightlab: "},
-        {{WL_FLIGHTLAB_EXE, "--tune", "airtime=6,distance=12000", "--tune-fix", "wl_speed=-1"},
+        {{WL_FLIGHTLAB_EXE, "--tune", "airtime=6,distance=12000", "--tune-fix", "wl_speed=-1", "--out", out.string()},
          2,
-         "wingleaf-flightlab: option --tune-fix wl_speed takes a number from 0 to 10, not '-1'\n"},
+         "wingleaf-flightlab: option --tune-fix: wl_speed takes a value from 0.000499 to 10, not -1\n"},
         {{WL_FLIGHTLAB_EXE, "--speed", "fast"},
          2,
          "wingleaf-flightlab: option --speed takes a number from 0 to 100000, not 'fast'\n"

@@ -19,7 +19,7 @@ TEST(FlightLabReport, BodyColumnOnlyWhenBodiesDifferAndCausesOfEachSetup) {
     glide.setup = setupFor("My, \"Glide\"");
     glide.setup.body = "merc";
     glide.figures.airtimeS = 10;
-    glide.sliders[0] = 2.25;
+    glide.sliders = SliderValues{{Slider::speed, 2.25f}, {Slider::boost, 0}};
     std::ostringstream one, two, sliders, csv;
     writeTable(one, {stock});
     writeTable(two, {stock, glide});

@@ -26,11 +26,12 @@ TEST(FlightLabWorkerMessages, JobsFlightsAndErrorsRoundTrip) {
     Job job;
     job.kind = Job::Kind::CreatePreset;
     job.launch = Launch{1234.5, -12.25, 450, 0.75, 33, 67.5, HeldInput{0.25, -1, 0.5, 1}};
-    job.setup = flightlab::Setup{"My \"Glide\"", true, "Glide", {{"wl_lift", "7.5"}, {"wl_speed", ""}}, "merc"};
+    job.setup = flightlab::Setup{"My \"Glide\"", true, "Glide", {{Slider::lift, 7.5f}, {Slider::speed, 0.000499f}}, "merc"};
     job.keepSamples = false;
     job.drawTick = 321;
     job.file = "/tmp/out/tuned.txt";
-    job.values = {"1.000", "", "0.250"};
+    job.values = SliderValues{{Slider::lift, 1}, {Slider::roll, 0.25f}};
+    job.content = "2.5 1\n";
     job.onlyNew = true;
     auto r = fields(wire::encodeJob(job));
     const Job back = wire::decodeJob(r);
@@ -48,6 +49,7 @@ TEST(FlightLabWorkerMessages, JobsFlightsAndErrorsRoundTrip) {
     EXPECT_EQ(back.drawTick, 321);
     EXPECT_EQ(back.file, job.file);
     EXPECT_EQ(back.values, job.values);
+    EXPECT_EQ(back.content, job.content);
     EXPECT_TRUE(back.onlyNew);
 
     Flight f;
@@ -60,7 +62,7 @@ TEST(FlightLabWorkerMessages, JobsFlightsAndErrorsRoundTrip) {
     f.figures.landingSpeedUu = 95.7;
     f.figures.descentAngleDeg = -4.5;
     f.figures.apexTick = 240;
-    for (std::size_t i = 0; i < kSliderCount; ++i) f.sliders[i] = 0.001 * static_cast<double>(i + 1);
+    for (Slider s : kSliders) f.sliders[s] = 0.001f * static_cast<float>(sliderIndex(s) + 1);
     // The car's state is single precision: samples travel as floats, exactly.
     Sample released;
     released.z = 300, released.vx = 1812.6165f, released.vz = 845.2375f;

@@ -28,7 +28,7 @@ std::string flightScript(const Launch& launch, const Setup& setup, int drawAtTic
                          const std::string& drawFile) {
     std::ostringstream s;
     for (const auto& line : setupLines(launch, setup)) s << line << '\n';
-    for (const auto name : kSliderNames) s << name << '\n';
+    for (Slider slider : kSliders) s << sliderName(slider) << '\n';
     const int boostTicks = ticksFor(launch.boostSeconds);
     const int lastTick = ticksFor(launch.timeLimitS);
     s << "sim_state car 0\n";
@@ -77,14 +77,13 @@ std::vector<Sample> parseSamples(const std::string& hostOutput) {
 }
 
 SliderValues parseSliders(const std::string& hostOutput) {
-    SliderValues values{};
+    SliderValues values;
     std::istringstream in(hostOutput);
     std::string line;
     while (std::getline(in, line)) {
         const auto eq = line.find(" = ");
         if (eq == std::string::npos) continue;
-        const int index = sliderIndex(line.substr(0, eq));
-        if (index >= 0) values[static_cast<std::size_t>(index)] = std::strtod(line.c_str() + eq + 3, nullptr);
+        if (const auto slider = sliderNamed(line.substr(0, eq))) values[*slider] = std::strtof(line.c_str() + eq + 3, nullptr);
     }
     return values;
 }

@@ -9,9 +9,13 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <numbers>
+#include <random>
+#include <sstream>
 #include <thread>
 
+#include "Lab.h"
 #include "LabAdapter.h"
+#include "PresetJobs.h"
 #include "WorkbenchServer.h"
 #include "wltest/HostRunner.h"
 
@@ -92,9 +96,9 @@ TEST_F(WorkbenchApi, VocabularyAndPresetsComeFromThePlugin) {
     auto r = client().Get("/api/vocabulary", own());
     ASSERT_TRUE(r);
     const json v = json::parse(r->body);
-    ASSERT_EQ(v["sliders"].size(), flightlab::kSliderCount);
-    for (std::size_t i = 0; i < flightlab::kSliderCount; ++i) {
-        EXPECT_EQ(v["sliders"][i]["name"], flightlab::kSliderNames[i]);
+    ASSERT_EQ(v["sliders"].size(), kSliderCount);
+    for (std::size_t i = 0; i < kSliderCount; ++i) {
+        EXPECT_EQ(v["sliders"][i]["name"], flightlab::sliderName(kSliders[i]));
         EXPECT_EQ(v["sliders"][i]["max"], lab_->ranges()[i].max);
         EXPECT_EQ(v["sliders"][i]["default"], lab_->ranges()[i].defaultValue);
     }
@@ -342,4 +346,95 @@ TEST_F(WorkbenchApi, TheDocumentedExampleAnswersAsShown) {
     EXPECT_TRUE(holdsShown(json::parse(blocks["<!-- api-answer -->"]), answer))
         << "docs/workbench-api.md shows another answer than this one:\n"
         << answer.dump(4);
+}
+
+// The command line and the API refuse the same requests in the same words: each front end adds
+// only where the fault is (an option, a field).
+TEST_F(WorkbenchApi, TheCommandLineAndTheApiRefuseAlike) {
+    const std::string presets = flightlab::presetFolderOf(*game_).string();
+    struct Case {
+        std::vector<std::string> args;
+        std::string option;
+        std::string path, body, field, words;
+    };
+    const std::vector<Case> cases{
+        {{"--presets", "nonexist", "--preset-dir", presets}, "", "/api/fly", R"({"setups": [{"preset": "nonexist"}]})",
+         "setups[0].preset", "user preset 'nonexist': no preset file " + presets + "/nonexist.txt"},
+        {{"--presets", "9"}, "", "/api/fly", R"({"setups": [{"preset": "9"}]})", "setups[0].preset",
+         "preset '9': base presets are 0 to 5"},
+        {{"--presets", "5.0"}, "", "/api/fly", R"({"setups": [{"preset": "5.0"}]})", "setups[0].preset",
+         "preset '5.0': base presets are 0 to 5"},
+        {{"--presets", "-0"}, "", "/api/grid", R"({"setup": {"preset": "-0"}})", "setup.preset",
+         "preset '-0': base presets are 0 to 5"},
+        {{"--tune", "airtime=30"}, "option --tune: ", "/api/tune", R"({"targets": {"airtime": 30}})", "targets",
+         "an airtime of 30 s is beyond the time limit of 10 s"},
+        {{"--tune", "top=100"}, "option --tune: ", "/api/tune", R"({"targets": {"top": 100}})", "targets",
+         "a top height of 100 uu is below the launch height of 300 uu: the car starts higher"},
+        {{"--tune", "airtime=6", "--tune-fix", "wl_speed=0.000498", "--tune-restarts", "1", "--workers", "1"},
+         "option --tune-fix: ", "/api/tune", R"({"targets": {"airtime": 6}, "fixed": {"wl_speed": 0.000498}})",
+         "fixed.wl_speed", "wl_speed takes a value from 0.000499 to 10, not 0.000498"},
+        {{"--sweep", "wl_lift=0:11:3", "--presets", "stock", "--workers", "1"}, "option --sweep: ", "/api/fly",
+         R"({"setups": [{"sliders": {"wl_lift": 11}}]})", "setups[0].sliders.wl_lift",
+         "wl_lift takes a value from 0 to 10, not 11"},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        bool informational = false;
+        auto args = c.args;
+        args.insert(args.end(), {"--hud-preset", "none", "--out", (*root_ / "cli-out").string()});
+        if (const auto o = flightlab::parseOptions(args, error, informational)) {
+            std::ostringstream out, err;
+            try {
+                flightlab::runLab(*o, out, err);
+            } catch (const flightlab::UsageError& e) {
+                error = e.what();
+            }
+        }
+        EXPECT_EQ(error, c.option + c.words) << c.args.front() << " " << c.args[1];
+        const auto r = post(c.path, c.body);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->status, 400) << r->body;
+        EXPECT_EQ(json::parse(r->body).value("error", ""), c.field + ": " + c.words);
+    }
+}
+
+// What flies is what is saved: random slider values flown through the API, saved, and the saved
+// preset flown (by the API, and by a worker that reads the file itself) give the same figures
+// to the bit. The lowest wl_speed is typed as the plug-in's range says it.
+TEST_F(WorkbenchApi, TheSavedPresetFliesAsItFlew) {
+    const auto& ranges = lab_->ranges();
+    std::mt19937 random(11);
+    std::vector<json> valueSets;
+    for (int k = 0; k < 3; ++k) {
+        json sliders = json::object();
+        for (Slider slider : kSliders) {
+            const auto& r = ranges[sliderIndex(slider)];
+            sliders[std::string(flightlab::sliderName(slider))] = std::uniform_real_distribution<double>(r.min, r.max)(random);
+        }
+        valueSets.push_back(sliders);
+    }
+    valueSets[0]["wl_speed"] = 0.000499;
+    valueSets[1]["wl_air_density"] = 0.0355;
+    const json launch = {{"timeLimit", 2}};
+    std::vector<fs::path> files;
+    std::vector<json> flown;
+    for (std::size_t k = 0; k < valueSets.size(); ++k) {
+        const std::string name = "Random " + std::to_string(k);
+        flown.push_back(postJson("/api/fly", {{"launch", launch}, {"setups", {{{"sliders", valueSets[k]}}}}, {"samples", false}})["flights"][0]);
+        postJson("/api/save", {{"name", name}, {"sliders", valueSets[k]}, {"overwrite", true}});
+        const json saved = postJson("/api/fly", {{"launch", launch}, {"setups", {{{"preset", name}}}}, {"samples", false}});
+        EXPECT_EQ(saved["flights"][0]["figures"], flown[k]["figures"]) << name;
+        EXPECT_EQ(saved["flights"][0]["sliders"], flown[k]["sliders"]) << name;
+        files.push_back(flightlab::presetFolderOf(*game_) / (name + ".txt"));
+    }
+    flightlab::WorkerPool direct({WL_PLUGIN_PATH, *root_ / "direct", files, 1});
+    flightlab::Launch l;
+    l.timeLimitS = 2;
+    for (std::size_t k = 0; k < valueSets.size(); ++k) {
+        const auto f = direct.fly(flightlab::flightJob(l, flightlab::setupFor("Random " + std::to_string(k)), false));
+        EXPECT_EQ(f.figures.distanceUu, flown[k]["figures"]["distance"].get<double>()) << k;
+        EXPECT_EQ(f.figures.airtimeS, flown[k]["figures"]["airtime"].get<double>()) << k;
+        EXPECT_EQ(f.figures.landingSpeedUu, flown[k]["figures"]["landingSpeed"].get<double>()) << k;
+    }
+    EXPECT_EQ(flown[0]["sliders"]["wl_speed"].get<float>(), ranges[0].min);
 }

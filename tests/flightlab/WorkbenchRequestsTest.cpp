@@ -8,6 +8,7 @@
 #include "Requests.h"
 #include "WorkbenchServer.h"
 
+using namespace flightlab;
 using namespace flightlab::server;
 
 namespace {
@@ -50,7 +51,7 @@ TEST(WorkbenchRequests, RefusalsNameTheFieldAndTheReason) {
         {"label too long", fly, R"({"setups": [{"label": ")" + std::string(kMaxLabelBytes + 1, 'x') + "\"}]}", "setups[0].label", "is longer than 64 bytes"},
         {"model not a flag", fly, R"({"setups": [{"model": "yes"}]})", "setups[0].model", "must be true or false"},
         {"stock car with a preset", fly, R"({"setups": [{"model": false, "preset": "1"}]})", "setups[0].model", "the stock car (model false) takes no preset or sliders"},
-        {"preset with a slash", fly, R"({"setups": [{"preset": "a/b"}]})", "setups[0].preset", "may not hold quotes, ';', slashes or line breaks"},
+        {"preset with a slash", fly, R"({"setups": [{"preset": "a/b"}]})", "setups[0].preset", "user preset 'a/b' may not hold quotes, ';', slashes or line breaks"},
         {"preset not a string", fly, R"({"setups": [{"preset": 1}]})", "setups[0].preset", "must be a string"},
         {"sliders not an object", fly, R"({"setups": [{"sliders": [1]}]})", "setups[0].sliders", "must be an object of slider values by name"},
         {"unknown body", fly, R"({"setups": [{"body": "Bus"}]})", "setups[0].body", "unknown body 'Bus' (bodies: "},
@@ -68,8 +69,8 @@ TEST(WorkbenchRequests, RefusalsNameTheFieldAndTheReason) {
         {"target of zero", tune, R"({"targets": {"landing": 0}})", "targets.landing", "must be a number from 1e-06 to 1e+06"},
         {"relative factor missing", tune, R"({"targets": {"distance": {}}})", "targets.distance.relative", "is required"},
         {"unknown in a relative target", tune, R"({"targets": {"distance": {"relative": 2, "of": 1}}})", "targets.distance.of", "unknown field"},
-        {"unknown fixed slider", tune, R"({"targets": {"top": 5}, "fixed": {"wl_nope": 1}})", "fixed.wl_nope", "unknown slider"},
-        {"start beyond its range", tune, R"({"targets": {"top": 5}, "start": {"wl_lift": 11}})", "start.wl_lift", "must be a number from 0 to 10"},
+        {"unknown fixed slider", tune, R"({"targets": {"top": 5}, "fixed": {"wl_nope": 1}})", "fixed.wl_nope", "unknown slider 'wl_nope' (sliders: wl_speed, "},
+        {"start beyond its range", tune, R"({"targets": {"top": 5}, "start": {"wl_lift": 11}})", "start.wl_lift", "wl_lift takes a value from 0 to 10, not 11"},
         {"negative seed", tune, R"({"targets": {"top": 5}, "seed": -1})", "seed", "must be a number from 0 to 4.29497e+09"},
         {"unknown body to tune", tune, R"({"body": "Bus", "targets": {"top": 5}})", "body", "unknown body 'Bus'"},
         {"name missing", save, R"({"sliders": {}})", "name", "is required"},
@@ -101,15 +102,16 @@ TEST(WorkbenchRequests, TuneRequestCarriesEveryPart) {
             "start": {"wl_lift": 3}, "fixed": {"wl_roll": 2}, "seed": 4294967295})",
         ranges());
     EXPECT_EQ(r.body, "dominus");
-    EXPECT_EQ(r.airtime.value, 4);
-    EXPECT_EQ(r.landing.relativeToStock, 0.5);
-    EXPECT_FALSE(r.distance.value || r.distance.relativeToStock || r.top.value || r.top.relativeToStock);
+    EXPECT_EQ(r.targets.airtimeS, 4);
+    EXPECT_FALSE(r.targets.relative.airtime);
+    EXPECT_EQ(r.targets.landingSpeedUu, 0.5);
+    EXPECT_TRUE(r.targets.relative.landing);
+    EXPECT_FALSE(r.targets.distanceUu || r.targets.topHeightUu);
     ASSERT_TRUE(r.start);
-    const auto lift = static_cast<std::size_t>(flightlab::sliderIndex("wl_lift"));
-    EXPECT_EQ((*r.start)[lift], 3);
-    EXPECT_EQ((*r.start)[lift == 0 ? 1 : 0], 1);  // the others at their defaults
+    EXPECT_EQ((*r.start)[Slider::lift], 3);
+    EXPECT_EQ((*r.start)[Slider::speed], 1);  // the others at their defaults
     ASSERT_EQ(r.fixed.size(), 1u);
-    EXPECT_EQ(r.fixed[0], std::make_pair(flightlab::sliderIndex("wl_roll"), 2.0));
+    EXPECT_EQ(r.fixed[0], std::make_pair(Slider::roll, 2.0f));
     EXPECT_EQ(r.seed, 4294967295u);
 }
 

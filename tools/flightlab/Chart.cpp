@@ -87,7 +87,7 @@ Styles stylesFor(const std::vector<Flight>& flights, const ColourScale* scale) {
         Rgb colour;
         if (scale != nullptr) {
             const auto& o = f.setup.overrides;
-            const double v = o.empty() ? low : std::strtod(o.front().second.c_str(), nullptr);
+            const double v = o.empty() ? low : o.front().second;
             colour = sweepColour(high > low ? (v - low) / (high - low) : 0);
         } else {
             colour = colourAt(indexOf(presets, f.setup.label));

@@ -18,19 +18,25 @@
 #include <type_traits>
 #include <utility>
 
-#include "Workers.h"
+#include "Job.h"
 #include "app/Session.h"
+#include "common/AtomicFile.h"
 #include "console/Console.h"
+#include "console/SettingsWindows.h"
 #include "game/Game.h"
 #include "loader/PluginLoader.h"
 #include "presets/PresetMessages.h"
 #include "presets/PresetProcedures.h"
+#include "presets/PresetStorage.h"
 
 namespace flightlab {
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// The settings windows' code of a drop-down list.
+constexpr int kDropDown = 6;
 
 // The car's state after `tick`, appended to `samples`. Built in place from every field: a
 // sample value-initialised first, or built aside and copied in, costs a zero fill and a reload
@@ -43,8 +49,6 @@ const Sample& appendSample(std::vector<Sample>& samples, const host::Car& car, i
                                 rb.AngularVelocity.X, rb.AngularVelocity.Y, rb.AngularVelocity.Z,
                                 car.onGround != 0);
 }
-
-constexpr const char* kPresetFolder = "bakkesmod/wingleaf";
 
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
@@ -147,17 +151,18 @@ FlightEngine::FlightEngine(const fs::path& plugin, const fs::path& root,
     auto& h = *host_;
     if (!h.session.installed())
         throw std::runtime_error("cannot lay out a game folder in " + root.string() + ": " + h.err.str());
-    fs::create_directories("bakkesmod/wingleaf");
-    for (const auto& f : presets)
-        fs::copy_file(f, fs::path("bakkesmod/wingleaf") / f.filename(),
-                      fs::copy_options::overwrite_existing);
+    fs::create_directories(kPresetDirectory);
+    for (const auto& f : presets) {
+        std::string error;
+        if (!host::copyReplacing(f, fs::path(kPresetDirectory) / f.filename(), error)) throw std::runtime_error(error);
+    }
     if (!h.session.loader().load(pluginPath.string()))
         throw std::runtime_error("cannot load the plug-in " + pluginPath.string() + ": " + h.err.str());
-    for (std::size_t i = 0; i < kSliderCount; ++i) {
-        host::Variable* v = h.console.findVariable(std::string(kSliderNames[i]));
-        if (v == nullptr)
-            throw std::runtime_error("the plug-in has no slider " + std::string(kSliderNames[i]));
-        ranges_[i] = {v->def.min, v->def.max, host::toFloat(v->def.defaultValue)};
+    for (Slider slider : kSliders) {
+        const std::string name(sliderName(slider));
+        host::Variable* v = h.console.findVariable(name);
+        if (v == nullptr) throw std::runtime_error("the plug-in has no slider " + name);
+        ranges_[sliderIndex(slider)] = {v->def.min, v->def.max, host::toFloat(v->def.defaultValue)};
     }
 }
 
@@ -228,9 +233,9 @@ void FlightEngine::setUp(const Launch& launch, const Setup& setup) {
 }
 
 SliderValues FlightEngine::currentSliders() {
-    SliderValues values{};
-    for (std::size_t i = 0; i < kSliderCount; ++i)
-        values[i] = host::toFloat(host_->console.findVariable(std::string(kSliderNames[i]))->value);
+    SliderValues values;
+    for (Slider slider : kSliders)
+        values[slider] = host::toFloat(host_->console.findVariable(std::string(sliderName(slider)))->value);
     return values;
 }
 
@@ -280,12 +285,10 @@ void FlightEngine::drawAt(const Launch& launch, const Setup& setup, int tick, co
     h.out.str("");
 }
 
-fs::path FlightEngine::createPreset(const std::vector<std::string>& values, const std::string& name,
-                                    bool onlyNew) {
-    for (std::size_t i = 0; i < kSliderCount && i < values.size(); ++i)
-        run(std::string(kSliderNames[i]) + " " + values[i]);
+fs::path FlightEngine::createPreset(const SliderValues& values, const std::string& name, bool onlyNew) {
+    for (Slider slider : kSliders) run(std::string(sliderName(slider)) + " " + sliderText(values[slider]));
     run("wl_name_preset \"" + name + "\"");
-    const fs::path file = fs::absolute(fs::path(kPresetFolder) / (name + ".txt"));
+    const fs::path file = fs::absolute(fs::path(kPresetDirectory) / (name + ".txt"));
     if (onlyNew) refuseExisting(name);
     const std::vector<std::string> said = linesOf(run("wl_create 1"));
     auto saidLine = [&](const std::string& line) {
@@ -306,26 +309,39 @@ fs::path FlightEngine::createPreset(const std::vector<std::string>& values, cons
                      why.rfind(lockBusyLead(), 0) == 0);
 }
 
+SliderValues FlightEngine::sliders(const Setup& setup) {
+    reset();
+    for (const auto& line : modelLines(setup)) run(line);
+    return currentSliders();
+}
+
+SliderValues FlightEngine::readPreset(const std::string& text) {
+    Setup scratch;
+    scratch.modelOn = true;
+    scratch.preset = "read";
+    const fs::path file = fs::path(kPresetDirectory) / (scratch.preset + ".txt");
+    std::string error;
+    if (!host::replaceFile(file, text, error)) throw std::runtime_error(error);
+    const SliderValues values = sliders(scratch);
+    std::error_code ec;
+    fs::remove(file, ec);
+    return values;
+}
+
 namespace {
 
 // The options of the preset drop-down of the settings window installed in ROOT, as (label,
-// value); none when it has no preset line.
+// value), read by the host's own reader of settings files; none when it has no preset line.
 std::vector<std::pair<std::string, std::string>> presetOptionsIn(const fs::path& root) {
-    std::vector<std::pair<std::string, std::string>> found;
-    std::ifstream in(root / "bakkesmod/plugins/settings/wingleaf.set");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.find("wl_preset") == std::string::npos) continue;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::istringstream options(line.substr(line.rfind('|') + 1));
-        std::string option;
-        while (std::getline(options, option, '&')) {
-            const auto at = option.rfind('@');
-            if (at != std::string::npos) found.emplace_back(option.substr(0, at), option.substr(at + 1));
-        }
-        break;
-    }
-    return found;
+    const fs::path file = root / kSettingsPath;
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::vector<std::string> problems;
+    const host::SettingsWindow window = host::parseSettingsFile(file.filename().string(), text.str(), problems);
+    for (const host::SettingsControl& c : window.controls)
+        if (c.code == kDropDown && c.params.size() >= 2 && c.params[1] == "wl_preset") return c.options;
+    return {};
 }
 
 }  // namespace
@@ -346,7 +362,7 @@ std::set<std::string> userPresetsListedIn(const fs::path& root) {
 
 bool presetNameTaken(const fs::path& root, const std::string& name) {
     std::error_code ec;
-    const fs::file_status there = fs::symlink_status(root / "bakkesmod/wingleaf" / (name + ".txt"), ec);
+    const fs::file_status there = fs::symlink_status(root / kPresetDirectory / (name + ".txt"), ec);
     return userPresetsListedIn(root).count(name) != 0 || (fs::exists(there) && !fs::is_regular_file(there));
 }
 

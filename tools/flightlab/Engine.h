@@ -13,8 +13,10 @@ namespace flightlab {
 
 // A slider's console range and default, as the loaded plug-in registered it.
 struct SliderRange {
-    double min = 0, max = 0, defaultValue = 0;
+    float min = 0, max = 0, defaultValue = 0;
 };
+// Every slider's range, in slider order.
+using SliderRanges = std::array<SliderRange, kSliderCount>;
 
 // The labels of the base presets as the settings window installed in the game folder ROOT
 // shows them ("" where it names none).
@@ -49,14 +51,19 @@ public:
     // Flies the set-up up to `tick` and draws the plug-in's HUD there into FILE (a PNG).
     void drawAt(const Launch& launch, const Setup& setup, int tick, const std::string& file);
 
-    // Sets the sliders (value texts in slider order) and saves them as the user preset NAME
-    // through the plug-in's own creation procedure; returns the preset file it wrote. Success is
-    // what the plug-in says: JobRefused with its reason otherwise. With `onlyNew`, a preset of
-    // that name is looked for under the presets' lock first and refused (JobRefused, conflict).
-    std::filesystem::path createPreset(const std::vector<std::string>& values,
-                                       const std::string& name, bool onlyNew = false);
+    // Sets the sliders and saves them as the user preset NAME through the plug-in's own creation
+    // procedure; returns the preset file it wrote. Success is what the plug-in says: JobRefused
+    // with its reason otherwise. With `onlyNew`, a preset of that name is looked for under the
+    // presets' lock first and refused (JobRefused, conflict).
+    std::filesystem::path createPreset(const SliderValues& values, const std::string& name, bool onlyNew = false);
 
-    const std::array<SliderRange, kSliderCount>& sliderRanges() const { return ranges_; }
+    // The slider values the set-up's model lines leave, flying nothing.
+    SliderValues sliders(const Setup& setup);
+    // The slider values the plug-in reads from a preset file's TEXT: the text saved as a scratch
+    // preset of this engine's own folder, selected, and removed again.
+    SliderValues readPreset(const std::string& text);
+
+    const SliderRanges& sliderRanges() const { return ranges_; }
 
 private:
     struct Host;
@@ -79,7 +86,7 @@ private:
     static constexpr std::size_t kKeptReleases = 256;
     std::vector<Release> releases_;
     std::size_t nextRelease_ = 0;
-    std::array<SliderRange, kSliderCount> ranges_{};
+    SliderRanges ranges_{};
     std::vector<Sample> scratch_;
 };
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <cmath>
 
-#include "Flight.h"
+#include "Launch.h"
 #include "game/PhysicsConstants.h"
 
 namespace flightlab {

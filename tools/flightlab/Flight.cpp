@@ -1,6 +1,7 @@
 // One simulated flight: the launch, the console lines that set it up, and its trajectory.
 #include "Flight.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,10 +29,16 @@ std::optional<Body> findBody(std::string_view name) {
     return std::nullopt;
 }
 
-int sliderIndex(std::string_view name) {
-    for (std::size_t i = 0; i < kSliderNames.size(); ++i)
-        if (kSliderNames[i] == name) return static_cast<int>(i);
-    return -1;
+std::optional<Slider> sliderNamed(std::string_view name) {
+    for (Slider slider : kSliders)
+        if (sliderName(slider) == name) return slider;
+    return std::nullopt;
+}
+
+std::string sliderText(float value) {
+    char buf[32];
+    const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+    return std::string(buf, end);
 }
 
 std::size_t basePresetCount() { return kBasePresetCount; }
@@ -52,7 +59,8 @@ std::vector<std::string> modelLines(const Setup& setup) {
     std::vector<std::string> lines{"sim_mode freeplay"};
     if (setup.modelOn) {
         if (!setup.preset.empty()) lines.push_back("wl_preset \"" + setup.preset + "\"");
-        for (const auto& [slider, value] : setup.overrides) lines.push_back(slider + " " + value);
+        for (const auto& [slider, value] : setup.overrides)
+            lines.push_back(std::string(sliderName(slider)) + " " + sliderText(value));
         lines.push_back("wl_enabled 1");
     } else {
         lines.push_back("wl_enabled 0");

@@ -8,27 +8,10 @@
 #include <vector>
 
 #include "Figures.h"
-#include "sliders/Sliders.h"
+#include "Launch.h"
+#include "sliders/SliderValues.h"
 
 namespace flightlab {
-
-// Controller input the player holds through the whole flight, each from -1 to 1 as a
-// controller gives it.
-struct HeldInput {
-    double pitch = 0, yaw = 0, roll = 0, throttle = 0;
-    bool any() const { return pitch != 0 || yaw != 0 || roll != 0 || throttle != 0; }
-};
-
-// The launch every compared preset flies: a car leaving a ramp.
-struct Launch {
-    double speedUu = 2000;     // uu/s along the nose at release
-    double pitchDeg = 25;      // nose-up pitch at release
-    double heightUu = 300;     // height of the car's centre at release
-    double boostSeconds = 1;   // boost held from release for this long
-    double timeLimitS = 10;    // flights still airborne then are cut off
-    double headingDeg = 0;     // direction of the launch, from world +X towards +Y
-    HeldInput input;           // held from release to touchdown
-};
 
 // A hitbox family: its name and the full size of its collision box, uu.
 struct Body {
@@ -48,20 +31,15 @@ inline constexpr std::array<Body, 6> kBodies{{
 // The body of that name, or nothing.
 std::optional<Body> findBody(std::string_view name);
 
-// The plug-in's sliders and their console names, in its slider order, from its slider
-// vocabulary; their ranges and defaults are read from the loaded plug-in.
-using ::kSliderCount;
-inline constexpr std::array<std::string_view, kSliderCount> kSliderNames = [] {
-    std::array<std::string_view, kSliderCount> names{};
-    for (std::size_t i = 0; i < kSliderCount; ++i) names[i] = sliderSpec(kSliders[i]).name;
-    return names;
-}();
-using SliderValues = std::array<double, kSliderCount>;
+// The slider of a console name (wl_lift), or nothing; and a slider's console name.
+std::optional<Slider> sliderNamed(std::string_view name);
+inline std::string_view sliderName(Slider slider) { return sliderSpec(slider).name; }
 
-// Index of a slider name in kSliderNames, or -1.
-int sliderIndex(std::string_view name);
-// Index of a slider in every list of slider values.
-using ::sliderIndex;
+// The shortest text that reads back as exactly VALUE: what a console line sets a slider with.
+std::string sliderText(float value);
+
+// Sliders set after the preset, in order: each value a float as the console holds it.
+using SliderSettings = std::vector<std::pair<Slider, float>>;
 
 // The number of base presets the plug-in brings (0 is the defaults).
 std::size_t basePresetCount();
@@ -75,30 +53,16 @@ struct Setup {
     std::string label;          // shown in the tables, CSV and plots
     bool modelOn = false;
     std::string preset;         // value given to wl_preset ("" for none)
-    std::vector<std::pair<std::string, std::string>> overrides;  // slider, value text
+    SliderSettings overrides;   // set after the preset
     std::string body = "octane";
-};
-
-// The car's state after one tick: position, velocity, orientation (a unit quaternion) and
-// angular velocity (rad/s, world axes). The engine builds one a tick from its fields in this
-// order.
-struct Sample {
-    int tick = 0;
-    double x = 0, y = 0, z = 0;
-    double vx = 0, vy = 0, vz = 0;
-    double qw = 1, qx = 0, qy = 0, qz = 0;
-    double wx = 0, wy = 0, wz = 0;
-    bool onGround = false;
 };
 
 struct Flight {
     Setup setup;
     std::vector<Sample> samples;  // from release to the first sample on the floor (or the time limit)
     Figures figures;
-    SliderValues sliders{};       // the slider values the flight flew with
+    SliderValues sliders;         // the slider values the flight flew with
 };
-
-constexpr double kTickS = 1.0 / 120.0;
 
 // Whole ticks in a span of seconds.
 int ticksFor(double seconds);

@@ -62,14 +62,12 @@ std::vector<Setup> sweepSetups(const LabOptions& o) {
     if (!o.sweep) return setups;
     const Sweep& s = *o.sweep;
     for (int i = 0; i < s.steps; ++i) {
-        const double value = s.from + (s.to - s.from) * i / (s.steps - 1);
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.5f", value);
+        // At a preset's precision: the value flown is one a preset can keep.
+        const float value = presetValue(s.from + (s.to - s.from) * i / (s.steps - 1));
         Setup setup = setupFor(s.preset);
-        setup.overrides = {{s.variable, buf}};
+        setup.overrides = {{s.slider, value}};
         setup.body = o.bodies.front();
-        std::snprintf(buf, sizeof buf, "%g", value);
-        setup.label = s.variable + " " + buf + " on " + s.preset;
+        setup.label = std::string(sliderName(s.slider)) + " " + sliderText(value) + " on " + s.preset;
         setups.push_back(setup);
     }
     return setups;
@@ -143,13 +141,13 @@ private:
 };
 
 // Why a slider can leave every flight of a sweep unchanged.
-std::string noEffectReason(const std::string& slider) {
-    if (slider == "wl_pitch" || slider == "wl_roll" || slider == "wl_yaw")
+std::string noEffectReason(Slider slider) {
+    if (slider == Slider::pitch || slider == Slider::roll || slider == Slider::yaw)
         return "The stabilisation sliders scale turns about world X, Y and Z (wl_pitch, wl_roll, "
                "wl_yaw), not the car's own axes: at a launch along world X, wl_pitch acts as the "
                "car's roll, and a car that does not turn about that axis is not stabilised; try "
                "--heading or --input";
-    if (slider == "wl_air_density")
+    if (slider == Slider::air_density)
         return "Air density scales every force of the model: check that the model is on in the "
                "sweep preset";
     return "The slider may act only where this launch does not reach, or the sweep preset's air "
@@ -172,11 +170,11 @@ void writeTables(const LabOptions& o, const std::vector<Flight>& flights,
     out << "\nslider values:\n";
     writeSliderTable(out, flights);
     if (!sweep.empty()) {
-        out << "\nsweep of " << o.sweep->variable << " on " << o.sweep->preset << ":\n";
+        out << "\nsweep of " << sliderName(o.sweep->slider) << " on " << o.sweep->preset << ":\n";
         writeTable(out, sweep);
         if (std::all_of(sweep.begin(), sweep.end(), [&](const Flight& f) { return sameFlight(f, sweep.front()); }))
-            out << "every flight of the sweep is identical: " << o.sweep->variable
-                << " changed nothing at this launch. " << noEffectReason(o.sweep->variable) << ".\n";
+            out << "every flight of the sweep is identical: " << sliderName(o.sweep->slider)
+                << " changed nothing at this launch. " << noEffectReason(o.sweep->slider) << ".\n";
     }
 }
 
@@ -224,9 +222,9 @@ std::string drawPictures(const LabOptions& o, const std::vector<Flight>& flights
          [&] { return sideViewChart(flights, o.launch, "Side view, " + launch); });
     if (!sweep.empty()) {
         draw("sweep.png", "sweep side view", [&] {
-            const ColourScale scale{o.sweep->variable, o.sweep->from, o.sweep->to};
-            return sideViewChart(sweep, o.launch,
-                                 "Sweep of " + o.sweep->variable + " on " + o.sweep->preset + ", " + launch,
+            const std::string variable(sliderName(o.sweep->slider));
+            const ColourScale scale{variable, o.sweep->from, o.sweep->to};
+            return sideViewChart(sweep, o.launch, "Sweep of " + variable + " on " + o.sweep->preset + ", " + launch,
                                  &scale);
         });
     }
@@ -275,14 +273,10 @@ std::string drawHud(const LabOptions& o, const std::vector<Flight>& flights, Wor
 
 // A sweep flies only values the plug-in accepts: it would clamp the others, and the flights
 // would carry labels they did not fly.
-void checkSweepRange(const Sweep& sweep, const std::array<SliderRange, kSliderCount>& ranges) {
-    const SliderRange& r = ranges[static_cast<std::size_t>(sliderIndex(sweep.variable))];
-    const double low = std::min(sweep.from, sweep.to), high = std::max(sweep.from, sweep.to);
-    if (low >= r.min && high <= r.max) return;
-    std::ostringstream s;
-    s << "option --sweep: " << sweep.variable << " takes values from " << r.min << " to " << r.max
-      << " (the plug-in's range), not " << sweep.from << " to " << sweep.to;
-    throw UsageError(s.str());
+void checkSweepRange(const Sweep& sweep, const SliderRanges& ranges) {
+    for (double end : {sweep.from, sweep.to})
+        if (const std::string refusal = sliderRefusal(sweep.slider, end, ranges); !refusal.empty())
+            throw UsageError("option --sweep: " + refusal);
 }
 
 // Flies every set-up in the workers, its base presets named as the settings window names them,
@@ -399,22 +393,6 @@ int compareOverGrid(const LabOptions& o, std::ostream& out, std::ostream& err) {
 }
 
 }  // namespace
-
-int workerCount(int requested, std::size_t jobs) {
-    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int wanted = requested > 0 ? requested : cores;
-    return std::max(1, std::min<int>(wanted, static_cast<int>(std::max<std::size_t>(jobs, 1))));
-}
-
-Setup setupFor(const std::string& preset) {
-    Setup s;
-    s.label = preset;
-    if (preset != "stock") {
-        s.modelOn = true;
-        s.preset = preset;
-    }
-    return s;
-}
 
 std::size_t estimatedPeakBytes(const Launch& launch, std::size_t flights, int workers) {
     const auto samples = static_cast<std::size_t>(ticksFor(launch.timeLimitS)) + 1;

@@ -6,7 +6,9 @@
 #include <cmath>
 #include <sstream>
 
-#include "Lab.h"
+#include "Options.h"
+#include "PresetJobs.h"
+#include "presets/PresetStorage.h"
 
 namespace flightlab {
 
@@ -50,12 +52,10 @@ std::string joined(auto&& names) {
     return s;
 }
 
-int sliderOrThrow(const std::string& option, const std::string& name) {
-    const int index = sliderIndex(name);
-    if (index < 0)
-        throw OptionError{"option " + option + ": unknown slider '" + name + "' (sliders: " +
-                          joined(kSliderNames) + ")"};
-    return index;
+Slider sliderOrThrow(const std::string& option, const std::string& name) {
+    const auto slider = sliderNamed(name);
+    if (!slider) throw OptionError{"option " + option + ": " + unknownSliderRefusal(name)};
+    return *slider;
 }
 
 // The words as typed, before checking.
@@ -176,8 +176,7 @@ Sweep sweepFrom(const std::string& text, const std::string& preset) {
         steps > 1000 || steps != static_cast<int>(steps))
         throw OptionError{"option --sweep takes VAR=FROM:TO:STEPS with a wl_ slider and 2 to 1000 "
                           "steps, e.g. wl_lift=0:10:11"};
-    s.variable = text.substr(0, eq);
-    sliderOrThrow("--sweep", s.variable);
+    s.slider = sliderOrThrow("--sweep", text.substr(0, eq));
     s.steps = static_cast<int>(steps);
     s.preset = preset;
     return s;
@@ -231,38 +230,23 @@ TuneTargets targetsFrom(const std::string& text) {
         double v = 0;
         if (eq == std::string::npos || !parseNumber(value, v) || v <= 0) throw OptionError{usage};
         const std::string key = part.substr(0, eq);
-        std::optional<double>* target = key == "airtime"    ? &t.airtimeS
-                                        : key == "distance" ? &t.distanceUu
-                                        : key == "top"      ? &t.topHeightUu
-                                        : key == "landing"  ? &t.landingSpeedUu
-                                                            : nullptr;
-        bool* isRelative = key == "airtime"    ? &t.relative.airtime
-                           : key == "distance" ? &t.relative.distance
-                           : key == "top"      ? &t.relative.top
-                           : key == "landing"  ? &t.relative.landing
-                                               : nullptr;
-        if (target == nullptr) throw OptionError{usage};
-        if (target->has_value()) throw OptionError{"option --tune: " + key + " is given twice"};
-        *target = v;
-        *isRelative = relative;
+        const auto figure = std::find_if(kTargetFigures.begin(), kTargetFigures.end(),
+                                         [&](const TargetFigure& f) { return key == f.key; });
+        if (figure == kTargetFigures.end()) throw OptionError{usage};
+        if ((t.*figure->target).has_value()) throw OptionError{"option --tune: " + key + " is given twice"};
+        t.*figure->target = v;
+        t.relative.*figure->relative = relative;
     }
-    if (!t.airtimeS && !t.distanceUu && !t.topHeightUu && !t.landingSpeedUu) throw OptionError{usage};
+    if (!t.any()) throw OptionError{usage};
     return t;
 }
 
-// A name goes into a console line in double quotes: it must stay one word of one command.
-void checkNameIsOneWord(const std::string& what, const std::string& name) {
-    if (name.find_first_of("\";\r\n") != std::string::npos)
-        throw OptionError{what + " '" + name + "' may not hold double quotes, ';' or line breaks"};
-}
-
 void checkGameFolder(const fs::path& game) {
-    if (!fs::exists(game / "bakkesmod/plugins/settings/wingleaf.set"))
-        throw OptionError{"option --game: " + game.string() +
-                          " is not a game folder with the plug-in installed "
-                          "(no bakkesmod/plugins/settings/wingleaf.set; 'cmake --install "
-                          "build/release --prefix " +
-                          game.string() + "' lays one out)"};
+    const fs::path settings = fs::path(kSettingsPath).lexically_normal();
+    if (!fs::exists(game / settings))
+        throw OptionError{"option --game: " + game.string() + " is not a game folder with the plug-in installed (no " +
+                          settings.generic_string() + "; 'cmake --install build/release --prefix " + game.string() +
+                          "' lays one out)"};
 }
 
 Tune tuneFrom(const Raw& r) {
@@ -274,12 +258,14 @@ Tune tuneFrom(const Raw& r) {
         const auto eq = item.find('=');
         if (eq == std::string::npos)
             throw OptionError{"option --tune-fix takes VAR=VALUE,..., e.g. wl_speed=1,wl_boost=1"};
-        const int index = sliderOrThrow("--tune-fix", item.substr(0, eq));
-        t.fixed.emplace_back(index, numberIn("--tune-fix " + item.substr(0, eq), item.substr(eq + 1),
-                                             0, 10));
+        const Slider slider = sliderOrThrow("--tune-fix", item.substr(0, eq));  // ranged once loaded
+        double value = 0;
+        if (!parseNumber(item.substr(eq + 1), value))
+            throw OptionError{"option --tune-fix " + item.substr(0, eq) + " takes a number, not '" +
+                              item.substr(eq + 1) + "'"};
+        t.fixed.emplace_back(slider, static_cast<float>(value));
     }
-    if (!r.seed.empty())
-        t.seed = static_cast<unsigned>(numberIn("--seed", r.seed, 0, 4294967295.0));
+    if (!r.seed.empty()) t.seed = static_cast<unsigned>(numberIn("--seed", r.seed, 0, 4294967295.0));
     if (!r.tuneRestarts.empty()) {
         const double n = numberIn("--tune-restarts", r.tuneRestarts, 1, 64);
         if (n != std::floor(n)) throw OptionError{"option --tune-restarts takes a whole number"};
@@ -290,41 +276,22 @@ Tune tuneFrom(const Raw& r) {
     t.force = r.force;
     t.name = r.tuneName;
     t.game = r.game;
-    checkNameIsOneWord("option --tune-name:", t.name);
+    if (const std::string problem = t.name.empty() ? "" : presetNameProblem(t.name); !problem.empty())
+        throw OptionError{"option --tune-name: '" + t.name + "' " + problem};
     if (!t.name.empty() && t.game.empty())
         throw OptionError{"option --tune-name needs --game DIR (the game folder to install it in)"};
     if (t.name.empty() && !t.game.empty())
         throw OptionError{"option --game needs --tune-name NAME (the name to install the preset as)"};
     if (!t.game.empty()) checkGameFolder(t.game);
-    if (!t.name.empty() && fs::exists(t.game / "bakkesmod/wingleaf" / (t.name + ".txt")))
+    if (!t.name.empty() && fs::exists(presetFolderOf(t.game) / (t.name + ".txt")))
         throw OptionError{"option --tune-name: the game folder already has a preset named '" + t.name + "'"};
     return t;
 }
 
-// Targets no flight of this launch can give are refused before any flight.
-void checkTargetsReachable(const TuneTargets& t, const Launch& l) {
-    std::ostringstream s;
-    if (t.airtimeS && !t.relative.airtime && *t.airtimeS > l.timeLimitS)
-        s << "an airtime of " << *t.airtimeS << " s is beyond the time limit of " << l.timeLimitS
-          << " s (--time-limit)";
-    else if (t.topHeightUu && !t.relative.top && *t.topHeightUu < l.heightUu)
-        s << "a top height of " << *t.topHeightUu << " uu is below the launch height of " << l.heightUu
-          << " uu: the car starts higher";
-    else if (t.topHeightUu && t.relative.top && *t.topHeightUu < 1)
-        s << "a top height of " << *t.topHeightUu << "x stock's is below the launch height: stock's "
-          << "top height is at least the launch height";
-    if (!s.str().empty()) throw OptionError{"option --tune: " + s.str()};
-}
-
-// Every user preset flown or started from must exist as a file.
+// Every preset flown or started from: a base preset, or a user preset's file.
 void checkUserPreset(const LabOptions& o, const std::string& p) {
-    if (p == "stock" || isBasePreset(p)) return;
-    checkNameIsOneWord("user preset", p);
-    if (o.presetDir.empty())
-        throw OptionError{"user preset '" + p + "' needs --preset-dir (a game folder's bakkesmod/wingleaf)"};
-    const fs::path file = o.presetDir / (p + ".txt");
-    if (!fs::is_regular_file(file))
-        throw OptionError{"user preset '" + p + "': no preset file " + file.string()};
+    if (p == "stock") return;
+    if (const std::string refusal = presetRefusal(p, o.presetDir); !refusal.empty()) throw OptionError{refusal};
 }
 
 void checkPresets(LabOptions& o, const Raw& r) {
@@ -398,7 +365,10 @@ LabOptions optionsFrom(const Raw& r) {
                           "--tune-tolerance and --force need --tune (--game also goes with --serve)"};
     if (o.tune && o.sweep)
         throw OptionError{"option --sweep cannot be used with --tune (a tune flies its own set-ups)"};
-    if (o.tune) checkTargetsReachable(o.tune->targets, o.launch);
+    // Targets no flight of this launch can give are refused before any flight.
+    if (o.tune)
+        if (const std::string refusal = targetRefusal(o.tune->targets, o.launch); !refusal.empty())
+            throw OptionError{"option --tune: " + refusal};
     checkPresets(o, r);
     checkBodies(o, r);
     if (o.tune && o.bodies.size() > 1)

@@ -83,7 +83,8 @@ void writeTable(std::ostream& out, const std::vector<Flight>& flights) {
 void writeSliderTable(std::ostream& out, const std::vector<Flight>& flights) {
     char buf[64];
     out << leadColumns(flights, nullptr);
-    for (const auto name : kSliderNames) {
+    for (Slider slider : kSliders) {
+        const std::string_view name = sliderName(slider);
         std::snprintf(buf, sizeof buf, " %*s", sliderColumnWidth(name), shortName(name).c_str());
         out << buf;
     }
@@ -94,8 +95,9 @@ void writeSliderTable(std::ostream& out, const std::vector<Flight>& flights) {
             out << "  model off\n";
             continue;
         }
-        for (std::size_t i = 0; i < kSliderCount; ++i) {
-            std::snprintf(buf, sizeof buf, " %*.3f", sliderColumnWidth(kSliderNames[i]), f.sliders[i]);
+        for (Slider slider : kSliders) {
+            std::snprintf(buf, sizeof buf, " %*.3f", sliderColumnWidth(sliderName(slider)),
+                          static_cast<double>(f.sliders[slider]));
             out << buf;
         }
         out << "\n";
@@ -104,13 +106,13 @@ void writeSliderTable(std::ostream& out, const std::vector<Flight>& flights) {
 
 void writePresetsCsv(std::ostream& out, const std::vector<Flight>& flights) {
     out << "preset,body,model";
-    for (const auto name : kSliderNames) out << ',' << name;
+    for (Slider slider : kSliders) out << ',' << sliderName(slider);
     out << '\n';
     char buf[64];
     for (const auto& f : flights) {
         out << csvField(f.setup.label) << ',' << f.setup.body << ',' << (f.setup.modelOn ? "on" : "off");
-        for (double v : f.sliders) {
-            std::snprintf(buf, sizeof buf, ",%.5f", v);
+        for (Slider slider : kSliders) {
+            std::snprintf(buf, sizeof buf, ",%.5f", static_cast<double>(f.sliders[slider]));
             out << buf;
         }
         out << '\n';

@@ -3,7 +3,7 @@
 #include <functional>
 #include <iosfwd>
 
-#include "Lab.h"
+#include "Options.h"
 #include "Workers.h"
 
 namespace flightlab {
@@ -18,16 +18,17 @@ struct TuneCancelled {
     int evaluations;
 };
 
-// What a search found: the values on the preset file's three decimals and the flight of the
-// preset saved with them (OUT/tuned.txt).
+// What a search found: the values at a preset's precision, the flight of the preset saved with
+// them (OUT/tuned.txt), and the targets it was held against, resolved against stock.
 struct TuneOutcome {
-    SliderValues values{};
+    SliderValues values;
     Flight flight;
     int evaluations = 0;
+    TuneTargets targets;
 };
 
 // One search of runTune (from the tune's seed, over its launches), told to WATCH instead of
-// printed; throws TuneCancelled when stopped.
+// printed; throws TuneCancelled when stopped, UsageError for a refused fixed value or target.
 TuneOutcome searchTune(const LabOptions& options, WorkerPool& pool, const TuneWatch& watch);
 
 // Searches from the tune's restarts (each a global stage, a local refinement and a refinement on

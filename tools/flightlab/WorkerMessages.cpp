@@ -54,14 +54,23 @@ Figures getFigures(Reader& r) {
     return f;
 }
 
+void putSliders(Writer& w, const SliderValues& values) {
+    for (Slider slider : kSliders) w.put(values[slider]);
+}
+SliderValues getSliders(Reader& r) {
+    SliderValues values;
+    for (Slider slider : kSliders) values[slider] = r.get<float>();
+    return values;
+}
+
 void putSetup(Writer& w, const Setup& s) {
     w.put(s.label);
     w.put(static_cast<std::uint8_t>(s.modelOn));
     w.put(s.preset);
     w.put(static_cast<std::uint32_t>(s.overrides.size()));
-    for (const auto& [k, v] : s.overrides) {
-        w.put(k);
-        w.put(v);
+    for (const auto& [slider, value] : s.overrides) {
+        w.put(static_cast<std::uint8_t>(slider));
+        w.put(value);
     }
     w.put(s.body);
 }
@@ -72,8 +81,9 @@ Setup getSetup(Reader& r) {
     s.preset = r.text();
     const auto n = r.get<std::uint32_t>();
     for (std::uint32_t i = 0; i < n; ++i) {
-        std::string k = r.text();
-        s.overrides.emplace_back(std::move(k), r.text());
+        const auto index = r.get<std::uint8_t>();
+        if (index >= kSliderCount) throw std::runtime_error("a worker's message names no slider");
+        s.overrides.emplace_back(kSliders[index], r.get<float>());
     }
     s.body = r.text();
     return s;
@@ -105,8 +115,8 @@ std::string encodeJob(const Job& job) {
     w.put(static_cast<std::uint8_t>(job.keepSamples));
     w.put(job.drawTick);
     w.put(job.file);
-    w.put(static_cast<std::uint32_t>(job.values.size()));
-    for (const auto& v : job.values) w.put(v);
+    putSliders(w, job.values);
+    w.put(job.content);
     w.put(static_cast<std::uint8_t>(job.onlyNew));
     return std::move(w).frame();
 }
@@ -118,8 +128,8 @@ Job decodeJob(Reader& r) {
     job.keepSamples = r.get<std::uint8_t>() != 0;
     job.drawTick = r.get<int>();
     job.file = r.text();
-    const auto n = r.get<std::uint32_t>();
-    for (std::uint32_t i = 0; i < n; ++i) job.values.push_back(r.text());
+    job.values = getSliders(r);
+    job.content = r.text();
     job.onlyNew = r.get<std::uint8_t>() != 0;
     return job;
 }
@@ -129,10 +139,10 @@ Job decodeJob(Reader& r) {
 constexpr std::size_t kSampleBytes = sizeof(int) + 13 * sizeof(float) + 1;
 
 std::string encodeFlight(const Flight& f) {
-    Writer w(128 + kSliderCount * sizeof(double) + f.samples.size() * kSampleBytes);
+    Writer w(128 + kSliderCount * sizeof(float) + f.samples.size() * kSampleBytes);
     w.put(static_cast<std::uint8_t>(1));
     putFigures(w, f.figures);
-    for (double v : f.sliders) w.put(v);
+    putSliders(w, f.sliders);
     w.put(static_cast<std::uint32_t>(f.samples.size()));
     for (const Sample& s : f.samples) {
         w.put(s.tick);
@@ -152,7 +162,7 @@ Flight decodeFlight(Reader& r) {
     }
     Flight f;
     f.figures = getFigures(r);
-    for (double& v : f.sliders) v = r.get<double>();
+    f.sliders = getSliders(r);
     // Reserved, not resized: every sample is written once, without zeroing it first.
     const auto count = r.get<std::uint32_t>();
     f.samples.reserve(count);

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "Flight.h"
-#include "Workers.h"
+#include "Job.h"
 
 namespace flightlab::wire {
 

@@ -13,7 +13,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <algorithm>
 #include <deque>
+#include <thread>
 #include <stdexcept>
 #include <utility>
 
@@ -60,7 +62,7 @@ std::string encodeHello(const FlightEngine& engine) {
     Writer w;
     w.put(static_cast<std::uint8_t>(1));
     for (const SliderRange& r : engine.sliderRanges())
-        for (double v : {r.min, r.max, r.defaultValue}) w.put(v);
+        for (float v : {r.min, r.max, r.defaultValue}) w.put(v);
     const auto labels = baseLabelsIn(".");
     w.put(static_cast<std::uint32_t>(labels.size()));
     for (const auto& label : labels) w.put(label);
@@ -74,6 +76,11 @@ Flight handle(FlightEngine& engine, const Job& job) {
         case Job::Kind::Draw:
             engine.drawAt(job.launch, job.setup, job.drawTick, job.file);
             return {};
+        case Job::Kind::ReadPreset: {
+            Flight read;
+            read.sliders = job.setup.preset.empty() ? engine.readPreset(job.content) : engine.sliders(job.setup);
+            return read;
+        }
         case Job::Kind::CreatePreset:
             break;
     }
@@ -133,6 +140,12 @@ void keepFreedMemory() {
 }
 
 }  // namespace
+
+int workerCount(int requested, std::size_t jobs) {
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int wanted = requested > 0 ? requested : cores;
+    return std::max(1, std::min<int>(wanted, static_cast<int>(std::max<std::size_t>(jobs, 1))));
+}
 
 WorkerPool::WorkerPool(const WorkerSetup& setup) : setup_(setup) {
     // A worker that dies shows as the end of its pipe, not as a signal to the lab.
@@ -198,7 +211,7 @@ void WorkerPool::greet(const Worker& w) {
     Reader r(std::move(bytes));
     if (r.get<std::uint8_t>() == 0) throw std::runtime_error(r.text());
     for (SliderRange& range : ranges_)
-        for (double* v : {&range.min, &range.max, &range.defaultValue}) *v = r.get<double>();
+        for (float* v : {&range.min, &range.max, &range.defaultValue}) *v = r.get<float>();
     labels_.resize(r.get<std::uint32_t>());
     for (std::string& label : labels_) label = r.text();
 }

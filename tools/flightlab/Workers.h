@@ -10,6 +10,7 @@
 
 #include "Engine.h"
 #include "Flight.h"
+#include "Job.h"
 
 namespace flightlab {
 
@@ -17,36 +18,6 @@ namespace flightlab {
 struct WorkerLost : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
-
-// The plug-in declined a job and said why; `conflict` when another program's change, or a
-// preset of that name, is in the way.
-struct JobRefused : std::runtime_error {
-    JobRefused(const std::string& why, bool conflictWith)
-        : std::runtime_error(why), conflict(conflictWith) {}
-    bool conflict;
-};
-
-// One piece of work for a worker.
-struct Job {
-    enum class Kind { Fly, Draw, CreatePreset };
-    Kind kind = Kind::Fly;
-    Launch launch;
-    Setup setup;
-    bool keepSamples = true;
-    int drawTick = 0;                 // Draw: the tick to draw at
-    std::string file;                 // Draw: the PNG; CreatePreset: where the preset is copied
-    std::vector<std::string> values;  // CreatePreset: slider value texts in slider order
-    bool onlyNew = false;             // CreatePreset: refused when the preset exists
-};
-
-// A job that flies one set-up.
-inline Job flightJob(const Launch& launch, const Setup& setup, bool keepSamples = true) {
-    Job job;
-    job.launch = launch;
-    job.setup = setup;
-    job.keepSamples = keepSamples;
-    return job;
-}
 
 struct WorkerSetup {
     std::filesystem::path plugin;
@@ -56,6 +27,10 @@ struct WorkerSetup {
     // The one worker plays in workDir itself, an existing game folder, laying nothing out.
     bool gameFolder = false;
 };
+
+// Workers to start for JOBS jobs: REQUESTED (--workers), else one per core, never more than
+// the jobs.
+int workerCount(int requested, std::size_t jobs);
 
 class WorkerPool {
 public:
@@ -85,7 +60,7 @@ public:
                             const Arrival& arrived = {});
 
     const WorkerSetup& setup() const { return setup_; }
-    const std::array<SliderRange, kSliderCount>& sliderRanges() const { return ranges_; }
+    const SliderRanges& sliderRanges() const { return ranges_; }
     const std::vector<std::string>& baseLabels() const { return labels_; }
     int size() const { return static_cast<int>(workers_.size()); }
     // Reaps every worker that ended or lost its pipe and starts a new one in its place; throws
@@ -116,7 +91,7 @@ private:
     void drain(std::vector<std::deque<std::size_t>>& queued);
     WorkerSetup setup_;
     std::vector<Worker> workers_;
-    std::array<SliderRange, kSliderCount> ranges_{};
+    SliderRanges ranges_{};
     std::vector<std::string> labels_;
 };
 

@@ -1,20 +1,19 @@
-// The one place where the workbench meets the lab's engine, workers, figures and tuner: requests
-// in, JSON out. Changes to the engine stay here.
+// The workbench's one way into the lab: its requests turned into the core's types, run on the
+// workers, and the results written as the page reads them.
 #pragma once
 #include <atomic>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "Requests.h"
+#include "Tickets.h"
 
 namespace flightlab {
 class WorkerPool;
-struct Job;
 }
 
 namespace flightlab::server {
@@ -72,20 +71,22 @@ public:
     void reapIdle();
 
     // A ticket for a fly request of CLIENT; its newer tickets supersede its older ones.
-    std::uint64_t nextTicket(const std::string& client);
+    std::uint64_t nextTicket(const std::string& client) { return tickets_.next(client); }
 
 private:
-    // Runs JOB on the side worker, writing to a scratch file STEM-N.EXTENSION, and returns that
-    // file's bytes; the file goes once read.
-    std::string sideJobFile(Job job, const std::string& stem, const std::string& extension);
+    // The set-up a request flies; a user preset's values are read in the game folder. FIELD names
+    // the request's set-up in a refusal.
+    Setup setupOf(const SetupRequest& r, const std::string& field);
+    // Runs JOB with the side worker's lock held, writing to a scratch file N-NAME, and returns
+    // that file's bytes; the file goes once read.
+    std::string sideJobFile(const std::function<void(const std::filesystem::path&)>& job,
+                            const std::string& name);
     std::filesystem::path work_, game_;
     // Flights of the plots; one tune; HUD pictures and preset files, so that they never hold up
     // a flight; the game folder's presets.
     std::unique_ptr<WorkerPool> flyPool_, tunePool_, sidePool_, gamePool_;
     std::mutex flyMutex_, sideMutex_, gameMutex_;
-    std::mutex ticketMutex_;
-    std::uint64_t lastTicket_ = 0;
-    std::map<std::string, std::uint64_t> clientTickets_;  // each client's newest ticket
+    FlyTickets tickets_;
     std::atomic<bool> tuneRunning_{false};
     std::atomic<int> scratch_{0};
     SliderRanges ranges_{};

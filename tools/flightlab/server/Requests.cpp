@@ -108,31 +108,33 @@ std::string bodyFrom(const json& v, const std::string& field) {
     return name;
 }
 
-// Slider values by name, each within its console range.
-std::vector<std::pair<int, double>> sliderList(const json& v, const std::string& field, const SliderRanges& ranges) {
+// Slider values by name, each within its console range, at a preset's precision.
+SliderSettings sliderList(const json& v, const std::string& field, const SliderRanges& ranges) {
     if (!v.is_object()) refuse(field, "must be an object of slider values by name");
-    std::vector<std::pair<int, double>> list;
+    SliderSettings list;
     for (const auto& [key, value] : v.items()) {
-        const int index = sliderIndex(key);
-        if (index < 0) refuse(field + "." + key, "unknown slider");
-        const SliderRange& r = ranges[static_cast<std::size_t>(index)];
-        list.emplace_back(index, number(value, field + "." + key, r.min, r.max));
+        const auto slider = sliderNamed(key);
+        if (!slider) refuse(field + "." + key, unknownSliderRefusal(key));
+        const double d = value.is_number() ? value.get<double>() : std::nan("");
+        if (const std::string refusal = sliderRefusal(*slider, d, ranges); !refusal.empty())
+            refuse(field + "." + key, refusal);
+        list.emplace_back(*slider, presetValue(d));
     }
     return list;
 }
 
 // All fourteen values: those given, the defaults for the others.
 SliderValues slidersFrom(const json& v, const std::string& field, const SliderRanges& ranges) {
-    SliderValues values{};
-    for (std::size_t i = 0; i < kSliderCount; ++i) values[i] = ranges[i].defaultValue;
-    for (const auto& [index, value] : sliderList(v, field, ranges)) values[static_cast<std::size_t>(index)] = value;
+    SliderValues values;
+    for (Slider slider : kSliders) values[slider] = ranges[sliderIndex(slider)].defaultValue;
+    for (const auto& [slider, value] : sliderList(v, field, ranges)) values[slider] = value;
     return values;
 }
 
+// A base preset, or a user preset's name: whether the game folder has it is the lab's to say.
 std::string presetFrom(const json& v, const std::string& field) {
     const std::string preset = nameOfShown(text(v, field, 400));
-    if (isBasePreset(preset)) return preset;
-    if (const std::string problem = nameProblem(preset); !problem.empty()) refuse(field, problem);
+    if (const std::string refusal = presetNameRefusal(preset); !refusal.empty()) refuse(field, refusal);
     return preset;
 }
 
@@ -157,19 +159,19 @@ const json& required(const json& o, const char* key, const std::string& where = 
     return *v;
 }
 
-TargetRequest targetFrom(const json& o, const char* key, double max) {
-    TargetRequest t;
-    const json* v = member(o, key);
-    if (v == nullptr || v->is_null()) return t;
-    const std::string field = std::string("targets.") + key;
+// A target: a figure sought, absolute or {"relative": FACTOR} of stock's figure.
+void targetFrom(const json& o, const TargetFigure& figure, double max, TuneTargets& t) {
+    const json* v = member(o, figure.key);
+    if (v == nullptr || v->is_null()) return;
+    const std::string field = std::string("targets.") + figure.key;
     if (v->is_number()) {
-        t.value = number(*v, field, 1e-6, max);
-        return t;
+        t.*figure.target = number(*v, field, 1e-6, max);
+        return;
     }
     if (!v->is_object()) refuse(field, "must be a number or {\"relative\": FACTOR}");
     onlyKnown(*v, field + ".", {"relative"});
-    t.relativeToStock = number(required(*v, "relative", field + "."), field + ".relative", 0.01, 100);
-    return t;
+    t.*figure.target = number(required(*v, "relative", field + "."), field + ".relative", 0.01, 100);
+    t.relative.*figure.relative = true;
 }
 
 }  // namespace
@@ -224,16 +226,7 @@ std::string nameOfShown(std::string_view shown) {
     return name;
 }
 
-std::string nameProblem(std::string_view name) {
-    if (name.empty()) return "must not be empty";
-    if (name.size() > 100) return "is longer than 100 bytes";
-    if (name.find_first_of("\";\r\n/\\") != std::string_view::npos)
-        return "may not hold quotes, ';', slashes or line breaks";
-    if (name == "." || name == "..") return "may not be '.' or '..'";
-    for (unsigned char c : name)
-        if (c < 0x20 || c == 0x7f) return "may not hold control characters";
-    return "";
-}
+std::string nameProblem(std::string_view name) { return presetNameProblem(name); }
 
 FlyRequest decodeFly(std::string_view body, const SliderRanges& ranges) {
     const json root = parseObject(body);
@@ -275,17 +268,18 @@ TuneRequest decodeTune(std::string_view body, const SliderRanges& ranges) {
     const json& targets = required(root, "targets");
     if (!targets.is_object()) refuse("targets", "must be an object");
     onlyKnown(targets, "targets.", {"airtime", "distance", "top", "landing"});
-    r.airtime = targetFrom(targets, "airtime", 600);
-    r.distance = targetFrom(targets, "distance", 1e7);
-    r.top = targetFrom(targets, "top", 1e7);
-    r.landing = targetFrom(targets, "landing", 1e6);
-    if (!r.airtime.value && !r.airtime.relativeToStock && !r.distance.value && !r.distance.relativeToStock &&
-        !r.top.value && !r.top.relativeToStock && !r.landing.value && !r.landing.relativeToStock)
-        refuse("targets", "needs at least one of airtime, distance, top, landing");
+    for (const TargetFigure& figure : kTargetFigures)
+        targetFrom(targets, figure,
+                   figure.target == &TuneTargets::airtimeS          ? 600
+                   : figure.target == &TuneTargets::landingSpeedUu ? 1e6
+                                                                   : 1e7,
+                   r.targets);
+    if (!r.targets.any()) refuse("targets", "needs at least one of airtime, distance, top, landing");
     if (const json* v = member(root, "start")) r.start = slidersFrom(*v, "start", ranges);
     if (const json* v = member(root, "fixed")) r.fixed = sliderList(*v, "fixed", ranges);
     if (const json* v = member(root, "seed"))
         r.seed = static_cast<unsigned>(number(*v, "seed", 0, 4294967295.0));
+    if (const std::string refusal = targetRefusal(r.targets, r.launch); !refusal.empty()) refuse("targets", refusal);
     return r;
 }
 
@@ -294,7 +288,7 @@ SaveRequest decodeSave(std::string_view body, const SliderRanges& ranges) {
     onlyKnown(root, "", {"name", "sliders", "overwrite"});
     SaveRequest r;
     r.name = nameOfShown(text(required(root, "name"), "name", 400));
-    if (const std::string problem = nameProblem(r.name); !problem.empty()) refuse("name", problem);
+    if (const std::string problem = presetNameProblem(r.name); !problem.empty()) refuse("name", problem);
     r.sliders = slidersFrom(required(root, "sliders"), "sliders", ranges);
     if (const json* v = member(root, "overwrite")) r.overwrite = flag(*v, "overwrite");
     return r;

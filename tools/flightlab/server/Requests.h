@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Core.h"
 #include "Engine.h"
 #include "Flight.h"
 
@@ -25,16 +26,14 @@ struct RequestError {
     std::string message;
 };
 
-// The slider vocabulary the values are checked against, as the loaded plug-in registered it.
-using SliderRanges = std::array<SliderRange, kSliderCount>;
-
 // One set-up to fly: the stock car, or the model on with a base or user preset and/or every
-// slider's value.
+// slider's value. Slider values are checked against the ranges the loaded plug-in registered and
+// kept at a preset's precision, as they would be saved.
 struct SetupRequest {
     std::string label;
     bool modelOn = true;
-    std::string preset;                   // "" for none
-    std::vector<std::pair<int, double>> sliders;  // slider index, value: set after the preset
+    std::string preset;       // "" for none
+    SliderSettings sliders;   // set after the preset
     std::string body = "octane";
 };
 
@@ -52,24 +51,18 @@ struct GridRequest {
     double pitchFrom = 0, pitchTo = 45;
 };
 
-// A tune target: a figure sought, either absolute or as a factor of stock's figure.
-struct TargetRequest {
-    std::optional<double> value;
-    std::optional<double> relativeToStock;
-};
-
 struct TuneRequest {
     Launch launch;
     std::string body = "octane";
-    TargetRequest airtime, distance, top, landing;
-    std::optional<SliderValues> start;                     // default: the defaults
-    std::vector<std::pair<int, double>> fixed;             // slider index, value held
+    TuneTargets targets;                 // absolute, or relative to stock's figure
+    std::optional<SliderValues> start;   // default: the defaults
+    SliderSettings fixed;                // held
     unsigned seed = 1;
 };
 
 struct SaveRequest {
     std::string name;
-    SliderValues sliders{};
+    SliderValues sliders;
     bool overwrite = false;
 };
 
@@ -80,7 +73,7 @@ struct HudRequest {
 };
 
 struct PresetFileRequest {
-    SliderValues sliders{};
+    SliderValues sliders;
 };
 
 struct PresetTextRequest {
@@ -103,7 +96,7 @@ std::string shownName(std::string_view name);
 std::string nameOfShown(std::string_view shown);
 
 // A preset name the plug-in's console line can carry and no path can be made of; "" when
-// fine, else why not.
+// fine, else why not (the lab's rule).
 std::string nameProblem(std::string_view name);
 
 }  // namespace flightlab::server

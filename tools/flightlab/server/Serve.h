@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <iosfwd>
 
-#include "Lab.h"
+#include "Options.h"
 
 namespace flightlab {
 

@@ -30,11 +30,16 @@ void sendJson(httplib::Response& res, const json& j) {
 
 const char* statusText(int status) {
     switch (status) {
-        case 404: return "no such page or endpoint";
-        case 405: return "method not allowed";
-        case 413: return "the request body is larger than 64 KiB";
-        case 414: return "the request line is too long";
-        default: return "bad request";
+        case 404:
+            return "no such page or endpoint";
+        case 405:
+            return "method not allowed";
+        case 413:
+            return "the request body is larger than 64 KiB";
+        case 414:
+            return "the request line is too long";
+        default:
+            return "bad request";
     }
 }
 
@@ -84,7 +89,9 @@ WorkbenchServer::WorkbenchServer(LabAdapter& lab, ServerConfig config)
     routes();
 }
 
-WorkbenchServer::~WorkbenchServer() { stop(); }
+WorkbenchServer::~WorkbenchServer() {
+    stop();
+}
 
 bool WorkbenchServer::allowedHost(const std::string& host) const {
     // Appended, not concatenated: GCC 12 at -O3 warns falsely about "x" + std::string.
@@ -92,14 +99,16 @@ bool WorkbenchServer::allowedHost(const std::string& host) const {
     port += std::to_string(port_);
     for (const char* name : {"127.0.0.1", "localhost", "[::1]"})
         if (host == name + port) return true;
-    const std::string bound = config_.listen.find(':') != std::string::npos ? "[" + config_.listen + "]" : config_.listen;
+    const std::string bound =
+        config_.listen.find(':') != std::string::npos ? "[" + config_.listen + "]" : config_.listen;
     return host == bound + port;
 }
 
 int WorkbenchServer::bind() {
     port_ = http_->bindTo(config_.listen, config_.port);
     if (port_ < 0)
-        throw std::runtime_error("cannot listen on " + config_.listen + " port " + std::to_string(config_.port) +
+        throw std::runtime_error("cannot listen on " + config_.listen + " port " +
+                                 std::to_string(config_.port) +
                                  " (in use, or not an address of this machine)");
     return port_;
 }
@@ -116,16 +125,24 @@ void WorkbenchServer::stop() {
     stopping_ = true;
     // The library's stop() does nothing until its loop runs: a stop() that comes while serve()
     // is starting (a Ctrl-C at once) waits for the loop, or serve() would never return.
-    while (serving_ && !http_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (serving_ && !http_->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     http_->stop();
 }
 
 std::string WorkbenchServer::address() const {
-    const std::string host = config_.listen.find(':') != std::string::npos ? "[" + config_.listen + "]" : config_.listen;
+    const std::string host =
+        config_.listen.find(':') != std::string::npos ? "[" + config_.listen + "]" : config_.listen;
     return "http://" + host + ":" + std::to_string(port_) + "/";
 }
 
 void WorkbenchServer::routes() {
+    setUp();
+    routeApi();
+}
+
+// Limits on every connection, and the answers to what no route takes.
+void WorkbenchServer::setUp() {
     auto& h = *http_;
     h.set_read_timeout(10, 0);
     h.set_write_timeout(10, 0);
@@ -148,8 +165,12 @@ void WorkbenchServer::routes() {
         }));
     h.set_exception_handler([](const httplib::Request&, httplib::Response& res,
                                std::exception_ptr) { sendError(res, 500, "internal error"); });
-    if (!config_.webDir.empty()) h.set_mount_point("/", config_.webDir.string());
+}
 
+// The page's files and the API: each request decoded, handed to the lab, its answer sent.
+void WorkbenchServer::routeApi() {
+    auto& h = *http_;
+    if (!config_.webDir.empty()) h.set_mount_point("/", config_.webDir.string());
     h.Get("/api/vocabulary", guarded(lab_, [this](const httplib::Request&, httplib::Response& res) {
               sendJson(res, lab_.vocabulary());
           }));
@@ -192,54 +213,56 @@ void WorkbenchServer::routes() {
                    cancelTune_ = true;
                    sendJson(res, {{"cancelling", true}});
                }));
-    // The tune answers with one JSON object per line: progress as it goes, then the result.
-    h.postJson(
-        "/api/tune", guarded(lab_, [this](const httplib::Request& req, httplib::Response& res) {
-            const TuneRequest request = decodeTune(req.body, lab_.ranges());
-            if (!lab_.claimTune())
-                throw WorkError{409, "a tune is running already: cancel it or wait for its end"};
-            cancelTune_ = false;
-            // The slot is freed before the last line goes out, so that a client may start the next
-            // tune the moment it reads it; or, when the stream never got that far, once it is
-            // closed. Freed once only: by then the slot may be another tune's.
-            auto release = [this, once = std::make_shared<std::atomic<bool>>(false)] {
-                if (!once->exchange(true)) lab_.releaseTune();
+    h.postJson("/api/tune",
+               guarded(lab_, [this](const httplib::Request& req, httplib::Response& res) {
+                   streamTune(decodeTune(req.body, lab_.ranges()), res);
+               }));
+}
+
+// The tune answers with one JSON object per line: progress as it goes, then the result.
+void WorkbenchServer::streamTune(const TuneRequest& request, httplib::Response& res) {
+    if (!lab_.claimTune())
+        throw WorkError{409, "a tune is running already: cancel it or wait for its end"};
+    cancelTune_ = false;
+    // The slot is freed before the last line goes out, so that a client may start the next
+    // tune the moment it reads it; or, when the stream never got that far, once it is
+    // closed. Freed once only: by then the slot may be another tune's.
+    auto release = [this, once = std::make_shared<std::atomic<bool>>(false)] {
+        if (!once->exchange(true)) lab_.releaseTune();
+    };
+    res.set_chunked_content_provider(
+        "application/x-ndjson",
+        [this, request, release](std::size_t, httplib::DataSink& sink) {
+            auto send = [&sink](const json& j) {
+                const std::string line = j.dump() + "\n";
+                return sink.write(line.data(), line.size());
             };
-            res.set_chunked_content_provider(
-                "application/x-ndjson",
-                [this, request, release](std::size_t, httplib::DataSink& sink) {
-                    auto send = [&sink](const json& j) {
-                        const std::string line = j.dump() + "\n";
-                        return sink.write(line.data(), line.size());
-                    };
-                    auto last = std::chrono::steady_clock::now() - kProgressEvery;
-                    json result;
-                    try {
-                        result = lab_.tune(request, [&](int done, int budget, double bestError) {
-                            if (cancelTune_) return false;
-                            const auto now = std::chrono::steady_clock::now();
-                            if (now - last < kProgressEvery) return true;
-                            last = now;
-                            return send({{"type", "progress"},
-                                         {"done", done},
-                                         {"budget", budget},
-                                         {"bestError", bestError}});
-                        });
-                        result["type"] = result["cancelled"].get<bool>() ? "cancelled" : "result";
-                    } catch (const RequestError& e) {
-                        result = {{"type", "error"},
-                                  {"error", e.field + ": " + e.message},
-                                  {"field", e.field}};
-                    } catch (const std::exception& e) {
-                        result = {{"type", "error"}, {"error", e.what()}};
-                    }
-                    release();
-                    send(result);
-                    sink.done();
-                    return true;
-                },
-                [release](bool) { release(); });
-        }));
+            auto last = std::chrono::steady_clock::now() - kProgressEvery;
+            json result;
+            try {
+                result = lab_.tune(request, [&](int done, int budget, double bestError) {
+                    if (cancelTune_) return false;
+                    const auto now = std::chrono::steady_clock::now();
+                    if (now - last < kProgressEvery) return true;
+                    last = now;
+                    return send({{"type", "progress"},
+                                 {"done", done},
+                                 {"budget", budget},
+                                 {"bestError", bestError}});
+                });
+                result["type"] = result["cancelled"].get<bool>() ? "cancelled" : "result";
+            } catch (const RequestError& e) {
+                result = {
+                    {"type", "error"}, {"error", e.field + ": " + e.message}, {"field", e.field}};
+            } catch (const std::exception& e) {
+                result = {{"type", "error"}, {"error", e.what()}};
+            }
+            release();
+            send(result);
+            sink.done();
+            return true;
+        },
+        [release](bool) { release(); });
 }
 
 }  // namespace flightlab::server

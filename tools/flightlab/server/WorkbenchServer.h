@@ -6,10 +6,15 @@
 #include <memory>
 #include <string>
 
+namespace httplib {
+struct Response;
+}
+
 namespace flightlab::server {
 
 class LabAdapter;
 class GatedServer;
+struct TuneRequest;
 
 struct ServerConfig {
     std::string listen = "127.0.0.1";
@@ -36,6 +41,9 @@ public:
 
 private:
     void routes();
+    void setUp();
+    void routeApi();
+    void streamTune(const TuneRequest& request, httplib::Response& res);
     bool allowedHost(const std::string& host) const;
     LabAdapter& lab_;
     ServerConfig config_;
