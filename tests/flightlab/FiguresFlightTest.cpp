@@ -157,7 +157,8 @@ TEST(FiguresFlight, TuneVerdicts) {
     // A preset of that name made while the tune ran is kept, and the plug-in's reason given.
     LabOptions late = options("verdict-late", {"--tune", "airtime=1x", "--tune-restarts", "1",
                                                "--tune-name", "Appeared", "--game", game.string()});
-    wltest::writeFile(game / "bakkesmod/wingleaf/Appeared.txt", "2.5\n");
+    ASSERT_EQ(wltest::runHost(game, {"wl_speed 2.5", "wl_name_preset Appeared", "wl_create 1"}).exitCode, 0);
+    const std::string appeared = wltest::readFile(game / "bakkesmod/wingleaf/Appeared.txt");
     std::ostringstream lateErr;
     EXPECT_EQ(runLab(late, out, lateErr), 4) << lateErr.str();
     EXPECT_NE(lateErr.str().find(
@@ -165,7 +166,7 @@ TEST(FiguresFlight, TuneVerdicts) {
                   "already (--force replaces it)"),
               std::string::npos)
         << lateErr.str();
-    EXPECT_EQ(wltest::readFile(game / "bakkesmod/wingleaf/Appeared.txt"), "2.5\n");
+    EXPECT_EQ(wltest::readFile(game / "bakkesmod/wingleaf/Appeared.txt"), appeared);
 
     LabOptions grid = options("verdict-grid", {"--tune", "airtime=1x", "--tune-restarts", "1",
                                                "--launches", "pitch=10:40:2"});
