@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Requests.h"
+#include "Serve.h"
 #include "WorkbenchServer.h"
 
 using namespace flightlab::server;
@@ -117,4 +118,19 @@ TEST(WorkbenchRequests, OnlyLoopbackAddressesCountAsPrivate) {
     for (const char* address : {"127.0.0.1", "127.8.9.10", "localhost", "::1"}) EXPECT_TRUE(isLoopback(address)) << address;
     for (const char* address : {"0.0.0.0", "128.0.0.1", "192.168.1.2", "::", "localhost.example", ""})
         EXPECT_FALSE(isLoopback(address)) << address;
+}
+
+// A wildcard address is answered under the loopback names only: no warning that others can use it.
+TEST(WorkbenchRequests, OnlyAnAddressOthersCanUseIsWarnedAbout) {
+    EXPECT_EQ(flightlab::listenNote("127.0.0.1"), "");
+    EXPECT_EQ(flightlab::listenNote("192.168.1.2"),
+              "flightlab: warning: listening on 192.168.1.2: anyone who "
+              "can reach this address can fly, tune and save presets");
+    for (const char* address : {"0.0.0.0", "::"}) {
+        const std::string note = flightlab::listenNote(address);
+        EXPECT_EQ(note.find("warning"), std::string::npos) << note;
+        EXPECT_NE(note.find("answers only requests addressed to 127.0.0.1 or localhost"),
+                  std::string::npos)
+            << note;
+    }
 }

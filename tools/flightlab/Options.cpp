@@ -112,7 +112,8 @@ constexpr ValueOption kValueOptions[] = {
     {"--game", "DIR", &Raw::game, "...in this game folder, so it appears in the settings window"},
     {"--port", "N", &Raw::port, "with --serve: the port (default 8765; 0: any free one)"},
     {"--listen", "ADDR", &Raw::listen,
-     "with --serve: the address to listen on (default 127.0.0.1; others reach it too: a warning)"},
+     "with --serve: the address to listen on (default 127.0.0.1); the page answers requests "
+     "addressed to it or to 127.0.0.1 and localhost"},
     {"--plugin", "PATH", &Raw::plugin, "the plug-in library"},
 };
 
@@ -271,8 +272,9 @@ Tune tuneFrom(const Raw& r) {
         if (eq == std::string::npos)
             throw OptionError{"option --tune-fix takes VAR=VALUE,..., e.g. wl_speed=1,wl_boost=1"};
         const int index = sliderOrThrow("--tune-fix", item.substr(0, eq));
+        const SliderSpec& spec = kSliderSpecs[static_cast<std::size_t>(index)];
         t.fixed.emplace_back(index, numberIn("--tune-fix " + item.substr(0, eq), item.substr(eq + 1),
-                                             0, 10));
+                                             spec.min, spec.max));
     }
     if (!r.seed.empty())
         t.seed = static_cast<unsigned>(numberIn("--seed", r.seed, 0, 4294967295.0));
@@ -315,6 +317,10 @@ void checkTargetsReachable(const TuneTargets& t, const Launch& l) {
 // Every user preset flown or started from must exist as a file.
 void checkUserPreset(const LabOptions& o, const std::string& p) {
     if (p == "stock" || isBasePreset(p)) return;
+    // A user preset's name is never a number: a number names a base preset or none.
+    double number = 0;
+    if (parseNumber(p, number))
+        throw OptionError{"preset '" + p + "': base presets are 0 to " + std::to_string(basePresetCount() - 1)};
     checkNameIsOneWord("user preset", p);
     if (o.presetDir.empty())
         throw OptionError{"user preset '" + p + "' needs --preset-dir (a game folder's bakkesmod/wingleaf)"};
@@ -433,7 +439,9 @@ std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std
     app.footer("Examples:\n  wingleaf-flightlab --body octane,merc\n"
                "  wingleaf-flightlab --sweep wl_lift=0:10:11 --sweep-preset 3\n"
                "  wingleaf-flightlab --launches speed=1000:2300:4,pitch=0:60:5,heading=0:90:3\n"
-               "  wingleaf-flightlab --tune airtime=6,distance=12000 --tune-fix wl_speed=2");
+               "  wingleaf-flightlab --tune airtime=6,distance=12000 --tune-fix wl_speed=2\n"
+               "Exit status: 0 done, 1 the run failed, 2 bad options, 3 a tune's targets not met,\n"
+               "130, 143 or 129 when ended by Ctrl-C, SIGTERM or a hang-up.");
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
