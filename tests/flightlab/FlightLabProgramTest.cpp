@@ -34,7 +34,7 @@ TEST(FlightLabProgram, ExitStatusTellsSuccessFailureAndBadUsage) {
          "wingleaf-flightlab: "},
         {{WL_FLIGHTLAB_EXE, "--tune", "airtime=6,distance=12000", "--tune-fix", "wl_speed=-1"},
          2,
-         "wingleaf-flightlab: option --tune-fix wl_speed takes a number from 0 to 10, not '-1'\n"},
+         "wingleaf-flightlab: option --tune-fix wl_speed takes a number from 0.000499 to 10, not '-1'\n"},
         {{WL_FLIGHTLAB_EXE, "--speed", "fast"},
          2,
          "wingleaf-flightlab: option --speed takes a number from 0 to 100000, not 'fast'\n"
