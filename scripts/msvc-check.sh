@@ -70,6 +70,7 @@ if [ ! -d "$stl/stl/inc" ]; then
   echo "msvc-check: SKIPPED: $stl has no stl/inc (Microsoft's standard library headers)"
   exit 0
 fi
+stl=$(cd "$stl" && pwd)
 cl=$(command -v clang-19 || true)
 if [ -z "$cl" ]; then
   echo "msvc-check: clang-19 is missing (scripts/bootstrap.sh --windows installs it)" >&2
