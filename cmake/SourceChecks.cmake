@@ -7,6 +7,9 @@
 #   through that folder's check-source.sh, once for each word size and each standard: 64-bit
 #   Windows (today's host) as C++20 (the build's own), 32-bit as C++17. The two passes between
 #   them see both sizes of long and pointer and both standards' library;
+# - every source compiles in MSVC mode (clang-cl against Microsoft's standard library headers,
+#   WINGLEAF_MSVC_STL_DIR) as a modder's Visual Studio build compiles it, and the exports source
+#   exports the names the host looks up (scripts/msvc-check.sh; skipped without those headers);
 # - the plug-in builds alone against an SDK folder (WINGLEAF_SDK_DIR) and loads into the host.
 
 get_property(wl_plugin_sources GLOBAL PROPERTY WL_PLUGIN_SOURCES)
@@ -48,6 +51,19 @@ if(WINGLEAF_REAL_SDK_DIR)
     set_tests_properties(real_sdk_${target_id} PROPERTIES LABELS portability TIMEOUT 1800 COST 500)
   endforeach()
 endif()
+
+set(wl_msvc_stl "")
+if(WINGLEAF_MSVC_STL_DIR)
+  get_filename_component(wl_msvc_stl "${WINGLEAF_MSVC_STL_DIR}" ABSOLUTE)
+endif()
+set(wl_msvc_env WINGLEAF_MSVC_STL_DIR=${wl_msvc_stl})
+if(WINGLEAF_REAL_SDK_DIR)
+  list(APPEND wl_msvc_env WINGLEAF_REAL_SDK_DIR=${wl_real_sdk})
+endif()
+add_test(NAME msvc_mode
+  COMMAND ${CMAKE_COMMAND} -E env ${wl_msvc_env} ${PROJECT_SOURCE_DIR}/scripts/msvc-check.sh)
+set_tests_properties(msvc_mode PROPERTIES LABELS portability TIMEOUT 1800 COST 400
+  SKIP_REGULAR_EXPRESSION "msvc-check: SKIPPED")
 
 # The plug-in built alone against an SDK folder (WINGLEAF_SDK_DIR), as a modder builds it.
 add_test(NAME sdk_dir_build

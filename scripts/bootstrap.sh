@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test the project.
 # Usage: scripts/bootstrap.sh [--windows] [--coverage]   (run as root, or with sudo available)
-# --windows adds the mingw-w64 cross compilers (32- and 64-bit) and Wine for both.
+# --windows adds the mingw-w64 cross compilers (32- and 64-bit) and Wine for both, and clang 19
+# with Wine's C runtime headers (downloaded, not installed) for the MSVC-mode check.
 # --coverage adds gcovr, which scripts/coverage.sh reports with.
 set -euo pipefail
 
@@ -37,7 +38,7 @@ if [ "$want_windows" -eq 1 ]; then
     $SUDO dpkg --add-architecture i386
     need+=(__update__)
   fi
-  for p in g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64; do
+  for p in g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 clang-19 lld-19; do
     have_pkg "$p" || need+=("$p")
   done
 fi
@@ -56,8 +57,17 @@ install_web() {
   fi
 }
 
+# The C runtime headers of the MSVC-mode check: Wine's, unpacked into build/cache.
+fetch_crt() {
+  if [ "$want_windows" -eq 1 ]; then
+    "$(dirname "$0")/msvc-check.sh" --fetch >&2 ||
+      echo "bootstrap: could not fetch Wine's C runtime headers; the MSVC-mode check tries again" >&2
+  fi
+}
+
 if [ "${#need[@]}" -eq 0 ]; then
   install_web
+  fetch_crt
   exit 0
 fi
 pkgs=()
@@ -67,3 +77,4 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${pkgs[@]}" >&2
 install_web
+fetch_crt

@@ -57,7 +57,8 @@ std::string helpText() {
            "With neither -c nor SCRIPT, lines are read from standard input; on a terminal there\n"
            "is a prompt with Tab completion of names and history kept in the root.\n"
            "Type `help` at the prompt for the host commands, `list` for the plug-ins' variables.\n"
-           "Exit status: 0 when every line ran, 1 when one failed, 2 for bad arguments,\n"
+           "Exit status: 0 when every line ran, 1 when one failed, 2 for bad arguments (a missing\n"
+           "SCRIPT or a --plugin that does not load: no line runs then),\n"
            "130, 143 or 129 when ended by Ctrl-C, SIGTERM or a hang-up (the terminal closed).\n";
 }
 

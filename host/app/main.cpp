@@ -83,8 +83,13 @@ int runSession(host::Options options) {
     const std::filesystem::path startDir = std::filesystem::current_path(ec);
     if (const std::string missing = missingScript(options, startDir); !missing.empty())
         return badArguments("no such script file: " + missing);
-    for (auto& p : options.plugins)
-        if (looksLikePath(p)) p = absoluteFrom(startDir, p);
+    for (auto& p : options.plugins) {
+        if (!looksLikePath(p)) continue;
+        p = absoluteFrom(startDir, p);
+        std::error_code missingEc;
+        if (!std::filesystem::exists(p, missingEc) && !missingEc)
+            return badArguments("no such plug-in file: " + p);
+    }
     if (!enterRoot(options.root)) return kExitBadArguments;
 
     host::SessionConfig config;
@@ -96,8 +101,13 @@ int runSession(host::Options options) {
     host::Console& console = session.console();
     host::PluginLoader& loader = session.loader();
     host::HostCommands& commands = session.commands();
-    for (const auto& plugin : options.plugins)
-        if (!loader.load(plugin)) console.markFailed();
+    // A plug-in of the command line that does not load is a bad argument: the lines meant for
+    // it are not run, and the saved variables stay as they are.
+    for (const auto& plugin : options.plugins) {
+        if (loader.load(plugin)) continue;
+        loader.unloadAll();
+        return kExitBadArguments;
+    }
     if (!commands.restoreConfigNow()) console.markFailed();
 
     runInputs(console, commands, options.inputs);

@@ -85,7 +85,10 @@ bool Console::executeWords(const Words& words) {
         const Notifier fn = n->second.fn;  // the command may remove itself
         ok = guarded("command " + name, [&] { fn(words); });
     } else {
-        err("unknown command or variable: " + name);
+        std::string line = "unknown command or variable: " + name;
+        if (!namesHinted_) line += " (help lists the host commands, list the plug-ins' variables)";
+        namesHinted_ = true;
+        err(line);
         ok = false;
     }
     if (!ok) failed_ = true;

@@ -148,6 +148,8 @@ private:
     std::map<std::string, std::string> pendingSaved_;
     std::map<std::pair<const Variable*, const PluginContext*>, std::unique_ptr<VariableRef>> refs_;
     bool failed_ = false;
+    // The first unknown name of a session also says where the names are listed.
+    bool namesHinted_ = false;
     bool quit_ = false;
     int callbackDepth_ = 0;
 };

@@ -1,6 +1,7 @@
 // The sim_ console commands: argument checks, then one change to the simulated game or one answer.
 #include "SimCommands.h"
 
+#include <climits>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -114,7 +115,8 @@ bool target(Console& console, Game& game, const Words& w, const char* cmd, Car*&
         return ball != nullptr || fail(console, std::string(cmd) + ": the game has no ball");
     }
     int index = 0;
-    if (w.size() >= 3 && w[1] == "car" && parseWhole(w[2], 0, Game::kMaxCars - 1, index)) {
+    // Any car number is taken: one the game does not have is named as such.
+    if (w.size() >= 3 && w[1] == "car" && parseWhole(w[2], 0, INT_MAX, index)) {
         car = game.car(index);
         next = 3;
         return car != nullptr || fail(console, std::string(cmd) + ": no car " + w[2] +

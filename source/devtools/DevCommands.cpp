@@ -68,7 +68,9 @@ struct SimValueRow {
     const char* answer;
 };
 
-constexpr SimValueRow kSimValues[] = {
+// Not constexpr: the wrapper is imported from the host's DLL, and under MSVC the address of an
+// imported function is resolved at load time, not a constant expression.
+const SimValueRow kSimValues[] = {
     {"DriveTorque", &VehicleSimWrapper::GetDriveTorque, &VehicleSimWrapper::SetDriveTorque,
      "drive torque"},
     {"BrakeTorque", &VehicleSimWrapper::GetBrakeTorque, &VehicleSimWrapper::SetBrakeTorque,

@@ -37,6 +37,7 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
         {{"--presets", ","}, "option --presets needs at least one preset"},
         {{"--presets", "stock,Glide"},
          "user preset 'Glide' needs a preset folder (--preset-dir, or the workbench's --game)"},
+         {{"--presets", "1,9"}, "preset '9': base presets are 0 to 5"},
         {{"--presets", "stock,Glide", "--preset-dir", "/nonexistent"},
          "user preset 'Glide': no preset file /nonexistent/Glide.txt"},
         {{"--sweep", "wl_lfit=0:10:11"},

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Requests.h"
+#include "Serve.h"
 #include "WorkbenchServer.h"
 
 using namespace flightlab;
@@ -138,4 +139,19 @@ TEST(WorkbenchRequests, NamesThatAreNotUtf8AreShownEscaped) {
     // Only bytes a shown name can hold come back: any other backslash stays, and is refused.
     EXPECT_EQ(nameOfShown("a\\x41"), "a\\x41");
     EXPECT_FALSE(nameProblem(nameOfShown("a\\x41")).empty());
+}
+
+// A wildcard address is answered under the loopback names only: no warning that others can use it.
+TEST(WorkbenchRequests, OnlyAnAddressOthersCanUseIsWarnedAbout) {
+    EXPECT_EQ(flightlab::listenNote("127.0.0.1"), "");
+    EXPECT_EQ(flightlab::listenNote("192.168.1.2"),
+              "flightlab: warning: listening on 192.168.1.2: anyone who "
+              "can reach this address can fly, tune and save presets");
+    for (const char* address : {"0.0.0.0", "::"}) {
+        const std::string note = flightlab::listenNote(address);
+        EXPECT_EQ(note.find("warning"), std::string::npos) << note;
+        EXPECT_NE(note.find("answers only requests addressed to 127.0.0.1 or localhost"),
+                  std::string::npos)
+            << note;
+    }
 }

@@ -48,7 +48,9 @@ TEST_F(ConsoleTest, PrintsSetsAndReportsUnknownNames) {
 
     EXPECT_FALSE(console.execute("nosuch 1; wl_speed 2.50"));
     EXPECT_TRUE(console.failed());
-    EXPECT_EQ(err.str(), "unknown command or variable: nosuch\n");
+    EXPECT_EQ(err.str(),
+              "unknown command or variable: nosuch (help lists the host commands, list the "
+              "plug-ins' variables)\n");
     // The other command of the line still ran; an unclamped value stays as typed.
     EXPECT_EQ(cvars.getCvar("wl_speed").getStringValue(), "2.50");
 }

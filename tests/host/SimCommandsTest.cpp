@@ -160,6 +160,7 @@ TEST_F(SimCommands, BadArgumentsFailWithOneLineAndChangeNothing) {
         {"sim_set car 0 wheel0.colour 1", "sim_set: unknown field 'colour'"},
         {"sim_set car 0 speed 1", "sim_set: unknown field 'speed'"},
         {"sim_set car 1 mass 1", "sim_set: no car 1 (the game has 1)"},
+        {"sim_state car 9", "sim_state: no car 9 (the game has 1)"},
         {"sim_set truck 0 mass 1", "sim_set: expected 'car I' or 'ball'"},
         {"sim_set ball extent 1 1 1", "sim_set: unknown field 'extent'"},
         {"sim_set car 0", "usage: sim_set car I FIELD V... | sim_set ball FIELD V..."},

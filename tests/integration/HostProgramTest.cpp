@@ -63,7 +63,8 @@ TEST(HostProgram, LinesRunInOrderAndFailuresDoNotStopTheOthers) {
                                 "[tp_echo][from][script]",
                                 "tp unloaded",
                                 "tp destroyed"}));
-    EXPECT_EQ(r.err, "unknown command or variable: nosuch\n");
+    EXPECT_EQ(r.err, "unknown command or variable: nosuch (help lists the host commands, list the "
+                     "plug-ins' variables)\n");
 }
 
 TEST(HostProgram, StandardInputIsReadWhenNoLinesAreGiven) {
@@ -88,7 +89,9 @@ TEST(HostProgram, PluginListUnloadAndReload) {
                                 "tp_speed = 1",
                                 "tp unloaded",
                                 "tp destroyed"}));
-    EXPECT_EQ(r.err, "unknown command or variable: tp_speed\n"
+    // Only the first unknown name of the session says where the names are listed.
+    EXPECT_EQ(r.err, "unknown command or variable: tp_speed (help lists the host commands, list the "
+                     "plug-ins' variables)\n"
                      "unknown command or variable: tp_echo\n"
                      "plugin load: TestPlugin is already loaded\n");
 }
@@ -166,11 +169,14 @@ TEST(HostProgram, ASignalEndsALongRunAtTheNextTickAndTheSessionNormally) {
     for (const auto& [signal, exitCode] :
          {std::pair{"INT", 130}, std::pair{"TERM", 143}, std::pair{"HUP", 129}}) {
         const auto root = wltest::freshRoot(std::string("signal-") + signal);
+        // A thousand of the longest runs: no machine finishes them before the signal arrives.
+        std::vector<std::string> argv{"/usr/bin/timeout", "--preserve-status", "-s", signal, "1"};
+        argv.insert(argv.end(), {WL_HOST_EXE, "--root", root.string(), "--plugin", WL_TEST_PLUGIN});
+        argv.insert(argv.end(), {"-c", "tp_speed 4.5", "-c", "sim_mode freeplay"});
+        for (int i = 0; i < 1000; ++i) argv.insert(argv.end(), {"-c", "sim_tick 10000000"});
+        argv.insert(argv.end(), {"-c", "tp_echo not reached"});
         const auto start = std::chrono::steady_clock::now();
-        const auto r = wltest::runProgram({"/usr/bin/timeout", "--preserve-status", "-s", signal, "1",
-                                           WL_HOST_EXE, "--root", root.string(), "--plugin", WL_TEST_PLUGIN,
-                                           "-c", "tp_speed 4.5", "-c", "sim_mode freeplay",
-                                           "-c", "sim_tick 10000000", "-c", "tp_echo not reached"});
+        const auto r = wltest::runProgram(argv);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         EXPECT_EQ(r.exitCode, exitCode) << r.err;
         EXPECT_LT(took.count(), 2.5) << signal;  // one second before the signal, then at once
@@ -253,7 +259,7 @@ TEST(HostProgram, ScriptsRunInTheOrderTypedFromWhereTheUserStandsAndNeverRunThem
                      "exec: " + self.string() + " is running already; a script cannot run itself\n");
 }
 
-TEST(HostProgram, VersionMissingScriptsAndLoadErrorsSayItOnce) {
+TEST(HostProgram, VersionMissingScriptsAndPluginsAndLoadErrorsSayItOnce) {
     const auto root = wltest::freshRoot("messages");
     auto r = wltest::runProgram({WL_HOST_EXE, "--version"});
     EXPECT_EQ(r.exitCode, 0);
@@ -265,7 +271,19 @@ TEST(HostProgram, VersionMissingScriptsAndLoadErrorsSayItOnce) {
                      "usage: wingleaf-host [--root DIR] [--plugin PATH] [--canvas WxH] [-c LINE]... [SCRIPT]...\n");
     EXPECT_FALSE(std::filesystem::exists(root / "new"));  // found before anything was touched
 
+    // A plug-in of the command line that does not load ends the program before any line runs.
     const std::string missing = (root / "missing.so").string();
+    r = wltest::runProgram({WL_HOST_EXE, "--root", (root / "new").string(), "--plugin", missing, "-c", "help"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "wingleaf-host: no such plug-in file: " + missing + "\n"
+                     "usage: wingleaf-host [--root DIR] [--plugin PATH] [--canvas WxH] [-c LINE]... [SCRIPT]...\n");
+    EXPECT_FALSE(std::filesystem::exists(root / "new"));
+    r = wltest::runProgram({WL_HOST_EXE, "--root", root.string(), "--plugin", "nosuch", "-c", "help"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(std::filesystem::exists(root / "bakkesmod/cfg/config.cfg"));
+
     r = runHost(root, {"plugin load " + missing}, {}, false);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "plugin load: cannot open " + missing + ": cannot open shared object file: No such file or "

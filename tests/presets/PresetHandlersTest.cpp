@@ -9,6 +9,7 @@
 #include "console/Console.h"
 #include "core/wingleaf.h"
 #include "presets/Preset.h"
+#include "presets/PresetMessages.h"
 #include "presets/PresetStorage.h"
 #include "sdk/PluginContext.h"
 #include "wltest/HostRunner.h"
@@ -146,15 +147,18 @@ TEST_F(PresetHandlers, ShortFileChangesOnlyTheValuesItHolds) {
     EXPECT_EQ(sliders(), expected);
 }
 
-TEST_F(PresetHandlers, SelectionOfAMissingOrUnsafeNameChangesNothing) {
+TEST_F(PresetHandlers, SelectionOfAMissingOrUnsafeNameSaysSoAndChangesNothing) {
     writeFile("bakkesmod/outside.txt", formatPresetFile(kBasePresets[2]));
     fs::create_directories("bakkesmod/wingleaf");
     writeFile("bakkesmod/wingleaf/.txt", formatPresetFile(kBasePresets[2]));
     scramble();
     const Preset before = *plugin.preset;
-    for (const char* line : {"wl_preset missing", "wl_preset ../outside", "wl_preset \"\"",
-                             "wl_preset \"a@b\"", "wl_preset 2.5x"}) {
-        EXPECT_EQ(run({line}), Lines{}) << line;
+    const std::pair<const char*, const char*> cases[] = {
+        {"wl_preset missing", "missing"}, {"wl_preset ../outside", "../outside"},
+        {"wl_preset \"\"", ""},          {"wl_preset \"a@b\"", "a@b"},
+        {"wl_preset 2.5x", "2.5x"}};
+    for (const auto& [line, name] : cases) {
+        EXPECT_EQ(run({line}), Lines{presetmsg::noSuchPreset(name)}) << line;
         EXPECT_EQ(sliders(), filled(0.25f)) << line;
         EXPECT_EQ(plugin.preset->values, before.values) << line;
     }
@@ -200,7 +204,7 @@ TEST_F(PresetHandlers, DeleteRunsOnEveryChangeAndADeletedPresetNoLongerLoads) {
               (Lines{"Removed tmp.set", "Preset not found. Check your preset name!"}));
     EXPECT_EQ(refreshes, 1);
     scramble();
-    EXPECT_EQ(run({"wl_preset Mine"}), Lines{});
+    EXPECT_EQ(run({"wl_preset Mine"}), Lines{presetmsg::noSuchPreset("Mine")});
     EXPECT_EQ(sliders(), filled(0.25f));
 }
 

@@ -294,11 +294,13 @@ std::vector<Flight> flyAll(const LabOptions& o, std::vector<Setup> setups, Worke
 void checkMemory(const LabOptions& o, std::size_t flights, int workers) {
     const std::size_t bytes = estimatedPeakBytes(o.launch, flights, workers);
     if (bytes <= kMemoryLimitBytes) return;
-    char buf[300];
-    std::snprintf(buf, sizeof buf,
-                  "this run would hold about %zu MB (%zu flights of up to %d ticks), more than the "
-                  "%zu MB the lab allows itself: fly fewer set-ups or a shorter --time-limit",
-                  bytes >> 20, flights, ticksFor(o.launch.timeLimitS), kMemoryLimitBytes >> 20);
+    char buf[400];
+    std::snprintf(
+        buf, sizeof buf,
+        "this run would hold about %zu MB (%zu flights of up to %d ticks, %d workers), more "
+        "than the %zu MB the lab allows itself: fly fewer set-ups, a shorter --time-limit "
+        "or with fewer --workers (each holds the flights it is flying)",
+        bytes >> 20, flights, ticksFor(o.launch.timeLimitS), workers, kMemoryLimitBytes >> 20);
     throw UsageError(buf);
 }
 

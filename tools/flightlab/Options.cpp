@@ -112,7 +112,8 @@ constexpr ValueOption kValueOptions[] = {
     {"--game", "DIR", &Raw::game, "...in this game folder, so it appears in the settings window"},
     {"--port", "N", &Raw::port, "with --serve: the port (default 8765; 0: any free one)"},
     {"--listen", "ADDR", &Raw::listen,
-     "with --serve: the address to listen on (default 127.0.0.1; others reach it too: a warning)"},
+     "with --serve: the address to listen on (default 127.0.0.1); the page answers requests "
+     "addressed to it or to 127.0.0.1 and localhost"},
     {"--plugin", "PATH", &Raw::plugin, "the plug-in library"},
 };
 
@@ -407,7 +408,9 @@ std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std
     app.footer("Examples:\n  wingleaf-flightlab --body octane,merc\n"
                "  wingleaf-flightlab --sweep wl_lift=0:10:11 --sweep-preset 3\n"
                "  wingleaf-flightlab --launches speed=1000:2300:4,pitch=0:60:5,heading=0:90:3\n"
-               "  wingleaf-flightlab --tune airtime=6,distance=12000 --tune-fix wl_speed=2");
+               "  wingleaf-flightlab --tune airtime=6,distance=12000 --tune-fix wl_speed=2\n"
+               "Exit status: 0 done, 1 the run failed, 2 bad options, 3 a tune's targets not met,\n"
+               "130, 143 or 129 when ended by Ctrl-C, SIGTERM or a hang-up.");
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);

@@ -1,11 +1,14 @@
 // wingleaf-flightlab --serve: the workbench on the lab's engine until Ctrl-C.
 #include "Serve.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <pthread.h>
 #include <signal.h>
 
 #include <atomic>
 #include <ostream>
+#include <string>
 #include <thread>
 
 #include "LabAdapter.h"
@@ -20,13 +23,25 @@ constexpr int kFlyWorkers = 2;
 
 }  // namespace
 
+std::string listenNote(const std::string& address) {
+    if (server::isLoopback(address)) return "";
+    in_addr v4{};
+    in6_addr v6{};
+    if ((::inet_pton(AF_INET, address.c_str(), &v4) == 1 && v4.s_addr == 0) ||
+        (::inet_pton(AF_INET6, address.c_str(), &v6) == 1 && IN6_IS_ADDR_UNSPECIFIED(&v6)))
+        return "flightlab: listening on " + address +
+               ": the page answers only requests addressed to 127.0.0.1 or localhost; to let "
+               "other machines in, --listen on the address they reach this one by";
+    return "flightlab: warning: listening on " + address +
+           ": anyone who can reach this address can fly, tune and save presets";
+}
+
 int runServe(const LabOptions& o, const std::filesystem::path& work, std::ostream& out, std::ostream& err) {
     server::LabAdapter lab(o.plugin, work, o.serve->game, kFlyWorkers);
     server::WorkbenchServer http(lab, {o.serve->listen, o.serve->port, WL_FLIGHTLAB_WEB});
     http.bind();
-    if (!server::isLoopback(o.serve->listen))
-        err << "flightlab: warning: listening on " << o.serve->listen
-            << ": anyone who can reach this address can fly, tune and save presets" << std::endl;
+    if (const std::string note = listenNote(o.serve->listen); !note.empty())
+        err << note << std::endl;
     // Ctrl-C and SIGTERM are taken by one thread that ends the server; the others never see them.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);

@@ -2,6 +2,7 @@
 #pragma once
 #include <filesystem>
 #include <iosfwd>
+#include <string>
 
 #include "Options.h"
 
@@ -11,5 +12,11 @@ namespace flightlab {
 // returns the exit status once SIGINT or SIGTERM ends it.
 int runServe(const LabOptions& options, const std::filesystem::path& work, std::ostream& out,
              std::ostream& err);
+
+// What the lab says before serving on ADDRESS: nothing for a loopback address; for an address
+// others reach, that they can use the page; for a wildcard address (0.0.0.0, ::), that the
+// page answers only requests addressed to this machine's loopback names, since it checks that a
+// request names the address listened on.
+std::string listenNote(const std::string& address);
 
 }  // namespace flightlab
