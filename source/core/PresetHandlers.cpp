@@ -4,8 +4,6 @@
 
 #include <memory>
 
-#include "presets/PresetMessages.h"
-
 PresetIo pluginPresetIo(wingleaf& plugin) {
     std::shared_ptr<CVarManagerWrapper> console = plugin.cvarManager;
     PresetIo io;
@@ -44,11 +42,7 @@ void wingleaf::onPresetSelect(std::string /*oldValue*/, CVarWrapper cvar) {
     // the file states changes; a file without any number changes nothing.
     SliderValues values = sliderValues();
     const auto count = readPresetFile(PresetPaths{}, value, values);
-    if (!count) {
-        if (cvarManager) cvarManager->log(presetmsg::noSuchPreset(value));
-        return;
-    }
-    if (*count == 0) return;
+    if (!count || *count == 0) return;
     preset->values = values;
     preset->apply();
 }

@@ -57,12 +57,6 @@ inline std::string unlistedRemoved(std::string_view name) {
 inline constexpr Around presetKept{"Preset ",
                                    " was not removed: wingleaf.set could not be changed."};
 
-// Selection of a name that no readable preset file stands for.
-inline constexpr Around noSuchPreset{
-    "No preset named \"",
-    "\": no readable file of that name in bakkesmod/wingleaf/ (base presets are 0 to 5). "
-    "The sliders were not changed."};
-
 // Both.
 inline constexpr const char* kSettingsOpenFailed =
     "Error opening wingleaf.set files. Close wingleaf.set if open in an editor.";
