@@ -1,5 +1,6 @@
 // Reading files that other programs may replace or remove at the same moment.
 #pragma once
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
