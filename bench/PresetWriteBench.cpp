@@ -24,7 +24,7 @@ struct Installation {
         fs::create_directories(root / "bakkesmod/wingleaf");
         io.paths.directory = (root / "bakkesmod/wingleaf").string();
         io.paths.settings = (root / "bakkesmod/plugins/settings/wingleaf.set").string();
-        io.paths.temp = (root / "bakkesmod/plugins/settings/tmp.set").string();
+        io.paths.temp = (root / "bakkesmod/plugins/settings/wingleaf.set.tmp").string();
         io.paths.presetTemp = (root / "bakkesmod/wingleaf/preset.tmp").string();
         io.log = [](const std::string&) {};
         io.execute = [](const std::string&) {};

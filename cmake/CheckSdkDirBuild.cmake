@@ -1,7 +1,7 @@
 # Builds the plug-in alone with WINGLEAF_SDK_DIR, against an SDK folder laid out as the host's
 # (include/ and lib/pluginsdk.lib; here the stand-in headers and this build's host library),
 # and loads the result into wingleaf-host.
-# Usage: cmake -DSOURCE=dir -DWORK=dir -DHOST_LIB=lib -DHOST_EXE=exe -P CheckSdkDirBuild.cmake
+# Usage: cmake -DSOURCE=dir -DWORK=dir -DHOST_LIB=lib -DHOST_EXE=exe -DVERSION=x.y.z -P CheckSdkDirBuild.cmake
 file(REMOVE_RECURSE ${WORK})
 file(COPY ${SOURCE}/sdk/include DESTINATION ${WORK}/sdk)
 file(MAKE_DIRECTORY ${WORK}/sdk/lib)
@@ -26,7 +26,7 @@ if(NOT plugin)
   message(FATAL_ERROR "no plug-in library in ${WORK}/build/source")
 endif()
 run(${HOST_EXE} --root ${WORK}/root --plugin ${plugin} -c "plugin list")
-if(NOT out MATCHES "wingleaf Wingleaf 1.0.0")
+if(NOT out MATCHES "wingleaf Wingleaf ${VERSION}")
   message(FATAL_ERROR "the plug-in built against the SDK folder did not load:\n${out}")
 endif()
 message("plug-in built against ${WORK}/sdk and loaded: ${out}")

@@ -52,7 +52,7 @@ endif()
 # The plug-in built alone against an SDK folder (WINGLEAF_SDK_DIR), as a modder builds it.
 add_test(NAME sdk_dir_build
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${PROJECT_SOURCE_DIR} -DWORK=${CMAKE_CURRENT_BINARY_DIR}/sdk-dir-build
-    -DHOST_LIB=$<TARGET_FILE:bakkesmod> -DHOST_EXE=$<TARGET_FILE:wingleaf-host>
+    -DHOST_LIB=$<TARGET_FILE:bakkesmod> -DHOST_EXE=$<TARGET_FILE:wingleaf-host> -DVERSION=${PROJECT_VERSION}
     -P ${PROJECT_SOURCE_DIR}/cmake/CheckSdkDirBuild.cmake)
 set_tests_properties(sdk_dir_build PROPERTIES LABELS portability TIMEOUT 1800 COST 300)
 

@@ -19,13 +19,13 @@ the options ask for) into out/flightlab, then draws a HUD frame into out/demo/hu
 Examples:
   ./scripts/demo.sh --body octane,merc
   ./scripts/demo.sh --sweep wl_lift=0:10:11 --sweep-preset 3
-  ./scripts/demo.sh --tune airtime=6.233,distance=13103.3
+  ./scripts/demo.sh --tune airtime=5,distance=9000
 
 USAGE
       if [ -x "$lab" ]; then
         exec "$lab" --help
       fi
-      echo "The flight lab's options are listed in the README's flight-lab section (and by"
+      echo "The flight lab's options are listed in docs/flightlab.md (and by"
       echo "$lab --help once it is built)."
       exit 0
       ;;

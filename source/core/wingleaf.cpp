@@ -39,7 +39,8 @@ void wingleaf::onLoad() {
     registerVariables(*this);
     hookGameEvents(*this);
 
-    // Before the settings windows are read: a tmp.set left by a crash would show as one.
+    // Before the settings windows are read: a tmp.set an older version's crash left would show
+    // as one.
     removeLeftovers(pluginPresetIo(*this));
     cvarManager->executeCommand(std::string(kRefreshSettingsCommand), false);
 }

@@ -93,9 +93,9 @@ public:
 
     // Opens `path`, creating it when missing (never through a link), and takes the lock, trying
     // again until `wait` has passed. Busy when another holder kept it that long; Failed with
-    // `error` when the file cannot be opened or locked.
-    LockResult acquire(const std::string& path, std::chrono::milliseconds wait,
-                       std::string& error);
+    // `error` when the file cannot be opened or locked, or is no regular file (a directory or a
+    // pipe there fails at once, without waiting for a writer).
+    LockResult acquire(const std::string& path, std::chrono::milliseconds wait, std::string& error);
 
 private:
     std::intptr_t handle_ = -1;

@@ -163,9 +163,23 @@ FileLock::~FileLock() {
 
 LockResult FileLock::acquire(const std::string& path, std::chrono::milliseconds wait,
                              std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    // Not blocking: opening a pipe nobody writes to would wait for a writer, and every change with
+    // it. Only a regular file is ours to lock.
+    const int fd =
+        ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) {
         error = std::strerror(errno);
+        return LockResult::Failed;
+    }
+    struct stat status {};
+    const char* refused = nullptr;
+    if (::fstat(fd, &status) != 0)
+        refused = std::strerror(errno);
+    else if (!S_ISREG(status.st_mode))
+        refused = S_ISDIR(status.st_mode) ? detail::kIsDirectory : detail::kNotRegular;
+    if (refused != nullptr) {
+        error = refused;
+        ::close(fd);
         return LockResult::Failed;
     }
     handle_ = fd;

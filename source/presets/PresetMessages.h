@@ -48,6 +48,12 @@ inline constexpr const char* kWroteTempDelete = "Wrote to tmp.set...";
 inline constexpr Around removing{"Removing ", " from wingleaf.set!"};
 inline constexpr Around moved{"Moved tmp.set into wingleaf.set! Preset ", " removed!"};
 inline constexpr Around presetFileRemoveFailed{"Failed to remove file: wingleaf/", ".txt"};
+// A preset file that no entry listed was removed.
+inline std::string unlistedRemoved(std::string_view name) {
+    return "Preset " + std::string(name) +
+           " was not in wingleaf.set; removed its leftover file wingleaf/" + std::string(name) +
+           ".txt";
+}
 inline constexpr Around presetKept{"Preset ",
                                    " was not removed: wingleaf.set could not be changed."};
 
@@ -61,7 +67,7 @@ inline constexpr const char* kUnsafeName =
     "of / \\ : & @ | < > \" ? *";
 inline constexpr Around settingsReadFailed{"Error reading wingleaf.set: ",
                                            ". wingleaf.set was not changed."};
-inline constexpr Around tempWriteFailed{"Error writing tmp.set: ",
+inline constexpr Around tempWriteFailed{"Error writing wingleaf.set.tmp: ",
                                         ". wingleaf.set was not changed."};
 // A temporary file left behind after a failure, named by its path.
 inline std::string leftoverNotRemoved(std::string_view path, std::string_view error) {

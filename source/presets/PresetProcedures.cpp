@@ -20,8 +20,7 @@ int settingsFileMode() {
     return static_cast<int>(std::strtol("0644", nullptr, 8));
 }
 
-// Removes a temporary file after a failure. One that stays is named: the host would show a stray
-// tmp.set as a settings window of its own.
+// Removes a temporary file after a failure. One that stays is named, for the user to remove.
 void removeLeftover(const PresetIo& io, const std::string& path) {
     const wlfs::Status removed = wlfs::removeIfPresent(path);
     if (!removed.ok) io.log(presetmsg::leftoverNotRemoved(path, removed.error));
@@ -137,6 +136,19 @@ bool lockPresets(const PresetIo& io, wlfs::FileLock& lock, LockWait wait) {
     return false;
 }
 
+// The file of a name no entry lists, as a crash between writing a new preset's file and listing
+// it leaves one, goes with the name; without a file selection could read (none, or a folder),
+// the name was mistyped.
+void removeUnlisted(const PresetIo& io, std::string_view name) {
+    SliderValues unused;
+    if (!readPresetFile(io.paths, name, unused))
+        io.log(presetmsg::kNotFound);
+    else if (wlfs::removeFile(presetFilePath(io.paths.directory, name)).ok)
+        io.log(presetmsg::unlistedRemoved(name));
+    else
+        io.log(presetmsg::presetFileRemoveFailed(name));
+}
+
 void logAll(const PresetIo& io, const std::vector<std::string>& messages) {
     for (const std::string& message : messages) io.log(message);
 }
@@ -190,7 +202,8 @@ void createPreset(const PresetIo& io, std::string_view name, const SliderValues&
             wlfs::setReplacementMode(io.paths.temp, io.paths.settings, settingsFileMode());
         io.log(mode.ok ? presetmsg::kPermissionsUpdated : presetmsg::kPermissionsFailed);
         listed = replaceSettings(io);
-        if (listed) io.log(presetmsg::added(name));
+        // A name every preset line listed already was overwritten, not added.
+        if (listed && (edit.appended || !edit.listed)) io.log(presetmsg::added(name));
     }
     // A new file that no entry lists goes again; an old one keeps the new values, as any
     // overwrite would.
@@ -221,7 +234,7 @@ void deletePreset(const PresetIo& io, std::string_view name) {
             temp.finish();
             const wlfs::Status removed = wlfs::removeFile(io.paths.temp);
             io.log(removed.ok ? presetmsg::kRemovedTemp : presetmsg::kRemoveTempFailed);
-            if (!edit.base) io.log(presetmsg::kNotFound);
+            if (!edit.base) removeUnlisted(io, name);
             return;
         }
         unlisted =
@@ -239,11 +252,14 @@ void deletePreset(const PresetIo& io, std::string_view name) {
 }
 
 void removeLeftovers(const PresetIo& io) {
-    if (!wlfs::exists(io.paths.temp) && !wlfs::exists(io.paths.presetTemp)) return;
+    const std::string* const leftovers[] = {&io.paths.temp, &io.paths.oldTemp,
+                                            &io.paths.presetTemp};
+    bool any = false;
+    for (const std::string* path : leftovers) any = any || wlfs::exists(*path);
+    if (!any) return;
     wlfs::FileLock lock;
     if (!lockPresets(io, lock, LockWait::None)) return;
-    removeLeftover(io, io.paths.temp);
-    removeLeftover(io, io.paths.presetTemp);
+    for (const std::string* path : leftovers) removeLeftover(io, *path);
 }
 
 std::string presetLockPath(std::string_view directory) {

@@ -14,6 +14,7 @@ struct PresetPaths {
     std::string directory = kPresetDirectory;
     std::string settings = kSettingsPath;
     std::string temp = kTempSettingsPath;
+    std::string oldTemp = kOldTempSettingsPath;
     std::string presetTemp = kTempPresetPath;
 };
 
@@ -40,8 +41,9 @@ void deletePreset(const PresetIo& io, std::string_view name);
 // (the game and the flight lab, say) change the files one after the other.
 std::string presetLockPath(std::string_view directory);
 
-// Removes the temporary files a crash left (tmp.set would show as a settings window of its own),
-// unless another program's change holds the lock and they are its own. Logs only a failure.
+// Removes the temporary files a crash left (an older version's tmp.set would show as a settings
+// window of its own), unless another program's change holds the lock and they are its own. Logs
+// only a failure.
 void removeLeftovers(const PresetIo& io);
 
 // Reads the preset file of `name` into `values` (fields it does not supply keep their value),

@@ -10,7 +10,11 @@
 // Paths relative to the game's working directory.
 inline constexpr const char* kPresetDirectory = "./bakkesmod/wingleaf";
 inline constexpr const char* kSettingsPath = "./bakkesmod/plugins/settings/wingleaf.set";
-inline constexpr const char* kTempSettingsPath = "./bakkesmod/plugins/settings/tmp.set";
+// The settings file's copy while it is written; not ending in ".set", so that a host listing its
+// settings windows never takes it for one.
+inline constexpr const char* kTempSettingsPath = "./bakkesmod/plugins/settings/wingleaf.set.tmp";
+// The name older versions wrote that copy under; one a crash left is removed at load.
+inline constexpr const char* kOldTempSettingsPath = "./bakkesmod/plugins/settings/tmp.set";
 // Where a preset file is written before it replaces the old one; never the file of a preset,
 // whose names end in ".txt".
 inline constexpr const char* kTempPresetPath = "./bakkesmod/wingleaf/preset.tmp";

@@ -13,9 +13,12 @@ std::string presetEntry(std::string_view name);
 std::vector<std::string_view> splitSettingsLines(std::string_view content);
 
 struct CreateEdit {
-    // False when the name stands before "@" in a preset line without its entry: a base preset's
-    // label or another option's. `output` then holds only the lines before that one.
+    // False when a preset line without the name's entry has an option whose whole label or value
+    // is the name: a base preset's or another option's. `output` then holds only the lines before
+    // that one.
     bool accepted = true;
+    bool listed = false;                // some preset line held the entry already
+    bool appended = false;              // the entry was added to some preset line
     std::string output;                 // every line with CR LF
     std::vector<std::string> messages;  // console lines, in order
 };
@@ -25,7 +28,7 @@ CreateEdit editForCreate(std::string_view content, std::string_view name);
 
 struct DeleteEdit {
     bool found = false;  // some line held the entry
-    bool base = false;   // some line held name + "@" without the entry
+    bool base = false;   // a preset line without the entry has an option labelled or valued name
     std::string output;
     std::vector<std::string> messages;
 };

@@ -94,7 +94,7 @@ TEST(EntryPoints, ExportRecord) {
     EXPECT_EQ(std::filesystem::path(info->fileName).filename(), "exports.cpp");
     EXPECT_STREQ(info->className, "wingleaf");
     EXPECT_STREQ(info->pluginName, "Wingleaf");
-    EXPECT_STREQ(info->pluginVersion, "1.0.0");
+    EXPECT_STREQ(info->pluginVersion, WL_VERSION);
     EXPECT_EQ(info->pluginType, 1u);
     EXPECT_EQ(info->initializeFunc, symbol<GetPlugin>("getPlugin"));
     EXPECT_EQ(info->delFunc, symbol<DeleteMe>("deleteMe"));

@@ -29,11 +29,11 @@ TEST(PluginSession, ListsItselfClampsAndSaysGoodbye) {
     const auto root = freshRoot("core-must-show");
     const auto result = runHost(root, {"plugin list", "wl_speed", "wl_speed 99", "wl_speed"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out,
-              "wingleaf Wingleaf 1.0.0\n"
-              "wl_speed = 1\n"
-              "wl_speed = 10\n"
-              "Debug5 statement\n");
+    const std::string listed = "wingleaf Wingleaf " WL_VERSION "\n";
+    EXPECT_EQ(result.out, listed +
+                              "wl_speed = 1\n"
+                              "wl_speed = 10\n"
+                              "Debug5 statement\n");
     EXPECT_EQ(result.err, "");
 }
 
@@ -133,7 +133,9 @@ TEST(PluginSession, EachButtonPressCreatesOrDeletesOnce) {
     const auto result =
         runHost(root, {"wl_name_preset Mine", create, create, remove, create, remove, remove});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(countLines(result.out, "Preset Mine added to wingleaf.set!"), 3u) << result.out;
+    // The second press overwrites the listed preset's values: nothing is added.
+    EXPECT_EQ(countLines(result.out, "Preset Mine added to wingleaf.set!"), 2u) << result.out;
+    EXPECT_EQ(countLines(result.out, "Preset name already exists! Overwriting slider values!"), 1u);
     EXPECT_EQ(countLines(result.out, "Wrote to Mine.txt"), 3u);
     EXPECT_EQ(countLines(result.out, "Moved tmp.set into wingleaf.set! Preset Mine removed!"), 2u);
     // The third delete press finds nothing: one run, one not-found line.

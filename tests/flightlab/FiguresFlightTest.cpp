@@ -154,8 +154,21 @@ TEST(FiguresFlight, TuneVerdicts) {
     EXPECT_EQ(runLab(forced, out, err), 3);
     EXPECT_TRUE(fs::exists(game / "bakkesmod/wingleaf/Never.txt"));
 
-    LabOptions grid = options("verdict-grid", {"--tune", "airtime=1x", "--tune-restarts", "1", "--launches",
-                                               "pitch=10:40:2"});
+    // A preset of that name made while the tune ran is kept, and the plug-in's reason given.
+    LabOptions late = options("verdict-late", {"--tune", "airtime=1x", "--tune-restarts", "1",
+                                               "--tune-name", "Appeared", "--game", game.string()});
+    wltest::writeFile(game / "bakkesmod/wingleaf/Appeared.txt", "2.5\n");
+    std::ostringstream lateErr;
+    EXPECT_EQ(runLab(late, out, lateErr), 4) << lateErr.str();
+    EXPECT_NE(lateErr.str().find(
+                  "the preset 'Appeared' was not installed: a preset named 'Appeared' exists "
+                  "already (--force replaces it)"),
+              std::string::npos)
+        << lateErr.str();
+    EXPECT_EQ(wltest::readFile(game / "bakkesmod/wingleaf/Appeared.txt"), "2.5\n");
+
+    LabOptions grid = options("verdict-grid", {"--tune", "airtime=1x", "--tune-restarts", "1",
+                                               "--launches", "pitch=10:40:2"});
     std::ostringstream gridOut;
     EXPECT_EQ(runLab(grid, gridOut, err), 0) << gridOut.str();
     EXPECT_NE(gridOut.str().find("worst launches (error against the targets there):\n  pitch 10"),

@@ -98,7 +98,8 @@ TEST(FlightLabOptions, RejectsBadArgumentsWithAClearLine) {
          "is at least the launch height"},
         {{"--tune", "airtime=6", "--game", "/nonexistent", "--tune-name", "Mine"},
          "option --game: /nonexistent is not a game folder with the plug-in installed (no "
-         "bakkesmod/plugins/settings/wingleaf.set)"},
+         "bakkesmod/plugins/settings/wingleaf.set; 'cmake --install build/release --prefix "
+         "/nonexistent' lays one out)"},
         {{"--serve", "--tune", "airtime=6"},
          "option --serve runs the workbench alone: tune and sweep from the page"},
         {{"--serve", "--port", "80.5"}, "option --port takes a whole number"},

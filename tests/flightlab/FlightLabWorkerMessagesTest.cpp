@@ -31,6 +31,7 @@ TEST(FlightLabWorkerMessages, JobsFlightsAndErrorsRoundTrip) {
     job.drawTick = 321;
     job.file = "/tmp/out/tuned.txt";
     job.values = {"1.000", "", "0.250"};
+    job.onlyNew = true;
     auto r = fields(wire::encodeJob(job));
     const Job back = wire::decodeJob(r);
     EXPECT_EQ(back.kind, job.kind);
@@ -47,6 +48,7 @@ TEST(FlightLabWorkerMessages, JobsFlightsAndErrorsRoundTrip) {
     EXPECT_EQ(back.drawTick, 321);
     EXPECT_EQ(back.file, job.file);
     EXPECT_EQ(back.values, job.values);
+    EXPECT_TRUE(back.onlyNew);
 
     Flight f;
     f.figures.landed = true;
@@ -88,6 +90,15 @@ TEST(FlightLabWorkerMessages, JobsFlightsAndErrorsRoundTrip) {
         ADD_FAILURE() << "no error";
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "the host refused 'wl_x 1'");
+    }
+    // The plug-in's refusal keeps its kind: a conflict may be tried again.
+    auto refused = fields(wire::encodeError("stayed locked", wire::ErrorKind::Conflict));
+    try {
+        wire::decodeFlight(refused);
+        ADD_FAILURE() << "no refusal";
+    } catch (const JobRefused& e) {
+        EXPECT_TRUE(e.conflict);
+        EXPECT_STREQ(e.what(), "stayed locked");
     }
     // A message cut short is an error, never a read past its end.
     const std::string frame = wire::encodeFlight(f);

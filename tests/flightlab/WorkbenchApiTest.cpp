@@ -5,8 +5,10 @@
 
 #include <atomic>
 #include <cmath>
-#include <numbers>
+#include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <numbers>
 #include <thread>
 
 #include "LabAdapter.h"
@@ -25,10 +27,12 @@ protected:
     static void SetUpTestSuite() {
         root_ = new fs::path(wltest::freshRoot("workbench-api"));
         game_ = new fs::path(*root_ / "game");
-        // A game folder as the host lays it out, with one user preset in it.
-        const auto laidOut = wltest::runHost(*game_, {});
+        // A game folder as the host lays it out, with one user preset in it (its file edited by
+        // hand) and a preset file that no entry lists, as a crash may leave one.
+        const auto laidOut = wltest::runHost(*game_, {"wl_name_preset Mine", "wl_create 1"});
         ASSERT_EQ(laidOut.exitCode, 0) << laidOut.err;
         wltest::writeFile(*game_ / "bakkesmod/wingleaf/Mine.txt", "2.5\n");
+        wltest::writeFile(*game_ / "bakkesmod/wingleaf/Left.txt", "3.5\n");
         lab_ = new LabAdapter(WL_PLUGIN_PATH, *root_ / "work", *game_, 2);
         server_ = new WorkbenchServer(*lab_, {"127.0.0.1", 0, ""});
         port_ = server_->bind();
@@ -133,12 +137,15 @@ TEST_F(WorkbenchApi, FlyAnswersEverySetupAndDropsSupersededRequests) {
     EXPECT_GT(turned["along"][last].get<double>(), 500);
     EXPECT_NEAR(turned["side"][last].get<double>(), 0, 1);
 
-    // Once a newer request has arrived, an older one that waited does not fly.
+    // Once a newer request of the same client has arrived, an older one that waited does not
+    // fly; another client's newer request supersedes nothing.
     FlyRequest request = decodeFly(kPresetAndStock.dump(), lab_->ranges());
-    const auto older = lab_->nextTicket();
-    lab_->nextTicket();
+    const auto older = lab_->nextTicket("page a");
+    lab_->nextTicket("page b");
+    EXPECT_NO_THROW(lab_->fly(request, "page a", older));
+    lab_->nextTicket("page a");
     try {
-        lab_->fly(request, older);
+        lab_->fly(request, "page a", older);
         FAIL() << "the older request flew";
     } catch (const WorkError& e) {
         EXPECT_EQ(e.status, 409);
@@ -257,6 +264,14 @@ TEST_F(WorkbenchApi, SaveInstallsThroughThePluginAndNeedsAnExplicitOverwrite) {
     bool listed = false;
     for (const json& p : presets["user"]) listed = listed || (p["preset"] == "Glide A" && p["sliders"]["wl_lift"] == 1);
     EXPECT_TRUE(listed);
+
+    // A file no entry lists is no preset: saving its name needs no overwrite and lists it.
+    postJson("/api/save", {{"name", "Left"}, {"sliders", {{"wl_speed", 4}}}});
+    const json withLeft = json::parse(client().Get("/api/presets", own())->body);
+    listed = false;
+    for (const json& p : withLeft["user"])
+        listed = listed || (p["preset"] == "Left" && p["sliders"]["wl_speed"] == 4);
+    EXPECT_TRUE(listed);
 }
 
 TEST_F(WorkbenchApi, PresetFilesRoundTripAndTheHudIsAPicture) {
@@ -277,4 +292,54 @@ TEST_F(WorkbenchApi, PresetFilesRoundTripAndTheHudIsAPicture) {
     ASSERT_EQ(grid["cells"].size(), 6u);
     EXPECT_EQ(grid["cells"][5]["pitch"], 45);
     EXPECT_EQ(grid["cells"][5]["speed"], 2300);
+}
+
+// Whether `actual` holds what `shown` shows: every key shown, with its value; a number equal to
+// the decimals shown (6.21 stands for 6.205 up to 6.215).
+bool holdsShown(const json& shown, const json& actual) {
+    if (shown.is_number()) {
+        if (!actual.is_number()) return false;
+        const std::string text = shown.dump();
+        const auto dot = text.find('.');
+        const int decimals = dot == std::string::npos ? 0 : static_cast<int>(text.size() - dot - 1);
+        return std::fabs(shown.get<double>() - actual.get<double>()) <=
+               0.5 * std::pow(10.0, -decimals) + 1e-9;
+    }
+    if (shown.is_object()) {
+        if (!actual.is_object()) return false;
+        for (const auto& [key, value] : shown.items())
+            if (!actual.contains(key) || !holdsShown(value, actual[key])) return false;
+        return true;
+    }
+    if (shown.is_array()) {
+        if (!actual.is_array() || actual.size() != shown.size()) return false;
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            if (!holdsShown(shown[i], actual[i])) return false;
+        return true;
+    }
+    return shown == actual;
+}
+
+// The request and answer that docs/workbench-api.md shows: the page's indented block after
+// "<!-- api-request: POST PATH -->" is sent, and the answer must hold the block after
+// "<!-- api-answer -->".
+TEST_F(WorkbenchApi, TheDocumentedExampleAnswersAsShown) {
+    std::ifstream in(fs::path(WL_SOURCE_DIR) / "docs/workbench-api.md");
+    std::map<std::string, std::string> blocks;  // marker -> the indented lines after it
+    std::string marker, line;
+    while (std::getline(in, line)) {
+        if (line.rfind("<!-- api-", 0) == 0) {
+            marker = line;
+        } else if (!marker.empty() && line.rfind("    ", 0) == 0) {
+            blocks[marker] += line.substr(4) + "\n";
+        } else if (!line.empty()) {
+            marker.clear();
+        }
+    }
+    const std::string request = "<!-- api-request: POST /api/fly -->";
+    ASSERT_EQ(blocks.count(request), 1u) << "no example request in docs/workbench-api.md";
+    const json answer = postJson("/api/fly", json::parse(blocks[request]));
+    EXPECT_TRUE(holdsShown(json::parse(blocks["<!-- api-answer -->"]), answer))
+        << "docs/workbench-api.md shows another answer than this one:\n"
+        << answer.dump(4);
 }

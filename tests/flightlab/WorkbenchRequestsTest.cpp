@@ -118,3 +118,22 @@ TEST(WorkbenchRequests, OnlyLoopbackAddressesCountAsPrivate) {
     for (const char* address : {"0.0.0.0", "128.0.0.1", "192.168.1.2", "::", "localhost.example", ""})
         EXPECT_FALSE(isLoopback(address)) << address;
 }
+
+// A name that is not UTF-8 is shown with its stray bytes escaped, and the shown name leads back
+// to it; a UTF-8 name is shown as it is.
+TEST(WorkbenchRequests, NamesThatAreNotUtf8AreShownEscaped) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Caf\xe9", "Caf\\xE9"},
+        {"Caf\xc3\xa9", "Caf\xc3\xa9"},         // é in UTF-8
+        {"\xc3", "\\xC3"},                      // a character cut short
+        {"a\xed\xa0\x80", "a\\xED\\xA0\\x80"},  // a surrogate
+        {"\xf0\x9f\x98\x80!", "\xf0\x9f\x98\x80!"},
+    };
+    for (const auto& [name, shown] : cases) {
+        EXPECT_EQ(shownName(name), shown);
+        EXPECT_EQ(nameOfShown(shown), name);
+    }
+    // Only bytes a shown name can hold come back: any other backslash stays, and is refused.
+    EXPECT_EQ(nameOfShown("a\\x41"), "a\\x41");
+    EXPECT_FALSE(nameProblem(nameOfShown("a\\x41")).empty());
+}

@@ -55,13 +55,15 @@ async function main() {
     args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-gpu-compositing'],
   });
   page = await browser.newPage({ viewport: { width: 1500, height: 1500 } });
-  const redraws = () => page.evaluate(() => window.workbench.redraws);
+  const redraws = () => page.evaluate(() => window.workbench.latency.redraws);
+  // Waits until the page has redrawn since redraw N and nothing waits to be flown.
+  const redrawnAfter = (n) => page.waitForFunction((k) => window.workbench.latency.redraws > k && !window.workbench.queue.busy, n);
   const problems = [];
   page.on('pageerror', (e) => problems.push(e.message));
   page.on('console', (m) => m.type() === 'error' && problems.push(m.text()));
   step('browser started');
   await page.goto(address);
-  await page.waitForFunction(() => window.workbench?.redraws >= 1, null, { timeout: 30000 });
+  await page.waitForFunction(() => window.workbench?.latency.redraws >= 1, null, { timeout: 30000 });
   assert.equal(await page.locator('#sliders .slider').count(), 14);
   step('page loaded and drawn');
   // WORKBENCH_TIME_LIMIT shortens the flights, so that a sanitizer build keeps the test short.
@@ -69,7 +71,7 @@ async function main() {
     const n = await redraws();
     await page.fill('#launch-timeLimit', process.env.WORKBENCH_TIME_LIMIT);
     await page.locator('#launch-timeLimit').dispatchEvent('change');
-    await page.waitForFunction((k) => window.workbench.redraws > k && !window.workbench.busy, n);
+    await redrawnAfter(n);
   }
 
   // A slider move re-flies: the figures and the side view change.
@@ -79,7 +81,7 @@ async function main() {
   async function move(value) {
     const n = await redraws();
     await page.locator('#r-wl_lift').fill(String(value));
-    await page.waitForFunction((k) => window.workbench.redraws > k && !window.workbench.busy, n);
+    await redrawnAfter(n);
   }
   await move(6);
   assert.notEqual(await figures(), beforeFigures, 'the figures did not change');
@@ -92,16 +94,17 @@ async function main() {
   const measured = await page.evaluate(async () => {
     const wb = window.workbench;
     const range = document.getElementById('r-wl_lift');
-    const first = wb.latencies.length, firstView = wb.viewLatencies.length, firstPart = wb.parts.length;
+    const first = wb.latency.latencies.length, firstView = wb.latency.viewLatencies.length, firstPart = wb.latency.parts.length;
     const flown = [];
     for (let i = 0; i < 50; i++) {
-      const n = wb.redraws;
+      const n = wb.latency.redraws;
       range.value = String(Math.round(50 + i * 17) / 100);
       range.dispatchEvent(new Event('input', { bubbles: true }));
-      while (wb.redraws <= n || wb.busy) await new Promise(requestAnimationFrame);
-      flown.push(wb.flownLast);
+      while (wb.latency.redraws <= n || wb.queue.busy) await new Promise(requestAnimationFrame);
+      flown.push(wb.queue.flownLast);
     }
-    return { latencies: wb.latencies.slice(first), viewLatencies: wb.viewLatencies.slice(firstView), parts: wb.parts.slice(firstPart), flown };
+    const { latencies, viewLatencies, parts } = wb.latency;
+    return { latencies: latencies.slice(first), viewLatencies: viewLatencies.slice(firstView), parts: parts.slice(firstPart), flown };
   });
   assert.ok(measured.flown.every((n) => n === 1), `a slider move re-flies the current values only: ${measured.flown}`);
   const sorted = (list) => [...list].sort((a, b) => a - b);
@@ -115,6 +118,56 @@ async function main() {
     `(medians: flight ${median('fly')} ms, drawing ${median('draw')} ms, of which plots ${median('plots')} ms, painting ${median('paint')} ms); ` +
     `the 3D view a frame later: p95 ${viewP95.toFixed(1)} ms, median ${views[views.length >> 1].toFixed(1)} ms (drawing ${median('view')} ms)`);
 
+  // A drag along a slider: each redraw keeps one latency (from the oldest input it shows), and
+  // each input is shown by one redraw, never again by a later one.
+  const counts = () => page.evaluate(() => {
+    const l = window.workbench.latency;
+    return { redraws: l.redraws, latencies: l.latencies.length, views: l.viewLatencies.length,
+      inputs: window.liftInputs ?? 0, shown: l.parts.reduce((sum, p) => sum + p.inputs, 0) };
+  });
+  await page.evaluate(() => document.getElementById('r-wl_lift').addEventListener('input', () => { window.liftInputs = (window.liftInputs ?? 0) + 1; }));
+  const atStart = await counts();
+  const track = await page.locator('#r-wl_lift').boundingBox();
+  await page.mouse.move(track.x + 4, track.y + track.height / 2);
+  await page.mouse.down();
+  await page.mouse.move(track.x + track.width - 4, track.y + track.height / 2, { steps: 60 });
+  await page.mouse.up();
+  await page.waitForFunction(() => !window.workbench.queue.busy);
+  const atEnd = await counts();
+  const drag = Object.fromEntries(Object.keys(atStart).map((k) => [k, atEnd[k] - atStart[k]]));
+  assert.ok(drag.redraws > 1 && drag.latencies === drag.redraws && drag.views === drag.redraws && drag.shown === drag.inputs,
+    `a drag kept ${JSON.stringify(drag)}`);
+  step(`a drag of ${drag.inputs} inputs: ${drag.redraws} redraws, ${drag.latencies} latencies kept`);
+
+  // Sliders and boxes step and show at the precision a preset file keeps, and what flies is what
+  // the box shows: a typed value is rounded as the plug-in writes it (the float's exact value,
+  // ties to even), then kept inside the range as the plug-in keeps a value it reads (a file's
+  // 0.000 for wl_speed is read as its lowest, 0.000499).
+  const offStep = await page.evaluate(() => [...document.querySelectorAll('#sliders input')].filter((i) => i.step !== '0.001').map((i) => i.id)
+    .concat(Object.entries(window.workbench.design.sliders).filter(([, v]) => Number(v.toFixed(3)) !== v).map(([k]) => k)));
+  assert.deepEqual(offStep, [], 'sliders off preset precision');
+  assert.equal(await page.getAttribute('label[for="r-wl_speed"]', 'title'), 'wl_speed: 0.000499 to 10.000, default 1.000');
+  const flownBodies = [];
+  const onRequest = (r) => r.url().endsWith('/api/fly') && flownBodies.push(r.postDataJSON());
+  page.on('request', onRequest);
+  // (0.0355 is held as 0.035500001, 0.0345 as 0.034499999; 0.0625 is a tie.)
+  for (const [name, typed, shown] of [['wl_air_density', '0.0355', '0.036'], ['wl_air_density', 'ArrowRight', '0.037'],
+    ['wl_drag_x', '0.0345', '0.034'], ['wl_lift', '0.0625', '0.062'], ['wl_speed', '0.000499', '0.000499'], ['wl_speed', '0.0006', '0.001']]) {
+    const k = await redraws();
+    if (typed === 'ArrowRight') {
+      await page.focus(`#r-${name}`);
+      await page.keyboard.press(typed);
+    } else {
+      await page.fill(`#n-${name}`, typed);
+      await page.locator(`#n-${name}`).dispatchEvent('change');
+    }
+    await redrawnAfter(k);
+    assert.equal(await page.inputValue(`#n-${name}`), shown, `${name} after ${typed}`);
+    assert.equal(Math.fround(flownBodies.at(-1)?.setups[0].sliders[name]), Math.fround(shown), `${name} flown after ${typed}`);
+  }
+  page.off('request', onRequest);
+  step('sliders step, show and fly at preset precision');
+
   // The pitch and angle-of-attack plots are drawn, and the 3D view's boxes turn with the car:
   // the nose of each box points where the flight's own pitch says.
   for (const id of ['plot-pitch', 'plot-aoa']) assert.equal(await page.locator(`#${id} canvas`).count(), 1, `${id} is not drawn`);
@@ -122,7 +175,7 @@ async function main() {
     const { orientationAt } = await import('./view3d.js');
     const { Vector3 } = await import('./vendor/three.module.js');
     let worst = 0;
-    for (const f of window.workbench.flights) {
+    for (const f of window.workbench.panels.flights) {
       const s = f.samples;
       for (let i = 0; i < s.t.length; i += 7) {
         const nose = new Vector3(1, 0, 0).applyQuaternion(orientationAt(s, i));
@@ -134,7 +187,7 @@ async function main() {
   assert.ok(worstNose < 0.1, `a box's nose is ${worstNose.toFixed(2)} degrees off the flight's pitch`);
 
   // The 3D view orbits with a drag and zooms with the wheel.
-  const camera = () => page.evaluate(() => window.workbench.view.cameraState());
+  const camera = () => page.evaluate(() => window.workbench.panels.view.cameraState());
   const box = await page.locator('#view3d canvas').boundingBox();
   const c0 = await camera();
   await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
@@ -144,16 +197,29 @@ async function main() {
   const c1 = await camera();
   assert.ok(Math.abs(c1.x - c0.x) > 1 && Math.abs(c1.distance - c0.distance) < 1, 'the drag did not orbit');
   await page.mouse.wheel(0, 300);
-  await page.waitForFunction((d) => Math.abs(window.workbench.view.cameraState().distance - d) > 1, c1.distance);
+  await page.waitForFunction((d) => Math.abs(window.workbench.panels.view.cameraState().distance - d) > 1, c1.distance);
   step('orbited and zoomed the 3D view');
 
   // The launch grid, then the page as a designer sees it: a base preset, scrubbed to a moment
   // in the flight.
   const n = await redraws();
   await page.selectOption('#preset-picker', 'base:1');
-  await page.waitForFunction((k) => window.workbench.redraws > k && !window.workbench.busy, n);
+  await redrawnAfter(n);
   await page.click('#grid-run');
-  await page.waitForFunction(() => window.workbench.grid, null, { timeout: 120000 });
+  await page.waitForFunction(() => window.workbench.tools.grid, null, { timeout: 120000 });
+  // The grid follows the lab's colour rule, as the server hands it out: the cell farthest from
+  // stock has the full colour of its side.
+  const ruled = await page.evaluate(() => {
+    const { tools, design } = window.workbench;
+    const extreme = tools.grid.cells.reduce((a, c) => (Math.abs(c.distanceGain) > Math.abs(a.distanceGain) ? c : a));
+    const css = design.vocabulary.stockColours[extreme.distanceGain > 0 ? 'above' : 'below'];
+    const want = [1, 3, 5].map((i) => parseInt(css.slice(i, i + 2), 16));
+    const canvas = document.getElementById('grid');
+    const px = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    for (let i = 0; i < px.length; i += 4) if (px[i] === want[0] && px[i + 1] === want[1] && px[i + 2] === want[2]) return true;
+    return false;
+  });
+  assert.ok(ruled, "the grid's farthest cell is not in its side's colour");
   await page.locator('#scrubber').fill('150');
   await page.waitForFunction(() => document.querySelector('#hud').naturalWidth > 0, null, { timeout: 30000 });
   await page.screenshot({ path: join(shots, 'workbench.png'), fullPage: true });
@@ -162,7 +228,7 @@ async function main() {
   step('flew the launch grid, saved screenshots');
 
   // A short tune (the current flight's own distance) fills the sliders and shows its verdict.
-  const distance = await page.evaluate(() => window.workbench.flights[0].figures.distance);
+  const distance = await page.evaluate(() => window.workbench.panels.flights[0].figures.distance);
   await page.fill('#target-distance', distance.toFixed(1));
   await page.click('#tune-start');
   await page.waitForFunction(() => /targets/.test(document.querySelector('#tune-message').textContent), null, { timeout: 120000 });
@@ -181,11 +247,11 @@ async function main() {
   await page.fill('#save-name', 'Browser Glide');
   await page.click('#save');
   await page.waitForFunction(() => /saved as/.test(document.querySelector('#save-message').textContent));
-  const lift = await page.evaluate(() => window.workbench.sliders.wl_lift);
+  const lift = await page.evaluate(() => window.workbench.design.sliders.wl_lift);
   const session = hostSession(['sim_settings', 'wl_preset "Browser Glide"', 'wl_lift']);
   assert.match(session, /Browser Glide@Browser Glide/);
   const shown = /wl_lift = ([0-9.]+)/.exec(session);
-  assert.ok(shown && Math.abs(Number(shown[1]) - lift) < 0.0015, `wl_lift after picking the preset: ${session}`);
+  assert.ok(shown && Number(shown[1]) === lift, `wl_lift after picking the preset (the page flew ${lift}): ${session}`);
   step('saved preset listed and selected in a wingleaf-host session');
 
   assert.deepEqual(problems, [], 'the page reported errors');

@@ -163,7 +163,7 @@ TEST(HostProgram, RealPluginClampsItsSliders) {
     const auto r = runHost(root, {"plugin list", "wl_speed 99", "wl_speed"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     ASSERT_GE(r.lines().size(), 2u);
-    EXPECT_EQ(r.lines()[0], "wingleaf Wingleaf 1.0.0");
+    EXPECT_EQ(r.lines()[0], "wingleaf Wingleaf " WL_VERSION);
     EXPECT_EQ(r.lines()[1], "wl_speed = 10");
 }
 
@@ -293,7 +293,7 @@ TEST(HostProgram, VersionMissingScriptsAndLoadErrorsSayItOnce) {
     const auto root = wltest::freshRoot("messages");
     auto r = wltest::runProgram({WL_HOST_EXE, "--version"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "wingleaf-host 1.0.0\n");
+    EXPECT_EQ(r.out, "wingleaf-host " WL_VERSION "\n");
 
     r = wltest::runProgram({WL_HOST_EXE, "--root", (root / "new").string(), "-c", "help", "nosuch.txt"});
     EXPECT_EQ(r.exitCode, 2);

@@ -1,7 +1,8 @@
-// The README's examples, run as written: console sessions through wingleaf-host, shell commands
-// in a scratch copy of the checkout whose build folders point at this build.
+// The README's and docs/ pages' examples, run as written: console sessions through wingleaf-host,
+// shell commands in a scratch copy of the checkout whose build folders point at this build; their
+// tables, pictures and links; and the version the changelog names.
 //
-// Conventions in README.md: an HTML comment line marks the indented block that follows it.
+// Conventions in README.md and docs/*.md: an HTML comment line marks the indented block after it.
 //   <!-- console-session -->  console lines, typed at a fresh wingleaf-host with the plug-in
 //   <!-- console-output -->   lines that the block before must print, in order; "..." skips,
 //                             a number matches when the output rounds to it
@@ -29,30 +30,51 @@ using Lines = std::vector<std::string>;
 const fs::path kSource = WL_SOURCE_DIR;
 const fs::path kBuild = WL_BUILD_DIR;
 
+// README.md and every page of docs/, in name order.
+std::vector<fs::path> documents() {
+    std::vector<fs::path> docs;
+    for (const auto& e : fs::directory_iterator(kSource / "docs"))
+        if (e.path().extension() == ".md") docs.push_back(e.path());
+    std::sort(docs.begin(), docs.end());
+    docs.insert(docs.begin(), kSource / "README.md");
+    return docs;
+}
+
+Lines readLines(const fs::path& file) {
+    std::ifstream in(file);
+    Lines all;
+    for (std::string l; std::getline(in, l);) all.push_back(l);
+    return all;
+}
+
 struct Block {
     std::string kind;
-    int line = 0;  // README line of the first block line
+    std::string where;  // "FILE line N", N the document's line of the first block line
     Lines lines;
 };
 
+std::string place(const fs::path& file, int line) {
+    return fs::relative(file, kSource).string() + " line " + std::to_string(line);
+}
+
+// The marked blocks of every document, in document order.
 std::vector<Block> readBlocks() {
-    std::ifstream in(kSource / "README.md");
-    Lines all;
-    for (std::string l; std::getline(in, l);) all.push_back(l);
-    static const std::regex marker(
-        R"(^<!-- (console-session|console-output|commands|commands: run) -->\s*$)");
     std::vector<Block> blocks;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        std::smatch m;
-        if (!std::regex_match(all[i], m, marker)) continue;
-        Block b{m[1], 0, {}};
-        std::size_t j = i + 1;
-        while (j < all.size() && all[j].empty()) ++j;
-        b.line = static_cast<int>(j + 1);
-        for (; j < all.size() && (all[j].empty() || all[j].rfind("    ", 0) == 0); ++j)
-            b.lines.push_back(all[j].empty() ? "" : all[j].substr(4));
-        while (!b.lines.empty() && b.lines.back().empty()) b.lines.pop_back();
-        blocks.push_back(b);
+    for (const auto& file : documents()) {
+        const Lines all = readLines(file);
+        static const std::regex marker(
+            R"(^<!-- (console-session|console-output|commands|commands: run) -->\s*$)");
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            std::smatch m;
+            if (!std::regex_match(all[i], m, marker)) continue;
+            std::size_t j = i + 1;
+            while (j < all.size() && all[j].empty()) ++j;
+            Block b{m[1], place(file, static_cast<int>(j + 1)), {}};
+            for (; j < all.size() && (all[j].empty() || all[j].rfind("    ", 0) == 0); ++j)
+                b.lines.push_back(all[j].empty() ? "" : all[j].substr(4));
+            while (!b.lines.empty() && b.lines.back().empty()) b.lines.pop_back();
+            blocks.push_back(b);
+        }
     }
     return blocks;
 }
@@ -90,10 +112,9 @@ void expectOutput(const Block& shown, const std::string& out) {
         const std::string& want = shown.lines[i];
         if (want == "...") continue;
         while (at < actual.size() && !lineMatches(want, actual[at])) ++at;
-        ASSERT_LT(at, actual.size())
-            << "README line " << shown.line + static_cast<int>(i) << ": no output line matches \""
-            << want << "\" (in order); the output was:\n"
-            << out;
+        ASSERT_LT(at, actual.size()) << shown.where << " + " << i << ": no output line matches \""
+                                     << want << "\" (in order); the output was:\n"
+                                     << out;
         ++at;
     }
 }
@@ -149,40 +170,35 @@ fs::path scratchCheckout() {
     return dir;
 }
 
-void checkCommand(const std::string& command, int line) {
+void checkCommand(const std::string& command, const std::string& where) {
     Lines w = words(command);
     while (!w.empty() && w.front().find('=') != std::string::npos && w.front()[0] != '-')
         w.erase(w.begin());
-    ASSERT_FALSE(w.empty()) << "README line " << line;
+    ASSERT_FALSE(w.empty()) << where;
     for (std::size_t i = 0; i < w.size(); ++i) {
         if (w[i] == "--preset" && i + 1 < w.size()) {
-            EXPECT_TRUE(presetExists(w[i + 1]))
-                << "README line " << line << ": no preset " << w[i + 1];
+            EXPECT_TRUE(presetExists(w[i + 1])) << where << ": no preset " << w[i + 1];
         }
         if (w[i].rfind("build/", 0) == 0) {
             const std::string preset = w[i].substr(6, w[i].find('/', 6) - 6);
-            EXPECT_TRUE(presetExists(preset)) << "README line " << line << ": no preset " << preset;
+            EXPECT_TRUE(presetExists(preset)) << where << ": no preset " << preset;
         }
     }
     std::string prog = w.front();
     if (prog.rfind("./", 0) == 0) prog = prog.substr(2);
     if (prog.rfind("scripts/", 0) == 0 || prog.rfind("examples/", 0) == 0) {
         struct stat st {};
-        ASSERT_EQ(::stat((kSource / prog).c_str(), &st), 0)
-            << "README line " << line << ": no " << prog;
-        EXPECT_TRUE(st.st_mode & S_IXUSR)
-            << "README line " << line << ": " << prog << " is not executable";
+        ASSERT_EQ(::stat((kSource / prog).c_str(), &st), 0) << where << ": no " << prog;
+        EXPECT_TRUE(st.st_mode & S_IXUSR) << where << ": " << prog << " is not executable";
         const auto syntax = wltest::runProgram({"/bin/bash", "-n", (kSource / prog).string()});
         EXPECT_EQ(syntax.exitCode, 0) << prog << ": " << syntax.err;
     } else if (prog.rfind("build/", 0) == 0) {
         // A program of the dev or release preset: this build has it, and it answers --help.
         const auto rest = fs::path(prog.substr(prog.find('/', 6) + 1));
         if (prog.rfind("build/dev/", 0) == 0 || prog.rfind("build/release/", 0) == 0) {
-            ASSERT_TRUE(fs::exists(kBuild / rest))
-                << "README line " << line << ": this build has no " << rest;
+            ASSERT_TRUE(fs::exists(kBuild / rest)) << where << ": this build has no " << rest;
             const auto help = wltest::runProgram({(kBuild / rest).string(), "--help"});
-            EXPECT_EQ(help.exitCode, 0)
-                << "README line " << line << ": " << prog << " --help: " << help.err;
+            EXPECT_EQ(help.exitCode, 0) << where << ": " << prog << " --help: " << help.err;
         }
     }
 }
@@ -199,7 +215,7 @@ TEST(Readme, ConsoleSessionsPrintWhatTheReadmeShows) {
         for (const auto& l : blocks[i].lines) input += l + "\n";
         const auto r = wltest::runProgram(
             {WL_HOST_EXE, "--root", root.string(), "--plugin", WL_PLUGIN_PATH}, input);
-        EXPECT_EQ(r.exitCode, 0) << "README line " << blocks[i].line << ": " << r.err;
+        EXPECT_EQ(r.exitCode, 0) << blocks[i].where << ": " << r.err;
         if (i + 1 < blocks.size() && blocks[i + 1].kind == "console-output") {
             expectOutput(blocks[i + 1], r.out);
             for (const auto& l : blocks[i + 1].lines) flightShown |= l == "car0.on_ground = 0";
@@ -219,36 +235,105 @@ TEST(Readme, CommandsNameWhatExistsAndTheCheapOnesRun) {
         std::string out;
         for (const auto& c : commands(b)) {
             ++checked;
-            checkCommand(c, b.line);
+            checkCommand(c, b.where);
             if (b.kind != "commands: run") continue;
             std::string line;
             for (const auto& w : words(c)) line += " '" + w + "'";
             const auto r =
                 wltest::runProgram({"/bin/sh", "-c", "cd '" + checkout.string() + "' &&" + line});
-            EXPECT_EQ(r.exitCode, 0) << "README line " << b.line << ": " << c << "\n" << r.err;
+            EXPECT_EQ(r.exitCode, 0) << b.where << ": " << c << "\n" << r.err;
             out += r.out;
         }
         if (i + 1 < blocks.size() && blocks[i + 1].kind == "console-output")
             expectOutput(blocks[i + 1], out);
     }
     EXPECT_GE(checked, 4);
+    // A picture in docs/ named as one the commands above wrote is that picture, byte for byte.
+    int compared = 0;
+    ASSERT_TRUE(fs::is_directory(checkout / "out")) << "no documented command wrote under out/";
+    for (const auto& e : fs::recursive_directory_iterator(checkout / "out")) {
+        const fs::path shown = kSource / "docs" / e.path().filename();
+        if (e.path().extension() != ".png" || !fs::exists(shown)) continue;
+        ++compared;
+        EXPECT_TRUE(wltest::readFile(shown) == wltest::readFile(e.path()))
+            << "docs/" << e.path().filename().string()
+            << " is not what the documented command draws "
+            << "now; copy " << fs::relative(e.path(), checkout).string() << " over it";
+    }
+    EXPECT_GE(compared, 3) << "the documents' pictures are not made by their commands";
 }
 
-// Table rows of the README whose first cell starts with `prefix`, split into trimmed cells.
-std::vector<Lines> tableRows(const std::string& prefix) {
-    std::ifstream in(kSource / "README.md");
-    std::vector<Lines> rows;
-    for (std::string l; std::getline(in, l);) {
-        if (l.rfind("| " + prefix, 0) != 0) continue;
-        Lines cells;
-        std::istringstream cellsIn(l.substr(1));
-        for (std::string c; std::getline(cellsIn, c, '|');) {
-            c.erase(0, c.find_first_not_of(" `"));
-            c.erase(c.find_last_not_of(" `") + 1);
-            cells.push_back(c);
+// The anchors of a document's headings, as a Markdown renderer names them: lower case, blanks
+// turned into '-', other punctuation dropped.
+std::vector<std::string> anchors(const fs::path& file) {
+    std::vector<std::string> out;
+    for (const std::string& l : readLines(file)) {
+        if (l.rfind("#", 0) != 0) continue;
+        std::string slug;
+        for (char c : l.substr(l.find(' ') + 1)) {
+            if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_')
+                slug += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            else if (c == ' ')
+                slug += '-';
         }
-        rows.push_back(cells);
+        out.push_back(slug);
     }
+    return out;
+}
+
+// Every link between the documents, and every picture they show, leads to a file, and a link to
+// a heading to that heading.
+TEST(Readme, LinksAndPicturesLeadToFiles) {
+    static const std::regex link(R"(\]\(([^)#:]*)(#([^)]*))?\))");
+    for (const auto& file : documents()) {
+        const std::string text = wltest::readFile(file);
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), link);
+             it != std::sregex_iterator(); ++it) {
+            const fs::path target =
+                (*it)[1].length() == 0 ? file : file.parent_path() / (*it)[1].str();
+            const std::string where = fs::relative(file, kSource).string() + " links to ";
+            ASSERT_TRUE(fs::exists(target)) << where << "a missing " << (*it)[1];
+            if ((*it)[3].matched) {
+                const auto names = anchors(target);
+                EXPECT_NE(std::find(names.begin(), names.end(), (*it)[3].str()), names.end())
+                    << where << "no heading #" << (*it)[3] << " of " << target.filename();
+            }
+        }
+    }
+}
+
+// One version: the changelog's newest entry is the one the build gives the plug-in and both
+// programs, and what each of them reports.
+TEST(Readme, ChangelogNamesTheVersionTheProgramsReport) {
+    std::string newest;
+    for (const std::string& l : readLines(kSource / "CHANGELOG.md"))
+        if (l.rfind("## ", 0) == 0) {
+            newest = l.substr(3, l.find(' ', 3) - 3);
+            break;
+        }
+    EXPECT_EQ(newest, WL_VERSION) << "CHANGELOG.md's newest entry is not the build's version";
+    EXPECT_EQ(wltest::runProgram({WL_HOST_EXE, "--version"}).out, "wingleaf-host " WL_VERSION "\n");
+    EXPECT_EQ(wltest::runProgram({WL_FLIGHTLAB_EXE, "--version"}).out,
+              "wingleaf-flightlab " WL_VERSION "\n");
+    const auto listed = wltest::runHost(wltest::freshRoot("readme-version"), {"plugin list"});
+    EXPECT_EQ(listed.out.rfind("wingleaf Wingleaf " WL_VERSION "\n", 0), 0u) << listed.out;
+}
+
+// Table rows of every document whose first cell starts with `prefix`, split into trimmed cells.
+std::vector<Lines> tableRows(const std::string& prefix) {
+    std::vector<Lines> rows;
+    for (const auto& file : documents())
+        for (const std::string& l : readLines(file)) {
+            if (l.rfind("| " + prefix, 0) != 0) continue;
+            Lines cells;
+            std::istringstream cellsIn(l.substr(1));
+            for (std::string c; std::getline(cellsIn, c, '|');) {
+                c.erase(0, c.find_first_not_of(" `"));
+                c.erase(c.find_last_not_of(" `") + 1);
+                cells.push_back(c);
+            }
+            rows.push_back(cells);
+        }
     return rows;
 }
 
@@ -273,13 +358,16 @@ bool sameValue(const std::string& shown, const std::string& actual) {
 }
 
 TEST(Readme, SettingsTableMatchesThePlugin) {
-    const auto rows = tableRows("`wl_");  // name, range, default, saved, what it does
-    ASSERT_EQ(rows.size(), 19u);
+    // name, range, default, saved, what it does; a variable may have a row in several tables.
+    const auto rows = tableRows("`wl_");
+    std::map<std::string, Lines> first;
+    for (const auto& r : rows) first.emplace(r[0], r);
+    ASSERT_EQ(first.size(), 19u);
     Lines lines;
-    for (const auto& r : rows) lines.push_back(r[0]);
-    for (const auto& r : rows) {
+    for (const auto& [name, r] : first) lines.push_back(name);
+    for (const auto& [name, r] : first) {
         if (r[1].find(" – ") == std::string::npos) continue;
-        for (const char* v : {" -1000000", "", " 1000000", ""}) lines.push_back(r[0] + v);
+        for (const char* v : {" -1000000", "", " 1000000", ""}) lines.push_back(name + v);
     }
     const auto root = wltest::freshRoot("readme-settings");
     const auto r = wltest::runHost(root, lines);

@@ -36,7 +36,7 @@ constexpr rlim_t kBelowAll = 20;
 constexpr rlim_t kBelowPresetFile = 70;
 
 const std::string kTempTooLarge =
-    "Error writing tmp.set: File too large. wingleaf.set was not changed.";
+    "Error writing wingleaf.set.tmp: File too large. wingleaf.set was not changed.";
 const std::string kCrossDevice =
     "Failed to rename tmp.set to wingleaf.set: Invalid cross-device link";
 const std::string kTempInTheWay =
@@ -202,7 +202,7 @@ std::vector<Cell> cells() {
          kBelowAll},
         {"settings_full_device_temp_stays",
          Op::Delete,
-         [](Disk& d) { d.blockRemovalAfter("Error writing tmp.set", kTmp); },
+         [](Disk& d) { d.blockRemovalAfter("Error writing wingleaf.set.tmp", kTmp); },
          {"Removing Old from wingleaf.set!", kTempTooLarge,
           "Error removing {tmp}: Is a directory. Delete it by hand.", kOldKept},
          true,

@@ -99,7 +99,7 @@ TEST(PresetHost, SettingsFileRewrittenWithCrLfAndTheEntryAtTheEndOfThePresetLine
 // link goes, what it points to stays, and the window shows the change.
 TEST(PresetHost, ALinkAtTheTemporaryNameIsReplacedNotFollowed) {
     const fs::path root = wltest::freshRoot("preset-host-link");
-    const fs::path temp = root / "bakkesmod/plugins/settings/tmp.set";
+    const fs::path temp = root / "bakkesmod/plugins/settings/wingleaf.set.tmp";
     wltest::runHost(root, {"wl_name_preset Mine", "wl_create 1"});
     fs::create_symlink("wingleaf.set", temp);
 

@@ -1,4 +1,5 @@
 // Creation, deletion and reading of presets on real files: console lines, file bytes and faults.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,8 +8,11 @@
 #include <filesystem>
 #include <future>
 #include <memory>
+#include <sstream>
 #include <thread>
 
+#include "console/Console.h"
+#include "console/SettingsWindows.h"
 #include "presets/FileSystem.h"
 #include "presets/PresetProcedures.h"
 #include "wltest/HostRunner.h"
@@ -43,10 +47,15 @@ protected:
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         root = wltest::freshRoot(std::string("procedures-") + info->name());
         fs::create_directories(root / "bakkesmod/plugins/settings");
-        io.paths.directory = (root / "bakkesmod/wingleaf").string();
-        io.paths.settings = (root / "bakkesmod/plugins/settings/wingleaf.set").string();
-        io.paths.temp = (root / "bakkesmod/plugins/settings/tmp.set").string();
-        io.paths.presetTemp = (root / "bakkesmod/wingleaf/preset.tmp").string();
+        // The plug-in's own paths, below the test's folder.
+        const auto under = [this](const char* path) {
+            return (root / path).lexically_normal().string();
+        };
+        io.paths.directory = under(kPresetDirectory);
+        io.paths.settings = under(kSettingsPath);
+        io.paths.temp = under(kTempSettingsPath);
+        io.paths.oldTemp = under(kOldTempSettingsPath);
+        io.paths.presetTemp = under(kTempPresetPath);
         io.log = [this](const std::string& line) { log.push_back(line); };
         io.execute = [this](const std::string& command) { commands.push_back(command); };
         writeFile(io.paths.settings, kSettings);
@@ -92,8 +101,7 @@ TEST_F(PresetDisk, CreateTwiceOverwritesValuesAndListsTheNameOnce) {
     createPreset(io, "Mine", values(0.12345f));
     EXPECT_EQ(log, (Lines{kExistsDir, "Preset name already exists! Overwriting slider values!",
                           "Wrote to tmp.set", "Updated wingleaf.set permissions.",
-                          "wingleaf.set successfully deleted", "Preset Mine added to wingleaf.set!",
-                          "Wrote to Mine.txt"}));
+                          "wingleaf.set successfully deleted", "Wrote to Mine.txt"}));
     EXPECT_EQ(commands, Lines{kRefresh});
     EXPECT_EQ(settings(), once);
     EXPECT_EQ(presetFile("Mine").substr(0, 12), "0.123 1.000 ");
@@ -101,7 +109,7 @@ TEST_F(PresetDisk, CreateTwiceOverwritesValuesAndListsTheNameOnce) {
 
 TEST_F(PresetDisk, CreateRefusesBaseLabelsAndUnsafeNamesWithoutTouchingAnything) {
     fs::create_directories(io.paths.directory);
-    for (const std::string name : {"Glide", "ide"}) {
+    for (const std::string name : {"Glide", "Stock"}) {
         clear();
         createPreset(io, name, values(3));
         EXPECT_EQ(log,
@@ -203,28 +211,79 @@ TEST_F(PresetDisk, ChangesWaitForTheLockAndGiveUpWithoutChangingAnything) {
     EXPECT_EQ(settings(), kSettings);
 }
 
+// A host that lists its settings windows while a change writes the new settings file sees
+// wingleaf.set alone, never the copy being written.
+TEST_F(PresetDisk, TheSettingsFileBeingWrittenIsNoSettingsWindow) {
+    std::ostringstream hostOut, hostErr;
+    host::Console console{hostOut, hostErr};
+    Lines seen;
+    io.log = [&](const std::string& line) {
+        if (line.rfind("Wrote to tmp.set", 0) != 0) return;
+        EXPECT_TRUE(tempExists());
+        host::SettingsWindows windows;
+        windows.refresh(fs::path(io.paths.settings).parent_path(), console);
+        for (const host::SettingsWindow& window : windows.windows()) seen.push_back(window.file);
+    };
+    createPreset(io, "Mine", values(2));
+    deletePreset(io, "Mine");
+    EXPECT_EQ(seen, (Lines{"wingleaf.set", "wingleaf.set"}));
+    EXPECT_EQ(hostErr.str(), "");
+}
+
+// A pipe at the lock file would hold every change until something wrote to it: it is refused at
+// once, as a directory there is, and nothing changes.
+TEST_F(PresetDisk, APipeAtTheLockFileIsRefusedAtOnce) {
+    createPreset(io, "Old", values(1));
+    const std::string listed = settings();
+    const std::string lockPath = presetLockPath(io.paths.directory);
+    fs::remove(lockPath);
+    ASSERT_EQ(::mkfifo(lockPath.c_str(), 0644), 0);
+    clear();
+    std::promise<void> done;
+    std::future<void> finished = done.get_future();
+    std::thread change([&] {
+        deletePreset(io, "Old");
+        done.set_value();
+    });
+    int writer = -1;
+    if (finished.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "the change waited for a writer to the pipe";
+        writer = ::open(lockPath.c_str(), O_WRONLY | O_NONBLOCK);  // lets it go on
+    }
+    change.join();
+    if (writer >= 0) ::close(writer);
+    EXPECT_EQ(log,
+              Lines{"Error locking " + lockPath + ": Not a regular file. Nothing was changed."});
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(settings(), listed);
+    EXPECT_TRUE(fs::exists(presetFilePath(io.paths.directory, "Old")));
+}
+
 // Temporary files a crash left are removed at load, silently; a failure says which file stays.
 TEST_F(PresetDisk, LeftoversOfACrashAreRemovedUnlessAChangeIsUnderWay) {
     fs::create_directories(io.paths.directory);
     writeFile(io.paths.temp, "half a settings fi");
+    writeFile(io.paths.oldTemp, "an older version's half settings fi");
     writeFile(io.paths.presetTemp, "1.000 2.0");
     {
         wlfs::FileLock other;
         std::string error;
-        ASSERT_EQ(other.acquire(presetLockPath(io.paths.directory), std::chrono::milliseconds(0),
-                                error),
-                  wlfs::LockResult::Locked);
+        ASSERT_EQ(
+            other.acquire(presetLockPath(io.paths.directory), std::chrono::milliseconds(0), error),
+            wlfs::LockResult::Locked);
         removeLeftovers(io);
         EXPECT_TRUE(tempExists());
     }
     removeLeftovers(io);
     EXPECT_TRUE(log.empty());
     EXPECT_FALSE(tempExists());
+    EXPECT_FALSE(fs::exists(io.paths.oldTemp));
     EXPECT_FALSE(fs::exists(io.paths.presetTemp));
 
     fs::create_directories(io.paths.temp + "/inside");
     removeLeftovers(io);
-    EXPECT_EQ(log, Lines{"Error removing " + io.paths.temp + ": Is a directory. Delete it by hand."});
+    EXPECT_EQ(log,
+              Lines{"Error removing " + io.paths.temp + ": Is a directory. Delete it by hand."});
     EXPECT_EQ(settings(), kSettings);
 }
 
@@ -279,6 +338,31 @@ TEST_F(PresetDisk, DeleteABaseLabelOrAPresetWithoutItsFile) {
     EXPECT_EQ(settings(), kSettings);
 }
 
+// A crash between writing a new preset's file and listing it leaves a file no entry lists: deleting
+// the name removes it, creating the name replaces it.
+TEST_F(PresetDisk, AFileNoEntryListsIsRemovedByDeleteAndReplacedByCreate) {
+    fs::create_directories(io.paths.directory);
+    writeFile(presetFilePath(io.paths.directory, "Left"), "9 ");
+    deletePreset(io, "Left");
+    EXPECT_EQ(log, (Lines{"Removed tmp.set",
+                          "Preset Left was not in wingleaf.set; removed its "
+                          "leftover file wingleaf/Left.txt"}));
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(settings(), kSettings);
+    EXPECT_FALSE(fs::exists(presetFilePath(io.paths.directory, "Left")));
+    // A folder is no preset file: it stays.
+    fs::create_directories(presetFilePath(io.paths.directory, "Folder"));
+    clear();
+    deletePreset(io, "Folder");
+    EXPECT_EQ(log, (Lines{"Removed tmp.set", "Preset not found. Check your preset name!"}));
+    EXPECT_TRUE(fs::is_directory(presetFilePath(io.paths.directory, "Folder")));
+
+    writeFile(presetFilePath(io.paths.directory, "Left"), "9 ");
+    createPreset(io, "Left", values(2));
+    EXPECT_EQ(presetFile("Left"), formatPresetFile(values(2)));
+    EXPECT_NE(settings().find("&Left@Left\r\n"), std::string::npos);
+}
+
 TEST_F(PresetDisk, DeleteWithoutSettingsFileStillRemovesThePresetFile) {
     createPreset(io, "Mine", values(2));
     fs::remove(io.paths.settings);
@@ -299,8 +383,9 @@ TEST_F(PresetDisk, ReadingAPresetFile) {
     writeFile(presetFilePath(io.paths.directory, "a b"), "9");
     SliderValues v{};
     EXPECT_EQ(readPresetFile(io.paths, "sixteen", v), std::optional<std::size_t>(14));
-    EXPECT_EQ(formatPresetFile(v), "1.000 2.000 3.000 4.000 5.000 6.000 7.000 8.000 9.000 10.000 "
-                                   "11.000 12.000 13.000 14.000 ");
+    EXPECT_EQ(formatPresetFile(v),
+              "1.000 2.000 3.000 4.000 5.000 6.000 7.000 8.000 9.000 10.000 "
+              "11.000 12.000 13.000 14.000 ");
     for (Slider slider : kSliders) v[slider] = 0.5f;
     EXPECT_EQ(readPresetFile(io.paths, "short", v), std::optional<std::size_t>(2));
     EXPECT_EQ(v[Slider::boost], 5.0f);

@@ -55,7 +55,6 @@ TEST(SettingsWindowFile, CreateAppendsTheEntryToPresetLinesAndWritesCrLf) {
          {kExists},
          true},
         {"base label", "T\n6|P|wl_preset|Glide@1&Hover@2\n8\n", "Glide", "T\r\n", {kBase}, false},
-        {"label ending in the name", "T\n6|P|wl_preset|Glide@1\n", "ide", "T\r\n", {kBase}, false},
         {"entry only on a line without wl_preset",
          "6|x|Mine@Mine\nwl_preset|X@0\n",
          "Mine",
@@ -68,6 +67,26 @@ TEST(SettingsWindowFile, CreateAppendsTheEntryToPresetLinesAndWritesCrLf) {
         EXPECT_EQ(edit.output, c.out) << c.what;
         EXPECT_EQ(edit.messages, c.messages) << c.what;
         EXPECT_EQ(edit.accepted, c.accepted) << c.what;
+    }
+}
+
+// Only a whole label or value protects an option: a name that merely ends or starts one is free.
+TEST(SettingsWindowFile, OnlyAWholeOptionOfThePresetLineRefusesAName) {
+    const std::string installed =
+        "6|Preset|wl_preset|Stock (no aero)@0&Light glide@1&Fast heavy-drag flier@2&"
+        "High-lift glider, no boost@3&Flat wide wing@4&Dense air, all drag, no boost@5&"
+        "MyGlide@MyGlide\r\n1|Enable wingleaf|wl_enabled\r\n";
+    for (const char* name :
+         {"glide", "boost", "no boost", "wing", "e", "Glide", "Stock", "Light", "6"}) {
+        EXPECT_TRUE(editForCreate(installed, name).accepted) << name;
+        const DeleteEdit edit = editForDelete(installed, name);
+        EXPECT_EQ(edit.messages, Lines{}) << name;
+        EXPECT_FALSE(edit.base) << name;
+    }
+    for (const char* name :
+         {"Stock (no aero)", "Light glide", "Dense air, all drag, no boost", "0"}) {
+        EXPECT_FALSE(editForCreate(installed, name).accepted) << name;
+        EXPECT_TRUE(editForDelete(installed, name).base) << name;
     }
 }
 
@@ -118,7 +137,7 @@ TEST(SettingsWindowFile, DeleteRemovesOnlyTheFirstExactEntryOfEachLine) {
          "T\nwl_preset|Glide@1\nGlide@2\n",
          "Glide",
          "T\r\nwl_preset|Glide@1\r\nGlide@2\r\n",
-         {"Cannot remove base preset!", "Cannot remove base preset!"},
+         {"Cannot remove base preset!"},
          false,
          true},
         {"entry and label",

@@ -36,9 +36,9 @@ const Lines kDelete{"wl_name_preset Old", "wl_delete 1"};
 // The reason is the system's own text, which differs between Windows versions and Wine.
 const std::string kRenameFailed = "Failed to rename tmp.set to wingleaf.set: *";
 const std::string kUnloaded = "Debug5 statement";
-const std::string kTempInTheWay = "Error creating ./bakkesmod/plugins/settings/tmp.set: *";
+const std::string kTempInTheWay = "Error creating ./bakkesmod/plugins/settings/wingleaf.set.tmp: *";
 // A temporary file that cannot be removed is named when the plug-in loads.
-const std::string kTempStuck = "Error removing ./bakkesmod/plugins/settings/tmp.set: *";
+const std::string kTempStuck = "Error removing ./bakkesmod/plugins/settings/wingleaf.set.tmp: *";
 // A run's lines followed by the unload line that ends every session under Wine.
 Lines unloaded(Lines lines) {
     lines.push_back(kUnloaded);

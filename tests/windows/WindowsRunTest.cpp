@@ -98,7 +98,7 @@ void lay(const fs::path& root, const std::string& rel, const std::string& conten
 }
 
 const std::string kSettings = "bakkesmod/plugins/settings/wingleaf.set";
-const std::string kTemp = "bakkesmod/plugins/settings/tmp.set";
+const std::string kTemp = "bakkesmod/plugins/settings/wingleaf.set.tmp";
 const std::string kPresets = "bakkesmod/wingleaf";
 
 const std::vector<Session>& sessions() {
@@ -106,7 +106,7 @@ const std::vector<Session>& sessions() {
         {"load_unload",
          {"plugin list", "wl_speed", "wl_enabled", "wl_name_preset", "plugin unload wingleaf",
           "plugin list", "wl_speed", "plugin load wingleaf", "plugin list", "wl_speed 2"},
-         {"wingleaf Wingleaf 1.0.0", "wl_speed = 1", "Debug5 statement"},
+         {"wingleaf Wingleaf " WL_VERSION, "wl_speed = 1", "Debug5 statement"},
          nullptr,
          ""},
         {"freeplay_ticks",
@@ -182,8 +182,8 @@ const std::vector<Session>& sessions() {
          ""},
         {"directory_as_temp",
          {"wl_name_preset Mine", "wl_create 1", "wl_name_preset Old", "wl_delete 1"},
-         {"Error creating ./bakkesmod/plugins/settings/tmp.set: Is a directory. wingleaf.set was "
-          "not changed."},
+         {"Error creating ./bakkesmod/plugins/settings/wingleaf.set.tmp: Is a directory. "
+          "wingleaf.set was not changed."},
          [](const fs::path& root) {
              lay(root, kSettings, "Wingleaf\r\n6|Preset|wl_preset|A@0&B@1&Old@Old\r\n");
              lay(root, kPresets + "/Old.txt", "1 2 3");

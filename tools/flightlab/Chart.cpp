@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <tuple>
@@ -175,10 +176,19 @@ double niceStep(double span) {
     return 10 * mag;
 }
 
+std::string cssColour(const Rgb& c) {
+    const auto byte = [](double v) {
+        return static_cast<unsigned>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+    };
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "#%02x%02x%02x", byte(c.r), byte(c.g), byte(c.b));
+    return buf;
+}
+
 Rgb divergingColour(double value, double limit) {
     const double t = limit > 0 ? std::clamp(value / limit, -1.0, 1.0) : 0;
-    const Rgb below{0.13, 0.40, 0.67}, above{0.85, 0.37, 0.01}, white{1, 1, 1};
-    const Rgb& end = t < 0 ? below : above;
+    const Rgb white{1, 1, 1};
+    const Rgb& end = t < 0 ? kBelowStock : kAboveStock;
     const double a = std::abs(t);
     return {white.r + (end.r - white.r) * a, white.g + (end.g - white.g) * a, white.b + (end.b - white.b) * a};
 }

@@ -75,7 +75,17 @@ struct HeatMap {
     double limit = 1;            // largest |cell|, at least a little above 0
 };
 
-// The colour of a heat map's cell: blue below zero, white at zero, orange above.
+// The one colour rule for a figure against stock's, in the lab's pictures and on the workbench
+// page (which the server hands these colours to): orange where the figure is above stock's,
+// blue where it is below, white where it is the same. Above is not called better: more landing
+// speed or more sideways drift is not a gain.
+inline constexpr Rgb kAboveStock{0.85, 0.37, 0.01};
+inline constexpr Rgb kBelowStock{0.13, 0.40, 0.67};
+
+// A colour as CSS writes it: "#d95e03".
+std::string cssColour(const Rgb& c);
+
+// The colour of a heat map's cell: kBelowStock at -limit, white at zero, kAboveStock at +limit.
 Rgb divergingColour(double value, double limit);
 
 // The swept slider and the range it was swept over, in either order.

@@ -1,18 +1,30 @@
 // Flies many flights in this process over the host library with the real plug-in loaded once.
 #include "Engine.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 #include <type_traits>
 #include <utility>
 
+#include "Workers.h"
 #include "app/Session.h"
 #include "console/Console.h"
 #include "game/Game.h"
 #include "loader/PluginLoader.h"
+#include "presets/PresetMessages.h"
+#include "presets/PresetProcedures.h"
 
 namespace flightlab {
 
@@ -30,6 +42,52 @@ const Sample& appendSample(std::vector<Sample>& samples, const host::Car& car, i
                                 rb.Quaternion.W, rb.Quaternion.X, rb.Quaternion.Y, rb.Quaternion.Z,
                                 rb.AngularVelocity.X, rb.AngularVelocity.Y, rb.AngularVelocity.Z,
                                 car.onGround != 0);
+}
+
+constexpr const char* kPresetFolder = "bakkesmod/wingleaf";
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+// The start of the plug-in's line for a lock another program kept.
+std::string lockBusyLead() {
+    const std::string line = presetmsg::lockBusy("");
+    return line.substr(0, line.find(" ("));
+}
+
+// Refuses NAME when a preset of that name exists (listed, or something other than a file at
+// its path), looked for while holding the presets' lock as the
+// plug-in takes it (waiting as long as the plug-in would). The lock goes before the plug-in's own
+// creation takes it again.
+void refuseExisting(const std::string& name) {
+    const std::string lockPath = std::string(kPresetDirectory) + "/wingleaf.lock";
+    std::error_code ec;
+    fs::create_directories(kPresetDirectory, ec);
+    const int fd =
+        ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const std::string error = fd < 0 ? std::strerror(errno) : "not a regular file";
+        if (fd >= 0) ::close(fd);
+        throw JobRefused(presetmsg::lockFailed(lockPath, error), false);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + PresetIo{}.lockWait;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd);
+            throw JobRefused(presetmsg::lockBusy(lockPath), true);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    // A file that no entry lists is a crash's leftover, which the plug-in's creation replaces.
+    const bool exists = presetNameTaken(fs::current_path(), name);
+    ::close(fd);
+    if (exists) throw JobRefused("a preset named '" + name + "' exists already", true);
 }
 
 }  // namespace
@@ -222,37 +280,74 @@ void FlightEngine::drawAt(const Launch& launch, const Setup& setup, int tick, co
     h.out.str("");
 }
 
-fs::path FlightEngine::createPreset(const std::vector<std::string>& values, const std::string& name) {
+fs::path FlightEngine::createPreset(const std::vector<std::string>& values, const std::string& name,
+                                    bool onlyNew) {
     for (std::size_t i = 0; i < kSliderCount && i < values.size(); ++i)
         run(std::string(kSliderNames[i]) + " " + values[i]);
     run("wl_name_preset \"" + name + "\"");
-    std::string said = run("wl_create 1");
-    const fs::path file = fs::absolute(fs::path("bakkesmod/wingleaf") / (name + ".txt"));
-    if (!fs::exists(file)) {
-        // The plug-in's last line says why.
-        while (!said.empty() && said.back() == '\n') said.pop_back();
-        throw std::runtime_error("the plug-in did not create the preset " + name + ": " +
-                                 said.substr(said.rfind('\n') + 1));
-    }
-    return file;
+    const fs::path file = fs::absolute(fs::path(kPresetFolder) / (name + ".txt"));
+    if (onlyNew) refuseExisting(name);
+    const std::vector<std::string> said = linesOf(run("wl_create 1"));
+    auto saidLine = [&](const std::string& line) {
+        return std::find(said.begin(), said.end(), line) != said.end();
+    };
+    // Saved: the preset file written and the name listed (newly, or listed already).
+    if (saidLine(presetmsg::wrotePresetFile(name)) &&
+        (saidLine(presetmsg::added(name)) || saidLine(presetmsg::kNameExists)))
+        return file;
+    // The plug-in's last line that is not a step of a creation says why.
+    const std::string steps[] = {presetmsg::kCreatedDirectory, presetmsg::kDirectoryExists,
+                                 presetmsg::kWroteTemp, presetmsg::kPermissionsUpdated,
+                                 presetmsg::wrotePresetFile(name)};
+    std::string why = "it gave no reason";
+    for (const std::string& line : said)
+        if (std::find(std::begin(steps), std::end(steps), line) == std::end(steps)) why = line;
+    throw JobRefused("the plug-in did not create the preset " + name + ": " + why,
+                     why.rfind(lockBusyLead(), 0) == 0);
 }
 
-std::vector<std::string> baseLabelsIn(const fs::path& root) {
-    std::vector<std::string> labels(basePresetCount());
+namespace {
+
+// The options of the preset drop-down of the settings window installed in ROOT, as (label,
+// value); none when it has no preset line.
+std::vector<std::pair<std::string, std::string>> presetOptionsIn(const fs::path& root) {
+    std::vector<std::pair<std::string, std::string>> found;
     std::ifstream in(root / "bakkesmod/plugins/settings/wingleaf.set");
     std::string line;
     while (std::getline(in, line)) {
         if (line.find("wl_preset") == std::string::npos) continue;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         std::istringstream options(line.substr(line.rfind('|') + 1));
         std::string option;
         while (std::getline(options, option, '&')) {
             const auto at = option.rfind('@');
-            if (at == std::string::npos || !isBasePreset(option.substr(at + 1))) continue;
-            labels[std::stoul(option.substr(at + 1))] = option.substr(0, at);
+            if (at != std::string::npos) found.emplace_back(option.substr(0, at), option.substr(at + 1));
         }
         break;
     }
+    return found;
+}
+
+}  // namespace
+
+std::vector<std::string> baseLabelsIn(const fs::path& root) {
+    std::vector<std::string> labels(basePresetCount());
+    for (const auto& [label, value] : presetOptionsIn(root))
+        if (isBasePreset(value)) labels[std::stoul(value)] = label;
     return labels;
+}
+
+std::set<std::string> userPresetsListedIn(const fs::path& root) {
+    std::set<std::string> names;
+    for (const auto& [label, value] : presetOptionsIn(root))
+        if (label == value && !isBasePreset(value)) names.insert(value);
+    return names;
+}
+
+bool presetNameTaken(const fs::path& root, const std::string& name) {
+    std::error_code ec;
+    const fs::file_status there = fs::symlink_status(root / "bakkesmod/wingleaf" / (name + ".txt"), ec);
+    return userPresetsListedIn(root).count(name) != 0 || (fs::exists(there) && !fs::is_regular_file(there));
 }
 
 }  // namespace flightlab

@@ -3,6 +3,7 @@
 #pragma once
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ struct SliderRange {
 // The labels of the base presets as the settings window installed in the game folder ROOT
 // shows them ("" where it names none).
 std::vector<std::string> baseLabelsIn(const std::filesystem::path& root);
+
+// The user presets that window's preset drop-down lists: a preset file no option names (a crash
+// may leave one) is none.
+std::set<std::string> userPresetsListedIn(const std::filesystem::path& root);
+
+// True when saving the preset NAME in ROOT replaces another: the list names it, or what has its
+// file's name is no regular file. A file the list does not name is a leftover, free to replace.
+bool presetNameTaken(const std::filesystem::path& root, const std::string& name);
 
 class FlightEngine {
 public:
@@ -41,8 +50,11 @@ public:
     void drawAt(const Launch& launch, const Setup& setup, int tick, const std::string& file);
 
     // Sets the sliders (value texts in slider order) and saves them as the user preset NAME
-    // through the plug-in's own creation procedure; returns the preset file it wrote.
-    std::filesystem::path createPreset(const std::vector<std::string>& values, const std::string& name);
+    // through the plug-in's own creation procedure; returns the preset file it wrote. Success is
+    // what the plug-in says: JobRefused with its reason otherwise. With `onlyNew`, a preset of
+    // that name is looked for under the presets' lock first and refused (JobRefused, conflict).
+    std::filesystem::path createPreset(const std::vector<std::string>& values,
+                                       const std::string& name, bool onlyNew = false);
 
     const std::array<SliderRange, kSliderCount>& sliderRanges() const { return ranges_; }
 

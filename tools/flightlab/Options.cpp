@@ -119,7 +119,9 @@ constexpr ValueOption kValueOptions[] = {
 void addOptions(CLI::App& app, Raw& r) {
     for (const ValueOption& o : kValueOptions) app.add_option(o.name, r.*o.target, o.help)->type_name(o.value);
     app.add_flag("--keep-runs", r.keepRuns, "keep each flight's trajectory and game folder in OUT/runs");
-    app.add_flag("--force", r.force, "install the tuned preset (--tune-name) even when targets are not met");
+    app.add_flag("--force", r.force,
+                 "install the tuned preset (--tune-name) even when targets are not met, or over a "
+                 "preset of that name made during the tune");
     app.add_flag("--serve", r.serve,
                  "open the workbench: a web page on this machine that flies as the sliders move "
                  "(with --game DIR, its user presets are shown and saved there)");
@@ -258,7 +260,9 @@ void checkGameFolder(const fs::path& game) {
     if (!fs::exists(game / "bakkesmod/plugins/settings/wingleaf.set"))
         throw OptionError{"option --game: " + game.string() +
                           " is not a game folder with the plug-in installed "
-                          "(no bakkesmod/plugins/settings/wingleaf.set)"};
+                          "(no bakkesmod/plugins/settings/wingleaf.set; 'cmake --install "
+                          "build/release --prefix " +
+                          game.string() + "' lays one out)"};
 }
 
 Tune tuneFrom(const Raw& r) {

@@ -33,6 +33,8 @@ constexpr int kGlobalEvaluations = 1500;
 constexpr int kLocalEvaluations = 1000;
 constexpr int kGridEvaluations = 1000;
 constexpr double kGoodEnoughError = 2e-4;
+// The exit status of a tune whose preset the plug-in did not install.
+constexpr int kNotInstalled = 4;
 // Over a grid of launches each evaluation flies every launch: the budgets shrink so that a tune
 // flies at most about this many times the one-launch budget, and never below a tenth of it.
 constexpr double kGridFlightsFactor = 6;
@@ -233,7 +235,9 @@ Flight saveAndFly(const Search& s, WorkerPool& pool, const SliderValues& values,
     return pool.fly(fly);
 }
 
-void installInGame(const LabOptions& o, const SliderValues& values, std::ostream& err) {
+// True when the plug-in saved the preset; else says why not. A preset of that name made while
+// the tune ran is replaced only with --force: it is looked for again under the presets' lock.
+bool installInGame(const LabOptions& o, const SliderValues& values, std::ostream& err) {
     const Tune& t = *o.tune;
     WorkerSetup setup{o.plugin, t.game, {}, 1};
     setup.gameFolder = true;
@@ -243,8 +247,16 @@ void installInGame(const LabOptions& o, const SliderValues& values, std::ostream
     create.setup.label = t.name;
     create.setup.preset = t.name;
     create.values = valueTexts(values);
-    game.fly(create);
+    create.onlyNew = !t.force;
+    try {
+        game.fly(create);
+    } catch (const JobRefused& e) {
+        err << "flightlab: the preset '" << t.name << "' was not installed: " << e.what()
+            << (e.conflict && !t.force ? " (--force replaces it)" : "") << std::endl;
+        return false;
+    }
     err << "flightlab: installed the preset '" << t.name << "' in " << t.game.string() << std::endl;
+    return true;
 }
 
 // The name is judged by the plug-in's own rules, by creating the preset in a worker's scratch
@@ -623,8 +635,11 @@ int runTune(const LabOptions& o, const WorkerSetup& workers, std::ostream& out, 
         out << buf << missed;
     }
     if (!t.name.empty()) {
-        if (missed.empty() || t.force) installInGame(o, values, err);
-        else err << "flightlab: the preset '" << t.name << "' was not installed: targets not met (--force installs it)" << std::endl;
+        if (!missed.empty() && !t.force)
+            err << "flightlab: the preset '" << t.name
+                << "' was not installed: targets not met (--force installs it)" << std::endl;
+        else if (!installInGame(o, values, err))
+            return kNotInstalled;
     }
     return missed.empty() ? 0 : 3;
 }

@@ -35,8 +35,10 @@ TuneOutcome searchTune(const LabOptions& options, WorkerPool& pool, const TuneWa
 // through the plug-in's preset creation, flies it and prints the values, the restarts and the
 // flight against the targets. Returns 0, or 3 when a target is missed by more than the
 // tolerance; the tune name's preset is installed in the game folder only when every target is
-// met, or with `force`. Interrupted, it saves the best values so far, installs nothing and
-// returns 128 + the signal.
-int runTune(const LabOptions& options, const WorkerSetup& workers, std::ostream& out, std::ostream& err);
+// met, or with `force`; a preset of that name made during the tune is replaced only with `force`,
+// and a preset the plug-in did not install returns 4. Interrupted, it saves the best values so far,
+// installs nothing and returns 128 + the signal.
+int runTune(const LabOptions& options, const WorkerSetup& workers, std::ostream& out,
+            std::ostream& err);
 
 }  // namespace flightlab

@@ -107,6 +107,7 @@ std::string encodeJob(const Job& job) {
     w.put(job.file);
     w.put(static_cast<std::uint32_t>(job.values.size()));
     for (const auto& v : job.values) w.put(v);
+    w.put(static_cast<std::uint8_t>(job.onlyNew));
     return std::move(w).frame();
 }
 Job decodeJob(Reader& r) {
@@ -119,6 +120,7 @@ Job decodeJob(Reader& r) {
     job.file = r.text();
     const auto n = r.get<std::uint32_t>();
     for (std::uint32_t i = 0; i < n; ++i) job.values.push_back(r.text());
+    job.onlyNew = r.get<std::uint8_t>() != 0;
     return job;
 }
 
@@ -142,7 +144,12 @@ std::string encodeFlight(const Flight& f) {
 }
 
 Flight decodeFlight(Reader& r) {
-    if (r.get<std::uint8_t>() == 0) throw std::runtime_error(r.text());
+    if (r.get<std::uint8_t>() == 0) {
+        const std::string message = r.text();
+        const auto kind = static_cast<ErrorKind>(r.get<std::uint8_t>());
+        if (kind == ErrorKind::Failed) throw std::runtime_error(message);
+        throw JobRefused(message, kind == ErrorKind::Conflict);
+    }
     Flight f;
     f.figures = getFigures(r);
     for (double& v : f.sliders) v = r.get<double>();
@@ -160,10 +167,11 @@ Flight decodeFlight(Reader& r) {
     return f;
 }
 
-std::string encodeError(const std::string& message) {
+std::string encodeError(const std::string& message, ErrorKind kind) {
     Writer w;
     w.put(static_cast<std::uint8_t>(0));
     w.put(message);
+    w.put(static_cast<std::uint8_t>(kind));
     return std::move(w).frame();
 }
 

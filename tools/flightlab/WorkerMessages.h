@@ -77,8 +77,11 @@ bool readFrame(int fd, std::string& bytes);
 std::string encodeJob(const Job& job);
 Job decodeJob(Reader& r);
 std::string encodeFlight(const Flight& f);
-// Throws the worker's error when the job failed.
+// How a job failed: an error, or the plug-in declining it (JobRefused).
+enum class ErrorKind : std::uint8_t { Failed, Refused, Conflict };
+
+// Throws the worker's error when the job failed: JobRefused when the plug-in declined it.
 Flight decodeFlight(Reader& r);
-std::string encodeError(const std::string& message);
+std::string encodeError(const std::string& message, ErrorKind kind = ErrorKind::Failed);
 
 }  // namespace flightlab::wire

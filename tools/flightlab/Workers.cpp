@@ -77,7 +77,7 @@ Flight handle(FlightEngine& engine, const Job& job) {
         case Job::Kind::CreatePreset:
             break;
     }
-    const fs::path created = engine.createPreset(job.values, job.setup.preset);
+    const fs::path created = engine.createPreset(job.values, job.setup.preset, job.onlyNew);
     std::string error;
     if (!job.file.empty() && !host::copyReplacing(created, job.file, error))
         throw std::runtime_error(error);
@@ -99,6 +99,9 @@ Flight handle(FlightEngine& engine, const Job& job) {
             std::string reply;
             try {
                 reply = encodeFlight(handle(engine, decodeJob(r)));
+            } catch (const JobRefused& e) {
+                reply =
+                    encodeError(e.what(), e.conflict ? ErrorKind::Conflict : ErrorKind::Refused);
             } catch (const std::exception& e) {
                 reply = encodeError(e.what());
             }
@@ -147,50 +150,85 @@ WorkerPool::WorkerPool(const WorkerSetup& setup) : setup_(setup) {
 }
 
 void WorkerPool::startWorkers() {
-    const WorkerSetup& setup = setup_;
-    const int count = setup.gameFolder ? 1 : std::max(1, setup.workers);
-    for (int i = 0; i < count; ++i) {
-        int down[2], up[2];
-        if (::pipe(down) != 0)
-            throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(errno));
-        if (::pipe(up) != 0) {
-            const int error = errno;
-            ::close(down[0]);
-            ::close(down[1]);
-            throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(error));
-        }
-        void* mapped = ::mmap(nullptr, kJobsInHand * kSlotBytes, PROT_READ | PROT_WRITE,
-                              MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-        char* shared = mapped == MAP_FAILED ? nullptr : static_cast<char*>(mapped);
-        const pid_t pid = ::fork();
-        if (pid < 0) {
-            const int error = errno;
-            for (int fd : {down[0], down[1], up[0], up[1]}) ::close(fd);
-            if (shared != nullptr) ::munmap(shared, kJobsInHand * kSlotBytes);
-            throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(error));
-        }
-        if (pid == 0) {
-            for (const Worker& w : workers_) {
-                ::close(w.toWorker);
-                ::close(w.fromWorker);
-            }
-            ::close(down[1]);
-            ::close(up[0]);
-            workerMain(setup, i, down[0], up[1], shared);
-        }
+    const int count = setup_.gameFolder ? 1 : std::max(1, setup_.workers);
+    workers_.resize(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < workers_.size(); ++i) startWorker(i);
+    for (const Worker& w : workers_) greet(w);
+}
+
+void WorkerPool::startWorker(std::size_t index) {
+    int down[2], up[2];
+    if (::pipe(down) != 0)
+        throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(errno));
+    if (::pipe(up) != 0) {
+        const int error = errno;
         ::close(down[0]);
-        ::close(up[1]);
-        workers_.push_back({pid, down[1], up[0], shared, 0});
+        ::close(down[1]);
+        throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(error));
     }
-    for (const Worker& w : workers_) {
-        std::string bytes;
-        if (!readFrame(w.fromWorker, bytes)) throw std::runtime_error("a worker ended at its start");
-        Reader r(std::move(bytes));
-        if (r.get<std::uint8_t>() == 0) throw std::runtime_error(r.text());
-        for (SliderRange& range : ranges_)
-            for (double* v : {&range.min, &range.max, &range.defaultValue}) *v = r.get<double>();
-        labels_.resize(r.get<std::uint32_t>());
-        for (std::string& label : labels_) label = r.text();
+    void* mapped = ::mmap(nullptr, kJobsInHand * kSlotBytes, PROT_READ | PROT_WRITE,
+                          MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    char* shared = mapped == MAP_FAILED ? nullptr : static_cast<char*>(mapped);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        const int error = errno;
+        for (int fd : {down[0], down[1], up[0], up[1]}) ::close(fd);
+        if (shared != nullptr) ::munmap(shared, kJobsInHand * kSlotBytes);
+        throw std::runtime_error(std::string("cannot start a worker: ") + std::strerror(error));
+    }
+    if (pid == 0) {
+        // The worker keeps its two pipe ends and the standard streams only. Another worker's
+        // pipe, or the server's socket, held open here would outlive its owner: that worker
+        // would never see the end of its work, the port never close.
+        const unsigned in = static_cast<unsigned>(std::min(down[0], up[1]));
+        const unsigned out = static_cast<unsigned>(std::max(down[0], up[1]));
+        ::close_range(3, in - 1, 0);
+        ::close_range(in + 1, out - 1, 0);
+        ::close_range(out + 1, ~0u, 0);
+        workerMain(setup_, static_cast<int>(index), down[0], up[1], shared);
+    }
+    ::close(down[0]);
+    ::close(up[1]);
+    workers_[index] = {pid, down[1], up[0], shared, 0, false};
+}
+
+void WorkerPool::greet(const Worker& w) {
+    std::string bytes;
+    if (!readFrame(w.fromWorker, bytes)) throw std::runtime_error("a worker ended at its start");
+    Reader r(std::move(bytes));
+    if (r.get<std::uint8_t>() == 0) throw std::runtime_error(r.text());
+    for (SliderRange& range : ranges_)
+        for (double* v : {&range.min, &range.max, &range.defaultValue}) *v = r.get<double>();
+    labels_.resize(r.get<std::uint32_t>());
+    for (std::string& label : labels_) label = r.text();
+}
+
+void WorkerPool::restartLost() {
+    for (std::size_t i = 0; i < workers_.size(); ++i) {
+        Worker& w = workers_[i];
+        int status = 0;
+        if (w.pid > 0) {
+            const pid_t reaped = ::waitpid(w.pid, &status, WNOHANG);
+            if (reaped == 0 && !w.lost) continue;  // running and answering
+            if (reaped == 0) {
+                ::kill(w.pid, SIGKILL);
+                while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
+                }
+            }
+            ::close(w.toWorker);
+            ::close(w.fromWorker);
+            if (w.shared != nullptr) ::munmap(w.shared, kJobsInHand * kSlotBytes);
+        }
+        // Until the new one has started, the slot holds no worker.
+        w = Worker{};
+        w.lost = true;
+        startWorker(i);
+        try {
+            greet(w);
+        } catch (...) {
+            workers_[i].lost = true;
+            throw;
+        }
     }
 }
 
@@ -200,6 +238,7 @@ WorkerPool::~WorkerPool() {
 }
 
 void WorkerPool::endWorkers(bool kill) {
+    std::erase_if(workers_, [](const Worker& w) { return w.pid <= 0; });
     if (kill)
         for (Worker& w : workers_) ::kill(w.pid, SIGKILL);
     for (Worker& w : workers_) ::close(w.toWorker);
@@ -213,25 +252,50 @@ void WorkerPool::endWorkers(bool kill) {
     workers_.clear();
 }
 
+void WorkerPool::send(std::size_t w, const Job& job) {
+    try {
+        writeAll(workers_[w].toWorker, encodeJob(job));
+    } catch (const std::runtime_error& e) {
+        workers_[w].lost = true;
+        throw WorkerLost(e.what());
+    }
+}
+
 std::string WorkerPool::nextReply(Worker& w) {
     std::string bytes;
-    if (!readFrame(w.fromWorker, bytes)) throw std::runtime_error("a worker ended unexpectedly");
+    bool ended = false;
+    try {
+        ended = !readFrame(w.fromWorker, bytes);
+    } catch (const std::runtime_error& e) {
+        w.lost = true;
+        throw WorkerLost(e.what());
+    }
+    if (ended) {
+        w.lost = true;
+        throw WorkerLost("a worker ended unexpectedly");
+    }
     const std::size_t job = w.replies++;
     if (bytes.empty() || static_cast<std::uint8_t>(bytes[0]) != kReplyInSlot) return bytes;
     Reader note(std::move(bytes));
     note.get<std::uint8_t>();
     const auto size = note.get<std::uint32_t>();
-    if (w.shared == nullptr || size > kSlotBytes)
-        throw std::runtime_error("a worker's reply does not fit its slot");
+    if (w.shared == nullptr || size > kSlotBytes) {
+        w.lost = true;
+        throw WorkerLost("a worker's reply does not fit its slot");
+    }
     return std::string(slotOf(w.shared, job), size);
 }
 
 void WorkerPool::drain(std::vector<std::deque<std::size_t>>& queued) {
-    try {
-        for (std::size_t w = 0; w < workers_.size(); ++w)
-            for (; !queued[w].empty(); queued[w].pop_front()) nextReply(workers_[w]);
-    } catch (const std::exception&) {
-        // A worker that cannot answer any more fails the next run in turn.
+    for (std::size_t w = 0; w < workers_.size(); ++w) {
+        try {
+            for (; !queued[w].empty() && !workers_[w].lost; queued[w].pop_front())
+                nextReply(workers_[w]);
+        } catch (const std::exception&) {
+            // A worker that cannot answer any more is lost: the next run fails, or restartLost()
+            // replaces it.
+            workers_[w].lost = true;
+        }
     }
 }
 
@@ -253,10 +317,16 @@ std::vector<Flight> WorkerPool::run(const std::vector<Job>& jobs,
     // The jobs each worker holds, oldest first: its replies come back in this order.
     std::vector<std::deque<std::size_t>> queued(workers_.size());
     std::size_t next = 0, finished = 0;
+    for (const Worker& w : workers_)
+        if (w.lost) throw WorkerLost("a worker ended earlier and was not started again");
     auto dispatch = [&](std::size_t w, std::size_t depth) {
-        while (next < jobs.size() && queued[w].size() < depth) {
-            writeAll(workers_[w].toWorker, encodeJob(jobs[next]));
-            queued[w].push_back(next++);
+        try {
+            for (; next < jobs.size() && queued[w].size() < depth; queued[w].push_back(next++))
+                send(w, jobs[next]);
+        } catch (const WorkerLost&) {
+            queued[w].clear();
+            drain(queued);
+            throw;
         }
     };
     // One job each first, then a second in hand, so that a worker starts its next flight while
@@ -275,10 +345,21 @@ std::vector<Flight> WorkerPool::run(const std::vector<Job>& jobs,
         for (std::size_t w = 0; w < workers_.size(); ++w) {
             if (queued[w].empty() || fds[w].revents == 0) continue;
             const std::size_t index = queued[w].front();
+            std::string reply;
             try {
-                Reader r(nextReply(workers_[w]));
-                queued[w].pop_front();
+                reply = nextReply(workers_[w]);
+            } catch (const WorkerLost& e) {
+                queued[w].clear();
+                drain(queued);
+                throw WorkerLost(jobs[index].setup.label + ": " + e.what());
+            }
+            queued[w].pop_front();
+            try {
+                Reader r(std::move(reply));
                 results[index] = decodeFlight(r);
+            } catch (const JobRefused&) {
+                drain(queued);
+                throw;
             } catch (const std::exception& e) {
                 drain(queued);
                 throw std::runtime_error(jobs[index].setup.label + ": " + e.what());

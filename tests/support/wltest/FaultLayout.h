@@ -8,7 +8,7 @@ namespace wltest::faults {
 
 // Paths below the root.
 inline const std::string kSet = "bakkesmod/plugins/settings/wingleaf.set";
-inline const std::string kTmp = "bakkesmod/plugins/settings/tmp.set";
+inline const std::string kTmp = "bakkesmod/plugins/settings/wingleaf.set.tmp";
 inline const std::string kOld = "bakkesmod/wingleaf/Old.txt";
 inline const std::string kNew = "bakkesmod/wingleaf/New.txt";
 inline const std::string kPresetTmp = "bakkesmod/wingleaf/preset.tmp";
@@ -44,7 +44,6 @@ inline const std::vector<std::string> kOverwrittenLines{
     "Wrote to tmp.set",
     "Updated wingleaf.set permissions.",
     "wingleaf.set successfully deleted",
-    "Preset Old added to wingleaf.set!",
     "Wrote to Old.txt"};
 inline const std::vector<std::string> kDeletedLines{
     "Removing Old from wingleaf.set!", "Wrote to tmp.set...", "wingleaf.set successfully deleted",

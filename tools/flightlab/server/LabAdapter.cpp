@@ -3,14 +3,16 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string_view>
 
+#include "Chart.h"
 #include "Figures.h"
+#include "Healing.h"
 #include "Tune.h"
 #include "Workers.h"
 
@@ -23,6 +25,8 @@ namespace {
 
 // At most this many user presets are listed from a game folder.
 constexpr std::size_t kMaxUserPresets = 200;
+// The newest fly ticket of at most this many clients is kept.
+constexpr std::size_t kMaxClients = 1024;
 // A tune target counts as met within this relative error.
 constexpr double kTargetMetWithin = 0.01;
 
@@ -222,6 +226,7 @@ json LabAdapter::vocabulary() const {
                         {"input", {{"pitch", 0}, {"yaw", 0}, {"roll", 0}, {"throttle", 0}}}}},
             {"limits", {{"timeLimit", kMaxTimeLimitS}, {"setups", kMaxSetups}, {"gridSide", kMaxGridSide}}},
             {"tickSeconds", kTickS},
+            {"stockColours", {{"above", cssColour(kAboveStock)}, {"below", cssColour(kBelowStock)}}},
             {"game", !game_.empty()}};
 }
 
@@ -237,7 +242,7 @@ json LabAdapter::presets() {
     json base = json::array();
     {
         std::lock_guard lock(flyMutex_);
-        const auto flights = flyPool_->run(jobs);
+        const auto flights = healed(*flyPool_, [&] { return flyPool_->run(jobs); });
         for (std::size_t i = 0; i < flights.size(); ++i)
             base.push_back({{"preset", std::to_string(i)},
                             {"label", i < baseLabels_.size() ? baseLabels_[i] : ""},
@@ -246,12 +251,14 @@ json LabAdapter::presets() {
     json user = json::array();
     if (gamePool_) {
         std::vector<std::string> names;
+        const std::set<std::string> listed = userPresetsListedIn(game_);
         std::error_code ec;
         for (const auto& entry : fs::directory_iterator(game_ / "bakkesmod/wingleaf", ec)) {
             const fs::path& p = entry.path();
             if (p.extension() != ".txt" || !entry.is_regular_file(ec)) continue;
             const std::string name = p.stem().string();
-            if (nameProblem(name).empty()) names.push_back(name);
+            // As the game's drop-down offers them: a file its list does not name is no preset.
+            if (nameProblem(name).empty() && listed.count(name) != 0) names.push_back(name);
         }
         std::sort(names.begin(), names.end());
         if (names.size() > kMaxUserPresets) names.resize(kMaxUserPresets);
@@ -264,20 +271,38 @@ json LabAdapter::presets() {
             userJobs.push_back(flyJob(Launch{}, s, false));
         }
         std::lock_guard lock(gameMutex_);
-        const auto flights = gamePool_->run(userJobs);
+        const auto flights = healed(*gamePool_, [&] { return gamePool_->run(userJobs); });
         for (std::size_t i = 0; i < flights.size(); ++i)
-            user.push_back({{"preset", names[i]}, {"label", names[i]}, {"sliders", slidersJson(flights[i].sliders)}});
+            user.push_back({{"preset", shownName(names[i])},
+                            {"label", shownName(names[i])},
+                            {"sliders", slidersJson(flights[i].sliders)}});
     }
     return {{"base", base}, {"user", user}};
 }
 
-std::string LabAdapter::fly(const FlyRequest& request, std::uint64_t ticket) {
+std::uint64_t LabAdapter::nextTicket(const std::string& client) {
+    std::lock_guard lock(ticketMutex_);
+    // The clients of long ago are forgotten: a page that is still open just flies its next request.
+    if (clientTickets_.size() >= kMaxClients && clientTickets_.count(client) == 0)
+        clientTickets_.erase(
+            std::min_element(clientTickets_.begin(), clientTickets_.end(),
+                             [](const auto& a, const auto& b) { return a.second < b.second; }));
+    return clientTickets_[client] = ++lastTicket_;
+}
+
+std::string LabAdapter::fly(const FlyRequest& request, const std::string& client,
+                            std::uint64_t ticket) {
     std::vector<Job> jobs;
     for (const auto& s : request.setups) jobs.push_back(flyJob(request.launch, setupOf(s), request.samples));
     std::lock_guard lock(flyMutex_);
-    // A drag sends requests faster than they fly; only the newest is worth flying.
-    if (ticket < latestTicket_) throw WorkError{409, "superseded by a newer request"};
-    const auto flights = flyPool_->run(jobs);
+    // A drag sends requests faster than they fly; only a client's newest is worth flying.
+    {
+        std::lock_guard tickets(ticketMutex_);
+        const auto newest = clientTickets_.find(client);
+        if (newest != clientTickets_.end() && ticket < newest->second)
+            throw WorkError{409, "superseded by a newer request"};
+    }
+    const auto flights = healed(*flyPool_, [&] { return flyPool_->run(jobs); });
     std::size_t samples = 0;
     for (const auto& f : flights) samples += f.samples.size();
     std::string out;
@@ -312,7 +337,7 @@ json LabAdapter::grid(const GridRequest& r) {
     std::vector<Flight> flights;
     {
         std::lock_guard lock(flyMutex_);
-        flights = flyPool_->run(jobs);
+        flights = healed(*flyPool_, [&] { return flyPool_->run(jobs); });
     }
     json cells = json::array();
     for (std::size_t k = 0; k + 1 < flights.size(); k += 2) {
@@ -349,7 +374,7 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
         Setup s;
         s.label = "stock";
         s.body = r.body;
-        stock = tunePool_->fly(flyJob(r.launch, s, false));
+        stock = healed(*tunePool_, [&] { return tunePool_->fly(flyJob(r.launch, s, false)); });
     }
     auto target = [](const TargetRequest& req, double stockFigure) -> std::optional<double> {
         if (req.value) return req.value;
@@ -365,7 +390,7 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
     o.tune = t;
     TuneOutcome outcome;
     try {
-        outcome = searchTune(o, *tunePool_, progress);
+        outcome = healed(*tunePool_, [&] { return searchTune(o, *tunePool_, progress); });
     } catch (const TuneCancelled& stop) {
         return {{"cancelled", true}, {"evaluations", stop.evaluations}};
     }
@@ -393,23 +418,28 @@ json LabAdapter::tune(const TuneRequest& r, const TuneProgress& progress) {
 }
 
 json LabAdapter::save(const SaveRequest& r) {
-    if (!gamePool_) throw WorkError{409, "no game folder: start the workbench with --game DIR to save presets"};
-    const fs::path file = game_ / "bakkesmod/wingleaf" / (r.name + ".txt");
-    std::lock_guard lock(gameMutex_);
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(file, ec)) && !r.overwrite)
-        throw RequestError{"name", "a preset named '" + r.name + "' exists already: save with overwrite to replace it"};
+    if (!gamePool_)
+        throw WorkError{409, "no game folder: start the workbench with --game DIR to save presets"};
     Job create;
     create.kind = Job::Kind::CreatePreset;
     create.setup.label = r.name;
     create.setup.preset = r.name;
     create.values = valueTexts(r.sliders);
+    // Whether a preset of that name exists is looked at under the presets' lock, in the worker.
+    create.onlyNew = !r.overwrite;
+    std::lock_guard lock(gameMutex_);
     try {
-        gamePool_->fly(create);
-    } catch (const std::runtime_error& e) {
-        throw RequestError{"name", e.what()};
+        healed(*gamePool_, [&] { return gamePool_->fly(create); });
+    } catch (const JobRefused& e) {
+        // The name at fault, or another program's change in the way (try again later).
+        const std::string why = e.what();
+        if (why.find("exists already") != std::string::npos)
+            throw RequestError{"name", why + ": save with overwrite to replace it"};
+        if (!e.conflict) throw RequestError{"name", why};
+        throw WorkError{409, why};
     }
-    return {{"saved", r.name}, {"file", (fs::path("bakkesmod/wingleaf") / (r.name + ".txt")).string()}};
+    return {{"saved", shownName(r.name)},
+            {"file", shownName((fs::path("bakkesmod/wingleaf") / (r.name + ".txt")).string())}};
 }
 
 std::string LabAdapter::sideJobFile(Job job, const std::string& stem, const std::string& extension) {
@@ -417,7 +447,7 @@ std::string LabAdapter::sideJobFile(Job job, const std::string& stem, const std:
     job.file = file.string();
     {
         std::lock_guard lock(sideMutex_);
-        sidePool_->fly(job);
+        healed(*sidePool_, [&] { return sidePool_->fly(job); });
     }
     std::string bytes = readFile(file);
     fs::remove(file);
@@ -449,7 +479,7 @@ json LabAdapter::readPresetText(const PresetTextRequest& r) {
     s.preset = "dropped";
     std::lock_guard lock(sideMutex_);
     writeWhole(work_ / "side/worker-0/bakkesmod/wingleaf/dropped.txt", r.text);
-    const Flight f = sidePool_->fly(flyJob(Launch{}, s, false));
+    const Flight f = healed(*sidePool_, [&] { return sidePool_->fly(flyJob(Launch{}, s, false)); });
     return {{"sliders", slidersJson(f.sliders)}};
 }
 

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -46,9 +47,9 @@ public:
     nlohmann::json vocabulary() const;
     // Base presets (index, label, values) and, with a game folder, its user presets.
     nlohmann::json presets();
-    // Flies every set-up; a request with a ticket older than the newest one seen is dropped
-    // before it flies (WorkError 409).
-    std::string fly(const FlyRequest& request, std::uint64_t ticket);
+    // Flies every set-up; a request with a ticket older than the newest one CLIENT took is
+    // dropped before it flies (WorkError 409). Other clients' requests never supersede it.
+    std::string fly(const FlyRequest& request, const std::string& client, std::uint64_t ticket);
     // The set-up and stock over a grid of launch speeds and pitches.
     nlohmann::json grid(const GridRequest& request);
     // Claims the one tune slot; false when a tune runs already.
@@ -66,8 +67,12 @@ public:
     // The slider values the plug-in reads from a preset file's text.
     nlohmann::json readPresetText(const PresetTextRequest& request);
 
-    // A ticket for a fly request; newer tickets supersede older ones.
-    std::uint64_t nextTicket() { return ++latestTicket_; }
+    // Replaces the dead workers of every pool not in use, so that a worker killed while idle
+    // leaves no zombie and fails no request.
+    void reapIdle();
+
+    // A ticket for a fly request of CLIENT; its newer tickets supersede its older ones.
+    std::uint64_t nextTicket(const std::string& client);
 
 private:
     // Runs JOB on the side worker, writing to a scratch file STEM-N.EXTENSION, and returns that
@@ -78,7 +83,9 @@ private:
     // a flight; the game folder's presets.
     std::unique_ptr<WorkerPool> flyPool_, tunePool_, sidePool_, gamePool_;
     std::mutex flyMutex_, sideMutex_, gameMutex_;
-    std::atomic<std::uint64_t> latestTicket_{0};
+    std::mutex ticketMutex_;
+    std::uint64_t lastTicket_ = 0;
+    std::map<std::string, std::uint64_t> clientTickets_;  // each client's newest ticket
     std::atomic<bool> tuneRunning_{false};
     std::atomic<int> scratch_{0};
     SliderRanges ranges_{};

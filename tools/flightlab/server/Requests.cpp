@@ -2,6 +2,7 @@
 // field at fault.
 #include "Requests.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -129,7 +130,7 @@ SliderValues slidersFrom(const json& v, const std::string& field, const SliderRa
 }
 
 std::string presetFrom(const json& v, const std::string& field) {
-    const std::string preset = text(v, field, 100);
+    const std::string preset = nameOfShown(text(v, field, 400));
     if (isBasePreset(preset)) return preset;
     if (const std::string problem = nameProblem(preset); !problem.empty()) refuse(field, problem);
     return preset;
@@ -172,6 +173,56 @@ TargetRequest targetFrom(const json& o, const char* key, double max) {
 }
 
 }  // namespace
+
+// The length of the UTF-8 character at the start of S, or 0 when it does not start with one.
+std::size_t utf8Length(std::string_view s) {
+    auto byte = [&](std::size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0u; };
+    auto in = [](unsigned c, unsigned low, unsigned high) { return c >= low && c <= high; };
+    const unsigned c = byte(0);
+    if (c < 0x80) return 1;
+    if (in(c, 0xC2, 0xDF)) return in(byte(1), 0x80, 0xBF) ? 2 : 0;
+    const unsigned low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+    const unsigned high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+    const std::size_t length = in(c, 0xE0, 0xEF) ? 3 : in(c, 0xF0, 0xF4) ? 4 : 0;
+    if (length == 0 || !in(byte(1), low, high)) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (!in(byte(i), 0x80, 0xBF)) return 0;
+    return length;
+}
+
+std::string shownName(std::string_view name) {
+    std::string shown;
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t n = utf8Length(name.substr(i));
+        if (n > 0) {
+            shown.append(name.substr(i, n));
+            i += n;
+            continue;
+        }
+        char escape[5];
+        std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(name[i++]));
+        shown += escape;
+    }
+    return shown;
+}
+
+std::string nameOfShown(std::string_view shown) {
+    std::string name;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const bool escape = shown.substr(i, 2) == "\\x" && i + 4 <= shown.size() &&
+                            std::isxdigit(static_cast<unsigned char>(shown[i + 2])) &&
+                            std::isxdigit(static_cast<unsigned char>(shown[i + 3]));
+        const unsigned long byte =
+            escape ? std::stoul(std::string(shown.substr(i + 2, 2)), nullptr, 16) : 0;
+        if (byte >= 0x80) {
+            name += static_cast<char>(byte);
+            i += 3;
+        } else {
+            name += shown[i];
+        }
+    }
+    return name;
+}
 
 std::string nameProblem(std::string_view name) {
     if (name.empty()) return "must not be empty";
@@ -242,7 +293,7 @@ SaveRequest decodeSave(std::string_view body, const SliderRanges& ranges) {
     const json root = parseObject(body);
     onlyKnown(root, "", {"name", "sliders", "overwrite"});
     SaveRequest r;
-    r.name = text(required(root, "name"), "name", 100);
+    r.name = nameOfShown(text(required(root, "name"), "name", 400));
     if (const std::string problem = nameProblem(r.name); !problem.empty()) refuse("name", problem);
     r.sliders = slidersFrom(required(root, "sliders"), "sliders", ranges);
     if (const json* v = member(root, "overwrite")) r.overwrite = flag(*v, "overwrite");

@@ -96,6 +96,12 @@ HudRequest decodeHud(std::string_view body, const SliderRanges& ranges);
 PresetFileRequest decodePresetFile(std::string_view body, const SliderRanges& ranges);
 PresetTextRequest decodePresetText(std::string_view body);
 
+// A preset name as the page shows it: the name itself when it is UTF-8, else with each byte
+// that is not part of a UTF-8 character written as \xHH (a backslash is never part of a name).
+std::string shownName(std::string_view name);
+// The name a shown name stands for: each \x80 to \xFF back to its byte.
+std::string nameOfShown(std::string_view shown);
+
 // A preset name the plug-in's console line can carry and no path can be made of; "" when
 // fine, else why not.
 std::string nameProblem(std::string_view name);

@@ -2,8 +2,8 @@
 #include "WorkbenchServer.h"
 
 #include <arpa/inet.h>
-#include <sys/socket.h>
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <atomic>
 #include <chrono>
@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "HttpGate.h"
 #include "LabAdapter.h"
 
 namespace flightlab::server {
@@ -22,17 +23,9 @@ namespace {
 
 // Tune progress reaches the page at most this often.
 constexpr auto kProgressEvery = std::chrono::milliseconds(100);
-constexpr std::size_t kServerThreads = 32;
-
-void sendError(httplib::Response& res, int status, const std::string& message, const std::string& field = "") {
-    json j = {{"error", message}};
-    if (!field.empty()) j["field"] = field;
-    res.status = status;
-    res.set_content(j.dump(), "application/json");
-}
 
 void sendJson(httplib::Response& res, const json& j) {
-    res.set_content(j.dump(), "application/json");
+    res.set_content(j.dump(-1, ' ', false, json::error_handler_t::replace), "application/json");
 }
 
 const char* statusText(int status) {
@@ -47,18 +40,32 @@ const char* statusText(int status) {
 
 // Runs a handler; whatever it throws becomes a JSON error, never the end of the server. One
 // function for every route, not a template: the error handling is compiled once.
-httplib::Server::Handler guarded(httplib::Server::Handler handler) {
-    return [handler = std::move(handler)](const httplib::Request& req, httplib::Response& res) {
-        try {
-            handler(req, res);
-        } catch (const RequestError& e) {
-            sendError(res, 400, (e.field.empty() ? "" : e.field + ": ") + e.message, e.field);
-        } catch (const WorkError& e) {
-            sendError(res, e.status, e.message);
-        } catch (const std::exception& e) {
-            sendError(res, 500, e.what());
-        }
-    };
+httplib::Server::Handler guarded(LabAdapter& lab, httplib::Server::Handler handler) {
+    return
+        [&lab, handler = std::move(handler)](const httplib::Request& req, httplib::Response& res) {
+            try {
+                lab.reapIdle();
+                handler(req, res);
+            } catch (const RequestError& e) {
+                sendError(res, 400, (e.field.empty() ? "" : e.field + ": ") + e.message, e.field);
+            } catch (const WorkError& e) {
+                sendError(res, e.status, e.message);
+            } catch (const std::exception& e) {
+                sendError(res, 500, e.what());
+            }
+        };
+}
+
+// Who sent a request, for superseding that client's older fly requests only: the page's id when
+// it sends one, else the connection.
+std::string clientOf(const httplib::Request& req) {
+    const std::string page = req.get_header_value("X-Workbench-Page");
+    const bool usable = !page.empty() && page.size() <= 64 &&
+                        page.find_first_not_of(
+                            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_") ==
+                            std::string::npos;
+    if (usable) return "page " + page;
+    return "connection " + req.remote_addr + " " + std::to_string(req.remote_port);
 }
 
 }  // namespace
@@ -70,7 +77,10 @@ bool isLoopback(const std::string& address) {
 }
 
 WorkbenchServer::WorkbenchServer(LabAdapter& lab, ServerConfig config)
-    : lab_(lab), config_(std::move(config)), http_(std::make_unique<httplib::Server>()) {
+    : lab_(lab),
+      config_(std::move(config)),
+      http_(std::make_unique<GatedServer>(
+          [this](const std::string& host) { return allowedHost(host); })) {
     routes();
 }
 
@@ -87,8 +97,7 @@ bool WorkbenchServer::allowedHost(const std::string& host) const {
 }
 
 int WorkbenchServer::bind() {
-    port_ = config_.port == 0 ? http_->bind_to_any_port(config_.listen)
-                              : (http_->bind_to_port(config_.listen, config_.port) ? config_.port : -1);
+    port_ = http_->bindTo(config_.listen, config_.port);
     if (port_ < 0)
         throw std::runtime_error("cannot listen on " + config_.listen + " port " + std::to_string(config_.port) +
                                  " (in use, or not an address of this machine)");
@@ -118,7 +127,6 @@ std::string WorkbenchServer::address() const {
 
 void WorkbenchServer::routes() {
     auto& h = *http_;
-    h.set_payload_max_length(kMaxBodyBytes);
     h.set_read_timeout(10, 0);
     h.set_write_timeout(10, 0);
     h.set_keep_alive_max_count(1000);
@@ -132,120 +140,106 @@ void WorkbenchServer::routes() {
         int yes = 1;
         ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
-    // A browser holds several connections open between requests, each taking a thread while it
-    // waits: room for a few pages, so that none waits for another's idle connection to close.
-    h.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
-    // A page of another site, or a name that resolves here by a rebinding DNS server, is
-    // refused before anything else is read.
-    h.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-        if (!allowedHost(req.get_header_value("Host"))) {
-            sendError(res, 403, "this server answers only to its own address (Host " +
-                                    req.get_header_value("Host").substr(0, 100) + " refused)");
+    h.set_error_handler(
+        httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
+            if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+            sendError(res, res.status, statusText(res.status));
             return httplib::Server::HandlerResponse::Handled;
-        }
-        if (req.has_header("Origin")) {
-            const std::string origin = req.get_header_value("Origin");
-            if (origin.rfind("http://", 0) != 0 || !allowedHost(origin.substr(7))) {
-                sendError(res, 403, "requests from other sites are refused");
-                return httplib::Server::HandlerResponse::Handled;
-            }
-        }
-        if (req.method == "POST" && req.get_header_value("Content-Type").rfind("application/json", 0) != 0) {
-            sendError(res, 415, "the API takes application/json bodies");
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        // Over loopback compression only costs time (brotli takes seconds for the 3D library,
-        // and milliseconds on every flight): the answers go uncompressed. The request is this
-        // server's own object, handed over as const.
-        const_cast<httplib::Request&>(req).headers.erase("Accept-Encoding");
-        res.set_header("X-Content-Type-Options", "nosniff");
-        res.set_header("Cache-Control", "no-store");
-        res.set_header("Content-Security-Policy",
-                       "default-src 'self'; img-src 'self' blob: data:; style-src 'self' 'unsafe-inline'");
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
-    h.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
-        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        sendError(res, res.status, statusText(res.status));
-        return httplib::Server::HandlerResponse::Handled;
-    }));
-    h.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-        sendError(res, 500, "internal error");
-    });
+        }));
+    h.set_exception_handler([](const httplib::Request&, httplib::Response& res,
+                               std::exception_ptr) { sendError(res, 500, "internal error"); });
     if (!config_.webDir.empty()) h.set_mount_point("/", config_.webDir.string());
 
-    h.Get("/api/vocabulary", guarded([this](const httplib::Request&, httplib::Response& res) {
-        sendJson(res, lab_.vocabulary());
-    }));
-    h.Get("/api/presets", guarded([this](const httplib::Request&, httplib::Response& res) {
-        sendJson(res, lab_.presets());
-    }));
-    h.Post("/api/fly", guarded([this](const httplib::Request& req, httplib::Response& res) {
-        const FlyRequest r = decodeFly(req.body, lab_.ranges());
-        res.body = lab_.fly(r, lab_.nextTicket());  // moved in: the answer is most of a slider move's bytes
-        res.set_header("Content-Type", "application/json");
-    }));
-    h.Post("/api/grid", guarded([this](const httplib::Request& req, httplib::Response& res) {
-        sendJson(res, lab_.grid(decodeGrid(req.body, lab_.ranges())));
-    }));
-    h.Post("/api/hud", guarded([this](const httplib::Request& req, httplib::Response& res) {
-        res.set_content(lab_.hudPng(decodeHud(req.body, lab_.ranges())), "image/png");
-    }));
-    h.Post("/api/save", guarded([this](const httplib::Request& req, httplib::Response& res) {
-        sendJson(res, lab_.save(decodeSave(req.body, lab_.ranges())));
-    }));
-    h.Post("/api/preset-file", guarded([this](const httplib::Request& req, httplib::Response& res) {
-        res.set_header("Content-Disposition", "attachment; filename=\"preset.txt\"");
-        res.set_content(lab_.presetFile(decodePresetFile(req.body, lab_.ranges())), "text/plain");
-    }));
-    h.Post("/api/preset-text", guarded([this](const httplib::Request& req, httplib::Response& res) {
-        sendJson(res, lab_.readPresetText(decodePresetText(req.body)));
-    }));
-    h.Post("/api/tune/cancel", guarded([this](const httplib::Request&, httplib::Response& res) {
-        cancelTune_ = true;
-        sendJson(res, {{"cancelling", true}});
-    }));
+    h.Get("/api/vocabulary", guarded(lab_, [this](const httplib::Request&, httplib::Response& res) {
+              sendJson(res, lab_.vocabulary());
+          }));
+    h.Get("/api/presets", guarded(lab_, [this](const httplib::Request&, httplib::Response& res) {
+              sendJson(res, lab_.presets());
+          }));
+    h.postJson(
+        "/api/fly", guarded(lab_, [this](const httplib::Request& req, httplib::Response& res) {
+            const FlyRequest r = decodeFly(req.body, lab_.ranges());
+            res.body = lab_.fly(
+                r, clientOf(req),
+                lab_.nextTicket(
+                    clientOf(req)));  // moved in: the answer is most of a slider move's bytes
+            res.set_header("Content-Type", "application/json");
+        }));
+    h.postJson("/api/grid",
+               guarded(lab_, [this](const httplib::Request& req, httplib::Response& res) {
+                   sendJson(res, lab_.grid(decodeGrid(req.body, lab_.ranges())));
+               }));
+    h.postJson("/api/hud",
+               guarded(lab_, [this](const httplib::Request& req, httplib::Response& res) {
+                   res.set_content(lab_.hudPng(decodeHud(req.body, lab_.ranges())), "image/png");
+               }));
+    h.postJson("/api/save",
+               guarded(lab_, [this](const httplib::Request& req, httplib::Response& res) {
+                   sendJson(res, lab_.save(decodeSave(req.body, lab_.ranges())));
+               }));
+    h.postJson("/api/preset-file",
+               guarded(lab_, [this](const httplib::Request& req, httplib::Response& res) {
+                   res.set_header("Content-Disposition", "attachment; filename=\"preset.txt\"");
+                   res.set_content(lab_.presetFile(decodePresetFile(req.body, lab_.ranges())),
+                                   "text/plain");
+               }));
+    h.postJson("/api/preset-text",
+               guarded(lab_, [this](const httplib::Request& req, httplib::Response& res) {
+                   sendJson(res, lab_.readPresetText(decodePresetText(req.body)));
+               }));
+    h.postJson("/api/tune/cancel",
+               guarded(lab_, [this](const httplib::Request&, httplib::Response& res) {
+                   cancelTune_ = true;
+                   sendJson(res, {{"cancelling", true}});
+               }));
     // The tune answers with one JSON object per line: progress as it goes, then the result.
-    h.Post("/api/tune", guarded([this](const httplib::Request& req, httplib::Response& res) {
-        const TuneRequest request = decodeTune(req.body, lab_.ranges());
-        if (!lab_.claimTune()) throw WorkError{409, "a tune is running already: cancel it or wait for its end"};
-        cancelTune_ = false;
-        // The slot is freed before the last line goes out, so that a client may start the next
-        // tune the moment it reads it; or, when the stream never got that far, once it is closed.
-        // Freed once only: by then the slot may be another tune's.
-        auto release = [this, once = std::make_shared<std::atomic<bool>>(false)] {
-            if (!once->exchange(true)) lab_.releaseTune();
-        };
-        res.set_chunked_content_provider(
-            "application/x-ndjson",
-            [this, request, release](std::size_t, httplib::DataSink& sink) {
-                auto send = [&sink](const json& j) {
-                    const std::string line = j.dump() + "\n";
-                    return sink.write(line.data(), line.size());
-                };
-                auto last = std::chrono::steady_clock::now() - kProgressEvery;
-                json result;
-                try {
-                    result = lab_.tune(request, [&](int done, int budget, double bestError) {
-                        if (cancelTune_) return false;
-                        const auto now = std::chrono::steady_clock::now();
-                        if (now - last < kProgressEvery) return true;
-                        last = now;
-                        return send({{"type", "progress"}, {"done", done}, {"budget", budget}, {"bestError", bestError}});
-                    });
-                    result["type"] = result["cancelled"].get<bool>() ? "cancelled" : "result";
-                } catch (const RequestError& e) {
-                    result = {{"type", "error"}, {"error", e.field + ": " + e.message}, {"field", e.field}};
-                } catch (const std::exception& e) {
-                    result = {{"type", "error"}, {"error", e.what()}};
-                }
-                release();
-                send(result);
-                sink.done();
-                return true;
-            },
-            [release](bool) { release(); });
-    }));
+    h.postJson(
+        "/api/tune", guarded(lab_, [this](const httplib::Request& req, httplib::Response& res) {
+            const TuneRequest request = decodeTune(req.body, lab_.ranges());
+            if (!lab_.claimTune())
+                throw WorkError{409, "a tune is running already: cancel it or wait for its end"};
+            cancelTune_ = false;
+            // The slot is freed before the last line goes out, so that a client may start the next
+            // tune the moment it reads it; or, when the stream never got that far, once it is
+            // closed. Freed once only: by then the slot may be another tune's.
+            auto release = [this, once = std::make_shared<std::atomic<bool>>(false)] {
+                if (!once->exchange(true)) lab_.releaseTune();
+            };
+            res.set_chunked_content_provider(
+                "application/x-ndjson",
+                [this, request, release](std::size_t, httplib::DataSink& sink) {
+                    auto send = [&sink](const json& j) {
+                        const std::string line = j.dump() + "\n";
+                        return sink.write(line.data(), line.size());
+                    };
+                    auto last = std::chrono::steady_clock::now() - kProgressEvery;
+                    json result;
+                    try {
+                        result = lab_.tune(request, [&](int done, int budget, double bestError) {
+                            if (cancelTune_) return false;
+                            const auto now = std::chrono::steady_clock::now();
+                            if (now - last < kProgressEvery) return true;
+                            last = now;
+                            return send({{"type", "progress"},
+                                         {"done", done},
+                                         {"budget", budget},
+                                         {"bestError", bestError}});
+                        });
+                        result["type"] = result["cancelled"].get<bool>() ? "cancelled" : "result";
+                    } catch (const RequestError& e) {
+                        result = {{"type", "error"},
+                                  {"error", e.field + ": " + e.message},
+                                  {"field", e.field}};
+                    } catch (const std::exception& e) {
+                        result = {{"type", "error"}, {"error", e.what()}};
+                    }
+                    release();
+                    send(result);
+                    sink.done();
+                    return true;
+                },
+                [release](bool) { release(); });
+        }));
 }
 
 }  // namespace flightlab::server

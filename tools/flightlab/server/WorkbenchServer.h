@@ -6,13 +6,10 @@
 #include <memory>
 #include <string>
 
-namespace httplib {
-class Server;
-}
-
 namespace flightlab::server {
 
 class LabAdapter;
+class GatedServer;
 
 struct ServerConfig {
     std::string listen = "127.0.0.1";
@@ -42,7 +39,7 @@ private:
     bool allowedHost(const std::string& host) const;
     LabAdapter& lab_;
     ServerConfig config_;
-    std::unique_ptr<httplib::Server> http_;
+    std::unique_ptr<GatedServer> http_;
     int port_ = -1;
     std::atomic<bool> cancelTune_{false};
     std::atomic<bool> serving_{false}, stopping_{false};

@@ -10,6 +10,8 @@ foreach(file three/build/three.module.js three/build/three.core.js
 endforeach()
 file(REMOVE_RECURSE ${TARGET})
 file(MAKE_DIRECTORY ${TARGET}/vendor)
+# The page's ES modules sit flat beside index.html (the glob takes no subfolders); they import
+# one another by relative path, which the server's content-security policy ('self') allows.
 file(GLOB page ${SOURCE}/*.html ${SOURCE}/*.css ${SOURCE}/*.js ${SOURCE}/*.png)
 file(COPY ${page} DESTINATION ${TARGET})
 file(COPY ${modules}/three/build/three.module.js ${modules}/three/build/three.core.js

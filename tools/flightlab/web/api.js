@@ -21,10 +21,13 @@ export async function getJson(path) {
   return response.json();
 }
 
+// This page's own id: a newer fly request supersedes only this page's older ones.
+const pageId = Array.from(crypto.getRandomValues(new Uint8Array(12)), (b) => b.toString(16).padStart(2, '0')).join('');
+
 async function post(path, body, init = {}) {
   const response = await fetch(path, {
     method: 'POST',
-    headers: { 'Content-Type': 'application/json' },
+    headers: { 'Content-Type': 'application/json', 'X-Workbench-Page': pageId },
     body: JSON.stringify(body),
     ...init,
   });

@@ -1,13 +1,24 @@
-// The launch grid as a heat map: one cell per launch speed and pitch, coloured by how much
-// farther (blue) or shorter (red) the current values carry the car than stock.
+// The launch grid as a heat map: one cell per launch speed and pitch, coloured by the lab's one
+// rule for a figure against stock's (the server's vocabulary hands out its colours, the same
+// as the lab's pictures use): how much farther (above stock) or shorter (below) the current
+// values carry the car than stock, white where they carry it as far.
 
-function colourOf(value, scale) {
+const rgbOf = (css) => [1, 3, 5].map((i) => parseInt(css.slice(i, i + 2), 16));
+
+// The colour of VALUE on a scale from -SCALE (COLOURS.below) through white to +SCALE (above).
+function colourOf(value, scale, colours) {
   const t = Math.max(-1, Math.min(1, value / scale));
-  const [r, g, b] = t >= 0 ? [255 - 218 * t, 255 - 156 * t, 255 - 20 * t] : [255 + 75 * t, 255 + 200 * t, 255 + 200 * t];
-  return `rgb(${r | 0},${g | 0},${b | 0})`;
+  const end = rgbOf(t < 0 ? colours.below : colours.above);
+  return end.map((c) => Math.round(255 + (c - 255) * Math.abs(t)));
 }
 
-export function drawGrid(canvas, grid) {
+// The rule in words beside the map, with its two colours.
+export function gridLegend(el, colours) {
+  const swatch = (css) => `<span class="swatch" style="background:${css}"></span>`;
+  el.innerHTML = `${swatch(colours.above)} farther than stock ${swatch(colours.below)} shorter than stock`;
+}
+
+export function drawGrid(canvas, grid, colours) {
   const ctx = canvas.getContext('2d');
   const W = canvas.width, H = canvas.height;
   const left = 64, bottom = 40, top = 10, right = 10;
@@ -21,9 +32,11 @@ export function drawGrid(canvas, grid) {
   grid.cells.forEach((c, k) => {
     const i = k % cols, j = Math.floor(k / cols);
     const x = left + i * cw, y = top + (rows - 1 - j) * ch;
-    ctx.fillStyle = colourOf(c.distanceGain, scale);
+    const [r, g, b] = colourOf(c.distanceGain, scale, colours);
+    ctx.fillStyle = `rgb(${r},${g},${b})`;
     ctx.fillRect(x, y, cw - 1, ch - 1);
-    ctx.fillStyle = Math.abs(c.distanceGain) / scale > 0.6 ? '#fff' : '#1d2330';
+    // Light text on a dark cell, as the lab's pictures write it.
+    ctx.fillStyle = 0.3 * r + 0.59 * g + 0.11 * b < 0.5 * 255 ? '#fff' : '#1d2330';
     ctx.fillText(`${c.distanceGain >= 0 ? '+' : ''}${Math.round(c.distanceGain)}`, x + cw / 2, y + ch / 2);
   });
   ctx.fillStyle = '#687086';
