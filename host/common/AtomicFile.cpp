@@ -99,19 +99,19 @@ unsigned long writerOf(const std::string& name, const std::string& fileName) {
 }
 
 // Removes by name (a link is never followed, a directory never touched) the temporaries of FILE
-// that writers left when they ended before renaming them: those of processes no longer running,
-// and FILE.tmp, the one name earlier versions used. Another running writer's stay.
+// that writers left when they ended before renaming them, those of processes no longer running;
+// a running writer's stay. FILE.tmp is not ours to remove: the plug-in names its own temporary
+// of wingleaf.set so while it changes the file.
 void removeStaleTemporaries(const std::filesystem::path& file) {
     const std::string fileName = file.filename().string();
     const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : ".";
-    const std::string legacy = fileName + std::string(kTempEnd);
     std::error_code ec, kindError;
     std::vector<std::filesystem::path> stale;
     for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         const unsigned long writer = writerOf(name, fileName);
         const bool gone = writer != 0 && writer != currentProcess() && !processRunning(writer);
-        if ((gone || name == legacy) && !it->is_directory(kindError)) stale.push_back(it->path());
+        if (gone && !it->is_directory(kindError)) stale.push_back(it->path());
     }
     for (const auto& path : stale) std::filesystem::remove(path, ec);
 }
