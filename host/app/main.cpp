@@ -133,9 +133,10 @@ int main(int argc, char** argv) {
         std::cout << "wingleaf-host " << WL_VERSION << "\n";
         return 0;
     }
-    // Ctrl-C, SIGTERM and a hang-up (the terminal closed) end the session through its normal
-    // end (plug-ins unloaded, saved variables written).
+    // Ctrl-C, SIGTERM, a hang-up (the terminal closed) and a closed output (a pipe's reader gone)
+    // end the session through its normal end (plug-ins unloaded, saved variables written).
     host::installStopHandlers();
+    host::stopWhenOutputCloses();
     try {
         return runSession(std::move(options));
     } catch (const std::exception& e) {

@@ -3,16 +3,30 @@
 
 #include <fcntl.h>
 
+#include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <climits>
 #include <cstring>
-#include <fstream>
+#include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
+
+#include "common/SharedRead.h"
 
 #if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <io.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -27,6 +41,16 @@ int createNew(const std::filesystem::path& path) {
 std::FILE* streamOn(int fd) { return ::_fdopen(fd, "wb"); }
 void closeDescriptor(int fd) { ::_close(fd); }
 bool sync(std::FILE* f) { return ::_commit(::_fileno(f)) == 0; }
+unsigned long currentProcess() {
+    return GetCurrentProcessId();
+}
+bool processRunning(unsigned long id) {
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+    if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
 #else
 int createNew(const std::filesystem::path& path) {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
@@ -34,7 +58,63 @@ int createNew(const std::filesystem::path& path) {
 std::FILE* streamOn(int fd) { return ::fdopen(fd, "wb"); }
 void closeDescriptor(int fd) { ::close(fd); }
 bool sync(std::FILE* f) { return ::fsync(::fileno(f)) == 0; }
+unsigned long currentProcess() {
+    return static_cast<unsigned long>(::getpid());
+}
+bool processRunning(unsigned long id) {
+    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH;
+}
 #endif
+
+// Every replacement writes its own temporary, FILE.PID-N.tmp (N counts this process's
+// replacements), so that writers of one file at once, threads or programs, never touch each
+// other's: the last rename wins with a whole file, and no writer's temporary vanishes under it.
+constexpr std::string_view kTempEnd = ".tmp";
+std::atomic<unsigned long> gTemporaries{0};
+
+std::filesystem::path temporaryFor(const std::filesystem::path& file, unsigned long n) {
+    std::string suffix(1, '.');
+    suffix += std::to_string(currentProcess());
+    suffix += '-';
+    suffix += std::to_string(n);
+    suffix += kTempEnd;
+    std::filesystem::path temp = file;
+    temp += suffix;
+    return temp;
+}
+
+// The writer's process of NAME when NAME is one of FILE's temporaries (FILENAME.PID-N.tmp), or 0.
+unsigned long writerOf(const std::string& name, const std::string& fileName) {
+    if (name.size() <= fileName.size() + 1 + kTempEnd.size() ||
+        name.rfind(fileName + ".", 0) != 0 || !name.ends_with(kTempEnd))
+        return 0;
+    const char* first = name.data() + fileName.size() + 1;
+    const char* last = name.data() + name.size() - kTempEnd.size();
+    unsigned long id = 0, n = 0;
+    const auto [dash, idError] = std::from_chars(first, last, id);
+    if (idError != std::errc() || dash == last || *dash != '-') return 0;
+    const auto [end, nError] = std::from_chars(dash + 1, last, n);
+    if (nError != std::errc() || end != last || id > static_cast<unsigned long>(INT_MAX)) return 0;
+    return id;
+}
+
+// Removes by name (a link is never followed, a directory never touched) the temporaries of FILE
+// that writers left when they ended before renaming them, those of processes no longer running;
+// a running writer's stay. FILE.tmp is not ours to remove: the plug-in names its own temporary
+// of wingleaf.set so while it changes the file.
+void removeStaleTemporaries(const std::filesystem::path& file) {
+    const std::string fileName = file.filename().string();
+    const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : ".";
+    std::error_code ec, kindError;
+    std::vector<std::filesystem::path> stale;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const unsigned long writer = writerOf(name, fileName);
+        const bool gone = writer != 0 && writer != currentProcess() && !processRunning(writer);
+        if (gone && !it->is_directory(kindError)) stale.push_back(it->path());
+    }
+    for (const auto& path : stale) std::filesystem::remove(path, ec);
+}
 
 }  // namespace
 
@@ -47,10 +127,7 @@ int createFreshFile(const std::filesystem::path& temp) {
     return createNew(temp);
 }
 
-FileReplacement::FileReplacement(std::filesystem::path file) : file_(std::move(file)) {
-    temp_ = file_;
-    temp_ += ".tmp";
-}
+FileReplacement::FileReplacement(std::filesystem::path file) : file_(std::move(file)) {}
 
 FileReplacement::~FileReplacement() { discard(); }
 
@@ -71,7 +148,14 @@ bool FileReplacement::open() {
     discard();
     error_.clear();
     writeErrno_ = 0;
-    const int fd = createFreshFile(temp_);
+    removeStaleTemporaries(file_);
+    int fd = -1;
+    // A name still taken belongs to an earlier process that had this one's number.
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp_ = temporaryFor(file_, gTemporaries++);
+        fd = createNew(temp_);
+        if (fd < 0 && errno != EEXIST) break;
+    }
     if (fd < 0) {
         error_ = "cannot write " + file_.string() + ": " + std::strerror(errno);
         return false;
@@ -133,16 +217,10 @@ bool replaceFile(const std::filesystem::path& file, const std::string& content, 
 }
 
 bool copyReplacing(const std::filesystem::path& from, const std::filesystem::path& file, std::string& error) {
-    std::ifstream in(from, std::ios::binary);
-    if (!in) return error = "cannot read " + from.string(), false;
-    FileReplacement out(file);
-    if (!out.open()) return error = out.error(), false;
-    char buf[1 << 16];
-    while (in.read(buf, sizeof buf) || in.gcount() > 0)
-        out.write(buf, static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) return error = "cannot read " + from.string(), false;
-    if (!out.commit()) return error = out.error(), false;
-    return true;
+    std::string content, reason;
+    if (!readSharedFile(from, content, reason))
+        return error = "cannot read " + from.string(), false;
+    return replaceFile(file, content, error);
 }
 
 }  // namespace host

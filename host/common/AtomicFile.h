@@ -11,9 +11,11 @@ namespace host {
 // name is removed first (a link is never followed). The descriptor, or -1 with errno set.
 int createFreshFile(const std::filesystem::path& temp);
 
-// A file being replaced: written through a stream on a fresh temporary beside it (FILE.tmp),
-// then put in place whole by commit(). Until then, and whenever a step fails, FILE is as it was;
-// a temporary not committed is removed.
+// A file being replaced: written through a stream on a fresh temporary beside it, then put in
+// place whole by commit(). Until then, and whenever a step fails, FILE is as it was; a temporary
+// not committed is removed. Each replacement has a temporary of its own (FILE.PID-N.tmp), so that
+// several writers of one file at once each succeed and the last one's content stands whole;
+// open() first removes the temporaries of FILE that writers no longer running left behind.
 class FileReplacement {
 public:
     explicit FileReplacement(std::filesystem::path file);

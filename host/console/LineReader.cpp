@@ -2,18 +2,12 @@
 // apart from the end of input.
 #include "console/LineReader.h"
 
-#include <fcntl.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
 
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "common/SharedRead.h"
 
 namespace host {
 
@@ -30,30 +24,15 @@ void trimLine(std::string& line, long number) {
     if (number == 1 && line.starts_with(kByteOrderMark)) line.erase(0, kByteOrderMark.size());
 }
 
-long readDescriptor(int fd, char* buf, std::size_t n) {
-#if defined(_WIN32)
-    return ::_read(fd, buf, static_cast<unsigned>(n));
-#else
-    return static_cast<long>(::read(fd, buf, n));
-#endif
-}
-
 }  // namespace
 
 LineReader::~LineReader() {
-#if defined(_WIN32)
-    if (ownedFd_ >= 0) ::_close(ownedFd_);
-#else
-    if (ownedFd_ >= 0) ::close(ownedFd_);
-#endif
+    if (ownedFd_ >= 0) closeShared(ownedFd_);
 }
 
 bool LineReader::open(const std::filesystem::path& path, std::string& error) {
-#if defined(_WIN32)
-    const int fd = ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
-#else
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-#endif
+    // Shared for deletion on Windows: config.cfg and scripts may be replaced while being read.
+    const int fd = openSharedForReading(path);
     if (fd < 0) {
         error = std::strerror(errno);
         return false;
@@ -64,7 +43,7 @@ bool LineReader::open(const std::filesystem::path& path, std::string& error) {
 }
 
 void LineReader::attach(int fd) {
-    source_ = [fd](char* buf, std::size_t n) { return readDescriptor(fd, buf, n); };
+    source_ = [fd](char* buf, std::size_t n) { return readShared(fd, buf, n); };
 }
 
 void LineReader::setText(std::string text) {

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <system_error>
 
+#include "common/SharedRead.h"
 #include "console/Console.h"
 
 namespace host {
@@ -161,19 +161,14 @@ void SettingsWindows::refresh(const std::filesystem::path& dir, Console& console
     }
     std::sort(files.begin(), files.end());
     for (const auto& file : files) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream text;
-        if (!in || !(text << in.rdbuf())) {
-            // An empty file also lands here: rdbuf extraction of nothing sets failbit.
-            if (in && std::filesystem::file_size(file, ec) == 0 && !ec) {
-                console.err("cl_settings_refreshplugins: " + file.filename().string() + ": empty file");
-            } else {
-                console.err("cl_settings_refreshplugins: cannot read " + file.filename().string());
-            }
+        // Read as a well-behaved program reads: the plug-in may replace the file meanwhile.
+        std::string text, error;
+        if (!readSharedFile(file, text, error)) {
+            console.err("cl_settings_refreshplugins: cannot read " + file.filename().string());
             continue;
         }
         std::vector<std::string> problems;
-        SettingsWindow window = parseSettingsFile(file.filename().string(), text.str(), problems);
+        SettingsWindow window = parseSettingsFile(file.filename().string(), text, problems);
         for (const auto& problem : problems)
             console.err("cl_settings_refreshplugins: " + file.filename().string() + ": " + problem);
         if (!window.title.empty() || !window.controls.empty()) windows_.push_back(std::move(window));

@@ -21,16 +21,31 @@ static void onStopSignal(int signal) {
 }
 }
 
+#if !defined(_WIN32)
+namespace {
+void noteOn(std::initializer_list<int> signals) noexcept {
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    for (const int signal : signals) sigaction(signal, &action, nullptr);
+}
+}  // namespace
+#endif
+
 void installStopHandlers() noexcept {
 #if defined(_WIN32)
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
 #else
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+    noteOn({SIGINT, SIGTERM, SIGHUP});
+#endif
+}
+
+void stopWhenOutputCloses() noexcept {
+#if !defined(_WIN32)
+    // The write that met the closed pipe then fails with EPIPE instead of ending the program.
+    noteOn({SIGPIPE});
 #endif
 }
 

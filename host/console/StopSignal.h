@@ -11,6 +11,10 @@ int stopSignal() noexcept;
 // program. Without
 // SA_RESTART a blocked read or poll returns at once and can see the request.
 void installStopHandlers() noexcept;
+// Makes SIGPIPE (a reader of the program's output went away, as `| head` does) note itself
+// like SIGTERM, so that the session ends the normal way; nothing on Windows, which has no such
+// signal. Not part of installStopHandlers: a server answering sockets must outlive its clients.
+void stopWhenOutputCloses() noexcept;
 // Forgets the request (Ctrl-C at the prompt abandons only the line being typed).
 void clearStopSignal() noexcept;
 

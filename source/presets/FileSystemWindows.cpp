@@ -4,6 +4,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 
 #include "presets/FileReader.h"
@@ -43,6 +45,44 @@ bool isMissing(DWORD code) {
     return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
 }
 
+// Another program reading a file without sharing its deletion (an editor, a virus scanner, the
+// host refreshing its settings windows) makes Windows refuse a rename over that file, or its
+// removal, for as long as it holds it: usually milliseconds. A refused step is tried again for up
+// to this long, backing off from 1 ms to at most 100 ms between tries. The bound stays below the
+// 3 s another program's change waits for the presets' lock, so a reader never makes that change
+// fail as busy; a file held for longer (an editor that keeps it open) is reported, and the
+// player's game has waited no longer than this.
+constexpr std::chrono::milliseconds kRefusedRetryBound{2000};
+constexpr DWORD kRefusedRetryMaxDelayMs = 100;
+
+bool isRefusedWhileHeld(DWORD code) {
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED;
+}
+
+// Runs `step` (a Win32 call that returns whether it succeeded) until it succeeds, fails for
+// another reason, or has been refused for kRefusedRetryBound; GetLastError() is the last try's.
+template <typename Step>
+bool retryWhileHeld(Step step) {
+    const auto deadline = std::chrono::steady_clock::now() + kRefusedRetryBound;
+    DWORD delay = 1;
+    for (;;) {
+        if (step()) return true;
+        const DWORD code = GetLastError();
+        if (!isRefusedWhileHeld(code) || std::chrono::steady_clock::now() >= deadline) {
+            SetLastError(code);
+            return false;
+        }
+        Sleep(delay);
+        delay = std::min(delay * 2, kRefusedRetryMaxDelayMs);
+    }
+}
+
+bool moveReplacing(const std::string& from, const std::string& to, DWORD flags) {
+    return retryWhileHeld([&] {
+        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | flags) != 0;
+    });
+}
+
 // A new empty file of ours beside `path`, under a name nobody uses.
 Status createScratch(const std::string& path, std::string& scratch) {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
@@ -67,7 +107,7 @@ Status takeOverName(const std::string& path) {
     std::string scratch;
     const Status created = createScratch(path, scratch);
     if (!created.ok) return created;
-    if (!MoveFileExA(scratch.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!moveReplacing(scratch, path, 0)) {
         const Status refused = lastErrorStatus();
         DeleteFileA(scratch.c_str());
         return refused;
@@ -141,8 +181,7 @@ Status setReplacementMode(const std::string& replacement, const std::string& tar
 }
 
 Status replaceFile(const std::string& from, const std::string& to) {
-    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return lastErrorStatus();
+    if (!moveReplacing(from, to, MOVEFILE_WRITE_THROUGH)) return lastErrorStatus();
     return {};
 }
 
@@ -158,7 +197,7 @@ Status removeFile(const std::string& path) {
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return lastErrorStatus();
     const Status taken = takeOverName(path);
     if (!taken.ok) return taken;
-    if (!DeleteFileA(path.c_str())) return lastErrorStatus();
+    if (!retryWhileHeld([&] { return DeleteFileA(path.c_str()) != 0; })) return lastErrorStatus();
     return {};
 }
 

@@ -1,9 +1,14 @@
 // The wingleaf-host program driven as a person would: options, exit codes, plug-ins,
 // saved variables across sessions, installation and settings windows.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 
 #include "wltest/HostRunner.h"
@@ -183,6 +188,37 @@ TEST(HostProgram, ASignalEndsALongRunAtTheNextTickAndTheSessionNormally) {
         EXPECT_EQ(r.lines(), (Lines{"tp_speed changed from 1 to 4.5 (cell 4.500000)", "tp unloaded", "tp destroyed"}));
         EXPECT_EQ(wltest::readFile(root / "bakkesmod/cfg/config.cfg"), "tp_speed \"4.5\"\n");
     }
+}
+
+TEST(HostProgram, AClosedOutputEndsTheSessionNormallyLikeSIGTERM) {
+    // The output's reader is gone before the program starts (`| head -1` once it has its line):
+    // the first line written meets a closed pipe.
+    const auto root = wltest::freshRoot("closed-output");
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    ::close(out[0]);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, (root / "err.txt").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const std::string rootArg = root.string();
+    std::vector<const char*> argv{WL_HOST_EXE,    "--root", rootArg.c_str(), "--plugin",
+                                  WL_TEST_PLUGIN, "-c",     "tp_speed 4.5",  "-c",
+                                  "tp_speed 6",   nullptr};
+    pid_t pid = 0;
+    const int spawned = ::posix_spawn(&pid, WL_HOST_EXE, &actions, nullptr,
+                                      const_cast<char* const*>(argv.data()), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ASSERT_EQ(spawned, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGPIPE);
+    EXPECT_EQ(wltest::readFile(root / "err.txt"), "");
+    // The line after the one whose output failed did not run; the value it left was saved.
+    EXPECT_EQ(wltest::readFile(root / "bakkesmod/cfg/config.cfg"), "tp_speed \"4.5\"\n");
 }
 
 TEST(HostProgram, AByteOrderMarkBeforeAScriptOrStandardInputIsSkipped) {
