@@ -16,15 +16,9 @@
 #include "common/SharedRead.h"
 
 #if defined(_WIN32)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <io.h>
 #include <sys/stat.h>
-#include <windows.h>
+
+#include "common/WindowsApi.h"
 #else
 #include <signal.h>
 #include <unistd.h>

@@ -7,14 +7,7 @@
 #include <cstring>
 
 #if defined(_WIN32)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <io.h>
-#include <windows.h>
+#include "common/WindowsApi.h"
 #else
 #include <unistd.h>
 #endif
