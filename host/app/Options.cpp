@@ -59,7 +59,8 @@ std::string helpText() {
            "Type `help` at the prompt for the host commands, `list` for the plug-ins' variables.\n"
            "Exit status: 0 when every line ran, 1 when one failed, 2 for bad arguments (a missing\n"
            "SCRIPT or a --plugin that does not load: no line runs then),\n"
-           "130, 143 or 129 when ended by Ctrl-C, SIGTERM or a hang-up (the terminal closed).\n";
+           "130, 143 or 129 when ended by Ctrl-C, SIGTERM or a hang-up (the terminal closed),\n"
+           "141 when its output was closed (the settings are saved in each case).\n";
 }
 
 bool parseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
