@@ -202,7 +202,7 @@ void checkCommand(const std::string& command, const std::string& where) {
         // A program of the dev or release preset: this build has it, and it answers --help.
         const auto rest = fs::path(prog.substr(prog.find('/', 6) + 1));
         if (rest.begin()->string() == "bench" && !kBenchmarksBuilt) {
-            std::cout << "README line " << line << ": " << prog
+            std::cout << where << ": " << prog
                       << " not checked: this build has no benchmarks (WINGLEAF_BUILD_BENCH=OFF)\n";
             return;
         }
