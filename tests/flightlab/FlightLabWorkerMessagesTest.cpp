@@ -33,6 +33,7 @@ TEST(FlightLabWorkerMessages, JobsFlightsAndErrorsRoundTrip) {
     job.values = SliderValues{{Slider::lift, 1}, {Slider::roll, 0.25f}};
     job.content = "2.5 1\n";
     job.onlyNew = true;
+    job.most = 200;
     auto r = fields(wire::encodeJob(job));
     const Job back = wire::decodeJob(r);
     EXPECT_EQ(back.kind, job.kind);
@@ -51,6 +52,7 @@ TEST(FlightLabWorkerMessages, JobsFlightsAndErrorsRoundTrip) {
     EXPECT_EQ(back.values, job.values);
     EXPECT_EQ(back.content, job.content);
     EXPECT_TRUE(back.onlyNew);
+    EXPECT_EQ(back.most, 200u);
 
     Flight f;
     f.figures.landed = true;
@@ -73,10 +75,13 @@ TEST(FlightLabWorkerMessages, JobsFlightsAndErrorsRoundTrip) {
     landed.qw = 0.5f, landed.qx = -0.5f, landed.qy = 0.5f, landed.qz = 0.5f;
     landed.wx = 0.125f, landed.wy = -1.75f, landed.wz = 5.5f, landed.onGround = true;
     f.samples = {released, landed};
+    // A listing's names travel byte for byte, those that are no UTF-8 too.
+    f.presets = {"Glide", "caf\xe9", ""};
     auto rf = fields(wire::encodeFlight(f));
     const Flight g = wire::decodeFlight(rf);
     EXPECT_EQ(g.figures, f.figures);
     EXPECT_EQ(g.sliders, f.sliders);
+    EXPECT_EQ(g.presets, f.presets);
     ASSERT_EQ(g.samples.size(), f.samples.size());
     for (std::size_t i = 0; i < f.samples.size(); ++i) {
         const Sample &a = f.samples[i], &b = g.samples[i];

@@ -48,6 +48,9 @@ std::string presetNameRefusal(const std::string& preset);
 // As presetNameRefusal, and a user preset must be a preset file NAME.txt of DIR:
 // "user preset 'Glide': no preset file DIR/Glide.txt".
 std::string presetRefusal(const std::string& preset, const std::filesystem::path& dir);
+// The user presets of the game folder ROOT that its settings window lists and the lab can fly,
+// sorted, at most MOST: what a worker playing in that folder answers a ListPresets job with.
+std::vector<std::string> userPresetsIn(const std::filesystem::path& root, std::size_t most);
 
 // The flight a tuned preset should give; unset figures are not sought. A relative target is a
 // factor of stock's figure at the same launch (airtime=1.5x).

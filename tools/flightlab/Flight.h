@@ -62,6 +62,7 @@ struct Flight {
     std::vector<Sample> samples;  // from release to the first sample on the floor (or the time limit)
     Figures figures;
     SliderValues sliders;         // the slider values the flight flew with
+    std::vector<std::string> presets;  // a ListPresets job: the user presets listed
 };
 
 // Whole ticks in a span of seconds.

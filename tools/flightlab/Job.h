@@ -1,5 +1,6 @@
-// The work a worker is handed: a flight, a HUD picture, or a preset created or read.
+// The work a worker is handed: a flight, a HUD picture, or a preset created, read or listed.
 #pragma once
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -17,7 +18,7 @@ struct JobRefused : std::runtime_error {
 
 // One piece of work for a worker.
 struct Job {
-    enum class Kind { Fly, Draw, CreatePreset, ReadPreset };
+    enum class Kind { Fly, Draw, CreatePreset, ReadPreset, ListPresets };
     Kind kind = Kind::Fly;
     Launch launch;
     Setup setup;
@@ -27,6 +28,7 @@ struct Job {
     SliderValues values;   // CreatePreset: the preset's values
     std::string content;   // ReadPreset without a preset: a preset file's text
     bool onlyNew = false;  // CreatePreset: refused when the preset exists
+    std::uint32_t most = 0;  // ListPresets: at most this many names
 };
 
 // A job that flies one set-up.

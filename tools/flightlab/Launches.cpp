@@ -26,12 +26,6 @@ const GridPart& partNamed(const std::string& name) {
     return kGridParts.front();
 }
 
-std::string fixed(double v, int digits) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", digits, v);
-    return buf;
-}
-
 }  // namespace
 
 const std::vector<GridPart> kGridParts{
@@ -102,10 +96,7 @@ void writeLaunchesCsv(std::ostream& out, const GridResult& r) {
             row = csvField(r.setups[s].label);
             row += ',';
             row += r.setups[s].body;
-            for (const GridPart& p : kGridParts) {
-                row += ',';
-                row += fixed(launch.*p.field, 3);
-            }
+            for (const GridPart& p : kGridParts) appendFixed(row, launch.*p.field, 3);
             appendFigures(row, r.at(s, l));
             row += '\n';
             out << row;

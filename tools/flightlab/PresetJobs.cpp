@@ -2,7 +2,7 @@
 #include "PresetJobs.h"
 
 #include <algorithm>
-#include <set>
+#include <cstdint>
 
 #include "presets/PresetStorage.h"
 
@@ -54,20 +54,12 @@ SliderValues readPresetText(WorkerPool& pool, const std::string& text) {
     return pool.fly(read).sliders;
 }
 
-std::vector<std::string> userPresetNames(const fs::path& game, std::size_t most) {
-    std::vector<std::string> names;
-    const std::set<std::string> listed = userPresetsListedIn(game);
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(presetFolderOf(game), ec)) {
-        const fs::path& p = entry.path();
-        if (p.extension() != ".txt" || !entry.is_regular_file(ec)) continue;
-        const std::string name = p.stem().string();
-        // As the game's drop-down offers them: a file its list does not name is no preset.
-        if (listed.count(name) != 0 && presetRefusal(name, presetFolderOf(game)).empty()) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    if (names.size() > most) names.resize(most);
-    return names;
+std::vector<std::string> userPresetNames(WorkerPool& pool, std::size_t most) {
+    Job list;
+    list.kind = Job::Kind::ListPresets;
+    list.setup.label = "user presets";
+    list.most = static_cast<std::uint32_t>(std::min<std::size_t>(most, UINT32_MAX));
+    return pool.fly(list).presets;
 }
 
 }  // namespace flightlab

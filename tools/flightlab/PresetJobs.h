@@ -32,8 +32,8 @@ SliderValues readPresetText(WorkerPool& pool, const std::string& text);
 // At most this many user presets are listed from a game folder.
 inline constexpr std::size_t kMostUserPresets = 200;
 
-// The names of the user presets of a game folder that its settings window lists and the lab can
-// fly, sorted, at most MOST.
-std::vector<std::string> userPresetNames(const std::filesystem::path& game, std::size_t most);
+// The user presets of the workers' game folder that its settings window lists and the lab can
+// fly, sorted, at most MOST; a worker lists them there.
+std::vector<std::string> userPresetNames(WorkerPool& pool, std::size_t most);
 
 }  // namespace flightlab

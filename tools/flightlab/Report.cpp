@@ -41,16 +41,14 @@ int sliderColumnWidth(std::string_view slider) {
     return static_cast<int>(std::max<std::size_t>(8, slider.size() - 3));
 }
 
-// Appends ",V" with DIGITS decimals, the text printf's %.Nf gives, several times faster: a
-// trajectory file holds tens of thousands of figures.
+}  // namespace
+
 void appendFixed(std::string& row, double v, int digits) {
     char buf[400];  // the widest double in fixed notation, with its decimals
     const auto end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, digits).ptr;
     row += ',';
     row.append(buf, end);
 }
-
-}  // namespace
 
 std::string csvField(const std::string& text) {
     if (text.find_first_of(",\"\n") == std::string::npos) return text;
@@ -108,14 +106,11 @@ void writePresetsCsv(std::ostream& out, const std::vector<Flight>& flights) {
     out << "preset,body,model";
     for (Slider slider : kSliders) out << ',' << sliderName(slider);
     out << '\n';
-    char buf[64];
+    std::string row;
     for (const auto& f : flights) {
-        out << csvField(f.setup.label) << ',' << f.setup.body << ',' << (f.setup.modelOn ? "on" : "off");
-        for (Slider slider : kSliders) {
-            std::snprintf(buf, sizeof buf, ",%.5f", static_cast<double>(f.sliders[slider]));
-            out << buf;
-        }
-        out << '\n';
+        row = csvField(f.setup.label) + ',' + f.setup.body + (f.setup.modelOn ? ",on" : ",off");
+        for (Slider slider : kSliders) appendFixed(row, f.sliders[slider], 5);
+        out << row << '\n';
     }
 }
 

@@ -21,6 +21,10 @@ void writePresetsCsv(std::ostream& out, const std::vector<Flight>& flights);
 // TEXT as one CSV field: quoted when it holds a comma, a quote or a line break.
 std::string csvField(const std::string& text);
 
+// Every number of the CSV files: ",V" with DIGITS decimals, the text printf's %.Nf gives, several
+// times faster (a trajectory file holds tens of thousands of figures).
+void appendFixed(std::string& row, double v, int digits);
+
 // The figures' CSV columns after the lead columns, and one flight's figures in them (",V" each).
 extern const char* const kFigureColumns;
 void appendFigures(std::string& row, const Figures& f);

@@ -118,6 +118,7 @@ std::string encodeJob(const Job& job) {
     putSliders(w, job.values);
     w.put(job.content);
     w.put(static_cast<std::uint8_t>(job.onlyNew));
+    w.put(job.most);
     return std::move(w).frame();
 }
 Job decodeJob(Reader& r) {
@@ -131,6 +132,7 @@ Job decodeJob(Reader& r) {
     job.values = getSliders(r);
     job.content = r.text();
     job.onlyNew = r.get<std::uint8_t>() != 0;
+    job.most = r.get<std::uint32_t>();
     return job;
 }
 
@@ -150,6 +152,8 @@ std::string encodeFlight(const Flight& f) {
             w.put(static_cast<float>(v));
         w.put(static_cast<std::uint8_t>(s.onGround));
     }
+    w.put(static_cast<std::uint32_t>(f.presets.size()));
+    for (const std::string& name : f.presets) w.put(name);
     return std::move(w).frame();
 }
 
@@ -174,6 +178,8 @@ Flight decodeFlight(Reader& r) {
             *v = r.get<float>();
         s.onGround = r.get<std::uint8_t>() != 0;
     }
+    const auto presets = r.get<std::uint32_t>();
+    for (std::uint32_t i = 0; i < presets; ++i) f.presets.push_back(r.text());
     return f;
 }
 

@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "Core.h"
 #include "Interrupt.h"
 #include "WorkerMessages.h"
 #include "common/AtomicFile.h"
@@ -80,6 +81,11 @@ Flight handle(FlightEngine& engine, const Job& job) {
             Flight read;
             read.sliders = job.setup.preset.empty() ? engine.readPreset(job.content) : engine.sliders(job.setup);
             return read;
+        }
+        case Job::Kind::ListPresets: {
+            Flight listed;
+            listed.presets = userPresetsIn(".", job.most);
+            return listed;
         }
         case Job::Kind::CreatePreset:
             break;

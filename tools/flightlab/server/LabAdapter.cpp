@@ -66,8 +66,9 @@ json LabAdapter::presets() {
     }
     json user = json::array();
     if (gamePool_) {
-        const auto names = userPresetNames(game_, kMostUserPresets);
         std::lock_guard lock(gameMutex_);
+        const auto names =
+            healed(*gamePool_, [&] { return userPresetNames(*gamePool_, kMostUserPresets); });
         const auto values = healed(*gamePool_, [&] { return presetSliders(*gamePool_, names); });
         for (std::size_t i = 0; i < values.size(); ++i)
             user.push_back({{"preset", shownName(names[i])},
