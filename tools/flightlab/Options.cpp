@@ -46,12 +46,6 @@ double numberIn(const std::string& option, const std::string& text, double min, 
     return v;
 }
 
-std::string joined(auto&& names) {
-    std::string s;
-    for (const auto& n : names) s += (s.empty() ? "" : ", ") + std::string(n);
-    return s;
-}
-
 Slider sliderOrThrow(const std::string& option, const std::string& name) {
     const auto slider = sliderNamed(name);
     if (!slider) throw OptionError{"option " + option + ": " + unknownSliderRefusal(name)};
@@ -410,7 +404,8 @@ std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std
                "  wingleaf-flightlab --launches speed=1000:2300:4,pitch=0:60:5,heading=0:90:3\n"
                "  wingleaf-flightlab --tune airtime=6,distance=12000 --tune-fix wl_speed=2\n"
                "Exit status: 0 done, 1 the run failed, 2 bad options, 3 a tune's targets not met,\n"
-               "130, 143 or 129 when ended by Ctrl-C, SIGTERM or a hang-up.");
+               "4 the tuned preset not installed (--tune-name), 130, 143 or 129 when ended by\n"
+               "Ctrl-C, SIGTERM or a hang-up.");
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
