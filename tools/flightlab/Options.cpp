@@ -46,6 +46,12 @@ double numberIn(const std::string& option, const std::string& text, double min, 
     return v;
 }
 
+std::string joined(auto&& names) {
+    std::string s;
+    for (const auto& n : names) s += (s.empty() ? "" : ", ") + std::string(n);
+    return s;
+}
+
 Slider sliderOrThrow(const std::string& option, const std::string& name) {
     const auto slider = sliderNamed(name);
     if (!slider) throw OptionError{"option " + option + ": " + unknownSliderRefusal(name)};
@@ -133,11 +139,8 @@ HeldInput heldInputFrom(const std::string& text) {
         const auto eq = part.find('=');
         if (eq == std::string::npos) throw OptionError{usage};
         const std::string key = part.substr(0, eq);
-        double* axis = key == "pitch"      ? &in.pitch
-                       : key == "yaw"      ? &in.yaw
-                       : key == "roll"     ? &in.roll
-                       : key == "throttle" ? &in.throttle
-                                           : nullptr;
+        double* axis = key == "pitch" ? &in.pitch : key == "yaw" ? &in.yaw
+                       : key == "roll" ? &in.roll : key == "throttle" ? &in.throttle : nullptr;
         if (axis == nullptr) throw OptionError{"option --input: unknown input '" + key + "'; " + usage};
         if (std::find(seen.begin(), seen.end(), key) != seen.end())
             throw OptionError{"option --input: " + key + " is given twice"};
@@ -381,10 +384,9 @@ LabOptions optionsFrom(const Raw& r) {
 }
 
 // The first word CLI11 did not take: an option nobody defines, or a stray word.
-std::string leftoverError(const std::vector<std::string>& rest) {
-    const std::string& word = rest.front();
-    if (word.rfind("-", 0) == 0) return "unknown option " + word.substr(0, word.find('='));
-    return "unexpected argument '" + word + "'";
+std::string leftoverError(const std::string& word) {
+    return word.rfind("-", 0) == 0 ? "unknown option " + word.substr(0, word.find('='))
+                                   : "unexpected argument '" + word + "'";
 }
 
 }  // namespace
@@ -427,7 +429,7 @@ std::optional<LabOptions> parseOptions(const std::vector<std::string>& args, std
         return std::nullopt;
     }
     if (!app.remaining().empty()) {
-        message = leftoverError(app.remaining());
+        message = leftoverError(app.remaining().front());
         return std::nullopt;
     }
     // An empty value would read as the option not given at all.
