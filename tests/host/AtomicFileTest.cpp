@@ -36,7 +36,7 @@ TEST_F(AtomicFile, LeftoverTemporariesOfEndedWritersGoByNameNeverFollowed) {
     wltest::writeFile(root / "victim.txt", "victim");
     // No process has the largest pid number; pid 1 always runs; the others are not our names
     // (the plug-in writes wingleaf.set.tmp while it changes that file).
-    const std::string gone = "data.txt." + std::to_string(INT_MAX) + "-0.tmp";
+    const std::string gone = std::string("data.txt.").append(std::to_string(INT_MAX)).append("-0.tmp");
     fs::create_symlink(root / "victim.txt", root / gone);
     wltest::writeFile(root / "data.txt.1-3.tmp", "a running writer's");
     wltest::writeFile(root / "data.txt.tmp", "not ours");

@@ -49,7 +49,7 @@ TEST_F(ConfigFileTest, WritesSavedValuesAndRestoresWithoutHandlers) {
 TEST_F(ConfigFileTest, AnUnwritableTargetLeavesTheOldFile) {
     const auto dir = wltest::freshRoot("config-unwritable");
     // A name so long that its temporary's name is too long to create.
-    const auto file = dir / (std::string(245, 'c') + ".cfg");
+    const auto file = dir / std::string(245, 'c').append(".cfg");
     wltest::writeFile(file, "old \"1\"\n");
     cvars.registerCvar("v", "1");
     std::string error;
