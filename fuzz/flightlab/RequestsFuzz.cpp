@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkLaunch(f.launch);
         if (f.setups.empty() || f.setups.size() > kMaxSetups) __builtin_trap();
         for (const auto& s : f.setups)
-            for (const auto& [index, value] : s.sliders)
-                if (index < 0 || index >= static_cast<int>(kSliderCount) || !(value >= 0 && value <= 10)) __builtin_trap();
+            for (const auto& [slider, value] : s.sliders)
+                if (static_cast<std::size_t>(slider) >= kSliderCount || !(value >= 0 && value <= 10)) __builtin_trap();
     });
     attempt([&] {
         const GridRequest g = decodeGrid(body, r);

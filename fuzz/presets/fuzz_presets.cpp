@@ -26,6 +26,22 @@ std::string joined(const std::vector<std::string_view>& lines) {
     return text;
 }
 
+// Whether NAME is a whole option of a preset line: the options lie between "&"s, each a label,
+// "@" and a value, and the first follows the line's last "|".
+bool isAnOption(std::string_view line, std::string_view name) {
+    const std::size_t bar = line.substr(0, line.find('&')).find_last_of('|');
+    if (bar != std::string_view::npos) line.remove_prefix(bar + 1);
+    for (std::size_t start = 0;;) {
+        const std::size_t end = line.find('&', start);
+        const std::string_view option = line.substr(start, end - start);
+        const std::size_t at = option.find('@');
+        if (option.substr(0, at) == name || (at != std::string_view::npos && option.substr(at + 1) == name))
+            return true;
+        if (end == std::string_view::npos) return false;
+        start = end + 1;
+    }
+}
+
 void checkEdits(std::string_view content, std::string_view name) {
     const std::vector<std::string_view> in = splitSettingsLines(content);
     const std::string entry = presetEntry(name);
@@ -36,7 +52,7 @@ void checkEdits(std::string_view content, std::string_view name) {
     for (std::string_view line : in) {
         if (line.find("wl_preset") != std::string_view::npos &&
             line.find(entry) == std::string_view::npos) {
-            if (line.find(std::string(name) + '@') != std::string_view::npos) break;
+            if (isAnOption(line, name)) break;
             expected.push_back(std::string(line) + entry);
             appendedAny = true;
         } else {

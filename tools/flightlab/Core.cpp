@@ -110,23 +110,6 @@ std::string presetRefusal(const std::string& preset, const fs::path& dir) {
     return "";
 }
 
-std::vector<std::string> userPresetsIn(const fs::path& root, std::size_t most) {
-    const fs::path folder = (root / kPresetDirectory).lexically_normal();
-    const std::set<std::string> listed = userPresetsListedIn(root);
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec)) {
-        const fs::path& p = entry.path();
-        if (p.extension() != ".txt" || !entry.is_regular_file(ec)) continue;
-        const std::string name = p.stem().string();
-        // As the game's drop-down offers them: a file its list does not name is no preset.
-        if (listed.count(name) != 0 && presetRefusal(name, folder).empty()) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    if (names.size() > most) names.resize(most);
-    return names;
-}
-
 const std::array<TargetFigure, 4> kTargetFigures{{
     {"airtime", "airtime s", 3, &TuneTargets::airtimeS, &TuneTargets::Relative::airtime,
      &Figures::airtimeS},
