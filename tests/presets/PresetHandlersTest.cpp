@@ -9,7 +9,6 @@
 #include "console/Console.h"
 #include "core/wingleaf.h"
 #include "presets/Preset.h"
-#include "presets/PresetMessages.h"
 #include "presets/PresetStorage.h"
 #include "sdk/PluginContext.h"
 #include "wltest/HostRunner.h"
